@@ -1,0 +1,17 @@
+# folder_library(NAME DIR [LINKS ...]): a static library of every .cpp in DIR
+# (not its sub-folders), with the repository root as include root.
+function(folder_library name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+  register_library(${name})
+endfunction()
+
+# Libraries made by folder_library are collected so tests and benchmarks can
+# link all of them without naming each one.
+function(register_library name)
+  set_property(GLOBAL APPEND PROPERTY NOVEL_LIBRARIES ${name})
+endfunction()

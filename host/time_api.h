@@ -1,0 +1,45 @@
+// Clocks and sleeping. Two modes, chosen before the program's first call:
+// real (monotonic milliseconds since start) and virtual, where time moves only
+// through Sleep and HostClockAdvance, so whole runs are deterministic and fast.
+#pragma once
+
+#include "host/win_types.h"
+
+using MMRESULT = UINT;
+inline constexpr MMRESULT TIMERR_NOERROR = 0;
+inline constexpr MMRESULT TIMERR_NOCANDO = 97;
+
+struct TIMECAPS {
+  UINT wPeriodMin;
+  UINT wPeriodMax;
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+DWORD timeGetTime();
+DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
+MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT capsSize);
+MMRESULT timeBeginPeriod(UINT period);
+MMRESULT timeEndPeriod(UINT period);
+void GetLocalTime(SYSTEMTIME* time);
+
+// Test mode.
+enum class HostClockMode { Real, Virtual };
+void HostClockSetMode(HostClockMode mode);
+HostClockMode HostClockGetMode();
+// Virtual mode: moves time forward (Sleep does the same for its duration).
+void HostClockAdvance(DWORD milliseconds);
+// Virtual mode: sets the current time and the local time that GetLocalTime
+// reports, so saves and time stamps are reproducible.
+void HostClockSetVirtualNow(DWORD milliseconds);
+void HostClockSetLocalTime(const SYSTEMTIME& time);
