@@ -3,7 +3,10 @@
 // Paths arrive as the engine writes them: UTF-16 (or Shift-JIS bytes for the
 // narrow calls) with '\' separators. The layer turns them into UTF-8 Linux
 // paths with '/' and, like the devices' file systems, finds each path
-// component without regard to ASCII case when the exact name is missing.
+// component without regard to ASCII case when the exact name is missing (a
+// unique entry equal but for ASCII case stands in; otherwise the name stays
+// as given, so new files get it). A path starting with '\' is absolute, any
+// other is relative to the working folder.
 #pragma once
 
 #include <string>

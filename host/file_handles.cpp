@@ -147,11 +147,16 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD metho
     HostSetLastErrorFromErrno();
     return INVALID_SET_FILE_POINTER;
   }
-  if (base + offset < 0) {
+  off_t target = 0;
+  if (__builtin_add_overflow(base, offset, &target)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (target < 0) {
     SetLastError(ERROR_NEGATIVE_SEEK);
     return INVALID_SET_FILE_POINTER;
   }
-  off_t position = lseek(open->fd, base + offset, SEEK_SET);
+  off_t position = lseek(open->fd, target, SEEK_SET);
   if (position < 0) {
     HostSetLastErrorFromErrno();
     return INVALID_SET_FILE_POINTER;

@@ -20,6 +20,16 @@ bool Resolve(LPCWSTR path, std::string& hostPath) {
   return true;
 }
 
+// Resolves a platform path that must name something existing.
+bool ResolveExisting(LPCWSTR path, std::string& hostPath, struct stat& info) {
+  if (!Resolve(path, hostPath)) return false;
+  if (stat(hostPath.c_str(), &info) != 0) {
+    HostSetLastErrorFromErrno();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*) {
@@ -37,12 +47,8 @@ BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*) {
 
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
   std::string hostPath;
-  if (!Resolve(path, hostPath)) return FALSE;
   struct stat info;
-  if (stat(hostPath.c_str(), &info) != 0) {
-    HostSetLastErrorFromErrno();
-    return FALSE;
-  }
+  if (!ResolveExisting(path, hostPath, info)) return FALSE;
   // Only "read-only" has a Linux meaning, and only for files: a folder
   // without write permission would refuse new files, which the devices allow.
   // Hidden, archive and the rest are accepted and dropped.
@@ -58,12 +64,8 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
 
 BOOL DeleteFileW(LPCWSTR path) {
   std::string hostPath;
-  if (!Resolve(path, hostPath)) return FALSE;
   struct stat info;
-  if (stat(hostPath.c_str(), &info) != 0) {
-    HostSetLastErrorFromErrno();
-    return FALSE;
-  }
+  if (!ResolveExisting(path, hostPath, info)) return FALSE;
   // The devices refuse to delete read-only files and folders; Linux would not.
   if (S_ISDIR(info.st_mode) || (info.st_mode & S_IWUSR) == 0) {
     SetLastError(ERROR_ACCESS_DENIED);

@@ -34,4 +34,3 @@ std::shared_ptr<T> HostHandleGetAs(HANDLE handle) {
   if (object == nullptr) SetLastError(ERROR_INVALID_HANDLE);
   return object;
 }
-

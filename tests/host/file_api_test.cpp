@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "host/file_api.h"
 #include "temp_dir.h"
@@ -151,6 +153,9 @@ TEST_F(FileApi, ReadsWritesSeeksAndSizes) {
   distanceHigh = 1;
   EXPECT_EQ(SetFilePointer(file, 5, &distanceHigh, FILE_BEGIN), 5u);
   EXPECT_EQ(distanceHigh, 1);
+  distanceHigh = 0x7FFFFFFF;  // far beyond any position: refused, not wrapped
+  EXPECT_EQ(SetFilePointer(file, -1, &distanceHigh, FILE_END), INVALID_SET_FILE_POINTER);
+  EXPECT_NE(GetLastError(), ERROR_SUCCESS);
 
   EXPECT_EQ(SetFilePointer(file, 3, nullptr, FILE_BEGIN), 3u);
   ASSERT_TRUE(WriteFile(file, "ab", 2, &count, nullptr));
@@ -225,6 +230,27 @@ TEST_F(FileApi, MoveFileReplacesTheTargetFoundInOtherCase) {
   EXPECT_FALSE(std::filesystem::exists(HostPath("save1.tmp")));
   EXPECT_FALSE(MoveFileW(WidePath("gone.tmp").c_str(), WidePath("x.dat").c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(FileApi, HandlesStayApartAcrossThreads) {
+  // Each thread opens, writes, reads back and closes its own files while the
+  // others do the same through the shared handle table.
+  auto work = [this](int thread) {
+    for (int round = 0; round < 50; ++round) {
+      std::string name = "t" + std::to_string(thread) + "_" + std::to_string(round);
+      std::u16string path = WidePath(name);
+      HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE);
+      DWORD count = 0;
+      ASSERT_TRUE(WriteFile(file, name.data(), static_cast<DWORD>(name.size()), &count, nullptr));
+      ASSERT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), 0u);
+      EXPECT_EQ(ReadAll(file), name);
+      ASSERT_TRUE(CloseHandle(file));
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int thread = 0; thread < 4; ++thread) threads.emplace_back(work, thread);
+  for (auto& thread : threads) thread.join();
 }
 
 TEST(HostPaths, ConversionHelpers) {
