@@ -92,16 +92,17 @@ bool InstanceRegistryRequestRaise(const std::string& key) {
 }
 
 const void* InstanceRegistryPoll() {
+  const void* raised = nullptr;
   for (const auto& [window, listener] : Listeners()) {
-    const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
-    // The asking process writes its request and closes at once.
-    timeval timeout{0, 200000};
-    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    char request[8] = {};
-    const ssize_t got = read(client, request, sizeof request - 1);
-    close(client);
-    if (got == 5 && std::memcmp(request, "raise", 5) == 0) return window;
+    // Lookups connect and leave without a word; only "raise" counts.
+    for (int client; (client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+      timeval timeout{0, 200000};
+      setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+      char request[8] = {};
+      const ssize_t got = read(client, request, sizeof request - 1);
+      close(client);
+      if (got == 5 && std::memcmp(request, "raise", 5) == 0) raised = window;
+    }
   }
-  return nullptr;
+  return raised;
 }
