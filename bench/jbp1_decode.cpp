@@ -69,15 +69,28 @@ std::vector<std::uint8_t> EncodeJpeg(const std::vector<std::uint8_t>& rgb) {
   return jpeg;
 }
 
+// A libjpeg decompressor over a JPEG in memory, its header read.
+struct JpegReader {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr error;
+
+  explicit JpegReader(const std::vector<std::uint8_t>& jpeg) {
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), jpeg.size());
+    jpeg_read_header(&cinfo, TRUE);
+  }
+  ~JpegReader() {
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+  }
+};
+
 // The JPEG's quantised coefficients in the record's block order, coded as a
 // "JBP1" record.
 std::vector<std::uint8_t> RecordFromJpeg(const std::vector<std::uint8_t>& jpeg) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr error;
-  cinfo.err = jpeg_std_error(&error);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), jpeg.size());
-  jpeg_read_header(&cinfo, TRUE);
+  JpegReader reader(jpeg);
+  jpeg_decompress_struct& cinfo = reader.cinfo;
   jvirt_barray_ptr* planes = jpeg_read_coefficients(&cinfo);
   // Each plane's blocks copied out row by row, then interleaved per macroblock.
   std::vector<std::int16_t> plane[3];
@@ -114,8 +127,6 @@ std::vector<std::uint8_t> RecordFromJpeg(const std::vector<std::uint8_t>& jpeg) 
     luma[i] = static_cast<std::uint8_t>(cinfo.comp_info[0].quant_table->quantval[i]);
     chroma[i] = static_cast<std::uint8_t>(cinfo.comp_info[1].quant_table->quantval[i]);
   }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
   std::vector<std::uint8_t> record;
   WriteJbpRecord({kWidth, kHeight, 80, blocks.data(), luma, chroma}, record);
   return record;
@@ -124,12 +135,8 @@ std::vector<std::uint8_t> RecordFromJpeg(const std::vector<std::uint8_t>& jpeg) 
 // Same work as the record's decoders: integer inverse DCT, chroma doubled
 // without interpolation, undithered RGB565.
 void DecodeJpegRgb565(const std::vector<std::uint8_t>& jpeg, std::vector<std::uint16_t>& raster) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr error;
-  cinfo.err = jpeg_std_error(&error);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), jpeg.size());
-  jpeg_read_header(&cinfo, TRUE);
+  JpegReader reader(jpeg);
+  jpeg_decompress_struct& cinfo = reader.cinfo;
   cinfo.out_color_space = JCS_RGB565;
   cinfo.dct_method = JDCT_ISLOW;
   cinfo.do_fancy_upsampling = FALSE;
@@ -139,8 +146,6 @@ void DecodeJpegRgb565(const std::vector<std::uint8_t>& jpeg, std::vector<std::ui
     JSAMPROW row = reinterpret_cast<JSAMPROW>(&raster[std::size_t{cinfo.output_scanline} * kWidth]);
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
 }
 
 // How far the record's still-path raster lies from libjpeg-turbo's, in
