@@ -57,9 +57,10 @@ class CArchiveReader {
   // leaves the previous directory in place.
   const std::vector<RlzIndexEntry>* LoadIndex(const char* archivePath, int reload);
 
-  // Unpacks at most unpackedSize bytes of the packed stream into out and
-  // returns the number written (unpackedSize for well-formed data; fewer when
-  // the stream ends early).
+  // Unpacks at most unpackedSize bytes of the packed stream into out (which
+  // must hold unpackedSize bytes) and returns the number unpacked:
+  // unpackedSize for well-formed data, fewer when the stream ends early (the
+  // rest of out may then have been written over).
   static std::uint32_t UnpackLzss(void* out, const void* in, std::uint32_t unpackedSize,
                                   std::uint32_t packedSize);
 
