@@ -33,8 +33,9 @@ RlzIndexEntry ParseIndexEntry(const std::uint8_t* bytes) {
   return entry;
 }
 
-// Every output item of the LZSS stream costs at least one eighth of its size
-// in packed bytes; a directory that claims more describes a damaged entry.
+// The LZSS stream yields at most eight bytes per packed byte (a flag byte and
+// eight 17-byte matches: 136 bytes from 17); a directory that claims more
+// describes a damaged entry, and its size is not worth allocating.
 constexpr std::uint64_t kLzssMaxExpansion = 8;
 
 }  // namespace
