@@ -112,8 +112,7 @@ bool UseProfile(const char* path) {
   gProfileCache.cached = true;
   gProfileCache.path = path;
   std::uint32_t size = 0;
-  // One spare byte so that an empty file still gives a block.
-  void* text = ReadWholeFile(path, &size, 1);
+  void* text = ReadWholeFile(path, &size, 0);
   if (text != nullptr) {
     ParseProfileText(static_cast<const char*>(text), size);
     LocalFree(text);
