@@ -188,4 +188,15 @@ TEST_F(ProfileFileTest, AFailedFlushLeavesTheOldFile) {
   EXPECT_EQ(0, FlushProfile());
 }
 
+TEST_F(ProfileFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+  // Too large to read (a sparse file, so it costs no disk space).
+  constexpr std::uintmax_t kSize = 3ull << 30;
+  WriteText(path_, "[A]\r\nK=1\r\n");
+  std::filesystem::resize_file(path_, kSize);
+  EXPECT_EQ(9, ReadProfileInt("A", "K", 9, path_.c_str()));
+  WriteProfileValue("A", "K", "2", path_.c_str());
+  EXPECT_EQ(0, FlushProfile());
+  EXPECT_EQ(kSize, std::filesystem::file_size(path_));
+}
+
 }  // namespace
