@@ -54,7 +54,8 @@ class CArchiveReader {
   // The directory of the archive, read again only for another path (compared
   // without case) or when reload is non-zero. Null when the file cannot be
   // read, has no archive header or holds no entries; a failed header read
-  // leaves the previous directory in place.
+  // leaves the previous directory in place. The directory stays valid until
+  // another archive is loaded.
   const std::vector<RlzIndexEntry>* LoadIndex(const char* archivePath, int reload);
 
   // Unpacks at most unpackedSize bytes of the packed stream into out (which
