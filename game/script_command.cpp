@@ -59,14 +59,20 @@ const char* SkipBlanks(const char* p) {
 }
 
 // Copies one argument (blanks dropped, double-byte characters kept whole) into
-// slot, or just steps over it when slot is null. Returns where it stopped: at
+// slot, or just steps over it when slot is null; what does not fit is dropped
+// from the first character that does not fit. Returns where it stopped: at
 // the ',' or '>' that ends it, or at the NUL.
 const char* CopyArgument(const char* p, char* slot) {
   std::size_t length = 0;
+  bool full = slot == nullptr;
   while (*p != '\0' && *p != ',' && !ClosesTag(p)) {
     std::size_t width = (IsSjisLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
-    if (*p != ' ' && slot != nullptr && length + width < kCommandArgSize) {
-      for (std::size_t i = 0; i < width; ++i) slot[length++] = p[i];
+    if (*p != ' ' && !full) {
+      if (length + width < kCommandArgSize) {
+        for (std::size_t i = 0; i < width; ++i) slot[length++] = p[i];
+      } else {
+        full = true;
+      }
     }
     p += width;
   }
