@@ -1,16 +1,17 @@
-// The input actions of the game screens, as words of the engine's input
-// state. An action is present when its word is 1; the skip key is held while
-// its word is non-zero. A handler that consumes an action clears its word.
+// The input actions of the game screens, as indexes of the engine's
+// input-state words. An action is present when its word is 1; the skip key is
+// held while its word is non-zero. A handler that consumes an action clears
+// its word.
 #pragma once
 
 #include <cstddef>
 
-enum InputWord : std::size_t {
-  INPUT_UP = 0,
-  INPUT_SKIP_KEY = 2,     // left key
-  INPUT_CLICK = 3,        // right key
-  INPUT_CENTRE = 4,       // start key
-  INPUT_ADVANCE_KEY = 5,  // C key
-  INPUT_CANCEL = 6,       // A key
-  INPUT_TAP = 17,         // stylus pressed this frame
+enum InputAction : std::size_t {
+  ACTION_UP = 0,
+  ACTION_SKIP_KEY = 2,     // the left key's counter
+  ACTION_CLICK = 3,        // the right key's counter
+  ACTION_CENTRE = 4,       // the start key's counter
+  ACTION_ADVANCE_KEY = 5,  // the C key's counter
+  ACTION_CANCEL = 6,       // the A key's counter
+  ACTION_TAP = 17,         // stylus pressed this frame
 };

@@ -52,13 +52,13 @@ constexpr InstantTag kInstantTags[] = {
 int CScriptInterpreter::RunScriptFrame() {
   char token[kTextTokenCapacity];
   for (int budget = kTokensPerFrame; budget > 0 && hasScript_; --budget) {
-    const std::uint32_t tagPosition = position_;
-    const std::uint32_t next = ReadNextToken(Script(), tagPosition, token, sizeof token);
+    const std::uint32_t start = position_;
+    const std::uint32_t next = ReadNextToken(Script(), start, token, sizeof token);
     jumped_ = false;
     bool goOn = false;
     if (token[0] == '<') {
       ParseCommandTag(token, command_);
-      goOn = RunCommand(LookupCommand(command_.name), tagPosition, next);
+      goOn = RunCommand(LookupCommand(command_.name), start, next);
     } else if (token[0] == '[') {
       Advance(next);
       goOn = true;
@@ -67,7 +67,7 @@ int CScriptInterpreter::RunScriptFrame() {
     } else {
       goOn = RunText(token, next);
     }
-    if (jumped_ || position_ != tagPosition) {
+    if (jumped_ || position_ != start) {
       stepFrames_ = 0;
     } else {
       ++stepFrames_;
@@ -166,11 +166,11 @@ int CScriptInterpreter::WaitMs(std::int32_t ms, int skippable) {
   }
   if (!skippable) return 0;
   const std::uint32_t* input = services_.InputWords();
-  if (input[INPUT_TAP] == 1 || input[INPUT_ADVANCE_KEY] == 1 || input[INPUT_CLICK] == 1 ||
+  if (input[ACTION_TAP] == 1 || input[ACTION_ADVANCE_KEY] == 1 || input[ACTION_CLICK] == 1 ||
       services_.IsSkipping()) {
     return 1;
   }
-  return input[INPUT_SKIP_KEY] != 0;
+  return input[ACTION_SKIP_KEY] != 0;
 }
 
 int CScriptInterpreter::JumpToScript(const char* name, const char* label) {

@@ -82,9 +82,9 @@ TEST_F(InterpreterTest, EveryCommandCodeIsDispatched) {
   EXPECT_EQ(Frame(), (Log{"ShowMessageWindow 0"}));
   EXPECT_EQ(Frame(), (Log{"ShowMessageWindow 1"}));
   EXPECT_EQ(Frame(), (Log{"KW 44 @0"}));
-  services.input[INPUT_TAP] = 1;
+  services.input[ACTION_TAP] = 1;
   EXPECT_EQ(Frame(), Log{});  // TW200 skipped by the tap
-  services.input[INPUT_TAP] = 0;
+  services.input[ACTION_TAP] = 0;
   EXPECT_EQ(Frame(), (Log{"SltRun @0"}));
   EXPECT_EQ(Frame(), (Log{"BgSet yes"}));
 }
@@ -143,9 +143,9 @@ TEST_F(InterpreterTest, WaitsEndOnTimeOrOnSkipInput) {
     std::uint32_t value;
     bool skips;
   } inputs[] = {
-      {INPUT_TAP, 1, true},        {INPUT_ADVANCE_KEY, 1, true}, {INPUT_CLICK, 1, true},
-      {INPUT_SKIP_KEY, 7, true},   {INPUT_ADVANCE_KEY, 2, false}, {INPUT_CLICK, 3, false},
-      {INPUT_CANCEL, 1, false},    {INPUT_UP, 1, false},
+      {ACTION_TAP, 1, true},        {ACTION_ADVANCE_KEY, 1, true}, {ACTION_CLICK, 1, true},
+      {ACTION_SKIP_KEY, 7, true},   {ACTION_ADVANCE_KEY, 2, false}, {ACTION_CLICK, 3, false},
+      {ACTION_CANCEL, 1, false},    {ACTION_UP, 1, false},
   };
   for (const auto& c : inputs) {
     Start("<TW 5000>");
@@ -163,7 +163,7 @@ TEST_F(InterpreterTest, WaitsEndOnTimeOrOnSkipInput) {
 TEST_F(InterpreterTest, WaitMsWithoutSkipIgnoresInput) {
   Start("<TW 100>");
   Frame();  // the first frame records the start
-  services.input[INPUT_TAP] = 1;
+  services.input[ACTION_TAP] = 1;
   services.skipping = 1;
   EXPECT_EQ(interpreter.WaitMs(100, 0), 0);
   HostClockAdvance(100);
