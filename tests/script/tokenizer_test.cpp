@@ -50,6 +50,7 @@ TEST(ParseCommandTag, SplitsNamesAndArguments) {
       {"<>", "", {}},
       {"<Mov \x89\xf1\x91\x7a,1>", "Mov", {"\x89\xf1\x91\x7a", "1"}},
       {"<SltAdd 0,\x82\xa0\x81\x40\x82\xa2>", "SltAdd", {"0", "\x82\xa0\x81\x40\x82\xa2"}},
+      {"<SltAdd 0,\"a b,c\">", "SltAdd", {"0", "\"ab", "c\""}},  // quotes are plain bytes
       {"<A x", "A", {"x"}},
       {"<A", "A", {}},
   };
