@@ -79,11 +79,26 @@ void BlitAddWeighted(std::uint16_t* dst, int dstStride, const std::uint16_t* src
 
 void BlitAlpha(std::uint16_t* dst, int dstStride, const std::uint16_t* src, int srcStride, const std::uint8_t* alpha,
                int alphaStride, int width, int height) {
-  ForEachAlphaPixel(dst, dstStride, src, srcStride, alpha, alphaStride, width, height,
-                    [](std::uint16_t& d, std::uint16_t s, std::uint8_t a) {
-                      if (a == 0) return;
-                      d = a >= kAlphaOpaque ? s : Blend64(s, d, a);
-                    });
+  // Sprites are mostly wholly transparent or wholly opaque: runs of eight
+  // such pixels are skipped or copied at once.
+  constexpr std::uint64_t kOpaqueRun = 0x0101010101010101ull * kAlphaOpaque;
+  for (int y = 0; y < height; ++y) {
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+      std::uint64_t run;
+      std::memcpy(&run, alpha + x, sizeof run);
+      if (run == 0) continue;
+      if (run == kOpaqueRun) {
+        std::memcpy(dst + x, src + x, 8 * sizeof(std::uint16_t));
+        continue;
+      }
+      for (int i = x; i < x + 8; ++i) dst[i] = AlphaPixel(src[i], dst[i], alpha[i]);
+    }
+    for (; x < width; ++x) dst[x] = AlphaPixel(src[x], dst[x], alpha[x]);
+    dst += dstStride;
+    src += srcStride;
+    alpha += alphaStride;
+  }
 }
 
 void BlitAlphaOpacity(std::uint16_t* dst, int dstStride, const std::uint16_t* src, int srcStride,

@@ -21,7 +21,8 @@ inline std::uint16_t ColorToRgb565(std::uint32_t rgb) {
   return PackRgb565((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-// s weighted w of 64 against d weighted 64 - w; w is 0..64.
+// s weighted w of 64 against d weighted 64 - w; w is 0..64. The red-blue
+// pair and green are blended apart, so no channel carries into another.
 inline std::uint16_t Blend64(std::uint32_t s, std::uint32_t d, std::uint32_t w) {
   const std::uint32_t rest = kBlendLevels - w;
   const std::uint32_t redBlue = (((s & kRedBlueMask) * w + (d & kRedBlueMask) * rest) >> 6) & kRedBlueMask;
@@ -35,6 +36,11 @@ inline std::uint32_t OpacityWeight(int opacity) { return static_cast<std::uint32
 // Pictures whose alpha bytes were kept at 0..255 would weigh more than the
 // 64 levels a blend has; such values count as opaque.
 inline std::uint32_t AlphaWeight(std::uint32_t alpha) { return std::min(alpha, kAlphaOpaque); }
+
+// s over d through a 64-level alpha: 0 keeps d, 63 (or more) gives s.
+inline std::uint16_t AlphaPixel(std::uint32_t s, std::uint32_t d, std::uint32_t alpha) {
+  return Blend64(s, d, alpha >= kAlphaOpaque ? kBlendLevels : alpha);
+}
 
 // One 8-bit channel of a 256-level blend; a is 0..256.
 inline std::uint32_t BlendChannel256(std::uint32_t s8, std::uint32_t d8, std::uint32_t a) {

@@ -68,11 +68,6 @@ std::uint32_t InterpolateAlpha(const std::uint8_t* alpha, const Neighbourhood& n
   return (top * (64 - s.fy) + bottom * s.fy) >> 12;
 }
 
-void PutAlphaPixel(std::uint16_t& d, std::uint16_t s, std::uint32_t a) {
-  if (a == 0) return;
-  d = a >= kAlphaOpaque ? s : Blend64(s, d, a);
-}
-
 }  // namespace
 
 void SpanNearest(std::uint16_t* dst, int dstStride, const std::uint16_t* src, int srcStride, int /*srcHeight*/,
@@ -109,7 +104,7 @@ void SpanNearestAlpha(std::uint16_t* dst, int dstStride, const std::uint16_t* sr
                       int srcStride, int /*srcHeight*/, const TransformSpan& span) {
   ForEachSpanSample(dst, dstStride, span, [&](std::uint16_t& d, const SpanSample& s) {
     const std::size_t at = static_cast<std::size_t>(s.y) * srcStride + s.x;
-    PutAlphaPixel(d, src[at], alpha[at]);
+    d = AlphaPixel(src[at], d, alpha[at]);
   });
 }
 
@@ -117,6 +112,6 @@ void SpanBilinearAlpha(std::uint16_t* dst, int dstStride, const std::uint16_t* s
                        int srcStride, int srcHeight, const TransformSpan& span) {
   ForEachSpanSample(dst, dstStride, span, [&](std::uint16_t& d, const SpanSample& s) {
     const Neighbourhood n = NeighboursOf(s, srcStride, srcHeight);
-    PutAlphaPixel(d, InterpolatePixel(src, n, s), InterpolateAlpha(alpha, n, s));
+    d = AlphaPixel(InterpolatePixel(src, n, s), d, InterpolateAlpha(alpha, n, s));
   });
 }

@@ -101,14 +101,18 @@ int CRuleTransition::Step(std::uint16_t* dst, const std::uint16_t* src, const RE
     bottom = std::min<std::int32_t>(bottom, clip->bottom);
   }
   for (std::int32_t y = top; y < bottom; ++y) {
+    // Row pointers in locals: stores to the screen must not make the
+    // compiler reload the level map (bytes may alias anything).
     const std::size_t row = static_cast<std::size_t>(y) * width_;
+    const std::uint8_t* levels = levels_ + row;
+    const std::uint16_t* oldRow = src + row;
+    std::uint16_t* newRow = dst + row;
     for (std::int32_t x = left; x < right; ++x) {
-      const std::size_t at = row + x;
-      const std::uint32_t w = oldWeight[levels_[at]];
+      const std::uint32_t w = oldWeight[levels[x]];
       if (w == kBlendLevels)
-        dst[at] = src[at];
+        newRow[x] = oldRow[x];
       else if (w != 0)
-        dst[at] = Blend64(src[at], dst[at], w);
+        newRow[x] = Blend64(oldRow[x], newRow[x], w);
     }
   }
   return 1;
