@@ -57,6 +57,9 @@ bool HasPlanes(const CImage& picture) {
   return picture.pixelKind == kPixelKindRgb565;
 }
 
+// Opacity as the raster members take it: 0..256.
+int OpacityOf(const LayerNode& node) { return std::clamp<int>(node.opacity, 0, kOpacityOpaque); }
+
 PixelRect SourceOf(const LayerNode& node) { return {node.srcLeft, node.srcTop, node.srcRight, node.srcBottom}; }
 
 }  // namespace
@@ -98,9 +101,9 @@ void CLayerCompositor::DrawFillNode(const LayerNode& node, const PixelRect& clip
   const PixelRect rect{x, y, x + size.Width(), y + size.Height()};
   if (rect.Width() <= 0 || rect.Height() <= 0) return;
   if (node.drawMode == kDrawNormal)
-    DrawFill(node.color, bindings_.backBuffer, rect, node.opacity);
+    DrawFill(node.color, bindings_.backBuffer, rect, OpacityOf(node));
   else if (node.drawMode == kDrawAdditive)
-    DrawFillAdditive(node.color, bindings_.backBuffer, rect, node.opacity);
+    DrawFillAdditive(node.color, bindings_.backBuffer, rect, OpacityOf(node));
 }
 
 void CLayerCompositor::DrawPictureNode(const LayerNode& node, const PixelRect& clip) {
@@ -119,7 +122,7 @@ void CLayerCompositor::DrawPictureNode(const LayerNode& node, const PixelRect& c
     span.srcRight = std::min(span.srcRight, static_cast<int>(picture->width));
     span.srcBottom = std::min(span.srcBottom, static_cast<int>(picture->height));
     const bool filter = bindings_.linearFilter != nullptr && *bindings_.linearFilter != 0;
-    DrawImageTransformed(*picture, bindings_.backBuffer, span, node.opacity, filter);
+    DrawImageTransformed(*picture, bindings_.backBuffer, span, OpacityOf(node), filter);
     return;
   }
 
@@ -132,9 +135,9 @@ void CLayerCompositor::DrawPictureNode(const LayerNode& node, const PixelRect& c
   ClipToPicture(src, x, y, *picture);
   if (!ClipPlain(src, x, y, clip) || src.Width() <= 0 || src.Height() <= 0) return;
   if (node.drawMode == kDrawAdditive)
-    DrawImageAdditive(*picture, bindings_.backBuffer, x, y, src, node.opacity);
+    DrawImageAdditive(*picture, bindings_.backBuffer, x, y, src, OpacityOf(node));
   else if (node.drawMode == kDrawNormal && node.ruleMode < 0)
-    DrawImageNormal(*picture, bindings_.backBuffer, x, y, src, node.opacity);
+    DrawImageNormal(*picture, bindings_.backBuffer, x, y, src, OpacityOf(node));
 }
 
 void CLayerCompositor::DrawThroughRule(const CImage& picture, const PixelRect& clip) {

@@ -35,8 +35,9 @@ void DrawImageNormal(const CImage& picture, const RasterTarget& target, int x, i
         BlitBlend(dst, stride, picture.GetPixels() + offset, pictureStride, w, h, opacity);
       break;
     case kPixelKindRgb565Alpha:
-      if (picture.extraBlock != nullptr) {
-        // The mask plane lies over the screen, not over the picture.
+      if (picture.extraBlock != nullptr && picture.maskStride >= static_cast<std::uint32_t>(target.width)) {
+        // The mask plane lies over the screen, not over the picture; one
+        // narrower than the screen cannot be addressed there.
         const std::uint8_t* mask = picture.extraBlock + static_cast<std::size_t>(y) * picture.maskStride + x;
         const auto maskStride = static_cast<int>(picture.maskStride);
         if (IsOpaque(opacity))

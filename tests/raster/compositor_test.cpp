@@ -115,8 +115,14 @@ TEST_F(CompositorTest, NodesWithNothingToDrawChangeNothing) {
   LayerNode fillOpacityZero = PictureNode(0, 4, 4, 0, 0);
   fillOpacityZero.kind = kLayerFill;
   fillOpacityZero.opacity = 0;
+  // Only the rule mode lets a node of no opacity through; an additive draw
+  // with a negative weight then adds nothing.
+  LayerNode negativeAdditive = PictureNode(1, 4, 4, 0, 0);
+  negativeAdditive.drawMode = kDrawAdditive;
+  negativeAdditive.ruleMode = 0;
+  negativeAdditive.opacity = -40;
   for (const LayerNode& node : {opacityZero, negativeSlot, slotPastTheEnd, listHead, otherKind, fillOpacityZero,
-                                PictureNode(2, 4, 4, 0, 0), PictureNode(9, 4, 4, 0, 0)})
+                                negativeAdditive, PictureNode(2, 4, 4, 0, 0), PictureNode(9, 4, 4, 0, 0)})
     compositor_.DrawLayerNode(node, nullptr);
   ExpectBackgroundOutside(0, 0, 0, 0);
 }
@@ -222,6 +228,7 @@ TEST_F(CompositorTest, FillNodesByDrawMode) {
       {1, 256, [](std::uint16_t* d) { FillColorAdd(d, 1, 1, 1, 0xFF8040); }},
       {1, 100, [](std::uint16_t* d) { FillColorAddWeighted(d, 1, 1, 1, 0xFF8040, 100); }},
       {2, 256, [](std::uint16_t*) {}},
+      {0, 300, [](std::uint16_t* d) { FillColor(d, 1, 1, 1, 0xFF8040); }},  // above 256 is opaque
   };
   for (const auto& c : cases) {
     Reset();
