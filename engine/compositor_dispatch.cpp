@@ -4,35 +4,54 @@ namespace {
 
 bool IsOpaque(int opacity) { return opacity >= 256; }
 
-std::size_t SourceOffset(const CImage& picture, const PixelRect& src) {
-  return static_cast<std::size_t>(src.top) * picture.width + static_cast<std::size_t>(src.left);
-}
-
 std::uint16_t* TargetAt(const RasterTarget& target, int x, int y) {
   return target.pixels + static_cast<std::ptrdiff_t>(y) * target.width + x;
 }
+
+// One clipped rectangle draw: where it goes and the picture's planes at the
+// source rectangle's top-left.
+struct RectDraw {
+  RectDraw(const CImage& picture, const RasterTarget& target, int x, int y, const PixelRect& src)
+      : dst(TargetAt(target, x, y)),
+        dstStride(target.width),
+        srcStride(static_cast<int>(picture.width)),
+        width(src.Width()),
+        height(src.Height()) {
+    const std::size_t offset = static_cast<std::size_t>(src.top) * picture.width + static_cast<std::size_t>(src.left);
+    if (picture.pixelKind == kPixelKindPalette)
+      indexes = picture.GetIndexes() + offset;
+    else
+      pixels = picture.GetPixels() + offset;
+    if (picture.alphaPlane != nullptr) alpha = picture.alphaPlane + offset;
+  }
+
+  std::uint16_t* dst;
+  int dstStride;
+  int srcStride;
+  int width;
+  int height;
+  const std::uint16_t* pixels = nullptr;
+  const std::uint8_t* indexes = nullptr;
+  const std::uint8_t* alpha = nullptr;
+};
 
 }  // namespace
 
 void DrawImageNormal(const CImage& picture, const RasterTarget& target, int x, int y, const PixelRect& src,
                      int opacity) {
-  std::uint16_t* dst = TargetAt(target, x, y);
-  const int stride = target.width;
-  const auto pictureStride = static_cast<int>(picture.width);
-  const std::size_t offset = SourceOffset(picture, src);
-  const int w = src.Width(), h = src.Height();
+  const RectDraw d(picture, target, x, y, src);
   switch (picture.pixelKind) {
     case kPixelKindPalette:
       if (IsOpaque(opacity))
-        BlitPalette(dst, stride, picture.GetIndexes() + offset, pictureStride, picture.palette, w, h);
+        BlitPalette(d.dst, d.dstStride, d.indexes, d.srcStride, picture.palette, d.width, d.height);
       else
-        BlitPaletteBlend(dst, stride, picture.GetIndexes() + offset, pictureStride, picture.palette, w, h, opacity);
+        BlitPaletteBlend(d.dst, d.dstStride, d.indexes, d.srcStride, picture.palette, d.width, d.height, opacity);
       break;
     case kPixelKindRgb565:
       if (IsOpaque(opacity))
-        BlitCopy(dst, stride, picture.GetPixels() + offset, pictureStride, w, h);
+        BlitCopy(d.dst, d.dstStride, d.pixels, d.srcStride, d.width, d.height);
       else
-        BlitBlend(dst, stride, picture.GetPixels() + offset, pictureStride, w, h, opacity);
+        BlitBlend(d.dst, d.dstStride, d.pixels, d.srcStride, d.width, d.height, opacity);
       break;
     case kPixelKindRgb565Alpha:
       if (picture.extraBlock != nullptr && picture.maskStride >= static_cast<std::uint32_t>(target.width)) {
@@ -41,17 +60,15 @@ void DrawImageNormal(const CImage& picture, const RasterTarget& target, int x, i
         const std::uint8_t* mask = picture.extraBlock + static_cast<std::size_t>(y) * picture.maskStride + x;
         const auto maskStride = static_cast<int>(picture.maskStride);
         if (IsOpaque(opacity))
-          BlitMaskAlpha(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                        pictureStride, mask, maskStride, w, h);
+          BlitMaskAlpha(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, mask, maskStride, d.width,
+                        d.height);
         else
-          BlitMaskAlphaOpacity(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                               pictureStride, mask, maskStride, w, h, opacity);
+          BlitMaskAlphaOpacity(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, mask, maskStride,
+                               d.width, d.height, opacity);
       } else if (IsOpaque(opacity)) {
-        BlitAlpha(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                  pictureStride, w, h);
+        BlitAlpha(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, d.width, d.height);
       } else {
-        BlitAlphaOpacity(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                         pictureStride, w, h, opacity);
+        BlitAlphaOpacity(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, d.width, d.height, opacity);
       }
       break;
     default:
@@ -61,32 +78,27 @@ void DrawImageNormal(const CImage& picture, const RasterTarget& target, int x, i
 
 void DrawImageAdditive(const CImage& picture, const RasterTarget& target, int x, int y, const PixelRect& src,
                        int opacity) {
-  std::uint16_t* dst = TargetAt(target, x, y);
-  const int stride = target.width;
-  const auto pictureStride = static_cast<int>(picture.width);
-  const std::size_t offset = SourceOffset(picture, src);
-  const int w = src.Width(), h = src.Height();
+  const RectDraw d(picture, target, x, y, src);
   switch (picture.pixelKind) {
     case kPixelKindPalette:
       if (IsOpaque(opacity))
-        BlitPaletteAdd(dst, stride, picture.GetIndexes() + offset, pictureStride, picture.palette, w, h);
+        BlitPaletteAdd(d.dst, d.dstStride, d.indexes, d.srcStride, picture.palette, d.width, d.height);
       else
-        BlitPaletteAddWeighted(dst, stride, picture.GetIndexes() + offset, pictureStride, picture.palette, w, h,
+        BlitPaletteAddWeighted(d.dst, d.dstStride, d.indexes, d.srcStride, picture.palette, d.width, d.height,
                                opacity);
       break;
     case kPixelKindRgb565:
       if (IsOpaque(opacity))
-        BlitAdd(dst, stride, picture.GetPixels() + offset, pictureStride, w, h);
+        BlitAdd(d.dst, d.dstStride, d.pixels, d.srcStride, d.width, d.height);
       else
-        BlitAddWeighted(dst, stride, picture.GetPixels() + offset, pictureStride, w, h, opacity);
+        BlitAddWeighted(d.dst, d.dstStride, d.pixels, d.srcStride, d.width, d.height, opacity);
       break;
     case kPixelKindRgb565Alpha:
       if (IsOpaque(opacity))
-        BlitAddAlpha(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                     pictureStride, w, h);
+        BlitAddAlpha(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, d.width, d.height);
       else
-        BlitAddAlphaWeighted(dst, stride, picture.GetPixels() + offset, pictureStride, picture.alphaPlane + offset,
-                             pictureStride, w, h, opacity);
+        BlitAddAlphaWeighted(d.dst, d.dstStride, d.pixels, d.srcStride, d.alpha, d.srcStride, d.width, d.height,
+                             opacity);
       break;
     default:
       break;
