@@ -8,23 +8,12 @@
 #include "engine/picture_object.h"
 #include "engine/picture_rgb565.h"
 #include "engine/picture_thumbnail.h"
-#include "host/memory_api.h"
 #include "picture_fixtures.h"
 
 namespace {
 
 std::uint32_t Read32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24; }
 std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-std::vector<std::uint8_t> Thumbnail(const std::vector<std::uint16_t>& source, std::uint32_t srcW, std::uint32_t srcH,
-                                    std::uint32_t dstW, std::uint32_t dstH) {
-  std::uint32_t size = 0;
-  std::uint8_t* bitmap = BuildThumbnailBitmap(source.data(), srcW, srcH, dstW, dstH, &size);
-  if (bitmap == nullptr) return {};
-  std::vector<std::uint8_t> bytes(bitmap, bitmap + size);
-  LocalFree(bitmap);
-  return bytes;
-}
 
 std::uint16_t BoxColour(std::uint32_t i, std::uint32_t j) { return PackRgb565(i * 2, j * 3, (i + j) * 2); }
 
@@ -34,7 +23,7 @@ TEST(ThumbnailBitmap, AveragesEightByEightBoxesBottomUp) {
   std::vector<std::uint16_t> screen(800 * 600);
   for (std::uint32_t y = 0; y < 600; ++y)
     for (std::uint32_t x = 0; x < 800; ++x) screen[y * 800 + x] = (x + y) % 2 ? 0 : BoxColour(x / 8, y / 8);
-  const std::vector<std::uint8_t> bmp = Thumbnail(screen, 800, 600, 100, 75);
+  const std::vector<std::uint8_t> bmp = ThumbnailBytes(screen, 800, 600, 100, 75);
   ASSERT_EQ(bmp.size(), 15054u);
 
   EXPECT_EQ(bmp[0], 'B');
@@ -62,7 +51,7 @@ TEST(ThumbnailBitmap, AveragesEightByEightBoxesBottomUp) {
 
 TEST(ThumbnailBitmap, LargerTargetIsBlackAndZeroTargetIsRefused) {
   const std::vector<std::uint16_t> source(10 * 10, 0xFFFF);
-  const std::vector<std::uint8_t> bmp = Thumbnail(source, 10, 10, 20, 20);
+  const std::vector<std::uint8_t> bmp = ThumbnailBytes(source, 10, 10, 20, 20);
   ASSERT_EQ(bmp.size(), 54u + 800u);
   EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()), std::vector<std::uint8_t>(800, 0));
 
@@ -83,24 +72,13 @@ TEST(SaveTimeStamp, PacksTheFatLayout) {
 
 class SaveThumbnail : public PictureTest {
  protected:
-  static constexpr std::uint32_t kHeaderSize = 1656;
-
   void SetUp() override {
     PictureTest::SetUp();
     for (std::uint32_t i = 0; i < screen_.size(); ++i) screen_[i] = static_cast<std::uint16_t>(i * 37);
-    bitmap_ = Thumbnail(screen_, 80, 60, 40, 30);
+    bitmap_ = ThumbnailBytes(screen_, 80, 60, 40, 30);
   }
 
-  std::vector<std::uint8_t> SaveFile(const std::string& text) const {
-    std::vector<std::uint8_t> file(kHeaderSize, 0);
-    std::memcpy(file.data(), "STA1", 4);
-    file[4] = kHeaderSize & 0xFF;
-    file[5] = kHeaderSize >> 8;
-    std::memcpy(file.data() + 8, "2024-05-06 07:08:09", 19);
-    std::memcpy(file.data() + 104, text.data(), std::min<std::size_t>(text.size(), 256));
-    file.insert(file.end(), bitmap_.begin(), bitmap_.end());
-    return file;
-  }
+  std::vector<std::uint8_t> SaveFile(const std::string& text) const { return MakeSaveFile(text, bitmap_); }
 
   int Load(const std::vector<std::uint8_t>& file, CImage& image, char* text, std::int32_t* chapter,
            std::uint32_t* stamp) {
@@ -154,10 +132,10 @@ TEST_F(SaveThumbnail, ForeignOrDamagedFilesFail) {
       {"cut inside the header", [](auto& f) { f.resize(200); }},
       {"bitmap offset past the end", [&](auto& f) { put32(f, 4, static_cast<std::uint32_t>(f.size()) - 10); }},
       {"bitmap offset absurd", [&](auto& f) { put32(f, 4, 0xFFFFFFF0u); }},
-      {"height absurd", [&](auto& f) { put32(f, kHeaderSize + 22, 0x7FFFFFFF); }},
-      {"height negative", [&](auto& f) { put32(f, kHeaderSize + 22, 0xFFFFFFE2u); }},
-      {"width doubled", [&](auto& f) { put32(f, kHeaderSize + 18, 80); }},
-      {"not 16 bits", [](auto& f) { f[kHeaderSize + 28] = 24; }},
+      {"height absurd", [&](auto& f) { put32(f, kSaveHeaderBytes + 22, 0x7FFFFFFF); }},
+      {"height negative", [&](auto& f) { put32(f, kSaveHeaderBytes + 22, 0xFFFFFFE2u); }},
+      {"width doubled", [&](auto& f) { put32(f, kSaveHeaderBytes + 18, 80); }},
+      {"not 16 bits", [](auto& f) { f[kSaveHeaderBytes + 28] = 24; }},
   };
   for (const Case& c : cases) {
     std::vector<std::uint8_t> file = SaveFile("text");
