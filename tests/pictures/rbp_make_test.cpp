@@ -18,27 +18,20 @@ namespace {
 
 class RbpMake : public PictureTest {
  protected:
+  // An RGBA PNG, or with a palette a colour-mapped one.
   void WritePng(const std::string& file, const SourcePicture& picture) const {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_RGBA;
-    ASSERT_TRUE(png_image_write_to_file(&image, Path(file).c_str(), 0, picture.rgba.data(), 0, nullptr));
-  }
-
-  void WritePalettePng(const std::string& file, const SourcePicture& picture) const {
     std::vector<std::uint8_t> colours;
     for (const auto& c : picture.palette) colours.insert(colours.end(), c.begin(), c.end());
+    const bool mapped = !picture.palette.empty();
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     image.width = picture.width;
     image.height = picture.height;
-    image.format = PNG_FORMAT_RGB_COLORMAP;
+    image.format = mapped ? PNG_FORMAT_RGB_COLORMAP : PNG_FORMAT_RGBA;
     image.colormap_entries = static_cast<png_uint_32>(picture.palette.size());
-    ASSERT_TRUE(png_image_write_to_file(&image, Path(file).c_str(), 0, picture.indexes.data(), 0, colours.data()));
+    const void* pixels = mapped ? picture.indexes.data() : picture.rgba.data();
+    ASSERT_TRUE(png_image_write_to_file(&image, Path(file).c_str(), 0, pixels, 0, mapped ? colours.data() : nullptr));
   }
 
   // Runs the maker; its exit code, with what it printed in output.
@@ -118,7 +111,7 @@ TEST_F(RbpMake, KeepsThePaletteOfAPalettePng) {
   picture.height = 2;
   picture.palette = {{9, 8, 7}, {200, 100, 50}, {0, 0, 255}};
   picture.indexes = {2, 1, 0, 1, 2, 2, 0, 0};
-  WritePalettePng("pal.png", picture);
+  WritePng("pal.png", picture);
 
   SourcePicture read;
   std::string error;
