@@ -11,6 +11,12 @@
 
 #include "engine/archive_reader.h"
 
+namespace {
+
+constexpr std::uint32_t kFastCopyBytes = 16;
+
+}  // namespace
+
 std::uint32_t CArchiveReader::UnpackLzss(void* out, const void* in, std::uint32_t unpackedSize,
                                          std::uint32_t packedSize) {
   auto* output = static_cast<std::uint8_t*>(out);
@@ -42,15 +48,25 @@ std::uint32_t CArchiveReader::UnpackLzss(void* out, const void* in, std::uint32_
     std::uint32_t length = (b1 & 0x0F) + kLzssMinMatch;
     if (length > unpackedSize - written) length = unpackedSize - written;
 
+    std::uint8_t* target = output + written;
+    if (distance >= kFastCopyBytes && distance <= written && unpackedSize - written >= kFastCopyBytes) {
+      // One fixed-size copy covers most matches; bytes past the match are
+      // rewritten by the items that follow before anything reads them.
+      const std::uint8_t* source = target - distance;
+      std::memcpy(target, source, kFastCopyBytes);
+      if (length > kFastCopyBytes) target[kFastCopyBytes] = source[kFastCopyBytes];
+      written += length;
+      continue;
+    }
     std::uint32_t k = 0;
     if (distance > written) {
       // The bytes before the start of the output: the ring's initial zeros.
       const std::uint32_t zeros = std::min(length, distance - written);
-      std::memset(output + written, 0, zeros);
+      std::memset(target, 0, zeros);
       k = zeros;
     }
     // Byte by byte: a match may copy what it has just written.
-    for (; k < length; ++k) output[written + k] = output[written + k - distance];
+    for (; k < length; ++k) target[k] = output[written + k - distance];
     written += length;
   }
   return written;

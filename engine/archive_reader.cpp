@@ -33,15 +33,10 @@ RlzIndexEntry ParseIndexEntry(const std::uint8_t* bytes) {
   return entry;
 }
 
-// Every output item of the LZSS stream costs at least one eighth of its size
-// in packed bytes; a directory that claims more describes a damaged entry.
+// The LZSS stream yields at most eight bytes per packed byte (a flag byte and
+// eight 17-byte matches: 136 bytes from 17); a directory that claims more
+// describes a damaged entry, and its size is not worth allocating.
 constexpr std::uint64_t kLzssMaxExpansion = 8;
-
-// LocalAlloc of zero bytes is not a block we want to hand out; an empty entry
-// still gets a real one.
-void* AllocateBlock(std::uint32_t bytes) {
-  return LocalAlloc(LMEM_FIXED, std::max<std::uint32_t>(bytes, 1));
-}
 
 }  // namespace
 
@@ -122,7 +117,7 @@ void* CArchiveReader::ReadEntryInto(const char* archivePath, const char* entryNa
       if (usedBuffer != nullptr) *usedBuffer = 1;
       result = buffer;
     } else {
-      result = AllocateBlock(entry->packedSize);
+      result = LocalAlloc(LMEM_FIXED, entry->packedSize);
       if (result == nullptr) return nullptr;
       if (!ReadPackedBytes(*entry, result)) {
         LocalFree(result);
@@ -133,7 +128,7 @@ void* CArchiveReader::ReadEntryInto(const char* archivePath, const char* entryNa
     if (entry->unpackedSize > kLzssMaxExpansion * entry->packedSize) return nullptr;
     std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow) std::uint8_t[std::max<std::uint32_t>(entry->packedSize, 1)]);
     if (packed == nullptr || !ReadPackedBytes(*entry, packed.get())) return nullptr;
-    result = AllocateBlock(entry->unpackedSize);
+    result = LocalAlloc(LMEM_FIXED, entry->unpackedSize);
     if (result == nullptr) return nullptr;
     if (UnpackLzss(result, packed.get(), entry->unpackedSize, entry->packedSize) != entry->unpackedSize) {
       LocalFree(result);

@@ -54,12 +54,14 @@ class CArchiveReader {
   // The directory of the archive, read again only for another path (compared
   // without case) or when reload is non-zero. Null when the file cannot be
   // read, has no archive header or holds no entries; a failed header read
-  // leaves the previous directory in place.
+  // leaves the previous directory in place. The directory stays valid until
+  // another archive is loaded.
   const std::vector<RlzIndexEntry>* LoadIndex(const char* archivePath, int reload);
 
-  // Unpacks at most unpackedSize bytes of the packed stream into out and
-  // returns the number written (unpackedSize for well-formed data; fewer when
-  // the stream ends early).
+  // Unpacks at most unpackedSize bytes of the packed stream into out (which
+  // must hold unpackedSize bytes) and returns the number unpacked:
+  // unpackedSize for well-formed data, fewer when the stream ends early (the
+  // rest of out may then have been written over).
   static std::uint32_t UnpackLzss(void* out, const void* in, std::uint32_t unpackedSize,
                                   std::uint32_t packedSize);
 

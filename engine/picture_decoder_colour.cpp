@@ -4,12 +4,9 @@
 #include <cstring>
 
 void PictureClampTables::Build(int size, int firstSample) {
-  size_ = size;
+  size_ = std::clamp(size, 1, kMaxSize);
   firstSample_ = firstSample;
-  red_.assign(static_cast<std::size_t>(size), 0);
-  green_.assign(static_cast<std::size_t>(size), 0);
-  blue_.assign(static_cast<std::size_t>(size), 0);
-  for (int i = 0; i < size; ++i) {
+  for (int i = 0; i < size_; ++i) {
     const int sample = std::clamp(i - firstSample, 0, 255);
     red_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>((sample & 0xF8) << 8);
     green_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>((sample & 0xFC) << 3);

@@ -3,15 +3,16 @@
 // channel's RGB565 bits, saturating at 0 and 255.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class PictureClampTables {
  public:
-  // size entries, entry firstSample holding the bits of sample value 0: the
-  // still path uses 768 entries from sample -256, the movie path 512 from
-  // sample -128. Values beyond a table read its end entries.
+  // size entries (at most 768), entry firstSample holding the bits of sample
+  // value 0: the still path uses 768 entries from sample -256, the movie path
+  // 512 from sample -128. Values beyond a table read its end entries.
   void Build(int size, int firstSample);
 
   // value is level-shifted: sample value - 128.
@@ -20,16 +21,17 @@ class PictureClampTables {
   std::uint16_t Blue(int value) const { return blue_[Index(value)]; }
 
  private:
+  static constexpr int kMaxSize = 768;
+
   std::size_t Index(int value) const {
-    const int index = value + 128 + firstSample_;
-    return static_cast<std::size_t>(index < 0 ? 0 : index >= size_ ? size_ - 1 : index);
+    return static_cast<std::size_t>(std::clamp(value + 128 + firstSample_, 0, size_ - 1));
   }
 
-  int size_ = 0;
+  int size_ = 1;
   int firstSample_ = 0;
-  std::vector<std::uint16_t> red_;
-  std::vector<std::uint16_t> green_;
-  std::vector<std::uint16_t> blue_;
+  std::array<std::uint16_t, kMaxSize> red_{};
+  std::array<std::uint16_t, kMaxSize> green_{};
+  std::array<std::uint16_t, kMaxSize> blue_{};
 };
 
 // blocks: Y0, Y1, Y2, Y3, Cb, Cr samples after the inverse DCT. out points at

@@ -1,5 +1,7 @@
 #include "engine/picture_decoder_idct.h"
 
+#include <algorithm>
+
 namespace {
 
 // Products with the factorisation's constants, x 65,536 and truncated.
@@ -37,10 +39,10 @@ struct ShiftProducts {
   static std::int32_t M1501(std::int32_t x) { return x + (x >> 1); }
 };
 
-// One 8-point pass over c[0..7] (c[i] is frequency i); out[i] is sample i
-// before the pass's final shift.
+// One 8-point pass over c[0..7] (c[i] is frequency i): sample i, shifted
+// right by shift, goes to out[i x stride].
 template <typename Products>
-void Transform8(const std::int32_t c[8], std::int32_t out[8]) {
+[[gnu::always_inline]] inline void Transform8(const std::int32_t c[8], std::int16_t* out, int stride, int shift) {
   const std::int32_t z1 = Products::M0541(c[2] + c[6]);
   const std::int32_t t2 = z1 + Products::MMinus1847(c[6]);
   const std::int32_t t3 = z1 + Products::M0765(c[2]);
@@ -63,21 +65,21 @@ void Transform8(const std::int32_t c[8], std::int32_t out[8]) {
   const std::int32_t q2 = Products::M3072(p2) + o2 + o3;
   const std::int32_t q3 = Products::M1501(p3) + o1 + o4;
 
-  out[0] = t10 + q3;
-  out[7] = t10 - q3;
-  out[1] = t11 + q2;
-  out[6] = t11 - q2;
-  out[2] = t12 + q1;
-  out[5] = t12 - q1;
-  out[3] = t13 + q0;
-  out[4] = t13 - q0;
+  const auto store = [&](int i, std::int32_t sample) { out[i * stride] = static_cast<std::int16_t>(sample >> shift); };
+  store(0, t10 + q3);
+  store(7, t10 - q3);
+  store(1, t11 + q2);
+  store(6, t11 - q2);
+  store(2, t12 + q1);
+  store(5, t12 - q1);
+  store(3, t13 + q0);
+  store(4, t13 - q0);
 }
 
 // quantiser null: the block is dequantised already.
 template <typename Products>
 void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
   std::int32_t in[8];
-  std::int32_t out[8];
   for (int column = 0; column < 8; ++column) {
     std::int16_t* cell = block + column;
     for (int row = 0; row < 8; ++row) {
@@ -90,14 +92,20 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
       for (int row = 0; row < 8; ++row) cell[8 * row] = static_cast<std::int16_t>(in[0]);
       continue;
     }
-    Transform8<Products>(in, out);
-    for (int row = 0; row < 8; ++row) cell[8 * row] = static_cast<std::int16_t>(out[row]);
+    Transform8<Products>(in, cell, 8, 0);
   }
   for (int row = 0; row < 8; ++row) {
     std::int16_t* line = block + 8 * row;
+    bool dcOnly = true;
+    for (int column = 1; column < 8 && dcOnly; ++column) dcOnly = line[column] == 0;
+    // Every product of a zero is zero, so a row with only its first value set
+    // comes out flat; skipping the transform there changes no result.
+    if (dcOnly) {
+      std::fill_n(line, 8, static_cast<std::int16_t>(line[0] >> 3));
+      continue;
+    }
     for (int column = 0; column < 8; ++column) in[column] = line[column];
-    Transform8<Products>(in, out);
-    for (int column = 0; column < 8; ++column) line[column] = static_cast<std::int16_t>(out[column] >> 3);
+    Transform8<Products>(in, line, 1, 3);
   }
 }
 

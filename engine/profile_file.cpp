@@ -96,11 +96,10 @@ bool ReplaceFileContents(const std::string& path, const std::string& contents) {
     return false;
   }
   const std::u16string wideTemporary = AnsiToWideStatic(temporary.c_str());
-  const std::u16string widePath = AnsiToWideStatic(path.c_str());
-  // The platform's move refuses an existing target; then the old file goes
-  // first, the new one being complete on disk already.
-  if (MoveFileW(wideTemporary.c_str(), widePath.c_str())) return true;
-  return DeleteFileW(widePath.c_str()) && MoveFileW(wideTemporary.c_str(), widePath.c_str());
+  // The move replaces the old file in one step.
+  if (MoveFileW(wideTemporary.c_str(), AnsiToWideStatic(path.c_str()))) return true;
+  DeleteFileW(wideTemporary.c_str());
+  return false;
 }
 
 // Makes path the cached file. Changes to another file are written first
@@ -113,8 +112,7 @@ bool UseProfile(const char* path) {
   gProfileCache.cached = true;
   gProfileCache.path = path;
   std::uint32_t size = 0;
-  // One spare byte so that an empty file still gives a block.
-  void* text = ReadWholeFile(path, &size, 1);
+  void* text = ReadWholeFile(path, &size, 0);
   if (text != nullptr) {
     ParseProfileText(static_cast<const char*>(text), size);
     LocalFree(text);

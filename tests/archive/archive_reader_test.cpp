@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -239,6 +240,28 @@ TEST_F(ArchiveReaderTest, AFileCutAfterItsDirectoryWasReadFailsTheEntry) {
   ASSERT_NE(nullptr, reader_.LoadIndex(path.c_str(), 0));
   WriteFile("a.mlz", Bytes(archive.begin(), archive.end() - 10));
   EXPECT_EQ(nullptr, Read(path, "one").data);
+}
+
+TEST_F(ArchiveReaderTest, PackerProgramWritesArchivesTheReaderReads) {
+  const std::string packer = std::string(NOVEL_BINARY_DIR) + "/tools/mlz_pack";
+  if (!std::filesystem::exists(packer)) GTEST_SKIP() << "packer not built";
+  WriteFile("main.txt", TextOf("text text text text"));
+  WriteFile("se01.ogg", TextOf("sound"));
+  const std::string archive = dir_ + "/out.mlz";
+  const std::string command =
+      packer + " -3 " + archive + " " + dir_ + "/main.txt -s " + dir_ + "/se01.ogg";
+  ASSERT_EQ(0, std::system(command.c_str()));
+  char magic[4] = {};
+  std::ifstream(archive, std::ios::binary).read(magic, 4);
+  EXPECT_EQ("RLZ3", std::string(magic, 4));
+  const std::vector<RlzIndexEntry>* directory = reader_.LoadIndex(archive.c_str(), 0);
+  ASSERT_NE(nullptr, directory);
+  ASSERT_EQ(2u, directory->size());
+  EXPECT_EQ(kRlzMethodLzss, (*directory)[0].method);
+  EXPECT_EQ(kRlzMethodStored, (*directory)[1].method);
+  EXPECT_EQ(TextOf("text text text text"), Read(archive, "MAIN.TXT").bytes());
+  EXPECT_EQ(TextOf("sound"), Read(archive, "se01.ogg").bytes());
+  EXPECT_NE(0, std::system((packer + " 2>/dev/null").c_str()));  // no output named
 }
 
 }  // namespace
