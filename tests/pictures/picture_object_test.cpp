@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/back_buffer.h"
 #include "engine/picture_object.h"
 #include "engine/picture_rgb565.h"
 #include "engine/rbp_format.h"
@@ -104,10 +105,13 @@ TEST_F(PictureObject, BlankPicturesAndTheirDesignSize) {
 }
 
 TEST_F(PictureObject, SnapshotCopiesTheBackBufferAndKeepsTheDesignSize) {
+  SetScreenSize(4, 3);
+  CBackBuffer backBuffer;
   const std::vector<std::uint16_t> back = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  std::copy(back.begin(), back.end(), backBuffer.GetPixels());
   CImage image;
   image.designWidth = 77;
-  ASSERT_EQ(image.CopyFromBackBuffer(back.data(), 4, 3), 1);
+  ASSERT_EQ(image.CopyFromBackBuffer(backBuffer), 1);
   EXPECT_EQ(image.width, 4u);
   EXPECT_EQ(image.height, 3u);
   EXPECT_EQ(image.pixelKind, kPixelKindRgb565);

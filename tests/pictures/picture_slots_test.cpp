@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/game_engine.h"
 #include "engine/picture_design_space.h"
 #include "engine/picture_slots.h"
 #include "engine/rbp_format.h"
@@ -75,7 +76,7 @@ TEST_F(PictureSlots, DamagedPictureStopsTheEngineAndNamesItself) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(slots_.LoadPictureSlot(9, "broken", 0, nullptr, nullptr), 0);
   const std::string message = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(status_, kStatusPictureLoadFailed);
+  EXPECT_EQ(status_, STATUS_PICTURE_FAILED);
   EXPECT_NE(message.find("broken.rbp"), std::string::npos) << message;
   ASSERT_TRUE(slots_.IsPictureSlotUsed(9));
   EXPECT_EQ(slots_.Get(9)->pixels, nullptr);
@@ -94,10 +95,10 @@ TEST_F(PictureSlots, SlotNumbersOutsideTheTableAreIgnored) {
   EXPECT_EQ(status_, 0u);
 
   slots_.CreateBlankPictureSlot(256, 100, 100);
-  EXPECT_EQ(status_, kStatusBlankSlotOutOfRange);
+  EXPECT_EQ(status_, STATUS_BLANK_HIGH_SLOT);
   status_ = 0;
   slots_.CreateBlankPictureSlot(-1, 100, 100);
-  EXPECT_EQ(status_, kStatusBlankSlotOutOfRange);
+  EXPECT_EQ(status_, STATUS_BLANK_HIGH_SLOT);
   EXPECT_EQ(WidthIn(255), 1u);
 }
 
@@ -151,7 +152,7 @@ class DesignSpace : public PictureTest {};
 TEST_F(DesignSpace, RectanglesScaleToEachScreen) {
   struct Case {
     std::int32_t screenW, screenH, x, y, w, h;
-    ScreenRect expected;
+    RECT expected;
   };
   const Case cases[] = {
       {320, 240, 0, 0, 800, 600, {0, 0, 320, 240}},
@@ -163,7 +164,7 @@ TEST_F(DesignSpace, RectanglesScaleToEachScreen) {
   };
   for (const Case& c : cases) {
     SetScreenSize(c.screenW, c.screenH);
-    const ScreenRect r = DesignRectToScreen(c.x, c.y, c.w, c.h);
+    const RECT r = DesignRectToScreen(c.x, c.y, c.w, c.h);
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}),
               (std::vector<int>{c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
         << c.screenW << ": " << c.x << "," << c.y << " " << c.w << "x" << c.h;
@@ -181,21 +182,6 @@ TEST_F(DesignSpace, StylusHitIncludesTheRightAndBottomEdges) {
   SetScreenSize(640, 480);
   EXPECT_TRUE(IsPointInDesignRect(240, 160, 100, 100, 200, 100));
   EXPECT_FALSE(IsPointInDesignRect(241, 160, 100, 100, 200, 100));
-}
-
-TEST_F(DesignSpace, AdvanceInputIsATapOrTheCOrRightKeyAtOne) {
-  std::uint32_t input[24] = {};
-  EXPECT_EQ(IsAdvanceInputDown(input), 0);
-  for (const int word : {17, 5, 3}) {
-    input[word] = 1;
-    EXPECT_EQ(IsAdvanceInputDown(input), 1) << word;
-    input[word] = 2;  // a key held for a second frame does not advance
-    EXPECT_EQ(IsAdvanceInputDown(input), 0) << word;
-    input[word] = 0;
-  }
-  input[4] = 1;  // start key
-  input[19] = 1;  // stylus-down event not yet taken by the input step
-  EXPECT_EQ(IsAdvanceInputDown(input), 0);
 }
 
 }  // namespace
