@@ -96,6 +96,7 @@ std::uint32_t PackSaveTimeStamp(const char* text) {
 int CImage::LoadSaveThumbnail(const char* fileName, const char* folder, char* outText, std::int32_t* outChapter,
                               std::uint32_t* outStamp) {
   if (outStamp != nullptr) *outStamp = 0;
+  if (fileName == nullptr || folder == nullptr) return 0;
   const std::string path = std::string(folder) + fileName;
   std::uint32_t size = 0;
   auto* file = static_cast<std::uint8_t*>(ReadWholeFile(path.c_str(), &size, 0));

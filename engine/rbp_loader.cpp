@@ -75,6 +75,7 @@ std::uint8_t* ReadPictureFile(const char* folder, const char* name, CArchiveRead
                               std::uint32_t* outSize) {
   *outShared = 0;
   *outSize = 0;
+  if (folder == nullptr || name == nullptr) return nullptr;
   if (EndsWithBackslash(folder)) {
     const std::string path = std::string(folder) + name;
     return static_cast<std::uint8_t*>(ReadWholeFile(path.c_str(), outSize, 0));
