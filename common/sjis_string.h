@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 int IsSjisLeadByte(unsigned char byte);
 // Bytes before the NUL.
