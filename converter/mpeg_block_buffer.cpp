@@ -17,12 +17,12 @@ std::int64_t MpegBlockBuffer::positionOf(std::int64_t index) {
 
 std::int64_t MpegBlockBuffer::tell() { return positionOf(readPointer_ - lookAheadBits_ / 8); }
 
-void MpegBlockBuffer::readBlock() {
+void MpegBlockBuffer::readBlock(std::int64_t limit) {
   fill_ = 0;
   runs_.clear();
-  while (fill_ < kBlockSize) {
+  while (fill_ < limit) {
     std::int64_t position = 0;
-    const std::int64_t got = readRun(block() + fill_, kBlockSize - fill_, &position);
+    const std::int64_t got = readRun(block() + fill_, limit - fill_, &position);
     if (got <= 0) break;
     runs_.push_back({fill_, position});
     fill_ += got;

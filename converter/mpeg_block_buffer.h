@@ -73,7 +73,8 @@ class MpegBlockBuffer {
   // Keeps the last 8 bytes in the carry area and reads the next block; false
   // when no data came.
   bool loadNextBlock();
-  void readBlock();
+  // Fills the block with up to `limit` bytes from where the source stands.
+  void readBlock(std::int64_t limit = kBlockSize);
   void emptyLookAhead() {
     lookAhead_ = 0;
     lookAheadBits_ = 0;

@@ -44,7 +44,7 @@ bool SYS_READER::loadPreviousBlock() {
   std::memcpy(kept, block(), static_cast<std::size_t>(std::min<std::int64_t>(fill_, kCarrySize)));
   const std::int64_t count = std::min(kBlockSize, start);
   source_->seek(start - count, 0);
-  readBlock();
+  readBlock(count);
   if (fill_ <= 0) return false;
   std::memcpy(block() + fill_, kept, kCarrySize);
   readPointer_ += fill_;
