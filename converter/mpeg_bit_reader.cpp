@@ -21,6 +21,7 @@ int bitsOpenStream(const char* path, MPEG_BIT_STREAM& stream) {
   stream.source = streamOpen(path, kStreamKindVideo);
   if (stream.source == nullptr) return 0;
   stream.streamSize = streamSeek(stream.source, 0, 2);
+  stream.streamEnd = stream.streamSize + stream.source->remaining;
   streamSeek(stream.source, 0, 0);
   stream.restart();
   return 1;

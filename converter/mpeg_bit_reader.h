@@ -20,6 +20,9 @@ class MPEG_BIT_STREAM final : public MpegBlockBuffer {
   STREAM_HANDLE* source = nullptr;
   // What a seek to the end gives: the file offset of the last payload.
   std::int64_t streamSize = 0;
+  // File offset just past the last payload byte. Bisection and probes span
+  // up to here, so GOPs inside a long last packet stay reachable.
+  std::int64_t streamEnd = 0;
 
  protected:
   std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity, std::int64_t* position) override;

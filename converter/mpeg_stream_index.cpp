@@ -181,8 +181,8 @@ int scanGop(MPEG_STREAM_INDEX& index, MPEG_GOP_ENTRY& entry) {
 
 int findLastGop(MPEG_BIT_STREAM& stream) {
   for (std::int64_t window = kFirstWindow;; window *= 4) {
-    const bool wholeStream = stream.streamSize < window;
-    bitsSeek(stream, wholeStream ? 0 : stream.streamSize - window, 0);
+    const bool wholeStream = stream.streamEnd < window;
+    bitsSeek(stream, wholeStream ? 0 : stream.streamEnd - window, 0);
     std::int64_t last = -1;
     while (bitsNextStartCode(stream)) {
       if (bitsPeek(stream, 32) == kGroupStartCode) last = bitsTell(stream);
@@ -212,7 +212,7 @@ int countFrames(MPEG_STREAM_INDEX& index) {
   // Probes across the stream must meet GOPs in rising frame order. A probe
   // past the last GOP has no GOP to meet and is left out.
   int previous = 0;
-  const std::int64_t step = stream.streamSize / kValidationProbes;
+  const std::int64_t step = stream.streamEnd / kValidationProbes;
   for (int probe = 0; probe < kValidationProbes; ++probe) {
     const std::int64_t position = probe * step;
     if (position > lastGopPosition) break;
@@ -226,7 +226,7 @@ int countFrames(MPEG_STREAM_INDEX& index) {
 MPEG_GOP_ENTRY* seekByFrame(MPEG_GOP_ENTRY* entry, MPEG_STREAM_INDEX* index, int frame) {
   MPEG_BIT_STREAM& stream = *index->stream;
   std::int64_t low = 0;
-  std::int64_t high = stream.streamSize;
+  std::int64_t high = stream.streamEnd;
   std::int64_t probe = high / 2;
   for (int probes = 0; low < high && (high - low) / 2 != 0 && probes < kMaxProbes; ++probes) {
     bitsSeek(stream, probe, 0);

@@ -75,6 +75,7 @@ TEST(BitReader, TellIsTheExactFileOffsetThroughRefillsAndSeeks) {
   const Bytes es = patterned(1200000);
   OpenStream s(es);
   EXPECT_EQ(s.stream.streamSize, s.muxed.payloadOffsets.back());
+  EXPECT_EQ(s.stream.streamEnd, fileOffsetOf(s.muxed, 1199999) + 1);
   for (std::size_t i = 0; i < es.size(); ++i) {
     if (i % 997 == 0) {
       ASSERT_EQ(bitsTell(s.stream), fileOffsetOf(s.muxed, i)) << i;
