@@ -18,7 +18,7 @@ Bytes fillerWithCodeAt(std::int64_t size, std::int64_t at) {
 }
 
 // A start code split across the byte reader's 512 KiB blocks, found both ways.
-TEST(ByteReader, FindsStartCodesAcrossBlockBoundaries) {
+TEST(MpegByteReader, FindsStartCodesAcrossBlockBoundaries) {
   for (std::int64_t at : {kBlock - 4, kBlock - 3, kBlock - 2, kBlock - 1, kBlock, 2 * kBlock - 2}) {
     TempFile file(fillerWithCodeAt(3 * kBlock - 100, at));
     auto reader = readerOpen(file.path());
@@ -40,7 +40,7 @@ TEST(ByteReader, FindsStartCodesAcrossBlockBoundaries) {
   }
 }
 
-TEST(ByteReader, ReadsBytesAcrossBlocks) {
+TEST(MpegByteReader, ReadsBytesAcrossBlocks) {
   Bytes data(2 * kBlock + 77);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 13 + i / 512);
   TempFile file(data);
@@ -71,7 +71,7 @@ Bytes patterned(std::size_t size) {
   return es;
 }
 
-TEST(BitReader, TellIsTheExactFileOffsetThroughRefillsAndSeeks) {
+TEST(MpegBitReader, TellIsTheExactFileOffsetThroughRefillsAndSeeks) {
   const Bytes es = patterned(1200000);
   OpenStream s(es);
   EXPECT_EQ(s.stream.streamSize, s.muxed.payloadOffsets.back());
@@ -94,7 +94,7 @@ TEST(BitReader, TellIsTheExactFileOffsetThroughRefillsAndSeeks) {
   EXPECT_EQ(bitsSeek(s.stream, 0, 2), s.muxed.payloadOffsets.back());
 }
 
-TEST(BitReader, FindsStartCodesSplitAcrossBlocks) {
+TEST(MpegBitReader, FindsStartCodesSplitAcrossBlocks) {
   for (std::int64_t at : {kBlock - 3, kBlock - 2, kBlock - 1, kBlock}) {
     OpenStream s(fillerWithCodeAt(kBlock + 5000, at), 1500);
     bitsGet(s.stream, 5);
@@ -105,7 +105,7 @@ TEST(BitReader, FindsStartCodesSplitAcrossBlocks) {
   }
 }
 
-TEST(BitReader, PeeksAndGetsAnyWidth) {
+TEST(MpegBitReader, PeeksAndGetsAnyWidth) {
   OpenStream s(Bytes{0xA5, 0x0F, 0xF0, 0x3C, 0x81, 0x42, 0x99});
   EXPECT_EQ(bitsPeek(s.stream, 32), 0xA50FF03Cu);
   EXPECT_EQ(bitsGet(s.stream, 3), 0b101u);

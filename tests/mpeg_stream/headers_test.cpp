@@ -19,7 +19,7 @@ struct Parsed {
   }
 };
 
-TEST(SequenceHeader, CodedSizeAndRefusedSizes) {
+TEST(MpegSequenceHeader, CodedSizeAndRefusedSizes) {
   struct Case {
     int width, height;
     bool extension;
@@ -50,7 +50,7 @@ TEST(SequenceHeader, CodedSizeAndRefusedSizes) {
   }
 }
 
-TEST(SequenceHeader, DefaultAndLoadedMatrices) {
+TEST(MpegSequenceHeader, DefaultAndLoadedMatrices) {
   {
     BitWriter w;
     writeSequenceHeader(w, 64, 48, 3);
@@ -90,7 +90,7 @@ TEST(SequenceHeader, DefaultAndLoadedMatrices) {
   EXPECT_EQ(m.chromaNonIntra[8], 198);
 }
 
-TEST(PictureHeader, DefaultsUserDataAndExtensions) {
+TEST(MpegPictureHeader, DefaultsUserDataAndExtensions) {
   BitWriter w;
   writePictureHeader(w, 3, 17);
   w.startCode(kUserDataStartCode);
@@ -161,7 +161,7 @@ TEST(PictureHeader, DefaultsUserDataAndExtensions) {
   EXPECT_EQ(m.chromaNonIntra[5], 50);
 }
 
-TEST(Headers, EndOfStreamInsideAHeaderReadsZeros) {
+TEST(MpegHeaders, EndOfStreamInsideAHeaderReadsZeros) {
   BitWriter w;
   writeSequenceHeader(w, 352, 240, 3);
   Bytes cut = w.data();
@@ -177,7 +177,7 @@ TEST(Headers, EndOfStreamInsideAHeaderReadsZeros) {
   EXPECT_EQ(bitsNextStartCode(p.stream), 0);
 }
 
-TEST(Headers, FrameRateFromCodeAndExtension) {
+TEST(MpegHeaders, FrameRateFromCodeAndExtension) {
   struct Case {
     int code;
     bool extension;

@@ -19,7 +19,7 @@ const std::uint8_t* naiveBackward(const Bytes& b, std::size_t candidate) {
   return nullptr;
 }
 
-TEST(StartCodeSearch, SmallCases) {
+TEST(MpegStartCodeSearch, SmallCases) {
   struct Case {
     Bytes bytes;
     int forward;  // index found, -1 for none
@@ -39,7 +39,7 @@ TEST(StartCodeSearch, SmallCases) {
 }
 
 // Both skip rules against a plain scan, on bytes rich in 00 and 01.
-TEST(StartCodeSearch, AgreesWithPlainScan) {
+TEST(MpegStartCodeSearch, AgreesWithPlainScan) {
   std::mt19937 random(7);
   for (int round = 0; round < 3000; ++round) {
     Bytes b(1 + random() % 40);

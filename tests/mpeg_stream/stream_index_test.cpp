@@ -70,7 +70,7 @@ TimeCode tc(int seconds, int pictures, int minutes = 0, int drop = 0) {
   return t;
 }
 
-TEST(StreamIndex, TimeCodeToFrame) {
+TEST(MpegStreamIndex, TimeCodeToFrame) {
   struct Case {
     MPEG_TIME_CODE timeCode;
     int fps;
@@ -87,7 +87,7 @@ TEST(StreamIndex, TimeCodeToFrame) {
   for (const Case& c : cases) EXPECT_EQ(timeCodeToFrame(c.timeCode, c.fps), c.frame);
 }
 
-TEST(StreamIndex, ScanGopStates) {
+TEST(MpegStreamIndex, ScanGopStates) {
   struct Case {
     const char* what;
     std::vector<GopSpec> gops;
@@ -151,7 +151,7 @@ std::vector<GopSpec> mixedGops(int startSeconds, std::vector<int>* gopStarts) {
   return gops;
 }
 
-TEST(StreamIndex, CountAndSeekOverSyntheticStreams) {
+TEST(MpegStreamIndex, CountAndSeekOverSyntheticStreams) {
   for (int payload : {30, 2000}) {
     std::vector<int> starts;
     IndexedStream s(muxVideo(writeHeaderOnlyStream(mixedGops(10, &starts), 3, true), payload).bytes);
@@ -169,7 +169,7 @@ TEST(StreamIndex, CountAndSeekOverSyntheticStreams) {
   }
 }
 
-TEST(StreamIndex, SingleGopAndInvalidIndex) {
+TEST(MpegStreamIndex, SingleGopAndInvalidIndex) {
   {
     IndexedStream s(muxVideo(writeHeaderOnlyStream({{"IBBPBBP", tc(3, 0), 1}}, 3, false), 100).bytes);
     ASSERT_TRUE(s.open());
@@ -184,7 +184,7 @@ TEST(StreamIndex, SingleGopAndInvalidIndex) {
   EXPECT_EQ(countFrames(*s.index), -1);
 }
 
-TEST(StreamIndex, PulledDownPicturesCountTwice) {
+TEST(MpegStreamIndex, PulledDownPicturesCountTwice) {
   BitWriter w;
   writeSequenceHeader(w, 720, 480, 4);
   writeSequenceExtension(w, 0);
@@ -201,7 +201,7 @@ TEST(StreamIndex, PulledDownPicturesCountTwice) {
   EXPECT_EQ(s.scanAt(0).count, 5);
 }
 
-TEST(StreamIndex, FieldPicturesNeedTheirSecondField) {
+TEST(MpegStreamIndex, FieldPicturesNeedTheirSecondField) {
   for (bool paired : {true, false}) {
     BitWriter w;
     writeSequenceHeader(w, 720, 480, 3);
@@ -224,7 +224,7 @@ TEST(StreamIndex, FieldPicturesNeedTheirSecondField) {
 }
 
 // The last GOP lies more than 128 KiB before the end: the window grows.
-TEST(StreamIndex, FindsALastGopFarFromTheEnd) {
+TEST(MpegStreamIndex, FindsALastGopFarFromTheEnd) {
   BitWriter w;
   for (int g = 0; g < 3; ++g) {
     writeSequenceHeader(w, 64, 48, 3);
@@ -249,7 +249,7 @@ TEST(StreamIndex, FindsALastGopFarFromTheEnd) {
 std::string fixture(const std::string& name) { return std::string(NOVEL_TEST_DATA_DIR) + "/mpeg_stream/" + name; }
 
 // Real encoder streams against the pictures ffprobe decodes from them.
-TEST(StreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
+TEST(MpegStreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
   int streams = 0;
   for (const auto& item : std::filesystem::directory_iterator(fixture(""))) {
     if (item.path().extension() != ".mpg") continue;
@@ -277,7 +277,7 @@ TEST(StreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
 }
 
 // Damaged and cut streams: any result, but no crash and no hang.
-TEST(StreamIndex, SurvivesCorruptedStreams) {
+TEST(MpegStreamIndex, SurvivesCorruptedStreams) {
   std::ifstream in(fixture("s64x48_ntsc_df_end.mpg"), std::ios::binary);
   const Bytes original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_FALSE(original.empty());

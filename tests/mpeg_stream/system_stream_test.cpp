@@ -44,7 +44,7 @@ Bytes videoCodesThenPack(std::int64_t packAt) {
   return b;
 }
 
-TEST(SystemStream, RecognisedOnlyByASystemCodeWithinTwoMegabytes) {
+TEST(MpegSystemStream, RecognisedOnlyByASystemCodeWithinTwoMegabytes) {
   {
     TempFile early(videoCodesThenPack(0x1F0000));
     auto reader = readerOpen(early.path());
@@ -67,7 +67,7 @@ TEST(SystemStream, RecognisedOnlyByASystemCodeWithinTwoMegabytes) {
   EXPECT_FALSE(open(noCodes, kStreamKindVideo));
 }
 
-TEST(SystemStream, SelectsTheFirstStreamOfTheKind) {
+TEST(MpegSystemStream, SelectsTheFirstStreamOfTheKind) {
   SystemStreamWriter s;
   s.packHeader();
   s.systemHeader();
@@ -100,7 +100,7 @@ TEST(SystemStream, SelectsTheFirstStreamOfTheKind) {
   EXPECT_FALSE(open(file, 9));
 }
 
-TEST(SystemStream, ClassifiesPackets) {
+TEST(MpegSystemStream, ClassifiesPackets) {
   struct Case {
     int id;
     Bytes data;
@@ -127,7 +127,7 @@ TEST(SystemStream, ClassifiesPackets) {
   }
 }
 
-TEST(SystemStream, ParsesMpeg1PacketHeaders) {
+TEST(MpegSystemStream, ParsesMpeg1PacketHeaders) {
   struct Case {
     Bytes data;
     bool ok;
@@ -166,7 +166,7 @@ TEST(SystemStream, ParsesMpeg1PacketHeaders) {
   EXPECT_EQ(packetPayload(shortPrivate).length, 0);
 }
 
-TEST(SystemStream, UnparsableHeadersAndEmptyPacketsGiveNoPayload) {
+TEST(MpegSystemStream, UnparsableHeadersAndEmptyPacketsGiveNoPayload) {
   SystemStreamWriter s;
   s.packHeader();
   s.packet({0xE0, text("one"), {0x0F}});
@@ -179,7 +179,7 @@ TEST(SystemStream, UnparsableHeadersAndEmptyPacketsGiveNoPayload) {
   EXPECT_EQ(readAll(h.get()), "onetwo");
 }
 
-TEST(SystemStream, PacketLengthZeroEndsTheStream) {
+TEST(MpegSystemStream, PacketLengthZeroEndsTheStream) {
   SystemStreamWriter s;
   s.packHeader();
   s.packet({0xE0, text("before"), {0x0F}});
@@ -191,7 +191,7 @@ TEST(SystemStream, PacketLengthZeroEndsTheStream) {
   EXPECT_EQ(readAll(h.get()), "before");
 }
 
-TEST(SystemStream, ReadsStopAtPacketBoundariesAndTellIsTheFileOffset) {
+TEST(MpegSystemStream, ReadsStopAtPacketBoundariesAndTellIsTheFileOffset) {
   Bytes es(1000);
   for (std::size_t i = 0; i < es.size(); ++i) es[i] = static_cast<std::uint8_t>(i * 7 + 3);
   const MuxedStream muxed = muxVideo(es, 100);
@@ -218,7 +218,7 @@ TEST(SystemStream, ReadsStopAtPacketBoundariesAndTellIsTheFileOffset) {
   EXPECT_EQ(sizes, std::vector<int>({64, 36, 64, 36, 64, 36, 64, 36, 64, 36, 64, 36, 64, 36, 64, 36, 64, 36, 64, 36}));
 }
 
-TEST(SystemStream, SeekLandsOnTheNearestPacketAtOrBeforeTheTarget) {
+TEST(MpegSystemStream, SeekLandsOnTheNearestPacketAtOrBeforeTheTarget) {
   Bytes es(700);
   for (std::size_t i = 0; i < es.size(); ++i) es[i] = static_cast<std::uint8_t>(i % 251);
   const MuxedStream muxed = muxVideo(es, 64);
@@ -244,7 +244,7 @@ TEST(SystemStream, SeekLandsOnTheNearestPacketAtOrBeforeTheTarget) {
 }
 
 // Offsets beyond 4 GiB in a sparse file: the last packet is found from the end.
-TEST(SystemStream, HandlesFilesBeyondFourGigabytes) {
+TEST(MpegSystemStream, HandlesFilesBeyondFourGigabytes) {
   const std::int64_t far = (std::int64_t{5} << 30) + 12345;
   SystemStreamWriter head;
   head.packHeader();
