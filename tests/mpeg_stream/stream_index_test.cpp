@@ -166,6 +166,9 @@ TEST(MpegStreamIndex, CountAndSeekOverSyntheticStreams) {
       ASSERT_EQ(e.count, starts[g + 1] - starts[g]);
     }
     for (int frame : {total, total + 5, -1}) EXPECT_EQ(s.seek(frame).count, 0);
+    // The whole stream fits in the first window: found, but reported as 0.
+    EXPECT_EQ(findLastGop(s.stream), 0);
+    EXPECT_EQ(s.scanAt(bitsTell(s.stream)).firstFrame, starts[9]);
   }
 }
 
