@@ -3,7 +3,9 @@
 namespace {
 
 constexpr std::uint32_t kFirstPacketCode = 0x1BC;
-constexpr std::uint32_t kGroupStartCode = 0x1B8;
+// Video start codes end with the group start code; anything above is a
+// system start code or a stream id.
+constexpr std::uint32_t kLastVideoStartCode = 0x1B8;
 // A system stream shows a system start code within its first 2 MiB.
 constexpr std::int64_t kSystemCodeLimit = 0x200000;
 
@@ -32,7 +34,7 @@ int readPacket(PES_PACKET& packet, SYS_READER& reader) {
 int isSystemStream(SYS_READER& reader) {
   while (reader.nextStartCode()) {
     const std::uint32_t code = reader.getBits(32);
-    if (code > kGroupStartCode) {
+    if (code > kLastVideoStartCode) {
       reader.seek(0, 0);
       return 1;
     }

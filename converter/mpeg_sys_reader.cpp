@@ -5,8 +5,7 @@
 
 #include "converter/mpeg_start_code.h"
 
-SYS_READER::SYS_READER(std::unique_ptr<FILE_SOURCE> source, std::string path)
-    : source_(std::move(source)), path_(std::move(path)) {
+SYS_READER::SYS_READER(std::unique_ptr<FILE_SOURCE> source) : source_(std::move(source)) {
   restart();
 }
 
@@ -70,7 +69,7 @@ bool SYS_READER::prevStartCode() {
 }
 
 std::unique_ptr<SYS_READER> readerOpen(const char* path) {
-  auto reader = std::make_unique<SYS_READER>(fileSourceOpen(path), path);
+  auto reader = std::make_unique<SYS_READER>(fileSourceOpen(path));
   if (reader->lookAheadBits() == 0) return nullptr;
   return reader;
 }

@@ -4,14 +4,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "converter/mpeg_block_buffer.h"
 #include "converter/mpeg_file_source.h"
 
 class SYS_READER final : public MpegBlockBuffer {
  public:
-  explicit SYS_READER(std::unique_ptr<FILE_SOURCE> source, std::string path);
+  explicit SYS_READER(std::unique_ptr<FILE_SOURCE> source);
 
   // whence 0 from the start, 1 from tell(), 2 from the end; returns tell().
   std::int64_t seek(std::int64_t offset, int whence);
@@ -19,7 +18,6 @@ class SYS_READER final : public MpegBlockBuffer {
   // the current byte position; the next 32 bits are then the code. false at
   // the start of the file.
   bool prevStartCode();
-  const std::string& path() const { return path_; }
 
  protected:
   std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity, std::int64_t* position) override;
@@ -30,7 +28,6 @@ class SYS_READER final : public MpegBlockBuffer {
   std::int64_t blockPosition() { return sourceTell() - fill_; }
 
   std::unique_ptr<FILE_SOURCE> source_;
-  std::string path_;
 };
 
 // Null when the file cannot be read or is empty.
