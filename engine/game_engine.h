@@ -36,7 +36,6 @@ class CGameEngine : public CEngineBase {
   void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
 
   std::unique_ptr<GamePort> game;
-  std::uint32_t statusWord = 0;
   std::uint32_t sceneState = kTitleSceneState;
   std::uint32_t subState = 0;
   std::vector<std::uint8_t> workBuffers[2];

@@ -97,8 +97,6 @@ class GamePort {
   virtual void SaveConfig(CGameApp& /*app*/) {}
   virtual void DispatchMenuCommand(CGameApp& /*app*/, HWND /*window*/, std::uint32_t /*command*/,
                                    LPARAM /*lParam*/) {}
-  // True while the picture slot holds no picture.
-  virtual bool IsPictureSlotEmpty(const CGameEngine& /*engine*/, int /*slot*/) const { return true; }
 };
 
 // Plug-ins and the message font are stand-ins; the settings-file calls go
