@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/jbp1_format.h"
-#include "engine/picture_byte_order.h"
+#include "common/byte_order.h"
 #include "common/sjis_string.h"
 #include "engine/file_helpers.h"
 #include "engine/picture_object.h"

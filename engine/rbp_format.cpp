@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/jbp1_format.h"
-#include "engine/picture_byte_order.h"
+#include "common/byte_order.h"
 
 bool ReadRbpHeader(const std::uint8_t* data, std::size_t size, RbpHeader& header) {
   if (data == nullptr || size < kRbpHeaderSize) return false;

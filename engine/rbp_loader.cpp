@@ -6,7 +6,7 @@
 #include "common/sjis_string.h"
 #include "engine/archive_reader.h"
 #include "engine/file_helpers.h"
-#include "engine/picture_byte_order.h"
+#include "common/byte_order.h"
 #include "engine/rbp_format.h"
 #include "engine/rbp_jbp.h"
 #include "host/memory_api.h"
