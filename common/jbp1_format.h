@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/byte_order.h"
+
 inline constexpr std::size_t kJbpHeaderSize = 44;
 inline constexpr std::size_t kJbpDcCountBytes = 16 * 4;
 inline constexpr std::size_t kJbpAcCountBytes = 256 * 4;
@@ -55,9 +57,6 @@ bool ReadJbpPictureHeader(const std::uint8_t* record, std::size_t length, JbpPic
 
 // Natural (row-major) index of the coefficient at zigzag position k.
 extern const std::uint8_t kJbpZigzagToNatural[64];
-
-std::uint32_t ReadLe32(const std::uint8_t* bytes);
-void WriteLe32(std::uint8_t* bytes, std::uint32_t value);
 
 // Packs the 256 AC counts (as 1,024 little-endian bytes): a non-zero byte
 // stands for itself, a zero byte is followed by n and stands for n + 1 zero

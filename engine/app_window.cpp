@@ -97,7 +97,8 @@ LRESULT CAppWindow::WindowProcTrampoline(HWND window, UINT message, WPARAM wPara
     record->object = gObjectBeingCreated;
     record->window = window;
     SetWindowLongW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(record));
-    if (record->object) record->object->record_ = record;
+    // The object frees the record of its own window at the end.
+    if (record->object && !record->object->record_) record->object->record_ = record;
   }
   if (record->window != window || !record->object) return 0;
   return record->object->WindowProc(window, message, wParam, lParam);

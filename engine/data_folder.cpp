@@ -92,4 +92,6 @@ void CEngineBase::SetDataFolder(const std::string& folder) {
     CreateDirectoryW(AnsiToWideStatic(saveFolder.c_str()), nullptr);
   }
   saveFolder += '\\';
+  pictureSlots.SetArchivePaths(pictureArchive.c_str(), secondPictureArchive.c_str());
+  pictureSlots.SetSaveFolder(saveFolder.c_str());
 }

@@ -1,5 +1,7 @@
 #include "engine/engine_base.h"
 
+#include "engine/picture_design_space.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -25,10 +27,6 @@ std::string ProgramFolderFromModule() {
   // Cut after the last backslash; a path without one is used whole.
   if (char* lastSeparator = StrFindLast(narrow, '\\')) lastSeparator[1] = '\0';
   return narrow;
-}
-
-std::int32_t ScaleDesign(std::int32_t value, std::int32_t screen, std::int32_t design) {
-  return design ? static_cast<std::int32_t>(static_cast<std::int64_t>(value) * screen / design) : value;
 }
 
 }  // namespace
@@ -156,14 +154,8 @@ void CEngineBase::PresentDirtyRects(int whole, const POINT* shake) {
   display.endDraw();
 }
 
-void CEngineBase::InvalidateDesignRect(std::int32_t left, std::int32_t top, std::int32_t right,
-                                       std::int32_t bottom) {
-  const std::int32_t screenWidth = GetScreenWidth();
-  const std::int32_t screenHeight = GetScreenHeight();
-  const std::int32_t designWidth = GetDesignWidth();
-  const std::int32_t designHeight = GetDesignHeight();
-  RECT rect{ScaleDesign(left, screenWidth, designWidth), ScaleDesign(top, screenHeight, designHeight),
-            ScaleDesign(right, screenWidth, designWidth), ScaleDesign(bottom, screenHeight, designHeight)};
+void CEngineBase::InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+  RECT rect = DesignRectToScreen(x, y, width, height);
   dirtyList->Add(&rect, 1);
 }
 

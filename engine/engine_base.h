@@ -13,6 +13,7 @@
 #include "engine/dirty_rect_list.h"
 #include "engine/input_state.h"
 #include "engine/layer_node.h"
+#include "engine/picture_slots.h"
 #include "engine/shell_ports.h"
 #include "host/gapi.h"
 
@@ -40,8 +41,8 @@ class CEngineBase : public CAppWindow {
   int RenderFrame(const LayerNode* layers);
   // The dirty list, or the whole screen moved by the shake offsets.
   void PresentDirtyRects(int whole, const POINT* shake);
-  // A rectangle of the design space (800 x 600) marked for redrawing.
-  void InvalidateDesignRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+  // A rectangle (x, y, width, height) of the design space marked for redrawing.
+  void InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
   std::string GetProgramFolder() const { return programFolder; }
   // The data folder named in the settings file (GAME_INST_FOLDER, DATA01 to
@@ -64,6 +65,10 @@ class CEngineBase : public CAppWindow {
   void InvalidateMovedSprites();
   const LayerNode* LayerListHead() const { return &drawListHeads[127]; }
 
+  // Bits that end the program after the current frame (a picture that
+  // failed to load, a blank picture asked for outside the slots).
+  std::uint32_t statusWord = 0;
+  CPictureSlots pictureSlots{statusWord};
   std::unique_ptr<CBackBuffer> backBuffer;
   std::string saveFolder;
   std::string pictureArchive;

@@ -1,6 +1,7 @@
 #include "engine/engine_main.h"
 
 #include <new>
+#include <string>
 
 #include "engine/file_helpers.h"
 #include "engine/runtime_globals.h"
@@ -69,7 +70,10 @@ int RunMainLoop(CGameApp& engine) {
 // Steps 3 to 17 of start-up; false when it stops (any message shown).
 bool BringUp(Startup& startup, HINSTANCE instance, int showCommand) {
   CGameApp& engine = *startup.engine;
-  if (HWND running = FindWindowW(AnsiToWideStatic(kWindowClass), std::u16string(AnsiToWideStatic(kWindowTitle)).c_str())) {
+  // The conversion buffer is shared, so each text is copied out in turn.
+  const std::u16string className = AnsiToWideStatic(kWindowClass);
+  const std::u16string title = AnsiToWideStatic(kWindowTitle);
+  if (HWND running = FindWindowW(className.c_str(), title.c_str())) {
     SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(running) | 1));
     return false;
   }

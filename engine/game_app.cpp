@@ -98,7 +98,7 @@ int CGameApp::OnIdle() {
   RemoveFinishedSprites();
   InvalidateMovedSprites();
   backgroundClear =
-      sceneState != SCENE_GAME || game->IsPictureSlotEmpty(*this, kPictureSlotForBackgroundRule) ? 1 : 0;
+      sceneState != kGameSceneState || !pictureSlots.IsPictureSlotUsed(kPictureSlotForBackgroundRule) ? 1 : 0;
   RenderFrame(LayerListHead());
   if (shakeX == 0 && shakeY == 0) {
     PresentDirtyRects(0, nullptr);

@@ -7,8 +7,10 @@
 
 #include "engine/engine_base.h"
 
-inline constexpr std::uint32_t SCENE_TITLE = 0;
-inline constexpr std::uint32_t SCENE_GAME = 99;
+// Scene states the shell itself looks at: the title (the first screen) and
+// the game, where the background rule differs.
+inline constexpr std::uint32_t kTitleSceneState = 0;
+inline constexpr std::uint32_t kGameSceneState = 99;
 
 // Status word bits that end the program after the current frame.
 inline constexpr std::uint32_t STATUS_PICTURE_FAILED = 0x80000000u;
@@ -34,8 +36,7 @@ class CGameEngine : public CEngineBase {
   void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
 
   std::unique_ptr<GamePort> game;
-  std::uint32_t statusWord = 0;
-  std::uint32_t sceneState = SCENE_TITLE;
+  std::uint32_t sceneState = kTitleSceneState;
   std::uint32_t subState = 0;
   std::vector<std::uint8_t> workBuffers[2];
   std::vector<std::uint8_t> seenPool;

@@ -11,10 +11,10 @@ std::int32_t Scale(std::int32_t value, std::int32_t screen, std::int32_t design)
 
 }  // namespace
 
-ScreenRect DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
+RECT DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
   const std::int32_t sw = GetScreenWidth(), sh = GetScreenHeight();
   const std::int32_t dw = GetDesignWidth(), dh = GetDesignHeight();
-  ScreenRect r;
+  RECT r;
   r.left = Scale(x, sw, dw);
   r.top = Scale(y, sh, dh);
   r.right = r.left + Scale(w, sw, dw);
@@ -30,10 +30,4 @@ int IsPointInDesignRect(std::int32_t px, std::int32_t py, std::int32_t x, std::i
   const std::int32_t left = Scale(x, sw, dw), top = Scale(y, sw, dw);
   const std::int32_t width = Scale(w, sw, dw), height = Scale(h, sw, dw);
   return left <= px && px <= left + width && top <= py && py <= top + height;
-}
-
-int IsAdvanceInputDown(const std::uint32_t* inputWords) {
-  for (int word : kAdvanceInputWords)
-    if (inputWords[word] == 1) return 1;
-  return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/back_buffer.h"
 #include "engine/runtime_globals.h"
 #include "host/memory_api.h"
 
@@ -37,13 +38,13 @@ int CImage::AllocateAlpha(std::size_t count) {
   return alphaPlane != nullptr;
 }
 
-int CImage::CopyFromBackBuffer(const std::uint16_t* backPixels, std::uint32_t backWidth, std::uint32_t backHeight) {
+int CImage::CopyFromBackBuffer(CBackBuffer& backBuffer) {
   Free();
-  const std::size_t count = std::size_t{backWidth} * backHeight;
+  const std::size_t count = std::size_t{backBuffer.GetWidth()} * backBuffer.GetHeight();
   if (!AllocatePixels(count)) return 0;
-  width = backWidth;
-  height = backHeight;
-  if (count != 0) std::memcpy(pixels, backPixels, count * 2);
+  width = backBuffer.GetWidth();
+  height = backBuffer.GetHeight();
+  if (count != 0) std::memcpy(pixels, backBuffer.GetPixels(), count * 2);
   flags = 0;
   pixelKind = kPixelKindRgb565;
   return 1;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CArchiveReader;
+class CBackBuffer;
 
 enum PixelKind : std::uint32_t {
   kPixelKindPalette = 8,       // one palette index per pixel, 256 four-byte entries
@@ -46,9 +47,9 @@ class CImage {
   std::uint8_t* GetIndexes() const { return static_cast<std::uint8_t*>(pixels); }
   std::uint8_t* GetAlphaPlane() const { return alphaPlane; }
 
-  // Copies a width x height RGB565 back buffer (row length = width). 1, or 0
-  // when memory runs out.
-  int CopyFromBackBuffer(const std::uint16_t* backPixels, std::uint32_t backWidth, std::uint32_t backHeight);
+  // A snapshot of the back buffer at its size; the design size stays as it
+  // was. 1, or 0 when memory runs out.
+  int CopyFromBackBuffer(CBackBuffer& backBuffer);
   // Draws the w x h area at the top-left of source at (x, y) of this picture,
   // clipped to both pictures; an alpha source is blended over 64 levels.
   void DrawImage(const CImage& source, int x, int y, int w, int h);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/format_text.h"
+#include "engine/game_engine.h"
 #include "engine/rbp_loader.h"
 #include "engine/runtime_globals.h"
 
@@ -46,7 +47,7 @@ int CPictureSlots::LoadFromArchives(int slot, const char* name, int parts, int* 
   if (!entry->LoadRbp(normalised, path.c_str(), parts, &readers_[static_cast<std::size_t>(index)], outA, outB)) {
     // The engine closes without a word; say which picture stopped it.
     std::fprintf(stderr, "picture \"%s\" in \"%s\" failed to load\n", normalised, path.c_str());
-    statusWord_ |= kStatusPictureLoadFailed;
+    statusWord_ |= STATUS_PICTURE_FAILED;
   }
   return index;
 }
@@ -61,7 +62,7 @@ int CPictureSlots::LoadPictureSlotSecondFirst(int slot, const char* name, int pa
 
 void CPictureSlots::CreateBlankPictureSlot(int slot, std::int32_t designW, std::int32_t designH) {
   if (!IsValidSlot(slot)) {
-    statusWord_ |= kStatusBlankSlotOutOfRange;
+    statusWord_ |= STATUS_BLANK_HIGH_SLOT;
     return;
   }
   auto& entry = slots_[static_cast<std::size_t>(slot)];

@@ -14,11 +14,10 @@
 #include "engine/picture_object.h"
 
 inline constexpr int kPictureSlotCount = 256;
-inline constexpr std::uint32_t kStatusPictureLoadFailed = 1u << 31;
-inline constexpr std::uint32_t kStatusBlankSlotOutOfRange = 1u << 23;
 
 class CPictureSlots {
  public:
+  // statusWord: the engine status word that load failures mark.
   explicit CPictureSlots(std::uint32_t& statusWord) : statusWord_(statusWord) {}
   CPictureSlots(const CPictureSlots&) = delete;
   CPictureSlots& operator=(const CPictureSlots&) = delete;
@@ -48,8 +47,6 @@ class CPictureSlots {
   int IsPictureSlotUsed(int slot) const { return Get(slot) != nullptr; }
   // The slot's picture, or null (also for a bad slot number).
   CImage* Get(int slot) const { return IsValidSlot(slot) ? slots_[static_cast<std::size_t>(slot)].get() : nullptr; }
-
-  CArchiveReader& ArchiveReader(int index) { return readers_[index != 0]; }
 
  private:
   static bool IsValidSlot(int slot) { return slot >= 0 && slot < kPictureSlotCount; }

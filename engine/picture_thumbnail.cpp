@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/jbp1_format.h"
+#include "common/byte_order.h"
 #include "common/sjis_string.h"
 #include "engine/file_helpers.h"
 #include "engine/picture_object.h"
@@ -19,17 +21,6 @@ constexpr std::size_t kSaveHeaderNeeded = kSaveTextOffset + kSaveTextSize;
 
 constexpr std::uint32_t kThumbnailMaxSide = 4096;
 
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
 
 // Average of the box of boxW x boxH source pixels at (left, top), clipped to
 // the source; black when nothing of it lies inside.
@@ -67,14 +58,14 @@ std::uint8_t* BuildThumbnailBitmap(const std::uint16_t* pixels, std::uint32_t sr
   std::memset(bitmap, 0, kBitmapHeadersSize);
   bitmap[0] = 'B';
   bitmap[1] = 'M';
-  Put32(bitmap + 2, total);
-  Put32(bitmap + 10, kBitmapHeadersSize);
-  Put32(bitmap + 14, 40);
-  Put32(bitmap + 18, dstW);
-  Put32(bitmap + 22, dstH);  // positive: bottom-up rows
-  Put16(bitmap + 26, 1);
-  Put16(bitmap + 28, 16);
-  Put32(bitmap + 34, imageSize);
+  WriteLe32(bitmap + 2, total);
+  WriteLe32(bitmap + 10, kBitmapHeadersSize);
+  WriteLe32(bitmap + 14, 40);
+  WriteLe32(bitmap + 18, dstW);
+  WriteLe32(bitmap + 22, dstH);  // positive: bottom-up rows
+  WriteLe16(bitmap + 26, 1);
+  WriteLe16(bitmap + 28, 16);
+  WriteLe32(bitmap + 34, imageSize);
 
   // Steps in 1/1024 source pixels.
   const std::uint64_t stepX = (std::uint64_t{srcW} << 10) / dstW;
@@ -85,7 +76,7 @@ std::uint8_t* BuildThumbnailBitmap(const std::uint16_t* pixels, std::uint32_t sr
       const std::uint16_t value = stepY < 1024 ? 0
                                                : AverageBox(pixels, srcW, srcH, (i * stepX) >> 10, (j * stepY) >> 10,
                                                             stepX >> 10, stepY >> 10);
-      Put16(row + std::size_t{i} * 2, value);
+      WriteLe16(row + std::size_t{i} * 2, value);
     }
   }
   return bitmap;
@@ -105,6 +96,7 @@ std::uint32_t PackSaveTimeStamp(const char* text) {
 int CImage::LoadSaveThumbnail(const char* fileName, const char* folder, char* outText, std::int32_t* outChapter,
                               std::uint32_t* outStamp) {
   if (outStamp != nullptr) *outStamp = 0;
+  if (fileName == nullptr || folder == nullptr) return 0;
   const std::string path = std::string(folder) + fileName;
   std::uint32_t size = 0;
   auto* file = static_cast<std::uint8_t*>(ReadWholeFile(path.c_str(), &size, 0));
@@ -115,12 +107,12 @@ int CImage::LoadSaveThumbnail(const char* fileName, const char* folder, char* ou
     return 0;
   };
   if (size < kSaveHeaderNeeded || std::memcmp(file, "STA", 3) != 0 || file[3] < '0' || file[3] > '9') return fail();
-  const std::uint64_t bitmapOffset = Get32(file + kSaveThumbnailOffsetField);
+  const std::uint64_t bitmapOffset = ReadLe32(file + kSaveThumbnailOffsetField);
   if (bitmapOffset + kBitmapHeadersSize > size) return fail();
   const std::uint8_t* bitmap = file + bitmapOffset;
-  const auto bitmapWidth = static_cast<std::int32_t>(Get32(bitmap + 18));
-  const auto bitmapHeight = static_cast<std::int32_t>(Get32(bitmap + 22));
-  const std::uint32_t bitsPerPixel = bitmap[28] | bitmap[29] << 8;
+  const auto bitmapWidth = static_cast<std::int32_t>(ReadLe32(bitmap + 18));
+  const auto bitmapHeight = static_cast<std::int32_t>(ReadLe32(bitmap + 22));
+  const std::uint32_t bitsPerPixel = ReadLe16(bitmap + 28);
   if (bitmapWidth <= 0 || bitmapHeight <= 0 || bitmapWidth > static_cast<std::int32_t>(kThumbnailMaxSide) ||
       bitmapHeight > static_cast<std::int32_t>(kThumbnailMaxSide) || bitsPerPixel != 16)
     return fail();
@@ -134,7 +126,7 @@ int CImage::LoadSaveThumbnail(const char* fileName, const char* folder, char* ou
   std::uint16_t* out = GetPixels();
   for (std::uint32_t y = 0; y < h; ++y) {
     const std::uint8_t* from = rows + std::size_t{h - 1 - y} * w * 2;
-    for (std::uint32_t x = 0; x < w; ++x) out[std::size_t{y} * w + x] = static_cast<std::uint16_t>(from[2 * x] | from[2 * x + 1] << 8);
+    for (std::uint32_t x = 0; x < w; ++x) out[std::size_t{y} * w + x] = ReadLe16(from + 2 * x);
   }
   width = w;
   height = h;

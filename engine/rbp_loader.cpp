@@ -6,6 +6,7 @@
 #include "common/sjis_string.h"
 #include "engine/archive_reader.h"
 #include "engine/file_helpers.h"
+#include "common/byte_order.h"
 #include "engine/rbp_format.h"
 #include "engine/rbp_jbp.h"
 #include "host/memory_api.h"
@@ -74,6 +75,7 @@ std::uint8_t* ReadPictureFile(const char* folder, const char* name, CArchiveRead
                               std::uint32_t* outSize) {
   *outShared = 0;
   *outSize = 0;
+  if (folder == nullptr || name == nullptr) return nullptr;
   if (EndsWithBackslash(folder)) {
     const std::string path = std::string(folder) + name;
     return static_cast<std::uint8_t*>(ReadWholeFile(path.c_str(), outSize, 0));
@@ -129,7 +131,7 @@ int CImage::DecodeRbpImage(std::uint8_t* file, std::uint32_t size, int shared, i
       const bool plainAlpha = header.variant == kRbpVariantPlainAlpha;
       std::uint16_t* out = GetPixels();
       for (std::size_t i = 0; i < count; ++i, data += 3) {
-        out[i] = static_cast<std::uint16_t>(data[0] | data[1] << 8);
+        out[i] = ReadLe16(data);
         alphaPlane[i] = plainAlpha ? data[2] : static_cast<std::uint8_t>(data[2] >> 2);
       }
       pixelKind = kPixelKindRgb565Alpha;
@@ -138,7 +140,7 @@ int CImage::DecodeRbpImage(std::uint8_t* file, std::uint32_t size, int shared, i
     case kRbpKindRgb565: {
       if (!AllocatePixels(count)) return 0;
       std::uint16_t* out = GetPixels();
-      for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<std::uint16_t>(data[2 * i] | data[2 * i + 1] << 8);
+      for (std::size_t i = 0; i < count; ++i) out[i] = ReadLe16(data + 2 * i);
       pixelKind = kPixelKindRgb565;
       return 1;
     }

@@ -1,7 +1,7 @@
 #include "engine/shell_ports.h"
 
-#include "common/sjis_string.h"
 #include "engine/game_app.h"
+#include "engine/profile_file.h"
 #include "engine/runtime_globals.h"
 
 void GamePort::LoadConfigAndBuildMenu(CGameApp& app) {
@@ -10,9 +10,13 @@ void GamePort::LoadConfigAndBuildMenu(CGameApp& app) {
   app.LocateDataFolder("pelmo.cfg", GetScreenWidth() < 640 ? "pict.mlz" : "pict_v.mlz");
 }
 
-void ProcessServicesPort::ReadProfileString(const char* /*section*/, const char* /*key*/, const char* def,
-                                            char* out, std::uint32_t maxLength, const char* /*path*/) {
-  StrCopy(out, static_cast<std::size_t>(maxLength) + 1, def);
+void ProcessServicesPort::ClearProfileCache() { ::ClearProfileCache(); }
+
+void ProcessServicesPort::FlushProfile() { ::FlushProfile(); }
+
+void ProcessServicesPort::ReadProfileString(const char* section, const char* key, const char* def, char* out,
+                                            std::uint32_t maxLength, const char* path) {
+  ::ReadProfileString(section, key, def, out, static_cast<int>(maxLength), path);
 }
 
 ProcessServicesPort& StandInProcessServices() {

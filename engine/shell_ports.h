@@ -97,10 +97,10 @@ class GamePort {
   virtual void SaveConfig(CGameApp& /*app*/) {}
   virtual void DispatchMenuCommand(CGameApp& /*app*/, HWND /*window*/, std::uint32_t /*command*/,
                                    LPARAM /*lParam*/) {}
-  // True while the picture slot holds no picture.
-  virtual bool IsPictureSlotEmpty(const CGameEngine& /*engine*/, int /*slot*/) const { return true; }
 };
 
+// Plug-ins and the message font are stand-ins; the settings-file calls go
+// to the profile layer.
 class ProcessServicesPort {
  public:
   virtual ~ProcessServicesPort() = default;
@@ -109,11 +109,12 @@ class ProcessServicesPort {
   virtual void FreeOggPlugin() {}
   virtual void FreeMp3Plugin() {}
   virtual void DeleteMessageFont() {}
-  virtual void ClearProfileCache() {}
-  virtual void FlushProfile() {}
-  // The settings file's string value, or def (GAME_INST_FOLDER lookups).
-  virtual void ReadProfileString(const char* /*section*/, const char* /*key*/, const char* def,
-                                 char* out, std::uint32_t maxLength, const char* /*path*/);
+  virtual void ClearProfileCache();
+  virtual void FlushProfile();
+  // The settings file's string value, or def when missing or longer than
+  // maxLength (GAME_INST_FOLDER lookups); out holds maxLength + 1 bytes.
+  virtual void ReadProfileString(const char* section, const char* key, const char* def, char* out,
+                                 std::uint32_t maxLength, const char* path);
 };
 
 // The services used until the program installs its own.

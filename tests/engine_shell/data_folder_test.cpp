@@ -118,4 +118,15 @@ TEST_F(DataFolderTest, NoUsableFolderTakesDataBesideTheProgramUnprobed) {
   EXPECT_FALSE(std::filesystem::exists(root_ + "/game/data/save"));
 }
 
+TEST_F(DataFolderTest, SettingsFileNamesTheFolder) {
+  Touch("data3/pict_v.mlz");
+  std::ofstream(root_ + "/game/pelmo.cfg", std::ios::binary)
+      << "[GAME_INST_FOLDER]\r\nDATA01=nowhere\\\r\nDATA03=..\\data3\\\r\n";
+  engine->services = &StandInProcessServices();
+  engine->services->ClearProfileCache();
+  EXPECT_EQ(engine->LocateDataFolder("pelmo.cfg", "pict_v.mlz"), 1);
+  EXPECT_EQ(engine->dataFolder, rootPlatform_ + "\\data3\\");
+  engine->services->ClearProfileCache();
+}
+
 }  // namespace

@@ -42,14 +42,6 @@ struct RecordingCompositor : CompositorPort {
   void DrawMessageWindow(CEngineBase&) override { HostCallLogRecord("MessageWindow"); }
 };
 
-struct SlotGame : ScriptedGame {
-  bool slotEmpty = true;
-  bool IsPictureSlotEmpty(const CGameEngine&, int slot) const override {
-    HostCallLogRecord("SlotEmpty? " + std::to_string(slot));
-    return slotEmpty;
-  }
-};
-
 class FrameTickTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -65,7 +57,7 @@ class FrameTickTest : public ShellTest {
     menu = menuFake.get();
     app->systemMenu = std::move(menuFake);
     app->compositor = std::make_unique<RecordingCompositor>();
-    auto gameFake = std::make_unique<SlotGame>();
+    auto gameFake = std::make_unique<ScriptedGame>();
     game = gameFake.get();
     app->game = std::move(gameFake);
     app->dirtyList->SetSize(640, 480);
@@ -90,7 +82,7 @@ class FrameTickTest : public ShellTest {
   std::unique_ptr<CGameApp> app;
   HWND window = nullptr;
   FakeMenu* menu = nullptr;
-  SlotGame* game = nullptr;
+  ScriptedGame* game = nullptr;
 };
 
 TEST_F(FrameTickTest, OpenMenuTakesThePassWithoutSceneOrCompose) {
@@ -177,11 +169,14 @@ TEST_F(FrameTickTest, BackgroundIsClearedOutsideTheGameAndInItOnlyWithoutSlot28)
     std::uint32_t scene;
     bool slotEmpty;
     std::uint32_t clear;
-  } cases[] = {{SCENE_TITLE, false, 1}, {SCENE_GAME, true, 1}, {SCENE_GAME, false, 0}};
+  } cases[] = {{kTitleSceneState, false, 1}, {kGameSceneState, true, 1}, {kGameSceneState, false, 0}};
   std::uint32_t now = 16;
   for (const Case& test : cases) {
     app->sceneState = test.scene;
-    game->slotEmpty = test.slotEmpty;
+    if (test.slotEmpty)
+      app->pictureSlots.FreePictureSlot(28);
+    else
+      app->pictureSlots.CreateBlankPictureSlot(28, 800, 600);
     HostClockSetVirtualNow(now += 16);
     app->OnIdle();
     EXPECT_EQ(app->backgroundClear, test.clear);

@@ -161,3 +161,46 @@ TEST_F(PresentTest, DirtyListPresentsOnlyItsRectangles) {
 }
 
 }  // namespace
+
+namespace {
+
+// A build that reaches the display only between the Game API's begin and end
+// calls plugs in through the display access alone.
+void GameApiProperties(GXDisplayProperties* out) { *out = GXGetDisplayProperties(); }
+void NoFlags(CScreenMode*) {}
+
+TEST_F(PresentTest, GameApiDisplayAccessBracketsOnlyRealPresents) {
+  SetDisplayAccess(DisplayAccess{GameApiProperties, GXBeginDraw, GXEndDraw, NoFlags});
+  SetScreenWidth(320);
+  SetScreenHeight(240);
+  HostDisplaySetPanel(HostPanel{240, 320, 0});
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.lpszClassName = u"GX";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, u"GX", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_EQ(GXOpenDisplay(window, GX_FULLSCREEN), 1);
+  CEngineBase engine;
+  EXPECT_EQ(engine.backBuffer->screenMode.vga, 0u);
+  GetDisplayAccess().readProperties(&engine.backBuffer->properties);
+  EXPECT_EQ(engine.backBuffer->properties.cbyPitch, 480);
+  FillCoded(*engine.backBuffer);
+  engine.dirtyList->SetSize(320, 240);
+  HostCallLogTake();
+  engine.PresentDirtyRects(0, nullptr);
+  EXPECT_TRUE(Only(HostCallLogTake(), {"GXBeginDraw", "GXEndDraw"}).empty());
+  RECT rect{0, 0, 320, 240};
+  engine.dirtyList->Add(&rect, 1);
+  engine.PresentDirtyRects(0, nullptr);
+  EXPECT_EQ(Only(HostCallLogTake(), {"GXBeginDraw", "GXEndDraw"}),
+            (std::vector<std::string>{"GXBeginDraw", "GXEndDraw"}));
+  EXPECT_EQ(HostDisplayPixel(10, 319 - 20), Code(20, 10));
+  // Suspended: begin gives nothing, so nothing is drawn and end is not called.
+  GXSuspend();
+  engine.PresentDirtyRects(1, nullptr);
+  EXPECT_EQ(Only(HostCallLogTake(), {"GXBeginDraw", "GXEndDraw"}), std::vector<std::string>{"GXBeginDraw"});
+  GXResume();
+  GXCloseDisplay();
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 #include "engine/runtime_globals.h"
 #include "host/call_log.h"
 #include "host/display_api.h"
+#include "host/gapi.h"
 #include "host/time_api.h"
 #include "host/window_backend.h"
 
@@ -20,6 +21,9 @@ class ShellTest : public ::testing::Test {
   void SetUp() override {
     HostWindowSystemReset();
     HostSetWindowBackend(nullptr);
+    GXCloseInput();
+    GXCloseDisplay();
+    GXResume();
     HostDisplaySetPanel(HostPanel{480, 640, 0});
     HostClockSetMode(HostClockMode::Virtual);
     HostClockSetVirtualNow(0);

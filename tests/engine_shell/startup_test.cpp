@@ -6,6 +6,7 @@
 #include "host/file_api.h"
 #include "host/host_input.h"
 #include "host/gapi.h"
+#include "host/memory_api.h"
 #include "host/module_api.h"
 #include "host/time_api.h"
 #include "shell_fixture.h"
@@ -25,21 +26,23 @@ class StartupTest : public ShellTest {
   // Runs the engine; the scene closes the window at frame closeAtFrame
   // (or as frame says).
   int Run(std::function<void(CGameEngine&, int)> frame = nullptr) {
-    ScriptedGame* game = nullptr;
+    frames = 0;
     const EngineFactory factory = [&]() {
       auto app = std::make_unique<CGameApp>();
       app->mixer = std::make_unique<RecordingMixer>();
       auto scripted = std::make_unique<ScriptedGame>();
-      scripted->frame = frame ? frame : [](CGameEngine& engine, int n) {
-        if (n == 2) PostMessageW(engine.GetWindow(), WM_CLOSE, 0, 0);
+      scripted->frame = [this, frame](CGameEngine& engine, int n) {
+        frames = n + 1;
+        if (frame) {
+          frame(engine, n);
+        } else if (n == 2) {
+          PostMessageW(engine.GetWindow(), WM_CLOSE, 0, 0);
+        }
       };
-      game = scripted.get();
       app->game = std::move(scripted);
       return app;
     };
-    const int result = RunEngine(RecordingCe5Build(), services, factory, nullptr, nullptr, SW_SHOWNORMAL);
-    frames = game ? game->frames : -1;
-    return result;
+    return RunEngine(RecordingCe5Build(), services, factory, nullptr, nullptr, SW_SHOWNORMAL);
   }
 
   std::vector<std::string> Sequence() { return Only(HostCallLogTake(), kSequenceCalls); }
@@ -166,7 +169,7 @@ TEST_F(WindowProcedureTest, RecordNamingAnotherWindowGetsZeroAndNoHandler) {
   RegisterClassW(&other);
   HWND stranger = CreateWindowExW(0, u"OTHER", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(stranger, nullptr);
-  SetWindowLongW(stranger, GWL_USERDATA, GetWindowLongW(window, GWL_USERDATA));
+  LocalFree(reinterpret_cast<HLOCAL>(SetWindowLongW(stranger, GWL_USERDATA, GetWindowLongW(window, GWL_USERDATA))));
   HostCallLogTake();
   EXPECT_EQ(SendMessageW(stranger, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(Only(HostCallLogTake(), {"Mixer.Close", "DestroyWindow"}).empty());
@@ -207,7 +210,7 @@ TEST_F(WindowProcedureTest, ConstructionDefaults) {
   EXPECT_EQ(app.screenEffectLevel, 256u);
   EXPECT_EQ(app.backgroundClear, 1u);
   EXPECT_EQ(app.loadAllowed, 1u);
-  EXPECT_EQ(app.sceneState, SCENE_TITLE);
+  EXPECT_EQ(app.sceneState, kTitleSceneState);
   EXPECT_EQ(app.seenPool.size(), CGameEngine::kSeenPoolBytes);
   EXPECT_EQ(app.GetTitle(), kEngineBanner);
   EXPECT_EQ(app.defaultKeys.keys[0].vkCode, static_cast<std::int16_t>(VK_UP));

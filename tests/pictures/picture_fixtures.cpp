@@ -1,10 +1,13 @@
 #include "picture_fixtures.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <random>
 
 #include "converter/jbp1_record_writer.h"
 #include "engine/picture_decoder.h"
+#include "engine/picture_thumbnail.h"
 #include "engine/runtime_globals.h"
 #include "host/memory_api.h"
 
@@ -92,4 +95,25 @@ std::vector<std::uint16_t> DecodeAligned(const std::vector<std::uint8_t>& record
   decoder->SetOutput(raster.data(), raster.size() * 2);
   EXPECT_EQ(decoder->DecodeImage(), 1);
   return raster;
+}
+
+std::vector<std::uint8_t> ThumbnailBytes(const std::vector<std::uint16_t>& source, std::uint32_t srcW,
+                                         std::uint32_t srcH, std::uint32_t dstW, std::uint32_t dstH) {
+  std::uint32_t size = 0;
+  std::uint8_t* bitmap = BuildThumbnailBitmap(source.data(), srcW, srcH, dstW, dstH, &size);
+  if (bitmap == nullptr) return {};
+  std::vector<std::uint8_t> bytes(bitmap, bitmap + size);
+  LocalFree(bitmap);
+  return bytes;
+}
+
+std::vector<std::uint8_t> MakeSaveFile(const std::string& text, const std::vector<std::uint8_t>& bitmap) {
+  std::vector<std::uint8_t> file(kSaveHeaderBytes + bitmap.size(), 0);
+  std::memcpy(file.data(), "STA1", 4);
+  file[4] = kSaveHeaderBytes & 0xFF;
+  file[5] = kSaveHeaderBytes >> 8;
+  std::memcpy(file.data() + 8, "2024-05-06 07:08:09", 19);
+  std::memcpy(file.data() + 104, text.data(), std::min<std::size_t>(text.size(), 256));
+  std::copy(bitmap.begin(), bitmap.end(), file.begin() + kSaveHeaderBytes);
+  return file;
 }

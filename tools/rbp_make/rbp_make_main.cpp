@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ReadPngPicture(input, picture, error)) throw std::runtime_error(input + ": " + error);
     if (designGiven) {
+      if (designWidth > 32767 || designHeight > 32767) throw std::invalid_argument("design size out of range");
       options.designWidth = static_cast<std::int16_t>(designWidth);
       options.designHeight = static_cast<std::int16_t>(designHeight);
     } else {

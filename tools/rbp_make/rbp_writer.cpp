@@ -55,8 +55,10 @@ void CollectPalette(const SourcePicture& picture, std::vector<std::array<std::ui
 std::array<std::int16_t, 2> DesignSizeFor(std::uint32_t width, std::uint32_t height, std::uint32_t screenWidth,
                                           std::uint32_t screenHeight) {
   if (screenWidth == 0 || screenHeight == 0) throw std::invalid_argument("screen size must not be 0");
-  return {static_cast<std::int16_t>(std::uint64_t{width} * 800 / screenWidth),
-          static_cast<std::int16_t>(std::uint64_t{height} * 600 / screenHeight)};
+  const std::uint64_t designWidth = std::uint64_t{width} * 800 / screenWidth;
+  const std::uint64_t designHeight = std::uint64_t{height} * 600 / screenHeight;
+  if (designWidth > 32767 || designHeight > 32767) throw std::invalid_argument("design size out of range");
+  return {static_cast<std::int16_t>(designWidth), static_cast<std::int16_t>(designHeight)};
 }
 
 std::vector<std::uint8_t> BuildRbpFile(const SourcePicture& picture, const RbpMakeOptions& options) {
