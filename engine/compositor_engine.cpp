@@ -1,11 +1,10 @@
 #include "engine/compositor_engine.h"
 
-void InstallLayerCompositor(CEngineBase& engine, const CPictureSlots& slots,
-                            std::unique_ptr<CRuleTransition>& ruleTransition) {
+std::unique_ptr<CompositorPort> MakeLayerCompositor(CEngineBase& engine) {
   CBackBuffer& back = *engine.backBuffer;
-  CompositorBindings bindings{
+  const CPictureSlots& slots = engine.pictureSlots;
+  return std::make_unique<CLayerCompositor>(CompositorBindings{
       RasterTarget{back.GetPixels(), static_cast<int>(back.GetWidth()), static_cast<int>(back.GetHeight())},
-      [&slots](int slot) -> const CImage* { return slots.Get(slot); }, &ruleTransition,
-      &engine.options.words[LINER_MODE]};
-  engine.compositor = std::make_unique<CLayerCompositor>(std::move(bindings));
+      [&slots](int slot) -> const CImage* { return slots.Get(slot); }, &engine.ruleTransition,
+      &engine.options.words[LINER_MODE]});
 }

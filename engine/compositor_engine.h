@@ -1,13 +1,12 @@
-// Puts the layer compositor into the engine's frame render, drawing into the
-// engine's back buffer with its LINER_MODE setting.
+// The layer compositor of the engine's frame render: it draws into the
+// engine's back buffer, takes pictures from its slots, steps and ends its
+// rule transition, and filters by its LINER_MODE setting.
 #pragma once
 
 #include <memory>
 
 #include "engine/compositor.h"
 #include "engine/engine_base.h"
-#include "engine/picture_slots.h"
 
-// slots and ruleTransition must outlive the engine's compositor.
-void InstallLayerCompositor(CEngineBase& engine, const CPictureSlots& slots,
-                            std::unique_ptr<CRuleTransition>& ruleTransition);
+// The engine's back buffer must exist already.
+std::unique_ptr<CompositorPort> MakeLayerCompositor(CEngineBase& engine);

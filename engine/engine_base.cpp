@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/sjis_string.h"
+#include "engine/compositor_engine.h"
 #include "engine/display_access.h"
 #include "engine/engine_clock.h"
 #include "engine/runtime_globals.h"
@@ -42,7 +43,7 @@ CEngineBase::CEngineBase()
   mixer = std::make_unique<SoundMixerPort>();
   systemMenu = std::make_unique<SystemMenuPort>();
   dirtyList = std::make_unique<CDirtyRectList>();
-  compositor = std::make_unique<CompositorPort>();
+  compositor = MakeLayerCompositor(*this);
 
   options[MESSAGE_SPEED] = 2;
   options[MASTER_VOL] = 100;

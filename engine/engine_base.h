@@ -14,6 +14,7 @@
 #include "engine/input_state.h"
 #include "engine/layer_node.h"
 #include "engine/picture_slots.h"
+#include "engine/rule_transition.h"
 #include "engine/shell_ports.h"
 #include "host/gapi.h"
 
@@ -83,6 +84,9 @@ class CEngineBase : public CAppWindow {
   std::unique_ptr<KeyMapPort> keyMap;
   std::unique_ptr<CDirtyRectList> dirtyList;
   std::unique_ptr<SystemMenuPort> systemMenu;
+  // The running rule-image transition, if any; the compositor deletes it
+  // when it has run its course.
+  std::unique_ptr<CRuleTransition> ruleTransition;
   std::unique_ptr<CompositorPort> compositor;
   std::array<std::unique_ptr<PartSpritePort>, 512> sprites;
   // Process-wide services (settings file, plug-ins); owned by the program.
