@@ -7,6 +7,7 @@
 
 #include "common/sjis_string.h"
 #include "engine/compositor_engine.h"
+#include "engine/raster_primitives.h"
 #include "engine/display_access.h"
 #include "engine/engine_clock.h"
 #include "engine/runtime_globals.h"
@@ -106,12 +107,9 @@ int CEngineBase::RenderFrame(const LayerNode* layers) {
     RECT rect;
     if (dirtyList->GetAt(i, &rect) != 1) continue;
     if (backgroundClear) {
-      const std::int32_t left = std::max<std::int32_t>(rect.left, 0);
-      const std::int32_t right = std::min<std::int32_t>(rect.right, width);
-      for (std::int32_t y = std::max<std::int32_t>(rect.top, 0); y < std::min<std::int32_t>(rect.bottom, height); ++y) {
-        std::fill(pixels + y * width + left, pixels + y * width + std::max(left, right),
-                  static_cast<std::uint16_t>(backgroundColor));
-      }
+      FillRectColor(pixels, width, std::max<std::int32_t>(rect.left, 0), std::max<std::int32_t>(rect.top, 0),
+                    std::min<std::int32_t>(rect.right, width), std::min<std::int32_t>(rect.bottom, height),
+                    static_cast<std::uint16_t>(backgroundColor));
     }
     compositor->ComposeRect(layers, rect);
   }

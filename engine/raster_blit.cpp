@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "engine/raster_pixel.h"
@@ -46,6 +47,11 @@ void ForEachFillPixel(std::uint16_t* dst, int dstStride, int width, int height, 
     for (int x = 0; x < width; ++x) op(dst[x]);
     dst += dstStride;
   }
+}
+
+void FillPixel(std::uint16_t* dst, int dstStride, int width, int height, std::uint16_t pixel) {
+  if (width <= 0) return;
+  for (int y = 0; y < height; ++y, dst += dstStride) std::fill_n(dst, width, pixel);
 }
 
 }  // namespace
@@ -152,8 +158,7 @@ void BlitMaskAlphaOpacity(std::uint16_t* dst, int dstStride, const std::uint16_t
 }
 
 void FillColor(std::uint16_t* dst, int dstStride, int width, int height, std::uint32_t color) {
-  const std::uint16_t pixel = ColorToRgb565(color);
-  ForEachFillPixel(dst, dstStride, width, height, [pixel](std::uint16_t& d) { d = pixel; });
+  FillPixel(dst, dstStride, width, height, ColorToRgb565(color));
 }
 
 void FillColorBlend(std::uint16_t* dst, int dstStride, int width, int height, std::uint32_t color, int opacity) {
@@ -178,7 +183,5 @@ void FillColorAddWeighted(std::uint16_t* dst, int dstStride, int width, int heig
 }
 
 void FillRectColor(std::uint16_t* pixels, int stride, int left, int top, int right, int bottom, std::uint16_t pixel) {
-  if (right <= left) return;
-  ForEachFillPixel(pixels + static_cast<std::ptrdiff_t>(top) * stride + left, stride, right - left, bottom - top,
-                   [pixel](std::uint16_t& d) { d = pixel; });
+  FillPixel(pixels + static_cast<std::ptrdiff_t>(top) * stride + left, stride, right - left, bottom - top, pixel);
 }
