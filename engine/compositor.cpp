@@ -116,9 +116,16 @@ void CLayerCompositor::DrawPictureNode(const LayerNode& node, const PixelRect& c
     if (node.drawMode != kDrawNormal) return;
     TransformSpan span;
     if (!SetupTransform(node, clip, span)) return;
-    // Samples may only come from inside the picture.
-    span.srcLeft = std::max(span.srcLeft, 0);
-    span.srcTop = std::max(span.srcTop, 0);
+    // Samples may only come from inside the picture. A rectangle starting
+    // left of or above it keeps its origin through the start position.
+    if (span.srcLeft < 0) {
+      span.startU += span.srcLeft * 1024;
+      span.srcLeft = 0;
+    }
+    if (span.srcTop < 0) {
+      span.startV += span.srcTop * 1024;
+      span.srcTop = 0;
+    }
     span.srcRight = std::min(span.srcRight, static_cast<int>(picture->width));
     span.srcBottom = std::min(span.srcBottom, static_cast<int>(picture->height));
     const bool filter = bindings_.linearFilter != nullptr && *bindings_.linearFilter != 0;

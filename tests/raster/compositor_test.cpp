@@ -255,6 +255,20 @@ TEST_F(CompositorTest, HalfScaleKeepsTheAnchorInPlace) {
   ExpectBackgroundOutside(6, 6, 10, 10);
 }
 
+TEST_F(CompositorTest, ScaledSourceIsClippedToThePicture) {
+  slots_[0] = MakeRgb565Picture(4, 4, Distinct);
+  // Twice as wide, from two columns left of the picture to past its bottom:
+  // those samples are skipped, the rest keep their places.
+  LayerNode node = PictureNode(0, 4, 6, 0, 0);
+  node.srcLeft = -2;
+  node.scaleX = 2000;
+  compositor_.DrawLayerNode(node, nullptr);
+  EXPECT_EQ(At(3, 0), kBackground);
+  EXPECT_EQ(At(4, 0), Distinct(0, 0));
+  EXPECT_EQ(At(11, 3), Distinct(3, 3));
+  ExpectBackgroundOutside(4, 0, 12, 4);
+}
+
 TEST_F(CompositorTest, ScaledNodesThatDrawNothing) {
   slots_[0] = MakeRgb565Picture(8, 8, Distinct);
   slots_[1] = MakeAlphaPicture(8, 8, Distinct, [](int, int) { return 63; });
