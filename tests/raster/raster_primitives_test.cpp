@@ -218,6 +218,19 @@ TEST_F(SpanTest, HalfScaleTakesEverySecondPixel) {
   EXPECT_EQ(dst[3], picture[2 * kSize + 2]);
 }
 
+TEST_F(SpanTest, NearestAtUnitScaleReachesTheLastRowAndColumn) {
+  std::array<std::uint16_t, kSize * kSize> dst{};
+  SpanNearest(dst.data(), kSize, picture.data(), kSize, kSize, Identity(kSize, kSize));
+  EXPECT_EQ(dst, picture);
+  // One step further right or down is outside the source and left alone.
+  TransformSpan span = Identity(kSize + 1, kSize + 1);
+  std::array<std::uint16_t, (kSize + 1) * (kSize + 1)> wide{};
+  SpanNearest(wide.data(), kSize + 1, picture.data(), kSize, kSize, span);
+  EXPECT_EQ(wide[3 * (kSize + 1) + 3], picture[15]);
+  EXPECT_EQ(wide[3 * (kSize + 1) + 4], 0);
+  EXPECT_EQ(wide[4 * (kSize + 1) + 3], 0);
+}
+
 TEST_F(SpanTest, SkippedColumnsAndRowsContinueTheWalk) {
   // The box's first column and row were clipped away: the walk starts at the
   // source position of box pixel (1, 1).
