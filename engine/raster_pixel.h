@@ -30,6 +30,17 @@ inline std::uint16_t Blend64(std::uint32_t s, std::uint32_t d, std::uint32_t w) 
   return static_cast<std::uint16_t>(redBlue | green);
 }
 
+// Blend64 worked channel by channel: every product stays below 2,048, so
+// the whole blend fits 16-bit steps and the compiler can run fixed-length
+// loops of it on many pixels at once. The results are the same.
+inline std::uint16_t Blend64Lanes(std::uint16_t s, std::uint16_t d, std::uint16_t w) {
+  const auto rest = static_cast<std::uint16_t>(kBlendLevels - w);
+  const auto red = static_cast<std::uint16_t>(((s >> 11) * w + (d >> 11) * rest) >> 6);
+  const auto green = static_cast<std::uint16_t>((((s >> 5) & 63) * w + ((d >> 5) & 63) * rest) >> 6);
+  const auto blue = static_cast<std::uint16_t>(((s & 31) * w + (d & 31) * rest) >> 6);
+  return static_cast<std::uint16_t>(red << 11 | green << 5 | blue);
+}
+
 // An opacity of 0..256 as a weight of 64 levels.
 inline std::uint32_t OpacityWeight(int opacity) { return static_cast<std::uint32_t>(opacity) >> 2; }
 

@@ -1,7 +1,6 @@
 #include "engine/rule_transition.h"
 
 #include <algorithm>
-#include <array>
 
 #include "common/sjis_string.h"
 #include "engine/archive_reader.h"
@@ -13,6 +12,32 @@
 #include "host/memory_api.h"
 
 namespace {
+
+// Rows are stepped in blocks of fixed length, each pixel without branches,
+// over planes that never overlap: the compiler then takes many pixels at once.
+constexpr std::int32_t kStepBlock = 16;
+
+// Hard: a level at or above the threshold still shows the old screen.
+void StepHardBlock(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
+                   std::uint16_t* __restrict newRow, std::int32_t threshold) {
+  for (std::int32_t i = 0; i < kStepBlock; ++i) {
+    const std::uint16_t oldPixel = oldRow[i];
+    const std::uint16_t newPixel = newRow[i];
+    newRow[i] = levels[i] >= threshold ? oldPixel : newPixel;
+  }
+}
+
+// Soft: below the threshold the old screen's weight falls by one of 64 for
+// every 4 steps of the threshold; at or above it, it is whole.
+std::uint16_t SoftOldWeight(std::int32_t threshold, std::uint8_t level) {
+  return static_cast<std::uint16_t>(std::clamp<std::int32_t>(64 - ((threshold - level) >> 2), 0, 64));
+}
+
+void StepSoftBlock(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
+                   std::uint16_t* __restrict newRow, std::int32_t threshold) {
+  for (std::int32_t i = 0; i < kStepBlock; ++i)
+    newRow[i] = Blend64Lanes(oldRow[i], newRow[i], SoftOldWeight(threshold, levels[i]));
+}
 
 // Frees a local-heap block when it goes out of scope.
 struct LocalBlock {
@@ -79,19 +104,8 @@ int CRuleTransition::Step(std::uint16_t* dst, const std::uint16_t* src, const RE
   if (levels_ == nullptr || elapsed >= duration_) return 0;
   if (src == nullptr || (mode_ != kModeHard && mode_ != kModeSoft)) return 1;
 
-  // The old screen's weight out of 64 for every level at this moment: a level
-  // at or above the threshold still shows the old screen; in the soft mode a
-  // level below it fades out over the next 256 steps of the threshold.
   const std::uint64_t scale = mode_ == kModeHard ? 256 : 512;
   const auto threshold = static_cast<std::int32_t>(std::uint64_t{elapsed} * scale / duration_);
-  std::array<std::uint8_t, 256> oldWeight{};
-  for (std::int32_t level = 0; level < 256; ++level) {
-    if (level >= threshold)
-      oldWeight[level] = kBlendLevels;
-    else if (mode_ == kModeSoft)
-      oldWeight[level] = static_cast<std::uint8_t>(kBlendLevels - std::min<std::int32_t>((threshold - level) >> 2, 64));
-  }
-
   std::int32_t left = 0, top = 0;
   auto right = static_cast<std::int32_t>(width_), bottom = static_cast<std::int32_t>(height_);
   if (clip) {
@@ -101,19 +115,20 @@ int CRuleTransition::Step(std::uint16_t* dst, const std::uint16_t* src, const RE
     bottom = std::min<std::int32_t>(bottom, clip->bottom);
   }
   for (std::int32_t y = top; y < bottom; ++y) {
-    // Row pointers in locals: stores to the screen must not make the
-    // compiler reload the level map (bytes may alias anything).
-    const std::size_t row = static_cast<std::size_t>(y) * width_;
-    const std::uint8_t* levels = levels_ + row;
-    const std::uint16_t* oldRow = src + row;
-    std::uint16_t* newRow = dst + row;
-    for (std::int32_t x = left; x < right; ++x) {
-      const std::uint32_t w = oldWeight[levels[x]];
-      if (w == kBlendLevels)
-        newRow[x] = oldRow[x];
-      else if (w != 0)
-        newRow[x] = Blend64(oldRow[x], newRow[x], w);
-    }
+    const std::size_t at = static_cast<std::size_t>(y) * width_ + left;
+    StepRow(levels_ + at, src + at, dst + at, right - left, threshold);
   }
   return 1;
+}
+
+void CRuleTransition::StepRow(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
+                              std::uint16_t* __restrict newRow, std::int32_t count, std::int32_t threshold) const {
+  std::int32_t x = 0;
+  if (mode_ == kModeHard) {
+    for (; x + kStepBlock <= count; x += kStepBlock) StepHardBlock(levels + x, oldRow + x, newRow + x, threshold);
+    for (; x < count; ++x) newRow[x] = levels[x] >= threshold ? oldRow[x] : newRow[x];
+  } else {
+    for (; x + kStepBlock <= count; x += kStepBlock) StepSoftBlock(levels + x, oldRow + x, newRow + x, threshold);
+    for (; x < count; ++x) newRow[x] = Blend64(oldRow[x], newRow[x], SoftOldWeight(threshold, levels[x]));
+  }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/raster_pixel.h"
 #include "engine/raster_primitives.h"
 
 namespace {
@@ -173,6 +174,19 @@ TEST(RasterPixels, RectangleMembersStayInsideTheirArea) {
   for (int y = 0; y < kDstH; ++y)
     for (int x = 0; x < kDstW; ++x)
       EXPECT_EQ(dst[y * kDstW + x], (x >= 2 && x < 5 && y >= 2 && y < 4) ? 0x0001 : kCanary) << x << "," << y;
+}
+
+// The channel-by-channel blend gives the packed blend's result everywhere.
+TEST(RasterPixels, LaneBlendEqualsPackedBlend) {
+  for (std::uint32_t s = 0; s < 0x10000; s += 251) {
+    for (std::uint32_t d = 0; d < 0x10000; d += 241) {
+      for (std::uint16_t w = 0; w <= 64; ++w) {
+        ASSERT_EQ(Blend64Lanes(static_cast<std::uint16_t>(s), static_cast<std::uint16_t>(d), w), Blend64(s, d, w))
+            << s << " " << d << " " << w;
+      }
+    }
+  }
+  EXPECT_EQ(Blend64Lanes(0xFFFF, 0x0000, 63), 0xF7DE);
 }
 
 TEST(RasterPixels, ZeroSizedRectanglesDrawNothing) {

@@ -93,6 +93,47 @@ TEST_F(RuleTransitionTest, SoftModeFadesBetweenThreeAndSevenEighths) {
   }
 }
 
+// Every level of a graded rule against the rule written out pixel by pixel,
+// over a clip whose rows are neither whole nor a multiple of any block.
+TEST_F(RuleTransitionTest, EveryLevelFollowsTheThresholdRule) {
+  const std::string path =
+      Archive(MakeRuleFile(kWidth, kHeight, [](int bx, int by) { return (bx * 17 + by * 29) % 64; }));
+  std::vector<std::uint16_t> fresh(kWidth * kHeight);
+  for (int i = 0; i < kWidth * kHeight; ++i) {
+    old_[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
+    fresh[i] = static_cast<std::uint16_t>(i * 40503u + 12345u);
+  }
+  const RECT clip{1, 2, 30, 15};
+  for (std::uint32_t mode : {0u, 1u}) {
+    CRuleTransition rule(kWidth, kHeight);
+    ASSERT_EQ(rule.LoadRule("fade", path.c_str(), &reader_, 1000, mode), 1);
+    clock_.Set(0);
+    ASSERT_EQ(rule.Start(), 1);
+    for (std::uint32_t ms : {380u, 700u, 760u, 800u, 900u, 990u}) {
+      clock_.Set(ms);
+      screen_ = fresh;
+      ASSERT_EQ(rule.Step(screen_.data(), old_.data(), &clip), 1);
+      const int t = static_cast<int>(ms * (mode ? 512 : 256) / 1000);
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          const int i = y * kWidth + x;
+          const int level = rule.LevelAt(x, y);
+          std::uint32_t want = fresh[i];
+          const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+          if (inside && level >= t) {
+            want = old_[i];
+          } else if (inside && mode == 1 && ((t - level) >> 2) < 64) {
+            const std::uint32_t a = (t - level) >> 2, s = old_[i], d = fresh[i];
+            want = ((((d & 0xF81F) * a + (s & 0xF81F) * (64 - a)) >> 6) & 0xF81F) |
+                   ((((d & 0x07E0) * a + (s & 0x07E0) * (64 - a)) >> 6) & 0x07E0);
+          }
+          ASSERT_EQ(screen_[i], want) << "mode " << mode << " at " << ms << " ms, pixel " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(RuleTransitionTest, EndsWhenTheDurationIsOver) {
   const std::string path = Archive();
   CRuleTransition rule(kWidth, kHeight);
