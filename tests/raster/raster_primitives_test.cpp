@@ -189,6 +189,35 @@ TEST(RasterPixels, LaneBlendEqualsPackedBlend) {
   EXPECT_EQ(Blend64Lanes(0xFFFF, 0x0000, 63), 0xF7DE);
 }
 
+// Wide alpha rows: runs that are wholly transparent, wholly opaque or mixed,
+// and a ragged end, each pixel as the alpha rule says.
+TEST(RasterPixels, AlphaRowsOfEveryRunKind) {
+  constexpr int kW = 56, kH = 3, kStride = 60;
+  std::vector<std::uint16_t> src(kW * kH), dst(kStride * kH), want(kStride * kH);
+  std::vector<std::uint8_t> alpha(kW * kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const int i = y * kW + x;
+      src[i] = static_cast<std::uint16_t>(i * 2654435761u >> 9);
+      dst[y * kStride + x] = static_cast<std::uint16_t>(i * 40503u + 777u);
+      alpha[i] = x < 16 ? 0 : x < 32 ? 63 : static_cast<std::uint8_t>((x * 37 + y * 11) % 70 + (x == 40 ? 150 : 0));
+    }
+  }
+  want = dst;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const std::uint32_t a = alpha[y * kW + x], s = src[y * kW + x], d = dst[y * kStride + x];
+      if (a == 0) continue;
+      want[y * kStride + x] = a >= 63 ? s
+                                      : static_cast<std::uint16_t>(
+                                            ((((s & 0xF81F) * a + (d & 0xF81F) * (64 - a)) >> 6) & 0xF81F) |
+                                            ((((s & 0x07E0) * a + (d & 0x07E0) * (64 - a)) >> 6) & 0x07E0));
+    }
+  }
+  BlitAlpha(dst.data(), kStride, src.data(), kW, alpha.data(), kW, kW, kH);
+  EXPECT_EQ(dst, want);
+}
+
 TEST(RasterPixels, ZeroSizedRectanglesDrawNothing) {
   std::uint16_t dst = 0x1234;
   const std::uint16_t src = kWhite;
