@@ -54,8 +54,9 @@ void FillPixel(std::uint16_t* dst, int dstStride, int width, int height, std::ui
   for (int y = 0; y < height; ++y, dst += dstStride) std::fill_n(dst, width, pixel);
 }
 
-// Pixels whose alpha bytes are tested at once, 64 bits at a time.
+// Pixels whose alpha bytes are tested at once, as two 64-bit words.
 constexpr int kAlphaRun = 16;
+static_assert(kAlphaRun == 2 * sizeof(std::uint64_t));
 
 // A run of pixels through their alpha, without branches, over a picture and
 // a destination that never overlap, so the compiler can take them together.
