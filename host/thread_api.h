@@ -1,7 +1,7 @@
 // Threads, waits and critical sections with the platform's calls.
 //
-// A thread handle stays valid until CloseHandle; closing it does not end the
-// thread. Threads may be created suspended: nothing of the thread's routine
+// A thread handle stays valid until CloseHandle (host/file_api.h); closing it
+// does not end the thread. Threads may be created suspended: nothing of the thread's routine
 // runs before ResumeThread. A thread's exit code is its routine's result.
 #pragma once
 
@@ -46,10 +46,6 @@ void EnterCriticalSection(CRITICAL_SECTION* section);
 BOOL TryEnterCriticalSection(CRITICAL_SECTION* section);
 void LeaveCriticalSection(CRITICAL_SECTION* section);
 
-// Host helpers (not platform calls).
-// CloseHandle's thread branch: TRUE when the handle was a thread handle (now
-// closed), FALSE when it is no thread handle and belongs to another kind.
-BOOL HostCloseThreadHandle(HANDLE handle);
-// Test mode: the next `count` thread creations fail as if the system had no
+// Test mode (not a platform call): the next `count` thread creations fail as if the system had no
 // room for another thread.
 void HostFailThreadCreation(unsigned count);

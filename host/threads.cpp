@@ -1,6 +1,6 @@
 // Threads on std::thread, each with a shared record that outlives both the
-// thread and its handle: the handle is the record's address, registered until
-// CloseHandle, and the thread keeps its own reference until it ends.
+// thread and its handle: the handle table holds it until CloseHandle, and the
+// thread keeps its own reference until it ends.
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -8,13 +8,13 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 
+#include "host/handle_table.h"
 #include "host/thread_api.h"
 
 namespace {
 
-struct ThreadRecord {
+struct ThreadRecord : HostObject {
   std::mutex mutex;
   std::condition_variable changed;
   bool resumed = false;
@@ -23,17 +23,11 @@ struct ThreadRecord {
   DWORD id = 0;
 };
 
-std::mutex g_registryMutex;
-std::unordered_map<HANDLE, std::shared_ptr<ThreadRecord>> g_threads;
 std::atomic<unsigned> g_failuresToInject{0};
 std::atomic<DWORD> g_nextThreadId{1};
 thread_local DWORD t_threadId = 0;
 
-std::shared_ptr<ThreadRecord> FindThread(HANDLE handle) {
-  std::lock_guard<std::mutex> guard(g_registryMutex);
-  auto found = g_threads.find(handle);
-  return found == g_threads.end() ? nullptr : found->second;
-}
+std::shared_ptr<ThreadRecord> FindThread(HANDLE handle) { return HostHandleGetAs<ThreadRecord>(handle); }
 
 bool TakeInjectedFailure() {
   unsigned pending = g_failuresToInject.load();
@@ -71,10 +65,7 @@ HANDLE StartThread(std::function<DWORD()> routine, bool suspended, DWORD* thread
     return nullptr;
   }
   if (threadId) *threadId = record->id;
-  HANDLE handle = record.get();
-  std::lock_guard<std::mutex> guard(g_registryMutex);
-  g_threads.emplace(handle, std::move(record));
-  return handle;
+  return HostHandleAdd(std::move(record));
 }
 
 std::recursive_mutex* LockOf(CRITICAL_SECTION* section) {
@@ -108,10 +99,7 @@ std::uintptr_t _beginthreadex(void*, unsigned, unsigned (*start)(void*), void* a
 
 DWORD ResumeThread(HANDLE thread) {
   auto record = FindThread(thread);
-  if (!record) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0xFFFFFFFFu;
-  }
+  if (!record) return 0xFFFFFFFFu;
   bool wasSuspended;
   {
     std::lock_guard<std::mutex> guard(record->mutex);
@@ -124,10 +112,7 @@ DWORD ResumeThread(HANDLE thread) {
 
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   auto record = FindThread(object);
-  if (!record) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return WAIT_FAILED;
-  }
+  if (!record) return WAIT_FAILED;
   std::unique_lock<std::mutex> lock(record->mutex);
   auto ended = [&] { return record->ended; };
   if (milliseconds == INFINITE) {
@@ -152,11 +137,6 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
 DWORD GetCurrentThreadId() {
   if (t_threadId == 0) t_threadId = g_nextThreadId++;
   return t_threadId;
-}
-
-BOOL HostCloseThreadHandle(HANDLE handle) {
-  std::lock_guard<std::mutex> guard(g_registryMutex);
-  return g_threads.erase(handle) ? TRUE : FALSE;
 }
 
 void HostFailThreadCreation(unsigned count) { g_failuresToInject = count; }
