@@ -104,38 +104,48 @@ void ReadSamples(AudioBitCursor* cursor, const MpegAudioHeader& header, int chan
   }
 }
 
-void StoreSample(std::uint8_t* out, std::int64_t value) {
-  const auto clipped = static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
+void StoreSample(std::uint8_t* out, std::int32_t value) {
+  const auto clipped = static_cast<std::int16_t>(std::clamp(value, -32768, 32767));
   const auto bits = static_cast<std::uint16_t>(clipped);
   out[0] = static_cast<std::uint8_t>(bits & 0xFF);
   out[1] = static_cast<std::uint8_t>(bits >> 8);
+}
+
+// (u * d) >> 15 without a 64-bit product: u = 32768 * high + low splits it
+// into two products that fit 32 bits (|u| <= 2^21 + 32, |d| <= 37519).
+inline std::int32_t WindowProduct(std::int32_t u, std::int32_t d) {
+  return (u >> 15) * d + (((u & 0x7FFF) * d) >> 15);
 }
 
 // One time slot through the filter bank: 32 subband samples per channel in,
 // 32 PCM sample pairs out. A single channel is written to both outputs.
 void SynthesizeSlot(SynthesisState* state, const std::int32_t* const samples[2], int channels, int sblimit,
                     std::uint8_t* out) {
-  const SynthesisMatrix& matrix = Matrix();
-  state->offset = (state->offset - 128) & 2047;
+  const TransposedSynthesisMatrix& matrix = TransposedMatrix();
+  state->offset = (state->offset - 64) & 1023;
   const int offset = state->offset;
   for (int ch = 0; ch < channels; ++ch) {
-    const std::int32_t* s = samples[ch];
-    for (int i = 0; i < 64; ++i) {
-      std::int64_t sum = 0;
-      for (int k = 0; k < sblimit; ++k) sum += (static_cast<std::int64_t>(matrix[i][k]) * s[k]) >> 15;
-      state->v[offset + 2 * i + ch] = static_cast<std::int32_t>(sum);
+    // Every product is shifted before it is added. Products fit 32 bits:
+    // samples lie in [-65534, 65536] and only row 48 reaches -32768.
+    std::int32_t row[64] = {};
+    for (int k = 0; k < sblimit; ++k) {
+      const std::int32_t s = samples[ch][k];
+      if (s == 0) continue;
+      const std::int32_t* column = matrix[k];
+      for (int i = 0; i < 64; ++i) row[i] += (column[i] * s) >> 15;
     }
-  }
-  const int base = offset / 2;
-  for (int ch = 0; ch < channels; ++ch) {
+    std::int32_t* v = state->v[ch];
+    for (int i = 0; i < 64; ++i) v[offset + i] = v[offset + 1024 + i] = row[i];
+
+    std::int32_t sum[32] = {};
+    for (int i = 0; i < 16; ++i) {
+      const std::int32_t* u = v + offset + 64 * i + 32 * (i & 1);
+      const std::int32_t* d = kWindow + 32 * i;
+      for (int j = 0; j < 32; ++j) sum[j] += WindowProduct(u[j], d[j]);
+    }
     for (int j = 0; j < 32; ++j) {
-      std::int64_t sum = 0;
-      for (int i = 0; i < 16; ++i) {
-        const int sample = (base + 64 * i + (i & 1) * 32 + j) & 1023;
-        sum += (static_cast<std::int64_t>(state->v[2 * sample + ch]) * kWindow[j + 32 * i]) >> 15;
-      }
-      StoreSample(out + 4 * j + 2 * ch, sum);
-      if (channels == 1) StoreSample(out + 4 * j + 2, sum);
+      StoreSample(out + 4 * j + 2 * ch, sum[j]);
+      if (channels == 1) StoreSample(out + 4 * j + 2, sum[j]);
     }
   }
 }
@@ -202,7 +212,12 @@ std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex) {
   // 64-bit products: near full scale they reach 2^31.
   const std::int64_t x = (static_cast<std::int64_t>(v) - q.h) * 32768 / q.h;
   const std::int64_t y = ((x + q.d) * q.c) >> 15;
-  return static_cast<std::int32_t>((y * kScaleFactors[scaleIndex]) >> 15);
+  const std::int64_t sample = (y * kScaleFactors[scaleIndex]) >> 15;
+  // Valid codes give -65534 to 65536. Only a code the standard forbids (all
+  // ones in an ungrouped class) under the largest scale factors lands above,
+  // where a 32-bit product would have overflowed; holding it at 2.0 keeps the
+  // filter bank's products within 32 bits.
+  return static_cast<std::int32_t>(std::min<std::int64_t>(sample, 65536));
 }
 
 std::uint32_t DecodeLayer2Frame(std::uint8_t* output, const MpegAudioHeader& header, const std::uint8_t* body,

@@ -24,10 +24,12 @@ struct MpegAudioHeader {
   std::uint32_t word = 0;
 };
 
-// What carries over from frame to frame: 1,024 filter samples per channel,
-// interleaved (channel 0 even, channel 1 odd), and the ring offset.
+// What carries over from frame to frame: the last 1,024 matrixed samples of
+// each channel in a ring, each written twice (at p and p + 1024) so that
+// every window read is contiguous, and the ring position, which steps back
+// by 64 per time slot.
 struct SynthesisState {
-  std::int32_t v[2048];
+  std::int32_t v[2][2048];
   std::int32_t offset;
 };
 

@@ -74,14 +74,21 @@ constexpr BandRange kRangesL[] = {
 constexpr BandRange kRangesS[] = {{0, 1, 4, kNarrowLowBands}, {2, 11, 3, kNarrowHighBands}};
 
 SynthesisMatrix g_matrix;
+TransposedSynthesisMatrix g_transposed;
 
 bool BuildMatrix() {
   for (int i = 0; i < 64; ++i) {
     for (int k = 0; k < 32; ++k) {
       g_matrix[i][k] = static_cast<std::int32_t>(std::cos((16 + i) * (2 * k + 1) * std::numbers::pi / 64) * 32768);
+      g_transposed[k][i] = g_matrix[i][k];
     }
   }
   return true;
+}
+
+bool EnsureMatrix() {
+  static const bool built = BuildMatrix();
+  return built;
 }
 
 }  // namespace
@@ -90,9 +97,13 @@ constinit const AllocationTable kAllocationTableL = MakeTable(kRangesL, 4);
 constinit const AllocationTable kAllocationTableS = MakeTable(kRangesS, 2);
 
 const SynthesisMatrix& Matrix() {
-  static const bool built = BuildMatrix();
-  (void)built;
+  EnsureMatrix();
   return g_matrix;
+}
+
+const TransposedSynthesisMatrix& TransposedMatrix() {
+  EnsureMatrix();
+  return g_transposed;
 }
 
 const std::int32_t kWindow[512] = {

@@ -37,9 +37,12 @@ struct AllocationTable {
 extern const AllocationTable kAllocationTableL;
 extern const AllocationTable kAllocationTableS;
 
-// N[i][k] = trunc(cos((16 + i)(2k + 1) pi / 64) * 32768), built once.
+// N[i][k] = trunc(cos((16 + i)(2k + 1) pi / 64) * 32768), built once; the
+// filter bank reads it by column, as N[k][i].
 using SynthesisMatrix = std::int32_t[64][32];
+using TransposedSynthesisMatrix = std::int32_t[32][64];
 const SynthesisMatrix& Matrix();
+const TransposedSynthesisMatrix& TransposedMatrix();
 // The standard's synthesis window times 32768, truncated toward zero.
 extern const std::int32_t kWindow[512];
 

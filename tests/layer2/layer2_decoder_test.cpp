@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "converter/layer2_decoder.h"
 #include "converter/layer2_tables.h"
@@ -134,6 +135,30 @@ TEST(Layer2TablesTest, MatrixEntries) {
   EXPECT_EQ(n[32][5], -n[0][5]);
 }
 
+TEST(RequantizeTest, EveryValueStaysWithinTheFilterBanksRange) {
+  // The filter bank's 32-bit products rely on samples in [-65534, 65536]
+  // and on -32768 appearing in row 48 of the matrix only.
+  for (int quantClass = 1; quantClass <= 17; ++quantClass) {
+    const auto& q = layer2::kQuantClasses[quantClass];
+    const std::uint32_t codes = q.grouped ? static_cast<std::uint32_t>(q.steps) : 1u << q.bits;
+    for (std::uint32_t v = 0; v < codes; ++v) {
+      const std::int32_t sample = Requantize(v, quantClass, 0);
+      ASSERT_GE(sample, -65534) << quantClass << " " << v;
+      ASSERT_LE(sample, 65536) << quantClass << " " << v;
+    }
+  }
+  const auto& n = layer2::Matrix();
+  for (int i = 0; i < 64; ++i) {
+    for (int k = 0; k < 32; ++k) {
+      if (i == 48) {
+        EXPECT_EQ(n[i][k], -32768);
+      } else {
+        EXPECT_LT(std::abs(n[i][k]), 32768) << i << " " << k;
+      }
+    }
+  }
+}
+
 TEST(RequantizeTest, PerClass) {
   // Class 1 (3 steps): -2/3, 0 and 2/3 before scaling; S[3] is 1.0.
   EXPECT_EQ(Requantize(0, 1, 3), -21845);
@@ -149,6 +174,9 @@ TEST(RequantizeTest, PerClass) {
   // reaches 2^31 and must not overflow.
   EXPECT_EQ(Requantize(65535, 17, 0), 65536);
   EXPECT_EQ(Requantize(0, 17, 0), -65534);
+  // The forbidden all-ones code of an ungrouped class stays at 2.0.
+  EXPECT_EQ(Requantize(7, 4, 0), 65536);
+  EXPECT_EQ(Requantize(7, 4, 6), 18724);
   // Scale factor 63 silences everything.
   EXPECT_EQ(Requantize(65535, 17, 63), 0);
 }
@@ -187,10 +215,30 @@ TEST(Layer2DecodeTest, GroupedCodesSplitLowestValueFirst) {
   const auto& n = layer2::Matrix();
   const std::int32_t expected[3] = {21845, -21845, 0};
   for (int slot = 0; slot < 3; ++slot) {
-    const int offset = (state.offset + (2 - slot) * 128) & 2047;
+    const int offset = (state.offset + (2 - slot) * 64) & 1023;
     for (int i = 0; i < 64; ++i) {
-      ASSERT_EQ(state.v[offset + 2 * i], (static_cast<std::int64_t>(n[i][0]) * expected[slot]) >> 15)
+      ASSERT_EQ(state.v[0][offset + i], (static_cast<std::int64_t>(n[i][0]) * expected[slot]) >> 15)
           << "slot " << slot << " row " << i;
+    }
+  }
+}
+
+TEST(Layer2DecodeTest, RandomBodiesDecodeWithoutOverflow) {
+  // Any bits at all, forbidden codes included, under every table and mode;
+  // the sanitizer build turns an overflowing product into a failure.
+  std::mt19937 random(11);
+  const std::uint32_t words[] = {HeaderWord(14, 0, 0, 0), HeaderWord(8, 0, 1, 1, 0), HeaderWord(10, 1, 0, 2),
+                                 HeaderWord(4, 2, 0, 1, 2), HeaderWord(2, 0, 0, 3), HeaderWord(10, 0, 0, 3, 0, 2, 1, 0)};
+  for (std::uint32_t word : words) {
+    MpegAudioHeader header;
+    ASSERT_EQ(ParseAudioHeader(&header, word), 1);
+    SynthesisState state;
+    ClearSynthesisState(&state);
+    std::vector<std::uint8_t> body(static_cast<std::size_t>(header.bodyLength));
+    std::vector<std::uint8_t> pcm(kLayer2FramePcmBytes);
+    for (int frame = 0; frame < 20; ++frame) {
+      for (auto& byte : body) byte = static_cast<std::uint8_t>(random());
+      ASSERT_EQ(DecodeFrame(header, body.data(), body.size(), pcm.data(), &state), kLayer2FramePcmBytes);
     }
   }
 }
