@@ -127,13 +127,31 @@ void SynthesizeSlot(SynthesisState* state, const std::int32_t* const samples[2],
   for (int ch = 0; ch < channels; ++ch) {
     // Every product is shifted before it is added. Products fit 32 bits:
     // samples lie in [-65534, 65536] and only row 48 reaches -32768.
-    std::int32_t row[64] = {};
+    // Row 32 - i is row i negated, so its products are the negated ones
+    // (shifted on their own: floor does not commute with negation); row
+    // 96 - i equals row i and row 16 is zero.
+    std::int32_t low[16] = {};       // rows 0 to 15
+    std::int32_t negated[16] = {};   // rows 32 down to 17
+    std::int32_t high[16] = {};      // rows 33 to 48
     for (int k = 0; k < sblimit; ++k) {
       const std::int32_t s = samples[ch][k];
       if (s == 0) continue;
       const std::int32_t* column = matrix[k];
-      for (int i = 0; i < 64; ++i) row[i] += (column[i] * s) >> 15;
+      for (int i = 0; i < 16; ++i) {
+        const std::int32_t product = column[i] * s;
+        low[i] += product >> 15;
+        negated[i] += (-product) >> 15;
+      }
+      for (int i = 0; i < 16; ++i) high[i] += (column[33 + i] * s) >> 15;
     }
+    std::int32_t row[64];
+    for (int i = 0; i < 16; ++i) {
+      row[i] = low[i];
+      row[32 - i] = negated[i];
+      row[33 + i] = high[i];
+    }
+    row[16] = 0;
+    for (int i = 49; i < 64; ++i) row[i] = row[96 - i];
     std::int32_t* v = state->v[ch];
     for (int i = 0; i < 64; ++i) v[offset + i] = v[offset + 1024 + i] = row[i];
 

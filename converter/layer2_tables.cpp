@@ -76,10 +76,19 @@ constexpr BandRange kRangesS[] = {{0, 1, 4, kNarrowLowBands}, {2, 11, 3, kNarrow
 SynthesisMatrix g_matrix;
 TransposedSynthesisMatrix g_transposed;
 
+// Rows 0 to 16 and 33 to 48 from the cosine; the others follow exactly from
+// its symmetries, so the table has them whatever the library's rounding:
+// row 32 - i is row i negated, row 96 - i is row i.
 bool BuildMatrix() {
   for (int i = 0; i < 64; ++i) {
     for (int k = 0; k < 32; ++k) {
-      g_matrix[i][k] = static_cast<std::int32_t>(std::cos((16 + i) * (2 * k + 1) * std::numbers::pi / 64) * 32768);
+      if (i > 16 && i <= 32) {
+        g_matrix[i][k] = -g_matrix[32 - i][k];
+      } else if (i > 48) {
+        g_matrix[i][k] = g_matrix[96 - i][k];
+      } else {
+        g_matrix[i][k] = static_cast<std::int32_t>(std::cos((16 + i) * (2 * k + 1) * std::numbers::pi / 64) * 32768);
+      }
       g_transposed[k][i] = g_matrix[i][k];
     }
   }
