@@ -18,7 +18,3 @@ void CThreadCtrl::Kill() {
 std::int32_t CThreadCtrl::Wait(DWORD milliseconds) {
   return m_object->WaitThread(milliseconds) == WAIT_OBJECT_0 ? 1 : 0;
 }
-
-std::int32_t CThreadCtrl::IsRunning() { return m_object->IsThreadRunning(); }
-
-void CThreadCtrl::CloseHandle() { m_object->CloseThreadHandle(); }

@@ -25,8 +25,4 @@ std::int32_t CThreadCtrl::Wait(DWORD milliseconds) {
   }
 }
 
-std::int32_t CThreadCtrl::IsRunning() { return m_object->IsThreadRunning(); }
-
-void CThreadCtrl::CloseHandle() { m_object->CloseThreadHandle(); }
-
 }  // namespace reelpack

@@ -1,20 +1,20 @@
-// The converter's thread controller: the engine's controller with failures
-// reported as exceptions. It lives in its own namespace because both
-// deliverables name their controller CThreadCtrl.
+// The converter's thread controller: failures are reported as exceptions.
+// It lives in its own namespace because both deliverables name their
+// controller CThreadCtrl.
 #pragma once
 
 #include <cstdint>
 
-#include "common/win_thread_master.h"
+#include "common/thread_ctrl.h"
 
 // Thrown when a thread cannot be started or waited for.
 class CCtrlFailed {};
 
 namespace reelpack {
 
-class CThreadCtrl {
+class CThreadCtrl : public CThreadCtrlBase {
  public:
-  explicit CThreadCtrl(CWinThreadMaster* object) : m_object(object) {}
+  using CThreadCtrlBase::CThreadCtrlBase;
 
   // OnStart, then the thread (runtime library call); throws CCtrlFailed when
   // it cannot be created.
@@ -24,11 +24,6 @@ class CThreadCtrl {
   // 1 when the thread has ended, 0 when the time ran out (INFINITE waits for
   // ever); throws CCtrlFailed for any other outcome, also without a thread.
   std::int32_t Wait(DWORD milliseconds);
-  std::int32_t IsRunning();
-  void CloseHandle();
-
- private:
-  CWinThreadMaster* m_object;
 };
 
 }  // namespace reelpack
