@@ -52,6 +52,18 @@ TEST_F(AudioDecoderTest, EveryModeGivesTheSamePcm) {
   }
 }
 
+TEST_F(AudioDecoderTest, StreamingModeWithoutItsThreadRefillsItself) {
+  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  std::vector<std::uint8_t> payload;
+  for (int i = 0; i < 20; ++i) payload.insert(payload.end(), audio.begin(), audio.end());
+  CMpegAudioDecoder decoder(WriteStream("long.mpg", payload).c_str(), 2);
+  HostFailThreadCreation(1);
+  decoder.StartStreaming();
+  std::vector<std::uint8_t> pcm;
+  EXPECT_EQ(decoder.DecodeFrames(&pcm, 0xFFFFFFFFu), 1);
+  EXPECT_EQ(pcm, PcmBytes(DecodeElementaryStream(payload)));
+}
+
 TEST_F(AudioDecoderTest, DecodesInStepsWithAndWithoutEndCode) {
   const auto audio = ReadBytes(FixturePath("sine_joint_44k.mp2"));
   const auto expected = PcmBytes(DecodeElementaryStream(audio));
