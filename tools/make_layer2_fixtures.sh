@@ -36,6 +36,12 @@ encode sine_joint_44k 44100 2 -m j -b 128
 raw16 sine_stereo_48k 48000 2 "$(stereo_source 48000)"
 encode sine_stereo_48k 48000 2 -m s -b 192
 
+raw16 sine_joint_48k 48000 2 "$(stereo_source 48000)"
+encode sine_joint_48k 48000 2 -m j -b 96
+
+raw16 sine_stereo_32k 32000 2 "$(stereo_source 32000)"
+encode sine_stereo_32k 32000 2 -m s -b 128
+
 raw16 sine_joint_32k 32000 2 "$(stereo_source 32000)"
 encode sine_joint_32k 32000 2 -m j -b 64
 

@@ -21,7 +21,8 @@ struct Fixture {
 
 const Fixture kFixtures[] = {
     {"sine_stereo_44k", 44100, 1000, 1500}, {"sine_joint_44k", 44100, 1000, 1500},
-    {"sine_stereo_48k", 48000, 1000, 1500}, {"sine_joint_32k", 32000, 1000, 1500},
+    {"sine_stereo_48k", 48000, 1000, 1500}, {"sine_joint_48k", 48000, 1000, 1500},
+    {"sine_stereo_32k", 32000, 1000, 1500}, {"sine_joint_32k", 32000, 1000, 1500},
     {"sine_mono_44k", 44100, 1000, 1000},   {"sine_crc_44k", 44100, 1000, 1500},
     {"silence_44k", 44100, 0, 0},           {"loud_44k", 44100, 0, 0},
 };
