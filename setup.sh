@@ -11,6 +11,8 @@ PACKAGES=(
   libsdl2-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libmpg123-dev libvorbis-dev libmp3lame-dev libsoxr-dev
+  zlib1g-dev
+  libjpeg62-turbo-dev
   ffmpeg twolame mpg123
 )
 
