@@ -39,8 +39,12 @@ class RecordingThread : public CWinThreadMaster {
 
   std::int32_t Run() override {
     Record("Run");
+    m_inRun = true;
     m_gate.Pass();
     return m_result;
+  }
+  void WaitUntilInRun() const {
+    while (!m_inRun) Sleep(1);
   }
   void OnStart() override { Record("OnStart"); }
   void OnKill() override { Record("OnKill"); }
@@ -60,6 +64,7 @@ class RecordingThread : public CWinThreadMaster {
   }
 
   Gate m_gate;
+  std::atomic<bool> m_inRun{false};
   DWORD m_idGiven = 0;
   std::atomic<DWORD> m_idSeen{0};
 
@@ -212,6 +217,7 @@ TEST(EngineThreadCtrlTest, StartsWaitsAndNeverThrows) {
   ASSERT_EQ(control.Start(), 1);
   EXPECT_EQ(control.Wait(0), 0);
   EXPECT_EQ(control.IsRunning(), 1);
+  thread.WaitUntilInRun();
   control.Kill();
   EXPECT_EQ(thread.State(), kThreadKillRequested);
   thread.m_gate.Open();
