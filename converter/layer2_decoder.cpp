@@ -1,6 +1,7 @@
 #include "converter/layer2_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "converter/layer2_tables.h"
@@ -227,8 +228,10 @@ std::size_t FindLayer2Header(const std::uint8_t* data, std::size_t size, std::si
 
 std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex) {
   const QuantClass& q = kQuantClasses[quantClass];
-  // 64-bit products: near full scale they reach 2^31.
-  const std::int64_t x = (static_cast<std::int64_t>(v) - q.h) * 32768 / q.h;
+  // 64-bit products: near full scale they reach 2^31. h is a power of two,
+  // so (v - h) * 32768 / h is exact as a multiplication.
+  const std::int64_t x = (static_cast<std::int64_t>(v) - q.h) *
+                         (std::int64_t{32768} >> std::countr_zero(static_cast<std::uint32_t>(q.h)));
   const std::int64_t y = ((x + q.d) * q.c) >> 15;
   const std::int64_t sample = (y * kScaleFactors[scaleIndex]) >> 15;
   // Valid codes give -65534 to 65536. Only a code the standard forbids (all
