@@ -11,53 +11,34 @@ trap 'rm -rf "$work"' EXIT
 
 duration=0.3
 
-# raw16 NAME RATE CHANNELS FILTER-SOURCE: 16-bit raw PCM of a lavfi source.
-raw16() {
-  ffmpeg -loglevel error -y -f lavfi -i "$4" -t "$duration" -ar "$2" -ac "$3" -f s16le "$work/$1.raw"
-}
-
-# encode NAME RATE CHANNELS TWOLAME-OPTIONS...
-encode() {
-  local name=$1 rate=$2 channels=$3
-  shift 3
+# fixture NAME RATE CHANNELS LAVFI-SOURCE TWOLAME-OPTIONS...: encodes 16-bit
+# PCM of the source and decodes the result with the reference decoder.
+fixture() {
+  local name=$1 rate=$2 channels=$3 source=$4
+  shift 4
+  ffmpeg -loglevel error -y -f lavfi -i "$source" -t "$duration" -ar "$rate" -ac "$channels" -f s16le "$work/$name.raw"
   twolame --quiet -r -s "$rate" -N "$channels" "$@" "$work/$name.raw" "$out/$name.mp2"
   mpg123 -q --stereo -e s16 -O "$out/$name.ref.pcm" "$out/$name.mp2"
 }
 
-two_tones="sine=f=1000:r=%d:d=$duration[a];sine=f=1500:r=%d:d=$duration[b];[a][b]amerge=inputs=2"
-stereo_source() { printf "$two_tones" "$1" "$1"; }
+# 1,000 Hz on the left, 1,500 Hz on the right.
+two_tones() {
+  printf 'sine=f=1000:r=%d:d=%s[a];sine=f=1500:r=%d:d=%s[b];[a][b]amerge=inputs=2' "$1" "$duration" "$1" "$duration"
+}
 
-raw16 sine_stereo_44k 44100 2 "$(stereo_source 44100)"
-encode sine_stereo_44k 44100 2 -m s -b 192
-
-raw16 sine_joint_44k 44100 2 "$(stereo_source 44100)"
-encode sine_joint_44k 44100 2 -m j -b 128
-
-raw16 sine_stereo_48k 48000 2 "$(stereo_source 48000)"
-encode sine_stereo_48k 48000 2 -m s -b 192
-
-raw16 sine_joint_48k 48000 2 "$(stereo_source 48000)"
-encode sine_joint_48k 48000 2 -m j -b 96
-
-raw16 sine_stereo_32k 32000 2 "$(stereo_source 32000)"
-encode sine_stereo_32k 32000 2 -m s -b 128
-
-raw16 sine_joint_32k 32000 2 "$(stereo_source 32000)"
-encode sine_joint_32k 32000 2 -m j -b 64
-
-raw16 sine_mono_44k 44100 1 "sine=f=1000:r=44100:d=$duration"
-encode sine_mono_44k 44100 1 -m m -b 96
-
+fixture sine_stereo_44k 44100 2 "$(two_tones 44100)" -m s -b 192
+fixture sine_joint_44k 44100 2 "$(two_tones 44100)" -m j -b 128
+fixture sine_stereo_48k 48000 2 "$(two_tones 48000)" -m s -b 192
+fixture sine_joint_48k 48000 2 "$(two_tones 48000)" -m j -b 96
+fixture sine_stereo_32k 32000 2 "$(two_tones 32000)" -m s -b 128
+fixture sine_joint_32k 32000 2 "$(two_tones 32000)" -m j -b 64
+fixture sine_mono_44k 44100 1 "sine=f=1000:r=44100:d=$duration" -m m -b 96
 # Error protection (a CRC after each header) and padded frames.
-raw16 sine_crc_44k 44100 2 "$(stereo_source 44100)"
-encode sine_crc_44k 44100 2 -m s -b 160 -p -d
-
-raw16 silence_44k 44100 2 "anullsrc=r=44100:cl=stereo"
-encode silence_44k 44100 2 -m s -b 128
-
+fixture sine_crc_44k 44100 2 "$(two_tones 44100)" -m s -b 160 -p -d
+fixture silence_44k 44100 2 "anullsrc=r=44100:cl=stereo" -m s -b 128
 # A full-scale square wave: its decoded overshoot must clip.
-raw16 loud_44k 44100 2 "aevalsrc=if(lt(mod(t*441\,1)\,0.5)\,0.999\,-0.999)|if(lt(mod(t*441\,1)\,0.5)\,-0.999\,0.999):s=44100"
-encode loud_44k 44100 2 -m s -b 192
+square='if(lt(mod(t*441\,1)\,0.5)\,0.999\,-0.999)'
+fixture loud_44k 44100 2 "aevalsrc=$square|-($square):s=44100" -m s -b 192
 
 # A system stream with a tiny video, audio stream 0xC0 (the stereo sine) and
 # a second audio stream 0xC1 (the joint-stereo sine) that must be ignored.
