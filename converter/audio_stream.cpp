@@ -4,7 +4,6 @@
 
 #include "converter/conversion_job_record.h"
 #include "host/file_api.h"
-#include "host/file_hints.h"
 
 namespace {
 
