@@ -139,6 +139,14 @@ void VariableDecimal(char* buffer, std::uint64_t value, std::uint64_t startDivis
   buffer[n] = '\0';
 }
 
+// Space-padded to the width when there is one, else as many digits as needed.
+void PlainDecimal(char* field, std::uint64_t value, int width, std::uint64_t startDivisor) {
+  if (width)
+    FixedDecimal(field, value, width, 0);
+  else
+    VariableDecimal(field, value, startDivisor);
+}
+
 void FixedRadix(char* buffer, std::uint32_t value, int width, unsigned bits, const char* digits) {
   if (width < 0) width = 0;
   std::uint64_t multiplier = 1;
@@ -193,18 +201,13 @@ void EmitConversion(Sink& sink, const Conversion& c, std::span<const FormatArg> 
         if (sign) PlaceSign(field, sign);
       } else {
         if (sign) sink.Put(sign);  // stays single-byte even for D
-        VariableDecimal(field, magnitude, 1000000000u);
+        PlainDecimal(field, magnitude, 0, 1000000000u);
       }
       break;
     }
-    case 'u': {
-      std::uint32_t value = Word(ArgAt(args, next));
-      if (c.width)
-        FixedDecimal(field, value, c.width, 0);
-      else
-        VariableDecimal(field, value, 1000000000u);
+    case 'u':
+      PlainDecimal(field, Word(ArgAt(args, next)), c.width, 1000000000u);
       break;
-    }
     case 'z': {
       std::uint32_t value = Word(ArgAt(args, next));
       if (c.width) FixedDecimal(field, value, c.width, 1);
@@ -216,14 +219,9 @@ void EmitConversion(Sink& sink, const Conversion& c, std::span<const FormatArg> 
     case 'o':
       FixedRadix(field, Word(ArgAt(args, next)), c.width, 3, kOctalDigits);
       break;
-    case 't': {
-      std::uint64_t value = Word64(ArgAt(args, next));
-      if (c.width)
-        FixedDecimal(field, value, c.width, 0);
-      else
-        VariableDecimal(field, value, 10000000000000000000ull);
+    case 't':
+      PlainDecimal(field, Word64(ArgAt(args, next)), c.width, 10000000000000000000ull);
       break;
-    }
     case 'f': {
       double value = Real(ArgAt(args, next));
       FormatFloat(field, value, c.width, c.precision);

@@ -14,6 +14,13 @@ HANDLE OpenForReading(const char* path) {
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
 }
 
+bool FindPath(const char* path, WIN32_FIND_DATAW* found) {
+  HANDLE find = FindFirstFileW(AnsiToWideStatic(path), found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
 void SeekFrom(HANDLE file, int origin, std::int32_t offset) {
   if (origin == 0 || origin == 1 || origin == 2) SetFilePointer(file, offset, nullptr, static_cast<DWORD>(origin));
 }
@@ -28,18 +35,12 @@ const WCHAR* AnsiToWideStatic(const char* text) {
 
 std::int32_t QueryFileSize(const char* path) {
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(AnsiToWideStatic(path), &found);
-  if (find == INVALID_HANDLE_VALUE) return -1;
-  FindClose(find);
-  return static_cast<std::int32_t>(found.nFileSizeLow);
+  return FindPath(path, &found) ? static_cast<std::int32_t>(found.nFileSizeLow) : -1;
 }
 
 int FileExists(const char* path) {
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(AnsiToWideStatic(path), &found);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  FindClose(find);
-  return 1;
+  return FindPath(path, &found) ? 1 : 0;
 }
 
 std::uint32_t ReadFileRange(const char* path, void* buffer, int origin, std::int32_t offset, std::uint32_t count) {

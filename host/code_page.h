@@ -1,7 +1,14 @@
 // Code-page conversion between the engine's Shift-JIS (code page 932) bytes
 // and UTF-16, with the platform's calling convention: a length of -1 means
 // "up to and including the NUL", an output size of 0 asks for the size needed,
-// and the result is the number of units written (0 on failure).
+// and the result is the number of units written (0 on failure, with the
+// reason in GetLastError). CP_ACP is code page 932; CP_UTF8 serves the host
+// layer's own helpers. Flags are ignored.
+//
+// Bytes that are not valid in the source code page always fail the call
+// (ERROR_NO_UNICODE_TRANSLATION): no text is half-converted. Characters the
+// target code page lacks become defaultChar (or '?'; U+FFFD for UTF-8) and
+// set *usedDefault. An output too small fails with ERROR_INSUFFICIENT_BUFFER.
 #pragma once
 
 #include "host/win_types.h"

@@ -3,7 +3,10 @@
 // Paths arrive as the engine writes them: UTF-16 (or Shift-JIS bytes for the
 // narrow calls) with '\' separators. The layer turns them into UTF-8 Linux
 // paths with '/' and, like the devices' file systems, finds each path
-// component without regard to ASCII case when the exact name is missing.
+// component without regard to ASCII case when the exact name is missing (a
+// unique entry equal but for ASCII case stands in; otherwise the name stays
+// as given, so new files get it). A path starting with '\' is absolute, any
+// other is relative to the working folder.
 #pragma once
 
 #include <string>
@@ -57,6 +60,7 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
 // Returns the new low 32 bits of the position, or INVALID_SET_FILE_POINTER.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
+// Closes files, mapping objects and find handles alike.
 BOOL CloseHandle(HANDLE object);
 
 // Finds the one path named (no wildcards are needed by our callers).
@@ -65,10 +69,15 @@ BOOL FindClose(HANDLE find);
 BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 BOOL DeleteFileW(LPCWSTR path);
+// Unlike the platform call, replaces an existing target in one step, so a
+// file written beside its final name can take its place atomically.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
 
 // Read-only mapping: CreateFileForMappingW opens the file, CreateFileMappingW
-// makes the mapping object, MapViewOfFile gives the bytes.
+// makes the mapping object, MapViewOfFile gives the bytes (bytes 0 = to the
+// end of the mapping). An empty file cannot be mapped: CreateFileMappingW
+// returns null with ERROR_FILE_INVALID. Views stay valid until
+// UnmapViewOfFile, even after the mapping and file handles are closed.
 HANDLE CreateFileForMappingW(LPCWSTR path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                              DWORD creation, DWORD flags, HANDLE templateFile);
 HANDLE CreateFileMappingW(HANDLE file, SECURITY_ATTRIBUTES* security, DWORD protect,
@@ -78,7 +87,9 @@ BOOL UnmapViewOfFile(const void* view);
 
 // Host helpers (not platform calls): the Linux path a platform path resolves
 // to, finding existing components without regard to case; and the reverse,
-// for tests and tools that make files the engine then opens.
+// for tests and tools that make files the engine then opens (it keeps the
+// separators as they are). Both give an empty string when the text does not
+// convert.
 std::string HostPathFromWide(LPCWSTR path);
 std::string HostPathFromShiftJis(LPCSTR path);
 std::u16string HostWideFromUtf8(const std::string& text);

@@ -4,7 +4,10 @@
 #include "host/win_types.h"
 
 // Writes the program's full path in platform form ('\' separators) and
-// returns its length in units; 0 on failure. module must be null (this program).
+// returns its length in units, not counting the NUL. Any module names this
+// program (the only module so far). A buffer too small for the whole path
+// gets a cut, NUL-terminated copy, but the call returns 0 with
+// ERROR_INSUFFICIENT_BUFFER so a cut path is never taken for the real one.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR out, DWORD outUnits);
 
 // Test mode: pretend the program lives at this Linux path (tests place

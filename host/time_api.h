@@ -1,6 +1,10 @@
 // Clocks and sleeping. Two modes, chosen before the program's first call:
 // real (monotonic milliseconds since start) and virtual, where time moves only
 // through Sleep and HostClockAdvance, so whole runs are deterministic and fast.
+// Unless HostClockSetMode chooses first, the environment variable
+// NOVEL_CLOCK=virtual selects virtual mode at the first clock call. Real time
+// counts from that first call (wrapping at 32 bits); virtual time starts at 0.
+// All of it may be used from any thread.
 #pragma once
 
 #include "host/win_types.h"
@@ -37,9 +41,11 @@ void GetLocalTime(SYSTEMTIME* time);
 enum class HostClockMode { Real, Virtual };
 void HostClockSetMode(HostClockMode mode);
 HostClockMode HostClockGetMode();
-// Virtual mode: moves time forward (Sleep does the same for its duration).
+// Virtual mode: moves time forward (each Sleep does the same for its
+// duration, whichever thread calls it).
 void HostClockAdvance(DWORD milliseconds);
-// Virtual mode: sets the current time and the local time that GetLocalTime
-// reports, so saves and time stamps are reproducible.
+// Virtual mode: sets the millisecond counter, and the local time GetLocalTime
+// reports (2000-01-01 00:00 until set), so saves and time stamps are
+// reproducible. The local time then runs on with virtual time.
 void HostClockSetVirtualNow(DWORD milliseconds);
 void HostClockSetLocalTime(const SYSTEMTIME& time);
