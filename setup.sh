@@ -11,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libmpg123-dev libvorbis-dev libmp3lame-dev libsoxr-dev
+  libjpeg-turbo-progs libjpeg62-turbo-dev
 )
 
 missing=()

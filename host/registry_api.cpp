@@ -1,6 +1,7 @@
 #include "host/registry_api.h"
 
-#include <unistd.h>
+#include "host/file_api.h"
+#include "host/module_api.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -23,10 +24,9 @@ struct OpenKey {
 
 std::string storePath() {
   if (const char* path = std::getenv("NOVEL_REGISTRY_FILE")) return path;
-  char self[4096];
-  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length <= 0) return {};
-  std::string path(self, static_cast<std::size_t>(length));
+  WCHAR self[4096];
+  if (GetModuleFileNameW(nullptr, self, 4096) == 0) return {};
+  const std::string path = HostPathFromWide(self);
   return path.substr(0, path.rfind('/') + 1) + "registry.reg";
 }
 
