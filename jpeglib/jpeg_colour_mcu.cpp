@@ -38,28 +38,26 @@ constexpr int log2Small(int n) { return n == 4 ? 2 : n == 2 ? 1 : 0; }
 
 template <typename Order, int HF, int VF>
 void fullKernel(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks) {
-  constexpr int width = 8 * HF, height = 8 * VF, cell = HF * VF;
+  constexpr int cell = HF * VF;
   constexpr int shift = 8 + log2Small(cell);
   std::int16_t* cb = blocks + cell * 64;
   std::int16_t* cr = cb + 64;
   std::int16_t* alpha = cr + 64;
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* line = pixels + y * stride;
-    for (int x = 0; x < width; ++x) {
-      int r, g, b;
-      readRgb<Order>(line + x * Order::bytes, r, g, b);
-      const int at = jpegBlockSample(x, y, HF);
-      blocks[at] = static_cast<std::int16_t>(jpegLuma(r, g, b));
-      if constexpr (Order::alpha) alpha[at] = static_cast<std::int16_t>(line[x * Order::bytes + 3] - 128);
-    }
-  }
+  // Each chroma sample's pixels are read once for their luma and the sums;
+  // a sample's HF x VF pixels always fall in one luma block.
   for (int cy = 0; cy < 8; ++cy) {
+    const std::uint8_t* rows = pixels + cy * VF * stride;
+    const int lumaRow = ((cy * VF) >> 3) * HF * 64 + ((cy * VF) & 7) * 8;
     for (int cx = 0; cx < 8; ++cx) {
+      const int lumaAt = lumaRow + ((cx * HF) >> 3) * 64 + ((cx * HF) & 7);
       int sr = 0, sg = 0, sb = 0;
       for (int j = 0; j < VF; ++j) {
         for (int i = 0; i < HF; ++i) {
+          const std::uint8_t* pixel = rows + j * stride + (cx * HF + i) * Order::bytes;
           int r, g, b;
-          readRgb<Order>(pixels + (cy * VF + j) * stride + (cx * HF + i) * Order::bytes, r, g, b);
+          readRgb<Order>(pixel, r, g, b);
+          blocks[lumaAt + j * 8 + i] = static_cast<std::int16_t>(jpegLuma(r, g, b));
+          if constexpr (Order::alpha) alpha[lumaAt + j * 8 + i] = static_cast<std::int16_t>(pixel[3] - 128);
           sr += r;
           sg += g;
           sb += b;
