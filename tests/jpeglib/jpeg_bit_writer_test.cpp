@@ -71,7 +71,7 @@ std::vector<std::vector<Code>> CodeSequences() {
   // that padding turns into 0xFF.
   for (int lead = 0; lead < 40; ++lead) {
     std::vector<Code> codes;
-    if (lead > 0) codes.push_back({0, lead});
+    for (int rest = lead; rest > 0; rest -= 20) codes.push_back({0, std::min(rest, 20)});
     for (int n = 1; n <= 4; ++n) codes.push_back({0xFF, 8});
     codes.push_back({0x7F, 7});
     sequences.push_back(codes);
