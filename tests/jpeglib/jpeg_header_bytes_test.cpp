@@ -70,15 +70,19 @@ TEST(HeaderBytes, ConverterHeaderMatchesHandCheckedBytes) {
   EXPECT_EQ(result.bytes.back(), 0xD9);
 }
 
-TEST(HeaderBytes, SingleComponentUsesIdentifierZeroAndTablesZero) {
-  const TestPicture picture = MakePicture(9, 9, 1, 2, 0);
+EncodeRequest GreyRequest(const TestPicture& picture) {
   EncodeRequest request;
   request.picture = &picture;
   request.imageColor = JPEG_COLOR_GRAY;
   request.jpegColor = JPEG_COLOR_GRAY;
   request.jpegChannels = 1;
   request.jpegSampling = JPEG_SAMPLING_444;
-  const EncodeResult result = Encode(request);
+  return request;
+}
+
+TEST(HeaderBytes, SingleComponentUsesIdentifierZeroAndTablesZero) {
+  const TestPicture picture = MakePicture(9, 9, 1, 2, 0);
+  const EncodeResult result = Encode(GreyRequest(picture));
   ASSERT_EQ(result.status, JPEG_SUCCESS);
   const auto segments = HeaderSegments(result.bytes);
   ASSERT_GE(segments.size(), 2u);
@@ -164,12 +168,7 @@ TEST(HeaderBytes, RestartMarkersCycleAndNeverFollowTheLastMcu) {
   };
   for (const Case& c : cases) {
     const TestPicture picture = MakePicture(c.width, 8, 1, 3, 0);
-    EncodeRequest request;
-    request.picture = &picture;
-    request.imageColor = JPEG_COLOR_GRAY;
-    request.jpegColor = JPEG_COLOR_GRAY;
-    request.jpegChannels = 1;
-    request.jpegSampling = JPEG_SAMPLING_444;
+    EncodeRequest request = GreyRequest(picture);
     request.restartInterval = c.interval;
     const EncodeResult result = Encode(request);
     ASSERT_EQ(result.status, JPEG_SUCCESS);
