@@ -1,5 +1,6 @@
 #include "jpeglib/jpeg_processor.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -93,6 +94,10 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.fdctFast = fdctFast;
   table.fdctAccurate = fdctAccurate;
   table.forwardDct = nullptr;
+  const JpegBlockTransform fastInverse[4] = {idctFast, idctFast4x4, idctFast2x2, idctFast1x1};
+  const JpegBlockTransform accurateInverse[4] = {idctAccurate, idctAccurate4x4, idctAccurate2x2, idctAccurate1x1};
+  std::copy_n(fastInverse, 4, table.idctFast);
+  std::copy_n(accurateInverse, 4, table.idctAccurate);
   table.openOutput = simd ? outputBeginWide : outputBegin;
   table.writeOutputBytes = simd ? outputWriteBytesWide : outputWriteBytes;
   table.convertMcu = nullptr;
@@ -116,9 +121,13 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.copyBlock4 = copyBlock4;
 
   table.encodeBlock = simd ? encodeBlockHuffmanWide : encodeBlockHuffman;
+  table.decodeBlock = decodeBlockHuffman;
+  table.decodeBlockDcOnly = decodeBlockDcOnly;
   table.quantizeFast = quantizeFast;
   table.quantizeAccurate = quantizeAccurate;
   table.quantize = quantizeFast;
+  table.dequantizeFast = dequantizeFast;
+  table.dequantizeAccurate = dequantizeAccurate;
 }
 
 int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {

@@ -7,6 +7,7 @@
 
 #include "host/registry_api.h"
 #include "jpeglib/jpeg_api.h"
+#include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/jpeg_output.h"
 #include "jpeglib/jpeg_tables.h"
 
@@ -38,6 +39,10 @@ using JpegQuantizer = void (*)(std::int16_t block[64], const std::uint16_t multi
 using JpegBlockCoder = JPEG_STATUS (*)(JpegOutputStream& out, const JpegHuffmanCodes& dc,
                                        const JpegHuffmanCodes& ac, std::int16_t& predictor,
                                        const std::int16_t block[64]);
+using JpegBlockDecoder = JPEG_STATUS (*)(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
+                                         const JpegHuffmanDecodeTable& ac, std::int16_t& predictor,
+                                         std::int16_t block[64]);
+using JpegDequantizer = void (*)(std::int16_t block[64], const std::int32_t table[80]);
 using JpegOutputOpener = void (*)(JpegOutputStream& out, std::uint8_t* buffer, std::size_t size);
 using JpegByteWriter = JPEG_STATUS (*)(const std::uint8_t* bytes, std::size_t count, JpegOutputStream& out);
 // One MCU from the picture into the MCU block buffer (strict raster order).
@@ -45,7 +50,8 @@ using JpegMcuConverter = void (*)(JpegWorkingState& work, int column, int row);
 // A whole MCU: top-left pixel, row stride in bytes, the MCU's blocks in order.
 using JpegMcuKernel = void (*)(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 
-// The encoder's entries. The decoder's entries join when the decoder does.
+// The kernel entries. The decoder's active entries (chosen per scan) and its
+// output converters join with the decoder.
 struct JPEG_PROCESSOR_TABLE {
   // System entries: the registry functions that can force the class.
   decltype(&RegOpenKeyExA) regOpenKey;
@@ -56,6 +62,8 @@ struct JPEG_PROCESSOR_TABLE {
   JpegBlockTransform fdctFast;      // method 0
   JpegBlockTransform fdctAccurate;  // method 1
   JpegBlockTransform forwardDct;    // active, chosen with the header
+  JpegBlockTransform idctFast[4];      // method 0: 8x8, 4x4, 2x2, 1x1
+  JpegBlockTransform idctAccurate[4];  // method 1
   JpegOutputOpener openOutput;
   JpegByteWriter writeOutputBytes;
   JpegMcuConverter convertMcu;  // active, chosen per scan
@@ -69,9 +77,13 @@ struct JPEG_PROCESSOR_TABLE {
   JpegMcuKernel copyBlock4;
 
   JpegBlockCoder encodeBlock;
+  JpegBlockDecoder decodeBlock;
+  JpegBlockDecoder decodeBlockDcOnly;
   JpegQuantizer quantizeFast;      // method 0
   JpegQuantizer quantizeAccurate;  // method 1
   JpegQuantizer quantize;          // active
+  JpegDequantizer dequantizeFast;      // method 0
+  JpegDequantizer dequantizeAccurate;  // method 1
 };
 
 // CPUID leaves 0 and 1 into the record (left as preset where unsupported).
