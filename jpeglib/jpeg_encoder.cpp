@@ -147,11 +147,10 @@ JPEG_STATUS closeWriteFile(JpegWorkingState& work) {
 JPEG_STATUS jpegWrite(JPEG_PROPERTIES* props, JPEG_IO_MODE mode) {
   if (props == nullptr || props->work == nullptr) return JPEG_INVALID_PROPERTIES;
   JpegWorkingState& work = *props->work;
-  const bool pending = work.scan != nullptr;
   // A pending interrupted write continues only in the mode that started it.
-  if (pending && mode != work.mode) return JPEG_INVALID_PROPERTIES;
+  const bool modeMismatch = work.scan != nullptr && mode != work.mode;
   work.mode = mode;
-  JPEG_STATUS status = jpegValidateProperties(*props, mode);
+  JPEG_STATUS status = modeMismatch ? JPEG_INVALID_PROPERTIES : jpegValidateProperties(*props, mode);
   if (status == JPEG_SUCCESS && (mode < JPEG_WRITE_IMAGE_FILE || mode > JPEG_WRITE_DATA_BUFFER)) {
     status = JPEG_INVALID_PROPERTIES;
   }
@@ -167,6 +166,9 @@ JPEG_STATUS jpegWrite(JPEG_PROPERTIES* props, JPEG_IO_MODE mode) {
   }
   if (status == JPEG_SUCCESS) status = runWrite(work, *props, mode);
   if (status != JPEG_INTERRUPT_SUCCESS) {
+    // A failed call also ends a pending write: its file is closed, so it
+    // could not be continued without starting the file again.
+    work.scan.reset();
     const JPEG_STATUS closed = closeWriteFile(work);
     if (status == JPEG_SUCCESS) status = closed;
   }

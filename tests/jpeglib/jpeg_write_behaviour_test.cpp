@@ -288,3 +288,41 @@ TEST(WriteBehaviour, BadCallsAreRefusedWithTheirStatus) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string SelectorsFor(int imageColor, int jpegColor, int sampling, int convertColor) {
+  const TestPicture picture = MakePicture(16, 16, 3, 2, 0);
+  Writer writer(picture, 100000);
+  writer.props.imageColor = imageColor;
+  writer.props.jpegColor = jpegColor;
+  writer.props.jpegSampling = sampling;
+  writer.props.convertColor = convertColor;
+  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
+  return QuantSelectorsOf(writer.Output());
+}
+
+TEST(WriteBehaviour, ChromaQuantTableChoice) {
+  // Subsampled layouts follow the caller's convertColor; 4:4:4 follows the
+  // colour conversion and otherwise keeps the components' earlier tables.
+  EXPECT_EQ(SelectorsFor(JPEG_COLOR_BGR, JPEG_COLOR_YCBCR, JPEG_SAMPLING_420, 1), "0,1,1");
+  EXPECT_EQ(SelectorsFor(JPEG_COLOR_BGR, JPEG_COLOR_YCBCR, JPEG_SAMPLING_420, 0), "0,0,0");
+  EXPECT_EQ(SelectorsFor(JPEG_COLOR_BGR, JPEG_COLOR_YCBCR, JPEG_SAMPLING_444, 0), "0,1,1");
+  EXPECT_EQ(SelectorsFor(JPEG_COLOR_BGR, JPEG_COLOR_RGB, JPEG_SAMPLING_444, 1), "0,1,1");
+}
+
+TEST(WriteBehaviour, FailedResumeAbandonsThePendingWrite) {
+  const TestPicture picture = MakePicture(64, 32, 3, 8, 0);
+  const Bytes whole = EncodeWhole(picture, 0);
+  Writer writer(picture, 100000);
+  writer.props.work->interruptRequest = 1;
+  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_INTERRUPT_SUCCESS);
+  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_HEADER_BUFFER), JPEG_INVALID_PROPERTIES);
+  EXPECT_EQ(writer.props.work->scan, nullptr);
+  // The next write starts a fresh image.
+  writer.props.jpegBufferSize = static_cast<std::uint32_t>(writer.buffer.size());
+  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
+  EXPECT_EQ(writer.Output(), whole);
+}
+
+}  // namespace
