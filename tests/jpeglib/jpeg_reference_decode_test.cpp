@@ -79,6 +79,8 @@ TEST_P(ReferenceDecode, DecodesCleanlyWithReferenceQuality) {
   ASSERT_TRUE(reference.ok) << reference.messages;
   const double ourPsnr = Psnr(decoded.samples, source);
   const double theirPsnr = Psnr(reference.samples, source);
+  RecordProperty("psnr_ours", std::to_string(ourPsnr));
+  RecordProperty("psnr_reference", std::to_string(theirPsnr));
   EXPECT_GE(ourPsnr, theirPsnr - 0.3) << "ours " << ourPsnr << " dB, reference " << theirPsnr << " dB";
 }
 
