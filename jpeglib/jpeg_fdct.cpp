@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "jpeglib/jpeg_block_kernels.h"
+#include "jpeglib/jpeg_fixed_point.h"
 
 namespace {
 
@@ -52,11 +53,6 @@ void transpose(std::int16_t* block) {
   }
 }
 
-// Product with a constant over 32768, rounded.
-inline std::int32_t scaled(std::int64_t value, int constant) {
-  return static_cast<std::int32_t>((value * constant + 16384) >> 15);
-}
-
 template <typename In, typename Out>
 void fastPass(const In* in, Out* out, int step) {
   const std::int32_t d0 = in[0], d1 = in[step], d2 = in[2 * step], d3 = in[3 * step];
@@ -69,7 +65,7 @@ void fastPass(const In* in, Out* out, int step) {
   std::int32_t tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
   out[0] = static_cast<Out>(tmp10 + tmp11);
   out[4 * step] = static_cast<Out>(tmp10 - tmp11);
-  const std::int32_t z1 = scaled(tmp12 + tmp13, 23170);
+  const std::int32_t z1 = jpegMulQ15(tmp12 + tmp13, 23170);
   out[2 * step] = static_cast<Out>(tmp13 + z1);
   out[6 * step] = static_cast<Out>(tmp13 - z1);
 
@@ -77,10 +73,10 @@ void fastPass(const In* in, Out* out, int step) {
   tmp10 = tmp4 + tmp5;
   tmp11 = tmp5 + tmp6;
   tmp12 = tmp6 + tmp7;
-  const std::int32_t z5 = scaled(tmp10 - tmp12, 12540);
-  const std::int32_t z2 = scaled(tmp10, 17734) + z5;
-  const std::int32_t z4 = scaled(tmp12, 42813) + z5;
-  const std::int32_t z3 = scaled(tmp11, 23170);
+  const std::int32_t z5 = jpegMulQ15(tmp10 - tmp12, 12540);
+  const std::int32_t z2 = jpegMulQ15(tmp10, 17734) + z5;
+  const std::int32_t z4 = jpegMulQ15(tmp12, 42813) + z5;
+  const std::int32_t z3 = jpegMulQ15(tmp11, 23170);
   const std::int32_t z11 = tmp7 + z3, z13 = tmp7 - z3;
   out[5 * step] = static_cast<Out>(z13 + z2);
   out[3 * step] = static_cast<Out>(z13 - z2);

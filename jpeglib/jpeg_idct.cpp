@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "jpeglib/jpeg_decode_kernels.h"
+#include "jpeglib/jpeg_fixed_point.h"
 
 namespace {
 
@@ -63,10 +64,6 @@ void matrixIdct(std::int16_t block[64], int n, const Basis& basis, int columnShi
   }
 }
 
-inline std::int32_t scaled(std::int64_t value, int constant) {
-  return static_cast<std::int32_t>((value * constant + 16384) >> 15);
-}
-
 // One 8-point pass of the fast inverse (constants over 32768: sqrt 2,
 // 0.765367, 1.082392, 2.613126).
 template <typename In, typename Out>
@@ -74,15 +71,15 @@ void fastInversePass(const In* in, Out* out, int step) {
   const std::int32_t i0 = in[0], i1 = in[step], i2 = in[2 * step], i3 = in[3 * step];
   const std::int32_t i4 = in[4 * step], i5 = in[5 * step], i6 = in[6 * step], i7 = in[7 * step];
   const std::int32_t tmp10 = i0 + i4, tmp11 = i0 - i4;
-  const std::int32_t tmp13 = i2 + i6, tmp12 = scaled(i2 - i6, 46341) - tmp13;
+  const std::int32_t tmp13 = i2 + i6, tmp12 = jpegMulQ15(i2 - i6, 46341) - tmp13;
   const std::int32_t e0 = tmp10 + tmp13, e3 = tmp10 - tmp13, e1 = tmp11 + tmp12, e2 = tmp11 - tmp12;
 
   const std::int32_t z13 = i5 + i3, z10 = i5 - i3, z11 = i1 + i7, z12 = i1 - i7;
   const std::int32_t o7 = z11 + z13;
-  const std::int32_t o11 = scaled(z11 - z13, 46341);
-  const std::int32_t z5 = scaled(z10 + z12, 25080);
-  const std::int32_t o10 = -scaled(z10, 35468) - z5;
-  const std::int32_t o12 = scaled(z12, 85627) - z5;
+  const std::int32_t o11 = jpegMulQ15(z11 - z13, 46341);
+  const std::int32_t z5 = jpegMulQ15(z10 + z12, 25080);
+  const std::int32_t o10 = -jpegMulQ15(z10, 35468) - z5;
+  const std::int32_t o12 = jpegMulQ15(z12, 85627) - z5;
   const std::int32_t t6 = o12 - o7, t5 = o11 - t6, t4 = o10 + t5;
   out[0] = static_cast<Out>(e0 + o7);
   out[7 * step] = static_cast<Out>(e0 - o7);
