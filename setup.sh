@@ -11,7 +11,9 @@ PACKAGES=(
   libsdl2-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libmpg123-dev libvorbis-dev libmp3lame-dev libsoxr-dev
-  libjpeg-turbo-progs libjpeg62-turbo-dev
+  zlib1g-dev
+  libjpeg62-turbo-dev libjpeg-turbo-progs
+  ffmpeg
 )
 
 missing=()

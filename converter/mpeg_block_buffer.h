@@ -1,0 +1,105 @@
+// The byte layer under both MPEG readers: data arrives in blocks of 512 KiB
+// with an 8-byte carry area in front holding the previous block's last bytes
+// (so a start code split across two blocks is still seen whole) and an 8-byte
+// tail area behind; bits are served from a look-ahead refilled byte by byte.
+// A block may be put together from several runs that are not back to back in
+// the file (packet payloads), so the file offset of every buffered byte is
+// kept and positions stay exact.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class MpegBlockBuffer {
+ public:
+  static constexpr std::int64_t kBlockSize = 524288;
+  static constexpr int kCarrySize = 8;
+
+  virtual ~MpegBlockBuffer() = default;
+
+  // File offset of the first byte not yet consumed (a partly consumed byte
+  // counts as consumed).
+  std::int64_t tell();
+
+  // The next n bits (0 to 32), most significant first; bits past the end of
+  // the data read as 0.
+  std::uint32_t peekBits(int n) const {
+    if (n <= 0) return 0;
+    const std::uint64_t mask = (std::uint64_t{1} << n) - 1;
+    if (lookAheadBits_ >= n) return static_cast<std::uint32_t>((lookAhead_ >> (lookAheadBits_ - n)) & mask);
+    return static_cast<std::uint32_t>((lookAhead_ << (n - lookAheadBits_)) & mask);
+  }
+  std::uint32_t getBits(int n) {
+    const std::uint32_t value = peekBits(n);
+    consumeBits(n);
+    return value;
+  }
+  // false when the data ended before n bits were consumed.
+  bool consumeBits(int n) {
+    if (n <= 0) return true;
+    const bool enough = lookAheadBits_ >= n;
+    lookAheadBits_ = enough ? lookAheadBits_ - n : 0;
+    lookAhead_ &= (std::uint64_t{1} << lookAheadBits_) - 1;
+    fillLookAhead();
+    return enough;
+  }
+
+  // Bits held ahead; fewer than 32 only near the end of the data.
+  int lookAheadBits() const { return lookAheadBits_; }
+
+  // Drops a partly consumed byte and moves to the next 00 00 01; the next 32
+  // bits are then the start code. false when the data ends first.
+  bool nextStartCode();
+  // Copies up to n bytes from the next whole byte on; returns the bytes copied.
+  std::int64_t readBytes(std::uint8_t* destination, std::int64_t n);
+  // Gives the look-ahead's whole bytes back to the block and empties it.
+  void pushBack();
+
+ protected:
+  MpegBlockBuffer();
+
+  // Reads up to `capacity` bytes that lie back to back in the file and sets
+  // *position to the file offset of the first one; 0 at the end of the data.
+  virtual std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity,
+                               std::int64_t* position) = 0;
+  // File offset just past the data read so far.
+  virtual std::int64_t sourceTell() = 0;
+
+  // Forgets everything buffered and reads a block from where the source now
+  // stands.
+  void restart();
+  // Moves to the first buffered byte at or after a file offset.
+  void skipTo(std::int64_t position);
+  // Keeps the last 8 bytes in the carry area and reads the next block; false
+  // when no data came.
+  bool loadNextBlock();
+  // Fills the block with up to `limit` bytes from where the source stands.
+  void readBlock(std::int64_t limit = kBlockSize);
+  void emptyLookAhead() {
+    lookAhead_ = 0;
+    lookAheadBits_ = 0;
+  }
+  void fillLookAhead() {
+    // Up to 64 bits are held so that any 32-bit request is served whole.
+    while (lookAheadBits_ <= 56) {
+      if (readPointer_ >= fill_ && !loadNextBlock()) return;
+      lookAhead_ = (lookAhead_ << 8) | block()[readPointer_++];
+      lookAheadBits_ += 8;
+    }
+  }
+  std::int64_t positionOf(std::int64_t index);
+  std::uint8_t* block() { return storage_.data() + kCarrySize; }
+
+  struct Run {
+    std::int64_t index;
+    std::int64_t position;
+  };
+
+  std::vector<std::uint8_t> storage_;  // carry area, block, tail area
+  std::int64_t fill_ = 0;              // valid bytes in the block
+  std::int64_t readPointer_ = 0;       // next byte for the look-ahead; negative inside the carry area
+  std::uint64_t lookAhead_ = 0;
+  int lookAheadBits_ = 0;
+  std::vector<Run> runs_;  // where each run of the block starts, in the block and in the file
+  std::int64_t carryPositions_[kCarrySize] = {};
+};
