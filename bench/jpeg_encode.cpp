@@ -1,9 +1,8 @@
 // Encoding one 640 x 480 BGR picture to baseline 4:2:0 JPEG at quality 75,
 // the converter's frame: our library (as selected for this processor, and
 // forced to the plain class) against libjpeg-turbo with the same settings
-// (accurate integer DCT, default tables, no optimisation), loaded at run time.
+// (accurate integer DCT, default tables, no optimisation).
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -61,65 +60,31 @@ void EncodeOurs(benchmark::State& state, int forcedClass) {
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 
-// libjpeg-turbo through its library API, resolved with dlopen so the build
-// needs only its header.
-struct ReferenceLibrary {
-  decltype(&jpeg_std_error) stdError = nullptr;
-  decltype(&jpeg_CreateCompress) create = nullptr;
-  decltype(&jpeg_set_defaults) setDefaults = nullptr;
-  decltype(&jpeg_set_quality) setQuality = nullptr;
-  decltype(&jpeg_mem_dest) memDest = nullptr;
-  decltype(&jpeg_start_compress) start = nullptr;
-  decltype(&jpeg_write_scanlines) writeScanlines = nullptr;
-  decltype(&jpeg_finish_compress) finish = nullptr;
-  decltype(&jpeg_destroy_compress) destroy = nullptr;
-  bool loaded = false;
-
-  ReferenceLibrary() {
-    void* library = dlopen("libjpeg.so.62", RTLD_NOW);
-    if (library == nullptr) return;
-    auto load = [&](auto& entry, const char* name) {
-      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
-      return entry != nullptr;
-    };
-    loaded = load(stdError, "jpeg_std_error") && load(create, "jpeg_CreateCompress") &&
-             load(setDefaults, "jpeg_set_defaults") && load(setQuality, "jpeg_set_quality") &&
-             load(memDest, "jpeg_mem_dest") && load(start, "jpeg_start_compress") &&
-             load(writeScanlines, "jpeg_write_scanlines") && load(finish, "jpeg_finish_compress") &&
-             load(destroy, "jpeg_destroy_compress");
-  }
-};
-
 void EncodeReference(benchmark::State& state) {
-  static const ReferenceLibrary library;
-  if (!library.loaded) {
-    state.SkipWithError("libjpeg.so.62 not found");
-    return;
-  }
   unsigned long bytes = 0;
   for (auto _ : state) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
-    cinfo.err = library.stdError(&errors);
-    library.create(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
     unsigned char* output = nullptr;
     unsigned long size = 0;
-    library.memDest(&cinfo, &output, &size);
+    jpeg_mem_dest(&cinfo, &output, &size);
     cinfo.image_width = kWidth;
     cinfo.image_height = kHeight;
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
-    library.setDefaults(&cinfo);
-    library.setQuality(&cinfo, 75, TRUE);
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 75, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.optimize_coding = FALSE;
-    library.start(&cinfo, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
       JSAMPROW row = const_cast<std::uint8_t*>(Picture().data()) + cinfo.next_scanline * kStride;
-      library.writeScanlines(&cinfo, &row, 1);
+      jpeg_write_scanlines(&cinfo, &row, 1);
     }
-    library.finish(&cinfo);
-    library.destroy(&cinfo);
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
     bytes = size;
     std::free(output);
   }
