@@ -34,10 +34,9 @@ void beginCommon(JpegOutputStream& out, std::uint8_t* buffer, std::size_t size) 
 
 // Makes room for `count` bytes: a file stream writes out its staging buffer
 // when the bytes would not fit; a memory stream fails with -28 when they would
-// reach past the end (`spare` bytes must stay free behind them).
-JPEG_STATUS ensureRoom(JpegOutputStream& out, std::size_t count, std::size_t spare) {
-  const auto room = static_cast<std::size_t>(out.end - out.cursor);
-  if (count + spare <= room) return JPEG_SUCCESS;
+// reach past the end.
+JPEG_STATUS ensureRoom(JpegOutputStream& out, std::size_t count) {
+  if (count <= static_cast<std::size_t>(out.end - out.cursor)) return JPEG_SUCCESS;
   if (out.file == nullptr) return JPEG_OUTPUT_TOO_SMALL;
   return outputWriteStaged(out);
 }
@@ -82,7 +81,7 @@ JPEG_STATUS writeSegment(JpegOutputStream& out, const std::uint8_t* bytes, std::
   if (out.file == nullptr && closing + count >= static_cast<std::size_t>(out.end - out.cursor)) {
     return JPEG_OUTPUT_TOO_SMALL;
   }
-  if (JPEG_STATUS status = ensureRoom(out, closing, 0)) return status;
+  if (JPEG_STATUS status = ensureRoom(out, closing)) return status;
   return flushBitsAndCopy(out, bytes, count);
 }
 
@@ -104,7 +103,7 @@ JPEG_STATUS putBits(JpegOutputStream& out, std::uint32_t value, int count) {
     if (out.freeBits > 0) continue;
     const auto byte = static_cast<std::uint8_t>(out.accumulator);
     const std::size_t needed = byte == 0xFF ? 2 : 1;
-    if (JPEG_STATUS status = ensureRoom(out, needed, 0)) {
+    if (JPEG_STATUS status = ensureRoom(out, needed)) {
       // Keep the completed byte held so nothing is lost or doubled.
       out.freeBits = 0;
       out.accumulator = byte;
@@ -204,7 +203,7 @@ JPEG_STATUS putBitsWide(std::uint32_t bits, int length, JpegOutputStream& out) {
   out.bitsHeld += length;
   if (out.bitsHeld <= 32) return JPEG_SUCCESS;
   const std::size_t needed = wordBytes(out.accumulator);
-  if (JPEG_STATUS status = ensureRoom(out, needed, 0)) {
+  if (JPEG_STATUS status = ensureRoom(out, needed)) {
     // Undo the append so the caller's retry (if any) sees the old state.
     out.bitsHeld -= length;
     out.accumulator &= out.bitsHeld == 0 ? 0 : ~0ull << (64 - out.bitsHeld);
