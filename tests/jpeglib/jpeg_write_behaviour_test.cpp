@@ -64,24 +64,31 @@ TEST(WriteBehaviour, EveryProcessorClassWritesTheSameBytes) {
 TEST(WriteBehaviour, InterruptedAfterEveryMcuGivesTheSameBytes) {
   const TestPicture picture = MakePicture(128, 64, 3, 5, 0);
   for (int processorClass : {0, 6}) {
-    const Bytes whole = EncodeWhole(picture, processorClass);
-    Writer writer(picture, picture.pixels.size() * 3);
-    writer.UseClass(processorClass);
-    JPEG_STATUS status;
-    int calls = 0;
-    do {
-      writer.props.work->interruptRequest = 1;
-      status = jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER);
-      if (calls == 0) {
-        // The first stop is after MCU (0, 0): its right and bottom edges in pixels.
-        EXPECT_EQ(writer.props.work->regionOfInterest[2], 16);
-        EXPECT_EQ(writer.props.work->regionOfInterest[3], 16);
-      }
-      ++calls;
-    } while (status == JPEG_INTERRUPT_SUCCESS);
-    EXPECT_EQ(status, JPEG_SUCCESS);
-    EXPECT_EQ(calls, 8 * 4 + 1);  // one stop per MCU, then the EOI call
-    EXPECT_EQ(writer.Output(), whole) << "class " << processorClass;
+    for (int restartInterval : {0, 3}) {
+      Writer whole(picture, picture.pixels.size() * 3);
+      whole.UseClass(processorClass);
+      whole.props.work->restartInterval = restartInterval;
+      ASSERT_EQ(jpegWrite(&whole.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
+
+      Writer writer(picture, picture.pixels.size() * 3);
+      writer.UseClass(processorClass);
+      writer.props.work->restartInterval = restartInterval;
+      JPEG_STATUS status;
+      int calls = 0;
+      do {
+        writer.props.work->interruptRequest = 1;
+        status = jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER);
+        if (calls == 0) {
+          // The first stop is after MCU (0, 0): its right and bottom edges in pixels.
+          EXPECT_EQ(writer.props.work->regionOfInterest[2], 16);
+          EXPECT_EQ(writer.props.work->regionOfInterest[3], 16);
+        }
+        ++calls;
+      } while (status == JPEG_INTERRUPT_SUCCESS);
+      EXPECT_EQ(status, JPEG_SUCCESS);
+      EXPECT_EQ(calls, 8 * 4 + 1);  // one stop per MCU, then the EOI call
+      EXPECT_EQ(writer.Output(), whole.Output()) << "class " << processorClass << " restart " << restartInterval;
+    }
   }
 }
 
