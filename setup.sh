@@ -12,8 +12,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libmpg123-dev libvorbis-dev libmp3lame-dev libsoxr-dev
   zlib1g-dev
-  libjpeg62-turbo-dev
-  ffmpeg
+  libjpeg62-turbo-dev libjpeg-turbo-progs
+  ffmpeg twolame mpg123
 )
 
 missing=()

@@ -98,7 +98,7 @@ int CGameApp::OnIdle() {
   RemoveFinishedSprites();
   InvalidateMovedSprites();
   backgroundClear =
-      sceneState != kGameSceneState || !pictureSlots.IsPictureSlotUsed(kPictureSlotForBackgroundRule) ? 1 : 0;
+      sceneState != SCENE_GAME || !pictureSlots.IsPictureSlotUsed(kPictureSlotForBackgroundRule) ? 1 : 0;
   RenderFrame(LayerListHead());
   if (shakeX == 0 && shakeY == 0) {
     PresentDirtyRects(0, nullptr);

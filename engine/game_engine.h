@@ -6,11 +6,8 @@
 #include <vector>
 
 #include "engine/engine_base.h"
+#include "engine/scene_state.h"
 
-// Scene states the shell itself looks at: the title (the first screen) and
-// the game, where the background rule differs.
-inline constexpr std::uint32_t kTitleSceneState = 0;
-inline constexpr std::uint32_t kGameSceneState = 99;
 
 // Status word bits that end the program after the current frame.
 inline constexpr std::uint32_t STATUS_PICTURE_FAILED = 0x80000000u;
@@ -36,7 +33,7 @@ class CGameEngine : public CEngineBase {
   void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
 
   std::unique_ptr<GamePort> game;
-  std::uint32_t sceneState = kTitleSceneState;
+  std::uint32_t sceneState = SCENE_TITLE;
   std::uint32_t subState = 0;
   std::vector<std::uint8_t> workBuffers[2];
   std::vector<std::uint8_t> seenPool;

@@ -30,6 +30,7 @@ inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 inline constexpr DWORD FILE_FLAG_RANDOM_ACCESS = 0x10000000u;
+inline constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000u;
 
 inline constexpr DWORD FILE_BEGIN = 0;
 inline constexpr DWORD FILE_CURRENT = 1;

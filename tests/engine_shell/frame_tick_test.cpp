@@ -169,7 +169,7 @@ TEST_F(FrameTickTest, BackgroundIsClearedOutsideTheGameAndInItOnlyWithoutSlot28)
     std::uint32_t scene;
     bool slotEmpty;
     std::uint32_t clear;
-  } cases[] = {{kTitleSceneState, false, 1}, {kGameSceneState, true, 1}, {kGameSceneState, false, 0}};
+  } cases[] = {{SCENE_TITLE, false, 1}, {SCENE_GAME, true, 1}, {SCENE_GAME, false, 0}};
   std::uint32_t now = 16;
   for (const Case& test : cases) {
     app->sceneState = test.scene;

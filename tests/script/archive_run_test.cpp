@@ -12,7 +12,7 @@
 
 #include "engine/archive_reader.h"
 #include "engine/runtime_globals.h"
-#include "game/scene_state.h"
+#include "engine/scene_state.h"
 #include "game/script_archive.h"
 #include "game/script_interpreter.h"
 #include "host/time_api.h"

@@ -7,7 +7,7 @@
 
 #include "engine/runtime_globals.h"
 #include "game/input_actions.h"
-#include "game/scene_state.h"
+#include "engine/scene_state.h"
 #include "game/script_interpreter.h"
 #include "host/time_api.h"
 #include "fake_script_services.h"

@@ -1,0 +1,50 @@
+// The record of one conversion job, and the converter's two small file
+// functions. The job's work (its Run and the audio export) lives with the
+// passes that do it; this file holds what the dialog fills in and polls.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "common/win_thread_master.h"
+
+class CMpegFileConv : public CWinThreadMaster {
+ public:
+  CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo);
+
+  // Progress, polled by the dialog's timer while the job thread writes it.
+  std::atomic<std::int32_t> m_done{0};           // 1 once both passes have completed
+  std::atomic<std::int32_t> m_framesWritten{0};  // frames coded and written so far
+  std::atomic<std::int32_t> m_framesTotal{0};    // frames the movie will hold
+
+  char m_inputPath[1024] = {};     // the MPEG-1 input file
+  char m_outputFolder[1024] = {};  // where the outputs go
+  std::int32_t m_frameRateMode = 0;  // 0 standard (~15 fps at most), 1 full rate, 2 minimum (~10 fps)
+  std::int32_t m_sizeIndex = 0;      // 0 for 320 x 240, 1 for 640 x 480
+  std::int32_t m_audioBitRateIndex;  // into the export's bit-rate list
+  std::int32_t m_sampleRateIndex;    // 0 for 22,050 Hz, 1 for 44,100 Hz
+  std::int32_t m_stereo;             // 1 stereo, 0 mono
+  std::int32_t m_quality = 0;        // the dialog's quality index, 0 to 20
+  std::int32_t m_baseQuality = 0;    // the JPEG quality the job derives from m_quality
+  std::int32_t m_encoder = 0;        // 0 MP3, 1 Ogg Vorbis
+  double m_sourceFps = 0.0;          // numerator / denominator of the video
+  std::uint32_t m_maxRateSetting = 0;  // maximum video bit rate in tenths of Mbit/s, 20 to 70
+  double m_outputFps = 0.0;            // frame rate of the written movie
+  std::uint32_t m_totalBits = 0;       // bits of all frame records so far (wraps)
+  std::int32_t* m_avgKbpsOut = nullptr;  // the dialog's average bit-rate figure
+  std::int32_t* m_maxKbpsOut = nullptr;  // the dialog's maximum bit-rate figure
+};
+
+// The size in bytes of the file at path (Shift-JIS), or -1 when there is none.
+std::int64_t FileSize(const char* path);
+
+// Seek modes of WriteBufferToFile; other values do not move the position.
+inline constexpr std::int32_t kSeekFromStart = 0;
+inline constexpr std::int32_t kSeekFromCurrent = 1;
+inline constexpr std::int32_t kSeekFromEnd = 2;
+
+// Opens path for writing without sharing (created anew when createMode is 1,
+// else opened or created), moves by offset as seekMode says, writes size bytes
+// and closes. Returns the bytes written; 0 when the file cannot be opened.
+std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t seekMode, std::int32_t offset,
+                                std::uint32_t size, std::int32_t createMode);

@@ -1,0 +1,146 @@
+#include "jpeglib/jpeg_processor.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <mmintrin.h>
+#endif
+
+#include "jpeglib/jpeg_block_kernels.h"
+#include "jpeglib/jpeg_mcu_convert.h"
+
+namespace {
+
+void endNothing() {}
+
+void endSimd() {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_empty();
+#endif
+}
+
+}  // namespace
+
+void identifyProcessor(JPEG_CPU_INFO& info) {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  __cpuid(0, eax, ebx, ecx, edx);
+  const unsigned maxLeaf = eax;
+  std::memcpy(info.vendor, &ebx, 4);
+  std::memcpy(info.vendor + 4, &edx, 4);
+  std::memcpy(info.vendor + 8, &ecx, 4);
+  info.vendor[12] = '\0';
+  if (maxLeaf == 0) return;
+  __cpuid(1, eax, ebx, ecx, edx);
+  info.stepping = eax & 0xF;
+  info.model = (eax >> 4) & 0xF;
+  info.family = (eax >> 8) & 0xF;
+  info.processorType = (eax >> 12) & 0x3;
+  info.brandIndex = ebx & 0xFF;
+  info.featureFlags = edx;
+#else
+  (void)info;
+#endif
+}
+
+int jpegClassFromCpuInfo(const JPEG_CPU_INFO& info) {
+  const bool mmx = (info.featureFlags & kCpuFeatureMmx) != 0;
+  const bool sse = (info.featureFlags & kCpuFeatureSse) != 0;
+  const bool sse2 = (info.featureFlags & kCpuFeatureSse2) != 0;
+  switch (info.family) {
+    case 5:
+      return mmx ? kJpegClassMmx : 1;
+    case 6:
+      if (!mmx) return 2;
+      return sse ? kJpegClassSse : kJpegClassMmx2;
+    case 15:
+      return sse2 ? kJpegClassSse2 : kJpegClassPlain;
+    default:
+      return kJpegClassPlain;
+  }
+}
+
+int jpegReadClassOverride(const JPEG_PROCESSOR_TABLE& table) {
+  if (!table.regOpenKey || !table.regQueryValue || !table.regCloseKey) return -1;
+  HKEY key = nullptr;
+  std::int32_t value = -1;
+  if (table.regOpenKey(HKEY_LOCAL_MACHINE, "Software\\Reelpack\\JpegCodec", 0, KEY_READ, &key) ==
+      ERROR_SUCCESS) {
+    DWORD type = 0;
+    DWORD size = sizeof value;
+    if (table.regQueryValue(key, "USECPU", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof value) {
+      value = -1;
+    }
+    table.regCloseKey(key);
+  }
+  return value >= 0 && value <= 6 ? value : -1;
+}
+
+int jpegClassifyProcessor(const JPEG_PROCESSOR_TABLE& table) {
+  JPEG_CPU_INFO info{};
+  std::memset(info.vendor, ' ', 12);
+  identifyProcessor(info);
+  const int forced = jpegReadClassOverride(table);
+  return forced >= 0 ? forced : jpegClassFromCpuInfo(info);
+}
+
+void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
+  const bool simd = processorClass >= kJpegClassMmx;
+  table.endSimd = simd ? endSimd : endNothing;
+  table.fdctFast = fdctFast;
+  table.fdctAccurate = fdctAccurate;
+  table.forwardDct = nullptr;
+  const JpegBlockTransform fastInverse[4] = {idctFast, idctFast4x4, idctFast2x2, idctFast1x1};
+  const JpegBlockTransform accurateInverse[4] = {idctAccurate, idctAccurate4x4, idctAccurate2x2, idctAccurate1x1};
+  std::copy_n(fastInverse, 4, table.idctFast);
+  std::copy_n(accurateInverse, 4, table.idctAccurate);
+  table.openOutput = simd ? outputBeginWide : outputBegin;
+  table.writeOutputBytes = simd ? outputWriteBytesWide : outputWriteBytes;
+  table.convertMcu = nullptr;
+
+  // The SIMD forms of the block kernels are not built yet: every class runs
+  // the plain kernels here, which define the results.
+  table.greyLevelShift = copyBlockGrey;
+  table.convertRgbBlock = convertRgbBlock;
+  table.convertRgbBlock422 = convertRgbBlock422;
+  table.convertRgbBlock411 = convertRgbBlock411;
+  table.convertBgrBlock = convertBgrBlock;
+  table.convertBgrBlock422 = convertBgrBlock422;
+  table.convertBgrBlock411 = convertBgrBlock411;
+  table.copyBlock3 = copyBlock3;
+  table.subsampleBlock422 = subsampleBlock422;
+  table.subsampleBlock411 = subsampleBlock411;
+  table.packedBlock422 = unpackBlock422;
+  table.convertRgbaBlock = convertRgbaBlock;
+  table.convertRgbaBlock422 = convertRgbaBlock422;
+  table.convertRgbaBlock411 = convertRgbaBlock411;
+  table.copyBlock4 = copyBlock4;
+
+  table.encodeBlock = simd ? encodeBlockHuffmanWide : encodeBlockHuffman;
+  table.decodeBlock = decodeBlockHuffman;
+  table.decodeBlockDcOnly = decodeBlockDcOnly;
+  table.quantizeFast = quantizeFast;
+  table.quantizeAccurate = quantizeAccurate;
+  table.quantize = quantizeFast;
+  table.dequantizeFast = dequantizeFast;
+  table.dequantizeAccurate = dequantizeAccurate;
+}
+
+int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {
+  table.regOpenKey = RegOpenKeyExA;
+  table.regQueryValue = RegQueryValueExA;
+  table.regCloseKey = RegCloseKey;
+  const int processorClass = jpegClassifyProcessor(table);
+  jpegFillProcessorTable(table, processorClass);
+  return processorClass;
+}
+
+void jpegReleaseSystemEntries(JPEG_PROCESSOR_TABLE& table) {
+  table.regOpenKey = nullptr;
+  table.regQueryValue = nullptr;
+  table.regCloseKey = nullptr;
+}

@@ -1,0 +1,235 @@
+#include "jpeg_test_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "jpeglib/jpeg_tables.h"
+#include "jpeglib/jpeg_working_state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ScratchDir() {
+  static const fs::path dir = [] {
+    fs::path path = fs::temp_directory_path() / ("jpeglib_test_" + std::to_string(getpid()));
+    fs::create_directories(path);
+    return path;
+  }();
+  return dir;
+}
+
+void WriteFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Parses a binary PGM/PPM.
+bool ParsePnm(const std::vector<std::uint8_t>& file, Decoded& out) {
+  std::size_t pos = 0;
+  auto token = [&]() {
+    while (pos < file.size() && std::isspace(file[pos])) ++pos;
+    std::string text;
+    while (pos < file.size() && !std::isspace(file[pos])) text += static_cast<char>(file[pos++]);
+    return text;
+  };
+  const std::string magic = token();
+  if (magic != "P5" && magic != "P6") return false;
+  out.components = magic == "P5" ? 1 : 3;
+  out.width = std::stoi(token());
+  out.height = std::stoi(token());
+  token();  // maximum value
+  ++pos;
+  out.samples.assign(file.begin() + static_cast<std::ptrdiff_t>(pos), file.end());
+  return out.samples.size() == static_cast<std::size_t>(out.width) * out.height * out.components;
+}
+
+}  // namespace
+
+TestPicture MakePicture(int width, int height, int channels, unsigned seed, int padding) {
+  TestPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.channels = channels;
+  picture.padding = padding;
+  picture.pixels.assign(static_cast<std::size_t>(picture.stride()) * height, 0xA5);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> noise(-6, 6);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < channels; ++c) {
+        const double wave = 60.0 * std::sin((x + 7 * c) * 0.11 + y * 0.05 * (c + 1)) +
+                            40.0 * std::cos(y * 0.09 - x * 0.03 * c);
+        const int value = 128 + static_cast<int>(wave) + noise(random);
+        picture.at(x, y)[c] = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+      }
+    }
+  }
+  return picture;
+}
+
+TestPicture FlipRows(const TestPicture& picture) {
+  TestPicture flipped = picture;
+  const auto stride = static_cast<std::size_t>(picture.stride());
+  for (int y = 0; y < picture.height; ++y) {
+    std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(y * stride), stride,
+                flipped.pixels.begin() + static_cast<std::ptrdiff_t>((picture.height - 1 - y) * stride));
+  }
+  return flipped;
+}
+
+EncodeResult Encode(const EncodeRequest& request) {
+  const TestPicture& picture = *request.picture;
+  JPEG_PROPERTIES props{};
+  EncodeResult result;
+  result.status = jpegInit(&props);
+  if (result.status != JPEG_SUCCESS) return result;
+  std::vector<std::uint8_t> buffer(request.bufferSize != 0 ? request.bufferSize
+                                                           : picture.pixels.size() * 3 + 4096);
+  props.imagePixels = const_cast<std::uint8_t*>(picture.pixels.data());
+  props.imageWidth = picture.width;
+  props.imageHeight = request.bottomUp ? -picture.height : picture.height;
+  props.imageRowPadding = picture.padding;
+  props.imageChannels = picture.channels;
+  props.imageColor = request.imageColor;
+  props.jpegBuffer = buffer.data();
+  props.jpegBufferSize = static_cast<std::uint32_t>(buffer.size());
+  props.jpegWidth = picture.width;
+  props.jpegHeight = picture.height;
+  props.jpegChannels = request.jpegChannels;
+  props.jpegColor = request.jpegColor;
+  props.jpegSampling = request.jpegSampling;
+  props.quality = request.quality;
+  props.work->restartInterval = request.restartInterval;
+  result.status = jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER);
+  if (result.status == JPEG_SUCCESS) {
+    buffer.resize(props.jpegBufferSize);
+    result.bytes = std::move(buffer);
+  }
+  jpegFree(&props);
+  return result;
+}
+
+std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& stream) {
+  std::vector<Segment> segments;
+  std::size_t pos = 0;
+  while (pos + 1 < stream.size() && stream[pos] == 0xFF) {
+    const int marker = stream[pos + 1];
+    if (marker == 0xD8 || marker == 0xD9) {
+      segments.push_back({marker, pos, 2});
+      pos += 2;
+      continue;
+    }
+    if (pos + 3 >= stream.size()) break;
+    const std::size_t length = 2 + (stream[pos + 2] << 8 | stream[pos + 3]);
+    segments.push_back({marker, pos, length});
+    if (marker == 0xDA) break;
+    pos += length;
+  }
+  return segments;
+}
+
+std::vector<std::vector<int>> QuantTablesOf(const std::vector<std::uint8_t>& stream) {
+  std::vector<std::vector<int>> tables;
+  for (const Segment& segment : HeaderSegments(stream)) {
+    if (segment.marker != 0xDB) continue;
+    const int id = stream[segment.offset + 4] & 15;
+    if (static_cast<int>(tables.size()) <= id) tables.resize(id + 1);
+    tables[id].assign(64, 0);
+    for (int i = 0; i < 64; ++i) tables[id][kJpegZigzagToNatural[i]] = stream[segment.offset + 5 + i];
+  }
+  return tables;
+}
+
+std::string QuantSelectorsOf(const std::vector<std::uint8_t>& stream) {
+  std::string selectors;
+  for (const Segment& segment : HeaderSegments(stream)) {
+    if (segment.marker != 0xC0) continue;
+    const int count = stream[segment.offset + 9];
+    for (int c = 0; c < count; ++c) {
+      if (c > 0) selectors += ",";
+      selectors += std::to_string(stream[segment.offset + 10 + 3 * c + 2]);
+    }
+  }
+  return selectors;
+}
+
+Decoded DecodeWithReference(const std::vector<std::uint8_t>& stream) {
+  static int counter = 0;
+  const fs::path base = ScratchDir() / ("decode" + std::to_string(counter++));
+  WriteFileBytes(base.string() + ".jpg", stream);
+  const std::string command = "djpeg -pnm -outfile '" + base.string() + ".pnm' '" + base.string() +
+                              ".jpg' 2> '" + base.string() + ".txt'";
+  Decoded decoded;
+  const int exitCode = std::system(command.c_str());
+  const auto messages = ReadFileBytes(base.string() + ".txt");
+  decoded.messages.assign(messages.begin(), messages.end());
+  decoded.ok = exitCode == 0 && ParsePnm(ReadFileBytes(base.string() + ".pnm"), decoded);
+  return decoded;
+}
+
+std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& samples, int width, int height,
+                                              int components, const std::vector<std::vector<int>>& tables,
+                                              const std::string& sampling, const std::string& extra) {
+  static int counter = 0;
+  const fs::path base = ScratchDir() / ("encode" + std::to_string(counter++));
+  std::ostringstream header;
+  header << (components == 1 ? "P5" : "P6") << "\n" << width << " " << height << "\n255\n";
+  const std::string head = header.str();
+  std::vector<std::uint8_t> pnm(head.begin(), head.end());
+  pnm.insert(pnm.end(), samples.begin(), samples.end());
+  WriteFileBytes(base.string() + ".pnm", pnm);
+  std::ofstream tableFile(base.string() + ".qt");
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    for (int i = 0; i < 64; ++i) tableFile << tables[t][i] << (i % 8 == 7 ? "\n" : " ");
+    tableFile << "\n";
+  }
+  tableFile.close();
+  const std::string command = "cjpeg -dct int -baseline -qtables '" + base.string() + ".qt' -sample " +
+                              sampling + " " + extra + " -outfile '" + base.string() + ".jpg' '" +
+                              base.string() + ".pnm'";
+  if (std::system(command.c_str()) != 0) return {};
+  return ReadFileBytes(base.string() + ".jpg");
+}
+
+double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  if (a.size() != b.size() || a.empty()) return 0.0;
+  double sum = 0.0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const double d = static_cast<double>(a[i]) - b[i];
+    sum += d * d;
+  }
+  if (sum == 0.0) return 99.0;
+  return 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / sum);
+}
+
+std::vector<std::uint8_t> RgbSamples(const TestPicture& picture, int imageColor) {
+  std::vector<std::uint8_t> samples;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const std::uint8_t* pixel = picture.at(x, y);
+      if (picture.channels == 1) {
+        samples.push_back(pixel[0]);
+      } else if (imageColor == JPEG_COLOR_BGR) {
+        samples.insert(samples.end(), {pixel[2], pixel[1], pixel[0]});
+      } else {
+        samples.insert(samples.end(), {pixel[0], pixel[1], pixel[2]});
+      }
+    }
+  }
+  return samples;
+}
