@@ -10,6 +10,7 @@
 #include "engine/archive_reader.h"
 #include "engine/compositor.h"
 #include "engine/compositor_transform.h"
+#include "engine/node_angle.h"
 #include "engine/raster_primitives.h"
 #include "raster_fixtures.h"
 
@@ -318,6 +319,21 @@ TEST_F(CompositorTest, QuarterTurnTurnsThePictureClockwise) {
   EXPECT_EQ(At(4, 12), Distinct(7, 7));   // bottom-right to bottom-left
   EXPECT_EQ(At(4, 4), Distinct(0, 7));    // bottom-left to top-left
   ExpectBackgroundOutside(4, 4, 13, 13);
+}
+
+// Sine and cosine x 1024, truncated, of angles converted with single-precision
+// pi (a hair above the true value): the right angles fall one short.
+TEST(NodeAngle, QuarterTurnsComeOutOneShort) {
+  const struct {
+    int degrees;
+    int sin1024;
+    int cos1024;
+  } cases[] = {{0, 0, 1024}, {45, 724, 724}, {90, 1023, 0}, {180, 0, -1023}, {270, -1023, 0}, {-90, -1023, 0}};
+  for (const auto& c : cases) {
+    const NodeAngle angle = NodeAngleOf(c.degrees);
+    EXPECT_EQ(angle.sin1024, c.sin1024) << c.degrees;
+    EXPECT_EQ(angle.cos1024, c.cos1024) << c.degrees;
+  }
 }
 
 // The box of a rotated node is the sprite's dirty bounds for the same part:
