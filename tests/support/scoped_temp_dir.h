@@ -20,7 +20,8 @@ class ScopedTempDir {
 
   // The folder's Linux path, without a trailing '/'.
   const std::string& Path() const { return path_; }
-  // The Linux path of relative ('/' separators) inside the folder.
+  // The Linux path of relative ('/' separators) inside the folder; of "" it is
+  // the folder's own path ending in '/'.
   std::string HostPath(std::string_view relative) const;
   // The engine's form of that path: '\' separators, narrow bytes.
   std::string EnginePath(std::string_view relative) const;
