@@ -1,7 +1,6 @@
 #include "engine/archive_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "host/memory_api.h"
+#include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
 
 namespace {
@@ -31,29 +31,14 @@ struct Block {
   }
 };
 
-class ArchiveReaderTest : public ::testing::Test {
+class ArchiveReaderTest : public TempDirTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/archive_test_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string WriteFile(const std::string& name, const Bytes& bytes) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
   Block Read(const std::string& path, const char* name) {
     Block block;
     block.data = reader_.ReadEntry(path.c_str(), name, &block.size);
     return block;
   }
 
-  std::string dir_;
   CArchiveReader reader_;
 };
 
@@ -80,7 +65,8 @@ TEST_F(ArchiveReaderTest, RoundTripsStoredAndPackedEntriesOfBothVersions) {
       {"large_stored.rbp", large, false},
   };
   for (char version : {'2', '3'}) {
-    const std::string path = WriteFile(std::string("arc") + version + ".mlz", BuildMlzArchive(entries, version));
+    const std::string path =
+        dir_.WriteFile(std::string("arc") + version + ".mlz", BuildMlzArchive(entries, version));
     for (const MlzEntrySource& entry : entries) {
       const Block block = Read(path, entry.name.c_str());
       ASSERT_NE(nullptr, block.data) << entry.name;
@@ -97,16 +83,16 @@ TEST_F(ArchiveReaderTest, RoundTripsStoredAndPackedEntriesOfBothVersions) {
 }
 
 TEST_F(ArchiveReaderTest, FirstOfTwoNamesEqualButForCaseWins) {
-  const std::string path = WriteFile("a.mlz", BuildMlzArchive({{"Name.txt", TextOf("first"), false},
-                                                              {"NAME.TXT", TextOf("second"), false}},
-                                                             '2'));
+  const std::string path = dir_.WriteFile("a.mlz", BuildMlzArchive({{"Name.txt", TextOf("first"), false},
+                                                                   {"NAME.TXT", TextOf("second"), false}},
+                                                                  '2'));
   EXPECT_EQ(TextOf("first"), Read(path, "name.txt").bytes());
 }
 
 TEST_F(ArchiveReaderTest, ReadEntryIntoUsesTheCallersBufferOnlyForStoredEntriesThatFit) {
-  const std::string path = WriteFile("a.mlz", BuildMlzArchive({{"stored", TextOf("0123456789"), false},
-                                                              {"packed", TextOf("abcabcabcabc"), true}},
-                                                             '3'));
+  const std::string path = dir_.WriteFile("a.mlz", BuildMlzArchive({{"stored", TextOf("0123456789"), false},
+                                                                   {"packed", TextOf("abcabcabcabc"), true}},
+                                                                  '3'));
   struct Case {
     const char* name;
     std::uint32_t bufferSize;
@@ -136,16 +122,16 @@ TEST_F(ArchiveReaderTest, ReadEntryIntoUsesTheCallersBufferOnlyForStoredEntriesT
 }
 
 TEST_F(ArchiveReaderTest, BadHeaderFailsAndKeepsThePreviousDirectory) {
-  const std::string good = WriteFile("good.mlz", BuildMlzArchive({{"main.txt", TextOf("x"), false}}, '2'));
+  const std::string good = dir_.WriteFile("good.mlz", BuildMlzArchive({{"main.txt", TextOf("x"), false}}, '2'));
   Bytes wrongMagic = BuildMlzArchive({{"main.txt", TextOf("x"), false}}, '2');
   wrongMagic[3] = '4';
-  const std::string bad = WriteFile("bad.mlz", wrongMagic);
-  const std::string empty = WriteFile("empty.mlz", BuildMlzArchive({}, '3'));
-  const std::string tiny = WriteFile("tiny.mlz", TextOf("RLZ2"));
+  const std::string bad = dir_.WriteFile("bad.mlz", wrongMagic);
+  const std::string empty = dir_.WriteFile("empty.mlz", BuildMlzArchive({}, '3'));
+  const std::string tiny = dir_.WriteFile("tiny.mlz", TextOf("RLZ2"));
 
   ASSERT_EQ(1, reader_.HasEntry(good.c_str(), "main.txt"));
   std::filesystem::remove(good);  // from here on only the cached directory knows the name
-  for (const std::string& path : {bad, tiny, dir_ + "/missing.mlz"}) {
+  for (const std::string& path : {bad, tiny, dir_.HostPath("missing.mlz")}) {
     EXPECT_EQ(0, reader_.HasEntry(path.c_str(), "main.txt")) << path;
     EXPECT_EQ(1, reader_.HasEntry(good.c_str(), "main.txt")) << path;
   }
@@ -156,10 +142,10 @@ TEST_F(ArchiveReaderTest, BadHeaderFailsAndKeepsThePreviousDirectory) {
 }
 
 TEST_F(ArchiveReaderTest, TheDirectoryIsReadOncePerPath) {
-  const std::string path = WriteFile("a.mlz", BuildMlzArchive({{"one", TextOf("1"), false}}, '2'));
+  const std::string path = dir_.WriteFile("a.mlz", BuildMlzArchive({{"one", TextOf("1"), false}}, '2'));
   const std::vector<RlzIndexEntry>* first = reader_.LoadIndex(path.c_str(), 0);
   ASSERT_NE(nullptr, first);
-  WriteFile("a.mlz", BuildMlzArchive({{"two", TextOf("2"), false}}, '2'));
+  dir_.WriteFile("a.mlz", BuildMlzArchive({{"two", TextOf("2"), false}}, '2'));
   std::string upper = path;
   upper.replace(upper.size() - 5, 5, "A.MLZ");
   EXPECT_EQ(1, reader_.HasEntry(upper.c_str(), "one"));  // same path, other case: the cache
@@ -205,7 +191,7 @@ TEST_F(ArchiveReaderTest, DamagedArchivesFailCleanly) {
   for (const Case& c : cases) {
     Bytes damaged = good;
     c.damage(damaged);
-    const std::string path = WriteFile("damaged.mlz", damaged);
+    const std::string path = dir_.WriteFile("damaged.mlz", damaged);
     CArchiveReader reader;
     std::uint32_t size = 123;
     void* block = reader.ReadEntry(path.c_str(), c.name, &size);
@@ -219,7 +205,7 @@ TEST_F(ArchiveReaderTest, PackedDataThatWouldExpandPastItsSizeIsCutThere) {
   Bytes archive = BuildMlzArchive({{"packed.txt", Bytes(300, 'z'), true}}, '2');
   archive[kRlzHeaderSize + 36] = 100;  // unpacked size 300 -> 100
   archive[kRlzHeaderSize + 37] = 0;
-  const std::string path = WriteFile("a.mlz", archive);
+  const std::string path = dir_.WriteFile("a.mlz", archive);
   const Block block = Read(path, "packed.txt");
   EXPECT_EQ(Bytes(100, 'z'), block.bytes());
 }
@@ -228,7 +214,7 @@ TEST_F(ArchiveReaderTest, NamesFillingAll32BytesAreComparedWithinThem) {
   Bytes archive = BuildMlzArchive({{"a", TextOf("first"), false}, {"b", TextOf("second"), false}}, '2');
   // The first name fills its 32 bytes and runs straight into the size field.
   std::memset(&archive[kRlzHeaderSize], 'N', kRlzNameSize);
-  const std::string path = WriteFile("a.mlz", archive);
+  const std::string path = dir_.WriteFile("a.mlz", archive);
   EXPECT_EQ(TextOf("first"), Read(path, std::string(32, 'n').c_str()).bytes());
   EXPECT_EQ(nullptr, Read(path, std::string(33, 'N').c_str()).data);
   EXPECT_EQ(TextOf("second"), Read(path, "B").bytes());
@@ -236,20 +222,20 @@ TEST_F(ArchiveReaderTest, NamesFillingAll32BytesAreComparedWithinThem) {
 
 TEST_F(ArchiveReaderTest, AFileCutAfterItsDirectoryWasReadFailsTheEntry) {
   const Bytes archive = BuildMlzArchive({{"one", Bytes(1000, 1), false}}, '2');
-  const std::string path = WriteFile("a.mlz", archive);
+  const std::string path = dir_.WriteFile("a.mlz", archive);
   ASSERT_NE(nullptr, reader_.LoadIndex(path.c_str(), 0));
-  WriteFile("a.mlz", Bytes(archive.begin(), archive.end() - 10));
+  dir_.WriteFile("a.mlz", Bytes(archive.begin(), archive.end() - 10));
   EXPECT_EQ(nullptr, Read(path, "one").data);
 }
 
 TEST_F(ArchiveReaderTest, PackerProgramWritesArchivesTheReaderReads) {
   const std::string packer = std::string(NOVEL_BINARY_DIR) + "/tools/mlz_pack";
   if (!std::filesystem::exists(packer)) GTEST_SKIP() << "packer not built";
-  WriteFile("main.txt", TextOf("text text text text"));
-  WriteFile("se01.ogg", TextOf("sound"));
-  const std::string archive = dir_ + "/out.mlz";
+  dir_.WriteFile("main.txt", TextOf("text text text text"));
+  dir_.WriteFile("se01.ogg", TextOf("sound"));
+  const std::string archive = dir_.HostPath("out.mlz");
   const std::string command =
-      packer + " -3 " + archive + " " + dir_ + "/main.txt -s " + dir_ + "/se01.ogg";
+      packer + " -3 " + archive + " " + dir_.HostPath("main.txt") + " -s " + dir_.HostPath("se01.ogg");
   ASSERT_EQ(0, std::system(command.c_str()));
   char magic[4] = {};
   std::ifstream(archive, std::ios::binary).read(magic, 4);

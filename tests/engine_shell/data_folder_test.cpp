@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "common/sjis_string.h"
 #include "engine/engine_base.h"
 #include "host/module_api.h"
 #include "shell_fixture.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -28,37 +27,24 @@ class DataFolderTest : public ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
-    std::string pattern = (std::filesystem::temp_directory_path() / "shell_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    std::filesystem::create_directories(root_ + "/game");
-    HostSetModulePath((root_ + "/game/novel_ce5").c_str());
+    std::filesystem::create_directories(root_.HostPath("game"));
+    HostSetModulePath(root_.HostPath("game/novel_ce5").c_str());
     engine = std::make_unique<CEngineBase>();
     engine->services = &settings;
-    rootPlatform_ = Platform(root_);
   }
   void TearDown() override {
     HostSetModulePath("");
-    std::filesystem::remove_all(root_);
     ShellTest::TearDown();
   }
-  static std::string Platform(std::string path) {
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-  }
-  void Touch(const std::string& relative) {
-    std::filesystem::create_directories(std::filesystem::path(root_ + "/" + relative).parent_path());
-    std::ofstream(root_ + "/" + relative) << "x";
-  }
+  void Touch(const std::string& relative) { root_.WriteFile(relative, "x"); }
 
-  std::string root_;
-  std::string rootPlatform_;
+  ScopedTempDir root_{"shell_"};
   FolderSettings settings;
   std::unique_ptr<CEngineBase> engine;
 };
 
 TEST_F(DataFolderTest, ResolvesAbsoluteRelativeAndParentFolders) {
-  const std::string program = rootPlatform_ + "\\game\\";
+  const std::string program = root_.EnginePath("game\\");
   ASSERT_EQ(engine->GetProgramFolder(), program);
   struct Case {
     std::string text;
@@ -69,7 +55,7 @@ TEST_F(DataFolderTest, ResolvesAbsoluteRelativeAndParentFolders) {
       {"D:\\folder\\", "D:\\folder\\"},
       {"data2\\", program + "data2\\"},
       {".\\data2\\", program + "data2\\"},
-      {"..\\data3\\", rootPlatform_ + "\\data3\\"},
+      {"..\\data3\\", root_.EnginePath("data3\\")},
       {"sub\\..\\data4\\", program + "data4\\"},
       {"..\\..\\..\\..\\..\\..\\..\\..\\..\\..\\x\\", "\\x\\"},
   };
@@ -93,7 +79,7 @@ TEST_F(DataFolderTest, FirstConfiguredFolderWithTheProbeWins) {
   Touch("game/other/pict_v.mlz");
   settings.values = {{"DATA01", "missing\\"}, {"DATA03", "..\\data3\\"}, {"DATA04", "other\\"}};
   EXPECT_EQ(engine->LocateDataFolder("pelmo.cfg", "pict_v.mlz"), 1);
-  const std::string folder = rootPlatform_ + "\\data3\\";
+  const std::string folder = root_.EnginePath("data3\\");
   EXPECT_EQ(engine->dataFolder, folder);
   EXPECT_EQ(engine->pictureArchive, folder + "pict_v.mlz");
   EXPECT_EQ(engine->secondPictureArchive, folder + "pict2_v.mlz");
@@ -102,30 +88,29 @@ TEST_F(DataFolderTest, FirstConfiguredFolderWithTheProbeWins) {
   EXPECT_EQ(engine->soundEffectArchive, folder + "se.mlz");
   EXPECT_EQ(engine->bgmFolder, folder + "bgm\\");
   EXPECT_EQ(engine->saveFolder, folder + "save\\");
-  EXPECT_TRUE(std::filesystem::is_directory(root_ + "/data3/save"));
+  EXPECT_TRUE(std::filesystem::is_directory(root_.HostPath("data3/save")));
 }
 
 TEST_F(DataFolderTest, NoUsableFolderTakesDataBesideTheProgramUnprobed) {
   settings.values = {{"DATA02", "nowhere\\"}};
   SetScreenWidth(320);
   EXPECT_EQ(engine->LocateDataFolder("pelmo.cfg", "pict.mlz"), 0);
-  const std::string folder = rootPlatform_ + "\\game\\data\\";
+  const std::string folder = root_.EnginePath("game\\data\\");
   EXPECT_EQ(engine->dataFolder, folder);
   EXPECT_EQ(engine->pictureArchive, folder + "pict.mlz");
   EXPECT_EQ(engine->secondPictureArchive, folder + "pict2.mlz");
   // The data folder itself is missing, so its save folder cannot be made;
   // that shows only later, when a save fails.
-  EXPECT_FALSE(std::filesystem::exists(root_ + "/game/data/save"));
+  EXPECT_FALSE(std::filesystem::exists(root_.HostPath("game/data/save")));
 }
 
 TEST_F(DataFolderTest, SettingsFileNamesTheFolder) {
   Touch("data3/pict_v.mlz");
-  std::ofstream(root_ + "/game/pelmo.cfg", std::ios::binary)
-      << "[GAME_INST_FOLDER]\r\nDATA01=nowhere\\\r\nDATA03=..\\data3\\\r\n";
+  root_.WriteFile("game/pelmo.cfg", "[GAME_INST_FOLDER]\r\nDATA01=nowhere\\\r\nDATA03=..\\data3\\\r\n");
   engine->services = &StandInProcessServices();
   engine->services->ClearProfileCache();
   EXPECT_EQ(engine->LocateDataFolder("pelmo.cfg", "pict_v.mlz"), 1);
-  EXPECT_EQ(engine->dataFolder, rootPlatform_ + "\\data3\\");
+  EXPECT_EQ(engine->dataFolder, root_.EnginePath("data3\\"));
   engine->services->ClearProfileCache();
 }
 

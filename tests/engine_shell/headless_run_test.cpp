@@ -3,25 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 
 #include "engine/engine_main.h"
 #include "fake_ports.h"
 #include "host/input_schedule.h"
 #include "shell_fixture.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid()) + ".png")).string();
-}
 
 // A scene that paints a band that grows each frame and a square where the
 // stylus last pressed.
@@ -49,7 +39,7 @@ class HeadlessRunTest : public ShellTest {
     HostWindowSystemReset();
     HostDisplaySetPanel(HostPanel{480, 640, 0});
     HostClockSetVirtualNow(0);
-    const std::string shot = TempPath(name);
+    const std::string shot = dir_.HostPath(name + ".png");
     std::vector<ScheduledAction> actions;
     std::string error;
     EXPECT_TRUE(ParseInputScript("300 tap 100 300; 700 tap 600 400; 2000 close", &actions, &error)) << error;
@@ -70,10 +60,10 @@ class HeadlessRunTest : public ShellTest {
     EXPECT_EQ(result, 0);
     EXPECT_GE(timeGetTime(), 2000u);
     HostSetWindowBackend(nullptr);
-    const std::string bytes = ReadBytes(shot);
-    std::filesystem::remove(shot);
-    return bytes;
+    return dir_.ReadFile(name + ".png").value_or("");
   }
+
+  ScopedTempDir dir_{"headless_run_"};
 };
 
 TEST_F(HeadlessRunTest, SameScriptedRunGivesTheSameScreenshot) {
@@ -88,14 +78,13 @@ TEST_F(HeadlessRunTest, SameScriptedRunGivesTheSameScreenshot) {
 
 TEST_F(HeadlessRunTest, ProgramRunsHeadlessAndWritesItsScreenshot) {
   const std::string program = std::string(NOVEL_BINARY_DIR) + "/engine/novel_ce5";
-  const std::string shot = TempPath("program");
+  const std::string shot = dir_.HostPath("program.png");
   const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + program +
                               " --quit-after=5000 --input='500 tap 10 10' --screenshot=1000:" + shot +
                               " >/dev/null 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0);
-  const std::string bytes = ReadBytes(shot);
+  const std::string bytes = dir_.ReadFile("program.png").value_or("");
   EXPECT_EQ(bytes.substr(1, 3), "PNG");
-  std::filesystem::remove(shot);
   EXPECT_NE(std::system((program + " --panel=huge >/dev/null 2>&1").c_str()), 0);
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/file_api.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir_test.h"
 
 namespace {
 
@@ -20,27 +20,21 @@ std::string ReadAll(HANDLE file) {
   return bytes;
 }
 
-// The temporary directory in Shift-JIS platform form (its name is ASCII).
-std::string ShiftJisDir(const std::string& hostDir) {
-  std::string path = hostDir;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 TEST_F(FileApi, FindsNamesInOtherCaseThroughShiftJisAndWidePaths) {
-  std::filesystem::create_directories(HostPath("Data/Scene"));
-  WriteHostFile("Data/Scene/\xE8\xA1\xA8.TXT", "hyou");  // "表.TXT"
+  std::filesystem::create_directories(dir_.HostPath("Data/Scene"));
+  dir_.WriteFile("Data/Scene/\xE8\xA1\xA8.TXT", "hyou");  // "表.TXT"
 
   // "表" is 0x95 0x5C in Shift-JIS: its trail byte must not split the path.
-  std::string shiftJis = ShiftJisDir(dir_) + "\\DATA\\scene\\\x95\x5C.txt";
-  EXPECT_EQ(HostPathFromShiftJis(shiftJis.c_str()), HostPath("Data/Scene/\xE8\xA1\xA8.TXT"));
+  // The temporary folder's name is ASCII, the same in Shift-JIS.
+  std::string shiftJis = dir_.EnginePath("DATA\\scene\\\x95\x5C.txt");
+  EXPECT_EQ(HostPathFromShiftJis(shiftJis.c_str()), dir_.HostPath("Data/Scene/\xE8\xA1\xA8.TXT"));
   HANDLE narrow = CreateFileA(shiftJis.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(narrow, INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadAll(narrow), "hyou");
   EXPECT_TRUE(CloseHandle(narrow));
 
-  std::u16string wide = WidePath("data") + u"\\SCENE\\\u8868.tXt";
+  std::u16string wide = dir_.WidePath("data") + u"\\SCENE\\\u8868.tXt";
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -49,20 +43,20 @@ TEST_F(FileApi, FindsNamesInOtherCaseThroughShiftJisAndWidePaths) {
 }
 
 TEST_F(FileApi, CreatesUnderExistingFoldersOfOtherCaseWithTheGivenName) {
-  std::filesystem::create_directories(HostPath("Save"));
-  std::u16string path = WidePath("SAVE") + u"\\New.Dat";
+  std::filesystem::create_directories(dir_.HostPath("Save"));
+  std::u16string path = dir_.WidePath("SAVE") + u"\\New.Dat";
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_TRUE(std::filesystem::exists(HostPath("Save/New.Dat")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.HostPath("Save/New.Dat")));
 
-  std::u16string folder = WidePath("save") + u"\\Sub";
+  std::u16string folder = dir_.WidePath("save") + u"\\Sub";
   EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  EXPECT_TRUE(std::filesystem::is_directory(HostPath("Save/Sub")));
-  EXPECT_FALSE(CreateDirectoryW((WidePath("SAVE") + u"\\sub").c_str(), nullptr));
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.HostPath("Save/Sub")));
+  EXPECT_FALSE(CreateDirectoryW((dir_.WidePath("SAVE") + u"\\sub").c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
 
-  std::u16string orphan = WidePath("Missing") + u"\\x.dat";
+  std::u16string orphan = dir_.WidePath("Missing") + u"\\x.dat";
   EXPECT_EQ(CreateFileW(orphan.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
@@ -91,11 +85,11 @@ TEST_F(FileApi, CreationDispositions) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::filesystem::remove(HostPath("f.bin"));
-    std::filesystem::remove(HostPath("F.BIN"));
-    if (c.exists) WriteHostFile("f.bin", "old");
+    std::filesystem::remove(dir_.HostPath("f.bin"));
+    std::filesystem::remove(dir_.HostPath("F.BIN"));
+    if (c.exists) dir_.WriteFile("f.bin", "old");
     SetLastError(12345);
-    HANDLE file = CreateFileW(WidePath("F.BIN").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, c.creation, 0,
+    HANDLE file = CreateFileW(dir_.WidePath("F.BIN").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, c.creation, 0,
                               nullptr);
     EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.opens);
     EXPECT_EQ(GetLastError(), c.error);
@@ -104,15 +98,15 @@ TEST_F(FileApi, CreationDispositions) {
     }
     if (c.contentAfter != nullptr) {
       // An existing file keeps its name; a new one gets the name asked for.
-      EXPECT_EQ(ReadHostFile(c.exists ? "f.bin" : "F.BIN"), c.contentAfter);
+      EXPECT_EQ(dir_.ReadFile(c.exists ? "f.bin" : "F.BIN"), c.contentAfter);
     } else {
-      EXPECT_FALSE(std::filesystem::exists(HostPath("f.bin")) || std::filesystem::exists(HostPath("F.BIN")));
+      EXPECT_FALSE(std::filesystem::exists(dir_.HostPath("f.bin")) || std::filesystem::exists(dir_.HostPath("F.BIN")));
     }
   }
 }
 
 TEST_F(FileApi, ReadsWritesSeeksAndSizes) {
-  HANDLE file = CreateFileW(WidePath("rw.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+  HANDLE file = CreateFileW(dir_.WidePath("rw.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                             nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD count = 0;
@@ -160,7 +154,7 @@ TEST_F(FileApi, ReadsWritesSeeksAndSizes) {
   EXPECT_EQ(SetFilePointer(file, 3, nullptr, FILE_BEGIN), 3u);
   ASSERT_TRUE(WriteFile(file, "ab", 2, &count, nullptr));
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(ReadHostFile("rw.bin"), "012ab56789");
+  EXPECT_EQ(dir_.ReadFile("rw.bin"), "012ab56789");
 
   EXPECT_FALSE(CloseHandle(file));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
@@ -172,11 +166,11 @@ TEST_F(FileApi, ReadsWritesSeeksAndSizes) {
 }
 
 TEST_F(FileApi, FindFirstFileReportsExistenceSizeAndTheNameOnDisk) {
-  std::filesystem::create_directories(HostPath("Data"));
-  WriteHostFile("Data/Movie.Rzm2", std::string(1234, 'x'));
+  std::filesystem::create_directories(dir_.HostPath("Data"));
+  dir_.WriteFile("Data/Movie.Rzm2", std::string(1234, 'x'));
 
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((WidePath("DATA") + u"\\movie.RZM2").c_str(), &found);
+  HANDLE find = FindFirstFileW((dir_.WidePath("DATA") + u"\\movie.RZM2").c_str(), &found);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_EQ(found.nFileSizeLow, 1234u);
   EXPECT_EQ(found.nFileSizeHigh, 0u);
@@ -185,26 +179,26 @@ TEST_F(FileApi, FindFirstFileReportsExistenceSizeAndTheNameOnDisk) {
   EXPECT_TRUE(FindClose(find));
   EXPECT_FALSE(FindClose(find));
 
-  find = FindFirstFileW((WidePath("data") + u"\\").c_str(), &found);
+  find = FindFirstFileW((dir_.WidePath("data") + u"\\").c_str(), &found);
   ASSERT_NE(find, INVALID_HANDLE_VALUE);
   EXPECT_EQ(found.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(std::u16string(found.cFileName), u"Data");
   EXPECT_TRUE(CloseHandle(find));  // CloseHandle takes find handles too
 
-  EXPECT_EQ(FindFirstFileW((WidePath("data") + u"\\none.bin").c_str(), &found), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FindFirstFileW((dir_.WidePath("data") + u"\\none.bin").c_str(), &found), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(FindFirstFileW((WidePath("nodir") + u"\\none.bin").c_str(), &found), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FindFirstFileW((dir_.WidePath("nodir") + u"\\none.bin").c_str(), &found), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 
   // A folder is not a file to open.
-  EXPECT_EQ(CreateFileW(WidePath("Data").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+  EXPECT_EQ(CreateFileW(dir_.WidePath("Data").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(FileApi, ReadOnlyAttributeGuardsDeletion) {
-  WriteHostFile("Keep.sav", "k");
-  std::u16string path = WidePath("keep.SAV");
+  dir_.WriteFile("Keep.sav", "k");
+  std::u16string path = dir_.WidePath("keep.SAV");
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW(path.c_str(), &found);
@@ -216,19 +210,19 @@ TEST_F(FileApi, ReadOnlyAttributeGuardsDeletion) {
 
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(DeleteFileW(path.c_str()));
-  EXPECT_FALSE(std::filesystem::exists(HostPath("Keep.sav")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.HostPath("Keep.sav")));
   EXPECT_FALSE(DeleteFileW(path.c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
 }
 
 TEST_F(FileApi, MoveFileReplacesTheTargetFoundInOtherCase) {
-  WriteHostFile("Save1.dat", "old");
-  WriteHostFile("save1.tmp", "new");
-  ASSERT_TRUE(MoveFileW(WidePath("SAVE1.TMP").c_str(), WidePath("SAVE1.DAT").c_str()));
-  EXPECT_EQ(ReadHostFile("Save1.dat"), "new");
-  EXPECT_FALSE(std::filesystem::exists(HostPath("save1.tmp")));
-  EXPECT_FALSE(MoveFileW(WidePath("gone.tmp").c_str(), WidePath("x.dat").c_str()));
+  dir_.WriteFile("Save1.dat", "old");
+  dir_.WriteFile("save1.tmp", "new");
+  ASSERT_TRUE(MoveFileW(dir_.WidePath("SAVE1.TMP").c_str(), dir_.WidePath("SAVE1.DAT").c_str()));
+  EXPECT_EQ(dir_.ReadFile("Save1.dat"), "new");
+  EXPECT_FALSE(std::filesystem::exists(dir_.HostPath("save1.tmp")));
+  EXPECT_FALSE(MoveFileW(dir_.WidePath("gone.tmp").c_str(), dir_.WidePath("x.dat").c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
@@ -238,7 +232,7 @@ TEST_F(FileApi, HandlesStayApartAcrossThreads) {
   auto work = [this](int thread) {
     for (int round = 0; round < 50; ++round) {
       std::string name = "t" + std::to_string(thread) + "_" + std::to_string(round);
-      std::u16string path = WidePath(name);
+      std::u16string path = dir_.WidePath(name);
       HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
       ASSERT_NE(file, INVALID_HANDLE_VALUE);
       DWORD count = 0;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/file_api.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir_test.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ std::string ReadRange(const std::u16string& path, DWORD offset, DWORD count) {
 
 TEST_F(FileMapping, ViewsHoldTheSameBytesAsReading) {
   const size_t size = 3 * 4096 + 321;
-  WriteHostFile("Archive.Pak", Pattern(size));
-  std::u16string path = WidePath("ARCHIVE.PAK");
+  dir_.WriteFile("Archive.Pak", Pattern(size));
+  std::u16string path = dir_.WidePath("ARCHIVE.PAK");
 
   HANDLE file = CreateFileForMappingW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -64,9 +64,9 @@ TEST_F(FileMapping, ViewsHoldTheSameBytesAsReading) {
 }
 
 TEST_F(FileMapping, RefusesWhatItCannotServe) {
-  WriteHostFile("small.bin", "0123456789");
-  WriteHostFile("empty.bin", "");
-  HANDLE file = CreateFileForMappingW(WidePath("small.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+  dir_.WriteFile("small.bin", "0123456789");
+  dir_.WriteFile("empty.bin", "");
+  HANDLE file = CreateFileForMappingW(dir_.WidePath("small.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                                       nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_EQ(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 11, nullptr), nullptr);  // beyond the file
@@ -89,7 +89,7 @@ TEST_F(FileMapping, RefusesWhatItCannotServe) {
   CloseHandle(mapping);
   CloseHandle(file);
 
-  HANDLE empty = CreateFileForMappingW(WidePath("empty.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+  HANDLE empty = CreateFileForMappingW(dir_.WidePath("empty.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                                        nullptr);
   ASSERT_NE(empty, INVALID_HANDLE_VALUE);
   EXPECT_EQ(CreateFileMappingW(empty, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 
 #include "host/call_log.h"
 #include "host/display_api.h"
@@ -13,6 +11,7 @@
 #include "host/screenshot.h"
 #include "host/shell_api.h"
 #include "host/window_backend.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -98,16 +97,14 @@ TEST_F(DisplayTest, LandscapeViewUndoesThePortraitTurn) {
 
 TEST_F(DisplayTest, ScreenshotIsAPngOfTheLandscapeView) {
   HostDisplayMemory()[0] = 0xFFFF;
-  const std::string path = (std::filesystem::temp_directory_path() / "host_window_shot.png").string();
-  ASSERT_TRUE(HostWriteScreenshot(path));
-  std::ifstream file(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const ScopedTempDir scratch("host_window_shot_");
+  ASSERT_TRUE(HostWriteScreenshot(scratch.HostPath("shot.png")));
+  const std::string bytes = scratch.ReadFile("shot.png").value_or("");
   ASSERT_GT(bytes.size(), 24u);
   EXPECT_EQ(bytes.substr(1, 3), "PNG");
   // IHDR width and height, big-endian.
   EXPECT_EQ(static_cast<unsigned char>(bytes[18]) * 256 + static_cast<unsigned char>(bytes[19]), 640);
   EXPECT_EQ(static_cast<unsigned char>(bytes[22]) * 256 + static_cast<unsigned char>(bytes[23]), 480);
-  std::filesystem::remove(path);
   EXPECT_FALSE(HostWriteScreenshot("/nonexistent-folder/shot.png"));
 }
 

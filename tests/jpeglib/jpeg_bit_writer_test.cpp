@@ -3,13 +3,13 @@
 // bits, segments closing the held bits, and file staging.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 
 #include "host/file_api.h"
 #include "jpeglib/jpeg_output.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -90,7 +90,8 @@ TEST(BitWriter, BothWritersMatchTheReference) {
 }
 
 TEST(BitWriter, FileOutputThroughTheStagingBufferMatches) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "jpeglib_bits.bin";
+  const ScopedTempDir scratch("jpeglib_bits_");
+  const std::string path = scratch.HostPath("bits.bin");
   std::vector<Code> codes;
   std::mt19937 random(5);
   for (int i = 0; i < 20000; ++i) codes.push_back({static_cast<std::uint32_t>(random()) & 0x1FFFF, 17});
@@ -105,7 +106,6 @@ TEST(BitWriter, FileOutputThroughTheStagingBufferMatches) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), expected);
   }
-  std::filesystem::remove(path);
 }
 
 TEST(BitWriter, FullBufferStoresNothingPastTheEnd) {

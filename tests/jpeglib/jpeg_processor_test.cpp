@@ -3,10 +3,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "jpeglib/jpeg_processor.h"
 #include "jpeglib/jpeg_working_state.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -42,15 +42,12 @@ TEST(ProcessorClass, IdentificationFillsTheVendor) {
 
 class RegistryOverride : public ::testing::Test {
  protected:
-  std::filesystem::path store = std::filesystem::temp_directory_path() / "jpeglib_registry.reg";
+  ScopedTempDir scratch{"jpeglib_registry_"};
+  const std::string store = scratch.HostPath("registry.reg");
   void SetUp() override { setenv("NOVEL_REGISTRY_FILE", store.c_str(), 1); }
-  void TearDown() override {
-    unsetenv("NOVEL_REGISTRY_FILE");
-    std::filesystem::remove(store);
-  }
+  void TearDown() override { unsetenv("NOVEL_REGISTRY_FILE"); }
   void WriteStore(const std::string& value) {
-    std::ofstream out(store);
-    out << "[HKEY_LOCAL_MACHINE\\Software\\Reelpack\\JpegCodec]\n" << value << "\n";
+    scratch.WriteFile("registry.reg", "[HKEY_LOCAL_MACHINE\\Software\\Reelpack\\JpegCodec]\n" + value + "\n");
   }
   static int ClassAfterInit() {
     JPEG_PROPERTIES props{};

@@ -1,12 +1,9 @@
 #include "jpeg_test_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -14,26 +11,11 @@
 
 #include "jpeglib/jpeg_tables.h"
 #include "jpeglib/jpeg_working_state.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
-fs::path ScratchDir() {
-  static const fs::path dir = [] {
-    fs::path path = fs::temp_directory_path() / ("jpeglib_test_" + std::to_string(getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
-  return dir;
-}
-
-void WriteFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const fs::path& path) {
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -169,41 +151,38 @@ std::string QuantSelectorsOf(const std::vector<std::uint8_t>& stream) {
 }
 
 Decoded DecodeWithReference(const std::vector<std::uint8_t>& stream) {
-  static int counter = 0;
-  const fs::path base = ScratchDir() / ("decode" + std::to_string(counter++));
-  WriteFileBytes(base.string() + ".jpg", stream);
-  const std::string command = "djpeg -pnm -outfile '" + base.string() + ".pnm' '" + base.string() +
-                              ".jpg' 2> '" + base.string() + ".txt'";
+  const ScopedTempDir scratch("jpeglib_djpeg_");
+  const std::string base = scratch.HostPath("decode");
+  scratch.WriteFile("decode.jpg", stream);
+  const std::string command = "djpeg -pnm -outfile '" + base + ".pnm' '" + base + ".jpg' 2> '" + base + ".txt'";
   Decoded decoded;
   const int exitCode = std::system(command.c_str());
-  const auto messages = ReadFileBytes(base.string() + ".txt");
-  decoded.messages.assign(messages.begin(), messages.end());
-  decoded.ok = exitCode == 0 && ParsePnm(ReadFileBytes(base.string() + ".pnm"), decoded);
+  decoded.messages = scratch.ReadFile("decode.txt").value_or("");
+  decoded.ok = exitCode == 0 && ParsePnm(ReadFileBytes(base + ".pnm"), decoded);
   return decoded;
 }
 
 std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& samples, int width, int height,
                                               int components, const std::vector<std::vector<int>>& tables,
                                               const std::string& sampling, const std::string& extra) {
-  static int counter = 0;
-  const fs::path base = ScratchDir() / ("encode" + std::to_string(counter++));
+  const ScopedTempDir scratch("jpeglib_cjpeg_");
+  const std::string base = scratch.HostPath("encode");
   std::ostringstream header;
   header << (components == 1 ? "P5" : "P6") << "\n" << width << " " << height << "\n255\n";
   const std::string head = header.str();
   std::vector<std::uint8_t> pnm(head.begin(), head.end());
   pnm.insert(pnm.end(), samples.begin(), samples.end());
-  WriteFileBytes(base.string() + ".pnm", pnm);
-  std::ofstream tableFile(base.string() + ".qt");
+  scratch.WriteFile("encode.pnm", pnm);
+  std::ostringstream tableText;
   for (std::size_t t = 0; t < tables.size(); ++t) {
-    for (int i = 0; i < 64; ++i) tableFile << tables[t][i] << (i % 8 == 7 ? "\n" : " ");
-    tableFile << "\n";
+    for (int i = 0; i < 64; ++i) tableText << tables[t][i] << (i % 8 == 7 ? "\n" : " ");
+    tableText << "\n";
   }
-  tableFile.close();
-  const std::string command = "cjpeg -dct int -baseline -qtables '" + base.string() + ".qt' -sample " +
-                              sampling + " " + extra + " -outfile '" + base.string() + ".jpg' '" +
-                              base.string() + ".pnm'";
+  scratch.WriteFile("encode.qt", tableText.str());
+  const std::string command = "cjpeg -dct int -baseline -qtables '" + base + ".qt' -sample " + sampling + " " +
+                              extra + " -outfile '" + base + ".jpg' '" + base + ".pnm'";
   if (std::system(command.c_str()) != 0) return {};
-  return ReadFileBytes(base.string() + ".jpg");
+  return ReadFileBytes(base + ".jpg");
 }
 
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {

@@ -9,6 +9,7 @@
 
 #include "jpeg_test_support.h"
 #include "jpeglib/jpeg_working_state.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -40,10 +41,6 @@ struct Writer {
 Bytes ReadAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::filesystem::path TempFile(const char* name) {
-  return std::filesystem::temp_directory_path() / (std::string("jpeglib_") + name);
 }
 
 Bytes EncodeWhole(const TestPicture& picture, int processorClass) {
@@ -94,17 +91,17 @@ TEST(WriteBehaviour, InterruptedAfterEveryMcuGivesTheSameBytes) {
 
 TEST(WriteBehaviour, FileOutputMatchesMemoryOutputAcrossStagingBuffers) {
   const TestPicture picture = MakePicture(400, 300, 3, 9, 2);
-  const std::filesystem::path path = TempFile("file_output.jpg");
+  const ScopedTempDir scratch("jpeglib_write_");
+  const std::string name = scratch.HostPath("file_output.jpg");
   for (int processorClass : {0, 6}) {
     const Bytes memory = EncodeWhole(picture, processorClass);
     ASSERT_GT(memory.size(), 3 * 4096u);
     Writer writer(picture, 0);
     writer.UseClass(processorClass);
-    const std::string name = path.string();
     writer.props.jpegFileName = name.c_str();
     ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_SUCCESS);
     EXPECT_EQ(writer.props.jpegBufferSize, memory.size());
-    EXPECT_EQ(ReadAll(path), memory) << "class " << processorClass;
+    EXPECT_EQ(ReadAll(name), memory) << "class " << processorClass;
 
     // Interrupted file writes resume into the same file.
     Writer resumed(picture, 0);
@@ -116,9 +113,8 @@ TEST(WriteBehaviour, FileOutputMatchesMemoryOutputAcrossStagingBuffers) {
       status = jpegWrite(&resumed.props, JPEG_WRITE_IMAGE_FILE);
     } while (status == JPEG_INTERRUPT_SUCCESS);
     EXPECT_EQ(status, JPEG_SUCCESS);
-    EXPECT_EQ(ReadAll(path), memory);
+    EXPECT_EQ(ReadAll(name), memory);
   }
-  std::filesystem::remove(path);
 }
 
 TEST(WriteBehaviour, ShortFileWriteIsAFileError) {
@@ -193,7 +189,8 @@ TEST(WriteBehaviour, HeaderOnlyAndAbbreviatedDataWrites) {
 
 TEST(WriteBehaviour, FreeReleasesAnInterruptedFileWrite) {
   const TestPicture picture = MakePicture(64, 64, 3, 8, 0);
-  const std::string name = TempFile("interrupted.jpg").string();
+  const ScopedTempDir scratch("jpeglib_write_");
+  const std::string name = scratch.HostPath("interrupted.jpg");
   {
     Writer writer(picture, 0);
     writer.props.jpegFileName = name.c_str();
@@ -202,7 +199,6 @@ TEST(WriteBehaviour, FreeReleasesAnInterruptedFileWrite) {
     EXPECT_EQ(jpegFree(&writer.props), JPEG_SUCCESS);
     EXPECT_EQ(writer.props.work, nullptr);
   }
-  std::filesystem::remove(name);
 }
 
 // Each case changes one thing of a valid mode-9 call.

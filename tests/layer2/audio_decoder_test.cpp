@@ -6,9 +6,9 @@
 
 #include "converter/audio_decoder.h"
 #include "host/memory_api.h"
-#include "tests/host/temp_dir.h"
 #include "tests/layer2/layer2_test_support.h"
 #include "tests/layer2/system_stream_builder.h"
+#include "tests/support/temp_dir_test.h"
 
 using namespace layer2_test;
 
@@ -24,8 +24,7 @@ class AudioDecoderTest : public TempDirTest {
       builder.Packet(0xC0, payload.data() + at, std::min<std::size_t>(2000, payload.size() - at), PacketHeader::Pts);
     }
     if (endCode) builder.EndCode();
-    WriteBytes(HostPath(name), builder.Bytes());
-    return HostPath(name);
+    return dir_.WriteFile(name, builder.Bytes());
   }
 };
 
@@ -121,7 +120,7 @@ TEST_F(AudioDecoderTest, MonoSourceFillsBothChannels) {
 }
 
 TEST_F(AudioDecoderTest, MissingFileOrNoAudioGivesAnEmptyImage) {
-  for (const std::string& path : {HostPath("missing.mpg"), WriteStream("none.mpg", {})}) {
+  for (const std::string& path : {dir_.HostPath("missing.mpg"), WriteStream("none.mpg", {})}) {
     SCOPED_TRACE(path);
     CMpegAudioDecoder decoder(path.c_str(), 1);
     std::uint32_t size = 1;

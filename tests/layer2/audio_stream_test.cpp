@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "converter/audio_stream.h"
-#include "tests/host/temp_dir.h"
 #include "tests/layer2/layer2_test_support.h"
 #include "tests/layer2/system_stream_builder.h"
+#include "tests/support/temp_dir_test.h"
 
 using namespace layer2_test;
 
@@ -12,11 +12,6 @@ namespace {
 
 class AudioStreamTest : public TempDirTest {
  protected:
-  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    WriteBytes(HostPath(name), bytes);
-    return HostPath(name);
-  }
-
   static std::vector<std::uint8_t> Demux(const std::string& path) {
     CMpegAudioStream stream(path.c_str());
     std::vector<std::uint8_t> payload;
@@ -50,7 +45,7 @@ TEST_F(AudioStreamTest, EveryPacketHeaderFormGivesTheSamePayload) {
       builder.Packet(0xBE, decoy.data(), decoy.size(), PacketHeader::Plain);
     }
     builder.EndCode();
-    EXPECT_EQ(Demux(Write("stream.mpg", builder.Bytes())), audio);
+    EXPECT_EQ(Demux(dir_.WriteFile("stream.mpg", builder.Bytes())), audio);
   }
 }
 
@@ -67,7 +62,7 @@ TEST_F(AudioStreamTest, EndCodeEndsTheStream) {
   builder.Packet(0xC0, first.data(), first.size(), PacketHeader::Plain);
   builder.EndCode();
   builder.Packet(0xC0, after.data(), after.size(), PacketHeader::Plain);
-  CMpegAudioStream stream(Write("ended.mpg", builder.Bytes()).c_str());
+  CMpegAudioStream stream(dir_.WriteFile("ended.mpg", builder.Bytes()).c_str());
   std::vector<std::uint8_t> payload;
   std::uint32_t copied = 0;
   EXPECT_EQ(stream.Read(&payload, &copied, 1), 0);
@@ -81,13 +76,13 @@ TEST_F(AudioStreamTest, EndCodeEndsTheStream) {
 }
 
 TEST_F(AudioStreamTest, MissingFileIsEndedAtOnce) {
-  CMpegAudioStream stream(HostPath("missing.mpg").c_str());
+  CMpegAudioStream stream(dir_.HostPath("missing.mpg").c_str());
   EXPECT_EQ(stream.IsEnded(), 1);
   std::vector<std::uint8_t> payload;
   std::uint32_t copied = 7;
   EXPECT_EQ(stream.Read(&payload, &copied, 1), 1);
   EXPECT_EQ(copied, 0u);
-  EXPECT_EQ(stream.Open(HostPath("missing.mpg").c_str()), 0);
+  EXPECT_EQ(stream.Open(dir_.HostPath("missing.mpg").c_str()), 0);
 }
 
 TEST_F(AudioStreamTest, MalformedAndTruncatedPacketsEndCleanly) {
@@ -100,7 +95,7 @@ TEST_F(AudioStreamTest, MalformedAndTruncatedPacketsEndCleanly) {
   builder.Raw({0x00, 0x00, 0x01, 0xC0, 0x00, 0x03, 0x31, 0x00, 0x01});
   builder.Raw({0x00, 0x00, 0x01, 0xE0, 0x00, 0x00});
   builder.Raw({0x00, 0x00, 0x01, 0xC0, 0x10, 0x00, 0x0F, 0xAA, 0xBB});
-  const auto payload = Demux(Write("broken.mpg", builder.Bytes()));
+  const auto payload = Demux(dir_.WriteFile("broken.mpg", builder.Bytes()));
   ASSERT_GE(payload.size(), good.size());
   EXPECT_TRUE(std::equal(good.begin(), good.end(), payload.begin()));
   EXPECT_LE(payload.size(), good.size() + 16);  // nothing beyond the file's own bytes
@@ -111,8 +106,8 @@ TEST_F(AudioStreamTest, StreamWithoutAudioGivesNothing) {
   SystemStreamBuilder builder;
   builder.PackHeader();
   builder.Packets(0xE0, video, 100, PacketHeader::Plain);
-  EXPECT_TRUE(Demux(Write("video.mpg", builder.Bytes())).empty());
-  EXPECT_TRUE(Demux(Write("empty.mpg", {})).empty());
+  EXPECT_TRUE(Demux(dir_.WriteFile("video.mpg", builder.Bytes())).empty());
+  EXPECT_TRUE(Demux(dir_.WriteFile("empty.mpg", "")).empty());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "converter/conversion_job_record.h"
-#include "tests/host/temp_dir.h"
+#include "tests/support/temp_dir_test.h"
 
 namespace {
 
@@ -25,15 +25,15 @@ TEST_F(JobRecordTest, ConstructorSetsTheAudioChoicesAndClearsProgress) {
 }
 
 TEST_F(JobRecordTest, FileSize) {
-  WriteHostFile("empty.bin", "");
-  WriteHostFile("seven.bin", "1234567");
-  EXPECT_EQ(FileSize(HostPath("missing.bin").c_str()), -1);
-  EXPECT_EQ(FileSize(HostPath("empty.bin").c_str()), 0);
-  EXPECT_EQ(FileSize(HostPath("seven.bin").c_str()), 7);
+  dir_.WriteFile("empty.bin", "");
+  dir_.WriteFile("seven.bin", "1234567");
+  EXPECT_EQ(FileSize(dir_.HostPath("missing.bin").c_str()), -1);
+  EXPECT_EQ(FileSize(dir_.HostPath("empty.bin").c_str()), 0);
+  EXPECT_EQ(FileSize(dir_.HostPath("seven.bin").c_str()), 7);
   // Sizes past 2 GiB stay whole (a sparse file takes no room).
-  WriteHostFile("large.bin", "");
-  std::filesystem::resize_file(HostPath("large.bin"), 3ull << 30);
-  EXPECT_EQ(FileSize(HostPath("large.bin").c_str()), 3ll << 30);
+  dir_.WriteFile("large.bin", "");
+  std::filesystem::resize_file(dir_.HostPath("large.bin"), 3ull << 30);
+  EXPECT_EQ(FileSize(dir_.HostPath("large.bin").c_str()), 3ll << 30);
 }
 
 TEST_F(JobRecordTest, WriteBufferToFile) {
@@ -56,12 +56,12 @@ TEST_F(JobRecordTest, WriteBufferToFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::filesystem::remove(HostPath("out.bin"));
-    if (c.before) WriteHostFile("out.bin", c.before);
-    EXPECT_EQ(WriteBufferToFile(HostPath("out.bin").c_str(), "abc", c.seekMode, c.offset, 3, c.createMode), 3u);
-    EXPECT_EQ(ReadHostFile("out.bin"), c.after);
+    std::filesystem::remove(dir_.HostPath("out.bin"));
+    if (c.before) dir_.WriteFile("out.bin", c.before);
+    EXPECT_EQ(WriteBufferToFile(dir_.HostPath("out.bin").c_str(), "abc", c.seekMode, c.offset, 3, c.createMode), 3u);
+    EXPECT_EQ(dir_.ReadFile("out.bin"), c.after);
   }
-  EXPECT_EQ(WriteBufferToFile(HostPath("no/such/folder/out.bin").c_str(), "abc", 0, 0, 3, 1), 0u);
+  EXPECT_EQ(WriteBufferToFile(dir_.HostPath("no/such/folder/out.bin").c_str(), "abc", 0, 0, 3, 1), 0u);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@ namespace layer2_test {
 
 std::string FixturePath(const std::string& name);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // Interleaved signed 16-bit samples from little-endian bytes.
 std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes);

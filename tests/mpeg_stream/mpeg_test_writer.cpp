@@ -1,11 +1,6 @@
 #include "mpeg_test_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <fstream>
 
 void BitWriter::put(std::uint32_t value, int bits) {
   for (int i = bits - 1; i >= 0; --i) {
@@ -170,15 +165,3 @@ std::int64_t fileOffsetOf(const MuxedStream& muxed, std::int64_t esOffset) {
   while (k + 1 < muxed.esOffsets.size() && muxed.esOffsets[k + 1] <= esOffset) ++k;
   return muxed.payloadOffsets[k] + (esOffset - muxed.esOffsets[k]);
 }
-
-namespace {
-std::atomic<int> fileCounter{0};
-}
-
-TempFile::TempFile(const Bytes& contents) {
-  path_ = "/tmp/mpeg_stream_test_" + std::to_string(getpid()) + "_" + std::to_string(fileCounter++) + ".mpg";
-  std::ofstream out(path_, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
-}
-
-TempFile::~TempFile() { std::remove(path_.c_str()); }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_temp_dir.h"
+
 using Bytes = std::vector<std::uint8_t>;
 
 class BitWriter {
@@ -81,16 +83,13 @@ MuxedStream muxVideo(const Bytes& es, int payloadSize);
 // File offset of an elementary-stream byte.
 std::int64_t fileOffsetOf(const MuxedStream& muxed, std::int64_t esOffset);
 
-// A file in the test's temporary folder; removed when the object goes.
+// A file in a temporary folder of its own; removed when the object goes.
 class TempFile {
  public:
-  explicit TempFile(const Bytes& contents);
-  explicit TempFile(const std::string& name) : path_(name) {}
-  ~TempFile();
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
+  explicit TempFile(const Bytes& contents) : path_(dir_.WriteFile("stream.mpg", contents)) {}
   const char* path() const { return path_.c_str(); }
 
  private:
+  ScopedTempDir dir_{"mpeg_stream_"};
   std::string path_;
 };

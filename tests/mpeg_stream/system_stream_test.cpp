@@ -62,8 +62,8 @@ TEST(MpegSystemStream, RecognisedOnlyByASystemCodeWithinTwoMegabytes) {
   }
   TempFile empty(Bytes{});
   EXPECT_FALSE(open(empty, kStreamKindVideo));
-  TempFile missing(std::string("/tmp/mpeg_stream_test_missing_file.mpg"));
-  EXPECT_FALSE(open(missing, kStreamKindVideo));
+  const ScopedTempDir emptyFolder("mpeg_stream_");
+  EXPECT_FALSE(Handle(streamOpen(emptyFolder.HostPath("missing.mpg").c_str(), kStreamKindVideo)));
   TempFile noCodes(Bytes(1000, 0x42));
   EXPECT_FALSE(open(noCodes, kStreamKindVideo));
 }

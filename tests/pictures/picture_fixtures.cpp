@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 #include "converter/jbp1_record_writer.h"
@@ -12,28 +11,9 @@
 #include "host/memory_api.h"
 
 void PictureTest::SetUp() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = std::filesystem::temp_directory_path() /
-            ("novel_pictures_" + std::string(info->test_suite_name()) + "_" + info->name());
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
   SetDesignWidth(800);
   SetDesignHeight(600);
   SetScreenSize(640, 480);
-}
-
-void PictureTest::TearDown() { std::filesystem::remove_all(folder_); }
-
-std::string PictureTest::EnginePath(const std::string& relative) const {
-  std::string path = folder_.string() + "/" + relative;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-void PictureTest::WriteFile(const std::string& relative, const std::vector<std::uint8_t>& bytes) const {
-  std::ofstream out(folder_ / relative, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void SetScreenSize(std::int32_t width, std::int32_t height) {

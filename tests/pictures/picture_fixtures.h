@@ -5,26 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_temp_dir.h"
 #include "tools/rbp_make/rbp_writer.h"
 
-// A fresh folder per test, removed afterwards; screen 640 x 480 by default.
+// A fresh folder per test; screen 640 x 480 by default.
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
-  // The engine's form of a path below the folder ('\' separators); a folder
-  // path ends in '\'.
-  std::string EnginePath(const std::string& relative) const;
-  std::string EngineFolder() const { return EnginePath(""); }
-  void WriteFile(const std::string& relative, const std::vector<std::uint8_t>& bytes) const;
-  std::filesystem::path Path(const std::string& relative) const { return folder_ / relative; }
-
-  std::filesystem::path folder_;
+  ScopedTempDir dir_{"novel_pictures_"};
 };
 
 void SetScreenSize(std::int32_t width, std::int32_t height);

@@ -71,9 +71,9 @@ TEST_F(PictureObject, BrightnessScalesChannels) {
 }
 
 TEST_F(PictureObject, EffectsLeavePalettePicturesButRecordTheState) {
-  WriteFile("pal.rbp", BuildRbpFile(MakeGradientPicture(4, 4), {kRbpKindPalette, 0, 0}));
+  dir_.WriteFile("pal.rbp", BuildRbpFile(MakeGradientPicture(4, 4), {kRbpKindPalette, 0, 0}));
   CImage image;
-  ASSERT_EQ(image.LoadRbp("pal", EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1);
+  ASSERT_EQ(image.LoadRbp("pal", dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1);
   const std::vector<std::uint8_t> before(image.GetIndexes(), image.GetIndexes() + 16);
   image.DarkenByColor(0);
   EXPECT_EQ(image.effectState, kEffectDarkened);

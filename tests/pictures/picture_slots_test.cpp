@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,14 +25,14 @@ class PictureSlots : public PictureTest {
     PictureTest::SetUp();
     std::vector<std::uint8_t> damaged = Picture(3);
     damaged.resize(damaged.size() - 1);
-    WriteFile("pict.mlz", BuildMlzArchive({{"bg00.rbp", Picture(1), true},
-                                           {"both.rbp", Picture(2), false},
-                                           {"broken.rbp", damaged, false}},
-                                          '2'));
-    WriteFile("pict2.mlz", BuildMlzArchive({{"BG01.rbp", Picture(4), true}, {"both.rbp", Picture(5), true}}, '3'));
-    std::filesystem::create_directories(Path("save"));
-    slots_.SetArchivePaths(EnginePath("pict.mlz").c_str(), EnginePath("pict2.mlz").c_str());
-    slots_.SetSaveFolder(EnginePath("save/").c_str());
+    dir_.WriteFile("pict.mlz", BuildMlzArchive({{"bg00.rbp", Picture(1), true},
+                                                {"both.rbp", Picture(2), false},
+                                                {"broken.rbp", damaged, false}},
+                                               '2'));
+    dir_.WriteFile("pict2.mlz", BuildMlzArchive({{"BG01.rbp", Picture(4), true}, {"both.rbp", Picture(5), true}}, '3'));
+    std::filesystem::create_directories(dir_.HostPath("save"));
+    slots_.SetArchivePaths(dir_.EnginePath("pict.mlz").c_str(), dir_.EnginePath("pict2.mlz").c_str());
+    slots_.SetSaveFolder(dir_.EnginePath("save/").c_str());
   }
 
   std::uint32_t WidthIn(int slot) const { return slots_.Get(slot) ? slots_.Get(slot)->width : 0; }
@@ -43,9 +44,9 @@ class PictureSlots : public PictureTest {
 TEST_F(PictureSlots, SearchesTheArchivesInEitherOrder) {
   std::string path;
   EXPECT_EQ(slots_.FindPictureArchive("both.rbp", &path), 0);
-  EXPECT_EQ(path, EnginePath("pict.mlz"));
+  EXPECT_EQ(path, dir_.EnginePath("pict.mlz"));
   EXPECT_EQ(slots_.FindPictureArchiveSecondFirst("both.rbp", &path), 1);
-  EXPECT_EQ(path, EnginePath("pict2.mlz"));
+  EXPECT_EQ(path, dir_.EnginePath("pict2.mlz"));
   EXPECT_EQ(slots_.FindPictureArchive("bg01.RBP", &path), 1);
   EXPECT_EQ(slots_.FindPictureArchiveSecondFirst("bg00.rbp", nullptr), 0);
   EXPECT_EQ(slots_.FindPictureArchive("none.rbp", nullptr), -1);
@@ -126,7 +127,7 @@ TEST_F(PictureSlots, BlankPicturesAreTransparentBlackInScreenPixels) {
 TEST_F(PictureSlots, ThumbnailSlotsCountSavesFromOne) {
   const std::vector<std::uint8_t> file =
       MakeSaveFile("line", ThumbnailBytes(std::vector<std::uint16_t>(16 * 12, 0x1234), 16, 12, 8, 6));
-  WriteFile("save/save012.dat", file);
+  dir_.WriteFile("save/save012.dat", file);
 
   char text[kSaveTextSize] = {};
   EXPECT_EQ(slots_.LoadThumbnailSlot(160, 11, text, nullptr, nullptr), 1);

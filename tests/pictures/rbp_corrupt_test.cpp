@@ -50,15 +50,16 @@ const std::vector<Damage>& CommonDamage() {
 class RbpCorrupt : public PictureTest {
  protected:
   void ExpectEveryDamageFails(const char* kind, const Bytes& good, const std::vector<Damage>& damage) {
-    WriteFile("good.rbp", good);
+    dir_.WriteFile("good.rbp", good);
     CImage control;
-    ASSERT_EQ(control.LoadRbp("good", EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1) << kind;
+    ASSERT_EQ(control.LoadRbp("good", dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1) << kind;
     for (const Damage& d : damage) {
       Bytes file = good;
       d.apply(file);
-      WriteFile("bad.rbp", file);
+      dir_.WriteFile("bad.rbp", file);
       CImage image;
-      EXPECT_EQ(image.LoadRbp("bad", EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 0) << kind << ": " << d.what;
+      EXPECT_EQ(image.LoadRbp("bad", dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 0)
+          << kind << ": " << d.what;
       EXPECT_EQ(image.pixels, nullptr) << kind << ": " << d.what;
       EXPECT_EQ(image.alphaPlane, nullptr) << kind << ": " << d.what;
       EXPECT_EQ(image.pixelKind, kPixelKindEmpty) << kind << ": " << d.what;

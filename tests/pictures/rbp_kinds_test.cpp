@@ -18,8 +18,8 @@ class RbpKinds : public PictureTest {
   // Writes file as name and loads it from the folder.
   int Load(const std::vector<std::uint8_t>& file, CImage& image, int parts = 0, int* outA = nullptr,
            int* outB = nullptr) {
-    WriteFile("pic.rbp", file);
-    return image.LoadRbp("pic", EngineFolder().c_str(), parts, nullptr, outA, outB);
+    dir_.WriteFile("pic.rbp", file);
+    return image.LoadRbp("pic", dir_.EnginePath("").c_str(), parts, nullptr, outA, outB);
   }
 };
 
@@ -85,13 +85,13 @@ TEST_F(RbpKinds, PaletteKindKeepsItsOwnCopyOfTheFile) {
 
   // Stored in an archive, the entry arrives in the shared read buffer; from
   // a folder, in a block of its own.
-  WriteFile("pict.mlz", BuildMlzArchive({{"pal.rbp", file, false}}, '2'));
-  WriteFile("pal.rbp", file);
+  dir_.WriteFile("pict.mlz", BuildMlzArchive({{"pal.rbp", file, false}}, '2'));
+  dir_.WriteFile("pal.rbp", file);
   CArchiveReader reader;
   CImage fromArchive, fromFolder;
-  ASSERT_EQ(fromArchive.LoadRbp("pal", EnginePath("pict.mlz").c_str(), 0, &reader, nullptr, nullptr), 1);
+  ASSERT_EQ(fromArchive.LoadRbp("pal", dir_.EnginePath("pict.mlz").c_str(), 0, &reader, nullptr, nullptr), 1);
   ASSERT_EQ(std::memcmp(gPictureReadBuffer, file.data(), file.size()), 0);
-  ASSERT_EQ(fromFolder.LoadRbp("pal", EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1);
+  ASSERT_EQ(fromFolder.LoadRbp("pal", dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1);
   for (const CImage* image : {&fromArchive, &fromFolder}) {
     EXPECT_EQ(image->pixelKind, kPixelKindPalette);
     const auto* owned = static_cast<const std::uint8_t*>(image->ownedBlock);
@@ -158,10 +158,11 @@ TEST_F(RbpKinds, UnknownKindLoadsAsAnEmptyPicture) {
 
 TEST_F(RbpKinds, CompressedArchiveEntriesLoadToo) {
   const SourcePicture source = MakeGradientPicture(16, 16);
-  WriteFile("pict.mlz", BuildMlzArchive({{"big.rbp", BuildRbpFile(source, {kRbpKindRgb565Alpha, 0, 0}), true}}, '3'));
+  dir_.WriteFile("pict.mlz",
+                 BuildMlzArchive({{"big.rbp", BuildRbpFile(source, {kRbpKindRgb565Alpha, 0, 0}), true}}, '3'));
   CArchiveReader reader;
   CImage image;
-  ASSERT_EQ(image.LoadRbp("big.bmp", EnginePath("pict.mlz").c_str(), 0, &reader, nullptr, nullptr), 1);
+  ASSERT_EQ(image.LoadRbp("big.bmp", dir_.EnginePath("pict.mlz").c_str(), 0, &reader, nullptr, nullptr), 1);
   EXPECT_EQ(image.GetAlphaPlane()[255], source.rgba[4 * 255 + 3] >> 2);
 }
 

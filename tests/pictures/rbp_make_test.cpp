@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "engine/picture_object.h"
@@ -31,7 +32,8 @@ class RbpMake : public PictureTest {
     image.format = mapped ? PNG_FORMAT_RGB_COLORMAP : PNG_FORMAT_RGBA;
     image.colormap_entries = static_cast<png_uint_32>(picture.palette.size());
     const void* pixels = mapped ? picture.indexes.data() : picture.rgba.data();
-    ASSERT_TRUE(png_image_write_to_file(&image, Path(file).c_str(), 0, pixels, 0, mapped ? colours.data() : nullptr));
+    ASSERT_TRUE(png_image_write_to_file(&image, dir_.HostPath(file).c_str(), 0, pixels, 0,
+                                        mapped ? colours.data() : nullptr));
   }
 
   // Runs the maker; its exit code, with what it printed in output.
@@ -46,10 +48,10 @@ class RbpMake : public PictureTest {
     return WEXITSTATUS(status);
   }
 
-  std::string In(const std::string& file) const { return Path(file).string(); }
+  std::string In(const std::string& file) const { return dir_.HostPath(file); }
 
   void LoadMade(const char* name, CImage& image) {
-    ASSERT_EQ(image.LoadRbp(name, EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1);
+    ASSERT_EQ(image.LoadRbp(name, dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1);
   }
 };
 
@@ -129,7 +131,7 @@ TEST_F(RbpMake, KeepsThePaletteOfAPalettePng) {
 
 TEST_F(RbpMake, RefusesWhatItCannotMake) {
   WritePng("many.png", MakeGradientPicture(40, 40));  // well over 256 colours
-  WriteFile("bad.png", {0x89, 'P', 'N', 'G', 0, 0});
+  dir_.WriteFile("bad.png", {0x89, 'P', 'N', 'G', 0, 0});
   std::string output;
   EXPECT_EQ(Make("-k 80 " + In("many.png") + " " + In("out.rbp"), &output), 1);
   EXPECT_NE(output.find("256"), std::string::npos) << output;
@@ -139,7 +141,7 @@ TEST_F(RbpMake, RefusesWhatItCannotMake) {
   EXPECT_EQ(Make(In("absent.png") + " " + In("out.rbp")), 1);
   EXPECT_EQ(Make("-k x " + In("many.png") + " " + In("out.rbp")), 2);
   EXPECT_EQ(Make(In("many.png")), 2);
-  EXPECT_FALSE(std::filesystem::exists(Path("out.rbp")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.HostPath("out.rbp")));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST(PictureName, ByteAfterALeadByteIsNeverTheExtensionDot) {
 class RbpNames : public PictureTest {
  protected:
   void WritePicture(const std::string& fileName) {
-    WriteFile(fileName, BuildRbpFile(MakeGradientPicture(4, 2), {kRbpKindRgb565, 5, 2}));
+    dir_.WriteFile(fileName, BuildRbpFile(MakeGradientPicture(4, 2), {kRbpKindRgb565, 5, 2}));
   }
 };
 
@@ -66,7 +66,7 @@ TEST_F(RbpNames, LoadsTheNameWithRbpFromAFolder) {
   WritePicture("title.rbp");
   for (const char* name : {"title", "title.bmp", "title.RBP"}) {
     CImage image;
-    ASSERT_EQ(image.LoadRbp(name, EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1) << name;
+    ASSERT_EQ(image.LoadRbp(name, dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1) << name;
     EXPECT_EQ(image.pixelKind, kPixelKindRgb565);
     EXPECT_EQ(image.width, 4u);
     EXPECT_EQ(std::string(image.name), std::string(name) == "title.RBP" ? "title.RBP" : "title.rbp");
@@ -77,12 +77,12 @@ TEST_F(RbpNames, SixtyThreeCharactersLoadAndSixtyFourFailUntouched) {
   const std::string fits(59, 'n');
   WritePicture(fits + ".rbp");
   CImage image;
-  ASSERT_EQ(image.LoadRbp(fits.c_str(), EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 1);
+  ASSERT_EQ(image.LoadRbp(fits.c_str(), dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 1);
   EXPECT_EQ(std::string(image.name), fits + ".rbp");
 
   void* pixels = image.pixels;
   for (const std::string& name : {std::string(60, 'n'), std::string(60, 'n') + ".rbp", std::string(60, 'n') + ".x"}) {
-    EXPECT_EQ(image.LoadRbp(name.c_str(), EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(image.LoadRbp(name.c_str(), dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(image.pixels, pixels);
     EXPECT_EQ(image.pixelKind, kPixelKindRgb565);
     EXPECT_EQ(std::string(image.name), fits + ".rbp");
@@ -91,8 +91,8 @@ TEST_F(RbpNames, SixtyThreeCharactersLoadAndSixtyFourFailUntouched) {
 
 TEST_F(RbpNames, MissingFileAndMissingArchiveReaderFail) {
   CImage image;
-  EXPECT_EQ(image.LoadRbp("absent", EngineFolder().c_str(), 0, nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(image.LoadRbp("title", EnginePath("pict.mlz").c_str(), 0, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(image.LoadRbp("absent", dir_.EnginePath("").c_str(), 0, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(image.LoadRbp("title", dir_.EnginePath("pict.mlz").c_str(), 0, nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(image.pixelKind, kPixelKindEmpty);
 }
 

@@ -82,8 +82,8 @@ class SaveThumbnail : public PictureTest {
 
   int Load(const std::vector<std::uint8_t>& file, CImage& image, char* text, std::int32_t* chapter,
            std::uint32_t* stamp) {
-    WriteFile("save001.dat", file);
-    return image.LoadSaveThumbnail("save001.dat", EngineFolder().c_str(), text, chapter, stamp);
+    dir_.WriteFile("save001.dat", file);
+    return image.LoadSaveThumbnail("save001.dat", dir_.EnginePath("").c_str(), text, chapter, stamp);
   }
 
   std::vector<std::uint16_t> screen_ = std::vector<std::uint16_t>(80 * 60);
@@ -147,7 +147,7 @@ TEST_F(SaveThumbnail, ForeignOrDamagedFilesFail) {
     EXPECT_EQ(stamp, 0u) << c.what;
   }
   CImage image;
-  EXPECT_EQ(image.LoadSaveThumbnail("save009.dat", EngineFolder().c_str(), nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(image.LoadSaveThumbnail("save009.dat", dir_.EnginePath("").c_str(), nullptr, nullptr, nullptr), 0);
 }
 
 }  // namespace

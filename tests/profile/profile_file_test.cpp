@@ -1,38 +1,22 @@
 #include "engine/profile_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir_test.h"
+
 namespace {
 
-class ProfileFileTest : public ::testing::Test {
+class ProfileFileTest : public TempDirTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/profile_test_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    dir_ = pattern;
-    path_ = dir_ + "/pelmo.cfg";
-    ClearProfileCache();
-  }
-  void TearDown() override {
-    ClearProfileCache();
-    std::filesystem::remove_all(dir_);
-  }
+  void SetUp() override { ClearProfileCache(); }
+  void TearDown() override { ClearProfileCache(); }
 
-  void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-  std::optional<std::string> ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
   std::string ReadString(const char* section, const char* key, int maxLength = 127) {
     std::vector<char> out(maxLength + 1);
     const int length = ReadProfileString(section, key, "default", out.data(), maxLength, path_.c_str());
@@ -40,8 +24,7 @@ class ProfileFileTest : public ::testing::Test {
     return out.data();
   }
 
-  std::string dir_;
-  std::string path_;
+  const std::string path_ = dir_.HostPath("pelmo.cfg");
 };
 
 TEST_F(ProfileFileTest, Reads) {
@@ -77,7 +60,7 @@ TEST_F(ProfileFileTest, Reads) {
       {"double-byte section name", "[\x83\x5D]\r\nK=10\r\n", "\x83\x5D", "K", 10, "10"},
   };
   for (const Case& c : cases) {
-    WriteText(path_, c.text);
+    dir_.WriteFile("pelmo.cfg", c.text);
     ClearProfileCache();
     EXPECT_EQ(c.expectedInt, ReadProfileInt(c.section, c.key, -7, path_.c_str())) << c.what;
     EXPECT_EQ(c.expectedString, ReadString(c.section, c.key)) << c.what;
@@ -86,7 +69,7 @@ TEST_F(ProfileFileTest, Reads) {
 
 TEST_F(ProfileFileTest, StringsLongerThanTheCallersMaximumLeaveTheDefault) {
   const std::string value(1500, 'v');
-  WriteText(path_, "[A]\r\nLONG=" + value + "\r\nQ=\"abc\"\r\n");
+  dir_.WriteFile("pelmo.cfg", "[A]\r\nLONG=" + value + "\r\nQ=\"abc\"\r\n");
   EXPECT_EQ(value, ReadString("A", "LONG", 1500));
   EXPECT_EQ("default", ReadString("A", "LONG", 1499));
   // The limit applies to the text without its quotes.
@@ -134,11 +117,11 @@ TEST_F(ProfileFileTest, WritesThenFlush) {
   };
   for (const Case& c : cases) {
     std::filesystem::remove(path_);
-    if (c.text) WriteText(path_, *c.text);
+    if (c.text) dir_.WriteFile("pelmo.cfg", *c.text);
     ReadProfileInt("A", "K", 0, path_.c_str());
     for (const Write& w : c.writes) EXPECT_EQ(1, WriteProfileValue(w.section, w.key, w.value, path_.c_str()));
     EXPECT_EQ(1, FlushProfile()) << c.what;
-    EXPECT_EQ(c.expected, ReadText(path_)) << c.what;
+    EXPECT_EQ(c.expected, dir_.ReadFile("pelmo.cfg")) << c.what;
   }
   EXPECT_FALSE(std::filesystem::exists(path_ + ".tmp"));
 }
@@ -146,44 +129,44 @@ TEST_F(ProfileFileTest, WritesThenFlush) {
 TEST_F(ProfileFileTest, LongLinesAndLargeFilesHaveNoLimit) {
   std::string text = "[A]\r\nBIG=" + std::string(5000, 'b') + "\r\n";
   for (int i = 0; text.size() < 200'000; ++i) text += "KEY" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
-  WriteText(path_, text);
+  dir_.WriteFile("pelmo.cfg", text);
   EXPECT_EQ(5000u, ReadString("A", "BIG", 6000).size());
   EXPECT_EQ(1234, ReadProfileInt("A", "KEY1234", 0, path_.c_str()));
   EXPECT_EQ(1, FlushProfile());
-  EXPECT_EQ(text, ReadText(path_));
+  EXPECT_EQ(text, dir_.ReadFile("pelmo.cfg"));
 }
 
 TEST_F(ProfileFileTest, TheCacheIsReadOnceAndWrittenAtTheFlush) {
-  WriteText(path_, "[A]\r\nK=1\r\n");
+  dir_.WriteFile("pelmo.cfg", "[A]\r\nK=1\r\n");
   EXPECT_EQ(1, ReadProfileInt("A", "K", 0, path_.c_str()));
-  WriteText(path_, "[A]\r\nK=2\r\n");  // not seen: the cache holds the file
+  dir_.WriteFile("pelmo.cfg", "[A]\r\nK=2\r\n");  // not seen: the cache holds the file
   std::string upper = path_;
   upper.replace(upper.size() - 9, 9, "PELMO.CFG");
   EXPECT_EQ(1, ReadProfileInt("a", "k", 0, upper.c_str()));
   WriteProfileValue("A", "K", "3", path_.c_str());
   EXPECT_EQ(3, ReadProfileInt("A", "K", 0, path_.c_str()));
-  EXPECT_EQ("[A]\r\nK=2\r\n", ReadText(path_));
+  EXPECT_EQ("[A]\r\nK=2\r\n", dir_.ReadFile("pelmo.cfg"));
   EXPECT_EQ(1, FlushProfile());
-  EXPECT_EQ("[A]\r\nK=3\r\n", ReadText(path_));
+  EXPECT_EQ("[A]\r\nK=3\r\n", dir_.ReadFile("pelmo.cfg"));
 }
 
 TEST_F(ProfileFileTest, SwitchingFilesKeepsUnsavedChanges) {
-  const std::string other = dir_ + "/other.cfg";
+  const std::string other = dir_.HostPath("other.cfg");
   WriteProfileValue("A", "K", "1", path_.c_str());
   EXPECT_EQ(5, ReadProfileInt("A", "K", 5, other.c_str()));
-  EXPECT_EQ("[A]\r\nK=1\r\n", ReadText(path_));
+  EXPECT_EQ("[A]\r\nK=1\r\n", dir_.ReadFile("pelmo.cfg"));
   EXPECT_EQ(1, FlushProfile());
   EXPECT_FALSE(std::filesystem::exists(other));
 }
 
 TEST_F(ProfileFileTest, AFailedFlushLeavesTheOldFile) {
-  WriteText(path_, "[A]\r\nK=1\r\n");
+  dir_.WriteFile("pelmo.cfg", "[A]\r\nK=1\r\n");
   std::filesystem::create_directory(path_ + ".tmp");  // the temporary file cannot be made
   WriteProfileValue("A", "K", "2", path_.c_str());
   EXPECT_EQ(0, FlushProfile());
-  EXPECT_EQ("[A]\r\nK=1\r\n", ReadText(path_));
+  EXPECT_EQ("[A]\r\nK=1\r\n", dir_.ReadFile("pelmo.cfg"));
 
-  const std::string nowhere = dir_ + "/missing/pelmo.cfg";
+  const std::string nowhere = dir_.HostPath("missing/pelmo.cfg");
   WriteProfileValue("A", "K", "2", nowhere.c_str());
   EXPECT_EQ(0, FlushProfile());
 }
@@ -191,7 +174,7 @@ TEST_F(ProfileFileTest, AFailedFlushLeavesTheOldFile) {
 TEST_F(ProfileFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {
   // Too large to read (a sparse file, so it costs no disk space).
   constexpr std::uintmax_t kSize = 3ull << 30;
-  WriteText(path_, "[A]\r\nK=1\r\n");
+  dir_.WriteFile("pelmo.cfg", "[A]\r\nK=1\r\n");
   std::filesystem::resize_file(path_, kSize);
   EXPECT_EQ(9, ReadProfileInt("A", "K", 9, path_.c_str()));
   WriteProfileValue("A", "K", "2", path_.c_str());

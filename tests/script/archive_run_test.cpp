@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,6 +15,7 @@
 #include "game/script_archive.h"
 #include "game/script_interpreter.h"
 #include "host/time_api.h"
+#include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
 #include "fake_script_services.h"
 
@@ -38,16 +38,12 @@ class ArchiveScriptServices : public FakeScriptServices {
   CArchiveReader reader_;
 };
 
-class ArchiveRunTest : public ::testing::Test {
+class ArchiveRunTest : public TempDirTest {
  protected:
   void SetUp() override {
     HostClockSetMode(HostClockMode::Virtual);
     SetDesignWidth(800);
     SetDesignHeight(600);
-    folder_ = std::filesystem::temp_directory_path() /
-              ("script_archive_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    std::filesystem::create_directories(folder_);
     const std::vector<MlzEntrySource> entries = {
         {"main.txt", ReadDataFile("main.txt"), true},
         {"sub.txt", ReadDataFile("sub.txt"), false},
@@ -55,19 +51,13 @@ class ArchiveRunTest : public ::testing::Test {
     ASSERT_FALSE(entries[0].data.empty());
     ASSERT_FALSE(entries[1].data.empty());
     const std::vector<std::uint8_t> archive = BuildMlzArchive(entries, '2');
-    std::ofstream(folder_ / "script.mlz", std::ios::binary)
-        .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
+    dir_.WriteFile("script.mlz", archive);
   }
-  void TearDown() override {
-    std::filesystem::remove_all(folder_);
-    HostClockSetMode(HostClockMode::Real);
-  }
-
-  std::filesystem::path folder_;
+  void TearDown() override { HostClockSetMode(HostClockMode::Real); }
 };
 
 TEST_F(ArchiveRunTest, ASmallGameRunsToItsEnd) {
-  ArchiveScriptServices services((folder_ / "script.mlz").string());
+  ArchiveScriptServices services(dir_.HostPath("script.mlz"));
   services.choiceLabel = "go_left";
   CScriptInterpreter interpreter(services);
   interpreter.ResetForNewGame();
@@ -111,11 +101,11 @@ TEST_F(ArchiveRunTest, ASmallGameRunsToItsEnd) {
 }
 
 TEST_F(ArchiveRunTest, AScriptMissingFromTheArchiveStopsTheRun) {
-  ArchiveScriptServices services((folder_ / "script.mlz").string());
+  ArchiveScriptServices services(dir_.HostPath("script.mlz"));
   CScriptInterpreter interpreter(services);
   EXPECT_EQ(interpreter.JumpToScript("nothere.txt", ""), 0);
   EXPECT_FALSE(interpreter.HasScript());
-  ArchiveScriptServices noArchive((folder_ / "absent.mlz").string());
+  ArchiveScriptServices noArchive(dir_.HostPath("absent.mlz"));
   CScriptInterpreter other(noArchive);
   EXPECT_EQ(other.JumpToScript("main.txt", ""), 0);
   EXPECT_EQ(other.RunScriptFrame(), 1);
