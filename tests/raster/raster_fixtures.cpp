@@ -112,25 +112,10 @@ TestClock::~TestClock() { SetClockSource(nullptr); }
 
 void TestClock::Set(std::uint32_t ms) { clockNow = ms; }
 
-TempFolder::TempFolder() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = std::filesystem::temp_directory_path() /
-            ("novel_raster_" + std::string(info->test_suite_name()) + "_" + info->name());
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
-}
-
-TempFolder::~TempFolder() { std::filesystem::remove_all(folder_); }
-
 std::string TempFolder::WriteArchive(
     const std::string& fileName, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& entries) const {
   std::vector<MlzEntrySource> sources;
   for (const auto& [name, data] : entries) sources.push_back({name, data, true});
-  const std::vector<std::uint8_t> archive = BuildMlzArchive(sources, '2');
-  std::ofstream out(folder_ / fileName, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
-  std::string path = (folder_ / fileName).string();
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
+  dir_.WriteFile(fileName, BuildMlzArchive(sources, '2'));
+  return dir_.EnginePath(fileName);
 }

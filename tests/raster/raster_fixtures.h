@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/picture_object.h"
+#include "support/scoped_temp_dir.h"
 
 using PixelAt = std::function<std::uint16_t(int x, int y)>;
 using ByteAt = std::function<std::uint8_t(int x, int y)>;
@@ -41,12 +42,10 @@ class TestClock {
 // A fresh folder per test, removed afterwards.
 class TempFolder {
  public:
-  TempFolder();
-  ~TempFolder();
   // Writes an ".mlz" archive of the entries and returns its engine path.
   std::string WriteArchive(const std::string& fileName,
                            const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& entries) const;
 
  private:
-  std::filesystem::path folder_;
+  ScopedTempDir dir_{"novel_raster"};
 };
