@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/back_buffer.h"
+#include "engine/raster_pixel.h"
 #include "engine/runtime_globals.h"
 #include "host/memory_api.h"
 
@@ -50,18 +51,6 @@ int CImage::CopyFromBackBuffer(CBackBuffer& backBuffer) {
   return 1;
 }
 
-namespace {
-
-std::uint16_t BlendOver64(std::uint16_t source, std::uint16_t destination, std::uint32_t level) {
-  const std::uint32_t s = source;
-  const std::uint32_t d = destination;
-  const std::uint32_t redBlue = ((((s & 0xF81F) * level + (d & 0xF81F) * (64 - level)) >> 6) & 0xF81F);
-  const std::uint32_t green = ((((s & 0x07E0) * level + (d & 0x07E0) * (64 - level)) >> 6) & 0x07E0);
-  return static_cast<std::uint16_t>(redBlue | green);
-}
-
-}  // namespace
-
 void CImage::DrawImage(const CImage& source, int x, int y, int w, int h) {
   if (pixels == nullptr || (pixelKind != kPixelKindRgb565 && pixelKind != kPixelKindRgb565Alpha)) return;
   if (source.pixels == nullptr) return;
@@ -100,8 +89,7 @@ void CImage::DrawImage(const CImage& source, int x, int y, int w, int h) {
     for (std::int64_t column = 0; column < columns; ++column) {
       const std::uint32_t level = source.alphaPlane[sourceStart + column];
       std::uint16_t& out = to[destinationStart + column];
-      if (level == 0) continue;
-      out = level >= 63 ? from[sourceStart + column] : BlendOver64(from[sourceStart + column], out, level);
+      if (level != 0) out = AlphaPixel(from[sourceStart + column], out, level);
     }
   }
 }
