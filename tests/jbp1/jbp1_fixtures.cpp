@@ -68,14 +68,7 @@ BlockPlace PlaceOf(int block, int column, int row) {
 }  // namespace
 
 JbpPictureSource QuantisedPicture::Source(int quality) const {
-  JbpPictureSource source;
-  source.width = width;
-  source.height = height;
-  source.quality = quality;
-  source.blocks = blocks.data();
-  source.lumaQuantiser = luma;
-  source.chromaQuantiser = chroma;
-  return source;
+  return {width, height, quality, blocks.data(), luma, chroma};
 }
 
 TestPicture MakeFlatPicture(int width, int height, Rgb colour) {

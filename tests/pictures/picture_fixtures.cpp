@@ -52,13 +52,7 @@ std::vector<std::uint8_t> MakeJbpRecord(int width, int height, std::uint32_t see
     luma[i] = static_cast<std::uint8_t>(8 + i / 4);
     chroma[i] = static_cast<std::uint8_t>(10 + i / 4);
   }
-  JbpPictureSource source;
-  source.width = width;
-  source.height = height;
-  source.quality = 80;
-  source.blocks = blocks.data();
-  source.lumaQuantiser = luma;
-  source.chromaQuantiser = chroma;
+  const JbpPictureSource source{width, height, 80, blocks.data(), luma, chroma};
   std::vector<std::uint8_t> record;
   EXPECT_TRUE(WriteJbpRecord(source, record));
   return record;

@@ -87,13 +87,7 @@ std::vector<std::uint8_t> MakeRuleRecord(int width, int height, const std::funct
   }
   std::uint8_t unit[64];
   std::memset(unit, 1, sizeof unit);
-  JbpPictureSource source;
-  source.width = width;
-  source.height = height;
-  source.quality = 100;
-  source.blocks = blocks.data();
-  source.lumaQuantiser = unit;
-  source.chromaQuantiser = unit;
+  const JbpPictureSource source{width, height, 100, blocks.data(), unit, unit};
   std::vector<std::uint8_t> record;
   EXPECT_TRUE(WriteJbpRecord(source, record));
   return record;
