@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/zigzag.h"
+
 #include "common/byte_order.h"
 
 inline constexpr std::size_t kJbpHeaderSize = 44;
@@ -55,8 +57,6 @@ void WriteJbpPictureHeader(const JbpPictureHeader& header, std::uint8_t* out);
 // shorter than the header or does not start with "JBP1".
 bool ReadJbpPictureHeader(const std::uint8_t* record, std::size_t length, JbpPictureHeader& header);
 
-// Natural (row-major) index of the coefficient at zigzag position k.
-extern const std::uint8_t kJbpZigzagToNatural[64];
 
 // Packs the 256 AC counts (as 1,024 little-endian bytes): a non-zero byte
 // stands for itself, a zero byte is followed by n and stands for n + 1 zero

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "common/byte_order.h"
 #include "converter/thread_ctrl.h"
 #include "host/memory_api.h"
 #include "host/time_api.h"
@@ -27,16 +28,6 @@ class CriticalSectionLock {
  private:
   CRITICAL_SECTION* m_section;
 };
-
-void PutLe16(std::uint8_t* out, std::uint32_t value) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLe32(std::uint8_t* out, std::uint32_t value) {
-  PutLe16(out, value & 0xFFFF);
-  PutLe16(out + 2, value >> 16);
-}
 
 }  // namespace
 
@@ -202,17 +193,17 @@ std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize
   if (!image) return nullptr;
   const WAVEFORMATEX& format = decoder->Format();
   std::memcpy(image, "RIFF", 4);
-  PutLe32(image + 4, bytes + 36);
+  WriteLe32(image + 4, bytes + 36);
   std::memcpy(image + 8, "WAVEfmt ", 8);
-  PutLe32(image + 16, 16);
-  PutLe16(image + 20, WAVE_FORMAT_PCM);
-  PutLe16(image + 22, format.nChannels);
-  PutLe32(image + 24, format.nSamplesPerSec);
-  PutLe32(image + 28, static_cast<std::uint32_t>(format.nBlockAlign) * format.nSamplesPerSec);
-  PutLe16(image + 32, format.nBlockAlign);
-  PutLe16(image + 34, 16);
+  WriteLe32(image + 16, 16);
+  WriteLe16(image + 20, WAVE_FORMAT_PCM);
+  WriteLe16(image + 22, format.nChannels);
+  WriteLe32(image + 24, format.nSamplesPerSec);
+  WriteLe32(image + 28, static_cast<std::uint32_t>(format.nBlockAlign) * format.nSamplesPerSec);
+  WriteLe16(image + 32, format.nBlockAlign);
+  WriteLe16(image + 34, 16);
   std::memcpy(image + 36, "data", 4);
-  PutLe32(image + 40, bytes);
+  WriteLe32(image + 40, bytes);
   if (bytes) std::memcpy(image + kWaveHeaderBytes, pcm.data(), bytes);
   *dataSize = bytes;
   return image;

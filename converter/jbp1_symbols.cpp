@@ -21,7 +21,7 @@ std::size_t CollectAcRuns(const std::int16_t block[64], JbpAcEntry* out) {
   std::size_t written = 0;
   int zeros = 0;
   for (int k = 1; k < 64; ++k) {
-    const int value = block[kJbpZigzagToNatural[k]];
+    const int value = block[kZigzagToNatural[k]];
     if (value == 0) {
       ++zeros;
       continue;

@@ -2,11 +2,6 @@
 
 #include <algorithm>
 
-const std::uint8_t kMpegZigzag[64] = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
-    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
-    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
-
 const std::uint8_t kMpegDefaultIntraMatrix[64] = {
     8,  16, 19, 22, 26, 27, 29, 34,  //
     16, 16, 22, 24, 27, 29, 34, 37,  //
@@ -22,7 +17,7 @@ namespace {
 constexpr std::uint16_t kDefaultNonIntra = 16;
 
 void fromTransmitted(const std::uint16_t* transmitted, std::uint16_t* natural) {
-  for (int i = 0; i < 64; ++i) natural[kMpegZigzag[i]] = transmitted[i];
+  for (int i = 0; i < 64; ++i) natural[kZigzagToNatural[i]] = transmitted[i];
 }
 
 }  // namespace

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "common/zigzag.h"
+
 #include "converter/mpeg_headers.h"
 
-// Natural-order index of the i-th coefficient in transmitted (zigzag) order.
-extern const std::uint8_t kMpegZigzag[64];
 // The default intra matrix of ISO/IEC 11172-2, natural order.
 extern const std::uint8_t kMpegDefaultIntraMatrix[64];
 

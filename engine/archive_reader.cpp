@@ -8,15 +8,12 @@
 #include <memory>
 #include <new>
 
+#include "common/byte_order.h"
 #include "common/sjis_string.h"
 #include "engine/file_helpers.h"
 #include "host/memory_api.h"
 
 namespace {
-
-std::uint32_t LoadLe32(const std::uint8_t* bytes) {
-  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
 
 bool HasArchiveMagic(const std::uint8_t* header) {
   return header[0] == 'R' && header[1] == 'L' && header[2] == 'Z' &&
@@ -26,10 +23,10 @@ bool HasArchiveMagic(const std::uint8_t* header) {
 RlzIndexEntry ParseIndexEntry(const std::uint8_t* bytes) {
   RlzIndexEntry entry;
   std::memcpy(entry.name, bytes, kRlzNameSize);
-  entry.packedSize = LoadLe32(bytes + 32);
-  entry.unpackedSize = LoadLe32(bytes + 36);
-  entry.method = LoadLe32(bytes + 40);
-  entry.dataOffset = LoadLe32(bytes + 44);
+  entry.packedSize = ReadLe32(bytes + 32);
+  entry.unpackedSize = ReadLe32(bytes + 36);
+  entry.method = ReadLe32(bytes + 40);
+  entry.dataOffset = ReadLe32(bytes + 44);
   return entry;
 }
 
@@ -53,7 +50,7 @@ const std::vector<RlzIndexEntry>* CArchiveReader::LoadIndex(const char* archiveP
       !HasArchiveMagic(header)) {
     return nullptr;
   }
-  const std::uint32_t count = LoadLe32(header + 4);
+  const std::uint32_t count = ReadLe32(header + 4);
   const std::uint64_t directoryBytes = std::uint64_t{kRlzEntrySize} * count;
   if (kRlzHeaderSize + directoryBytes > static_cast<std::uint64_t>(fileSize)) return nullptr;
 

@@ -106,7 +106,7 @@ void DecodeAcBlock(BitReader& reader, const PictureSymbolDecoder& decoder, std::
     if (k >= 63) break;
     ++k;
     const int stored = zigzagQuantiser != nullptr ? value * zigzagQuantiser[k] : value;
-    block[kJbpZigzagToNatural[k]] = static_cast<std::int16_t>(stored);
+    block[kZigzagToNatural[k]] = static_cast<std::int16_t>(stored);
   }
 }
 
@@ -209,7 +209,7 @@ bool CPictureDecoder::PrepareStreams(Path path) {
     const std::uint8_t* luma = input_ + position;
     const std::uint8_t* chroma = luma + kJbpQuantiserBytes;
     for (int k = 0; k < 64; ++k) {
-      const int from = path == Path::Movie ? kJbpZigzagToNatural[k] : k;
+      const int from = path == Path::Movie ? kZigzagToNatural[k] : k;
       lumaQuantiser_[k] = luma[from];
       chromaQuantiser_[k] = chroma[from];
     }

@@ -11,13 +11,13 @@ double aanScale(int k) { return k == 0 ? 1.0 : std::sqrt(2.0) * std::cos(k * M_P
 }  // namespace
 
 void prepareDequantTablePlain(const std::uint16_t zigzag[64], std::int32_t table[80]) {
-  for (int i = 0; i < 64; ++i) table[kJpegZigzagToNatural[i]] = zigzag[i];
+  for (int i = 0; i < 64; ++i) table[kZigzagToNatural[i]] = zigzag[i];
   for (int i = 64; i < 80; ++i) table[i] = 0;
 }
 
 void prepareDequantTableScaled(const std::uint16_t zigzag[64], std::int32_t table[80]) {
   for (int i = 0; i < 64; ++i) {
-    const int natural = kJpegZigzagToNatural[i];
+    const int natural = kZigzagToNatural[i];
     const double factor = zigzag[i] * 2048.0 * aanScale(natural >> 3) * aanScale(natural & 7) / 8.0 + 0.5;
     // Held in 32 bits: a large quantiser at a low frequency passes 16 bits.
     table[natural] = factor < 1.0 ? 0 : static_cast<std::int32_t>(factor);

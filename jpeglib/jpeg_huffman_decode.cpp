@@ -69,7 +69,7 @@ JPEG_STATUS decodeBaseline(JpegInputStream& in, const JpegHuffmanDecodeTable& dc
     k += run;  // at most 78: the zigzag table's padding keeps it in the block
     int value = 0;
     if (receiveExtend(in, size, value, status) != Step::Go) return status;
-    if (keepAc) block[kJpegZigzagToNatural[k]] = static_cast<std::int16_t>(value);
+    if (keepAc) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(value);
   }
   return JPEG_SUCCESS;
 }
@@ -130,7 +130,7 @@ JPEG_STATUS decodeAcFirst(JpegInputStream& in, std::int16_t block[64], const Jpe
     k += run;
     int value = 0;
     if (receiveExtend(in, size, value, status) != Step::Go) return status;
-    if (k <= 63) block[kJpegZigzagToNatural[k]] = static_cast<std::int16_t>(value * (1 << al));
+    if (k <= 63) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(value * (1 << al));
   }
   return JPEG_SUCCESS;
 }
@@ -170,19 +170,19 @@ JPEG_STATUS decodeAcRefine(JpegInputStream& in, std::int16_t block[64], const Jp
       }
       // Skip `run` zero coefficients, correcting the non-zero ones passed.
       for (; k <= se; ++k) {
-        std::int16_t& coefficient = block[kJpegZigzagToNatural[k]];
+        std::int16_t& coefficient = block[kZigzagToNatural[k]];
         if (coefficient != 0) {
           if (correct(coefficient) != Step::Go) return status;
         } else if (--run < 0) {
           break;
         }
       }
-      if (value != 0 && k <= 63) block[kJpegZigzagToNatural[k]] = static_cast<std::int16_t>(value);
+      if (value != 0 && k <= 63) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(value);
     }
   }
   if (eobRun > 0) {
     for (; k <= se; ++k) {
-      std::int16_t& coefficient = block[kJpegZigzagToNatural[k]];
+      std::int16_t& coefficient = block[kZigzagToNatural[k]];
       if (coefficient != 0 && correct(coefficient) != Step::Go) return status;
     }
     --eobRun;

@@ -39,7 +39,7 @@ JPEG_STATUS encodeBlock(JpegOutputStream& out, const JpegHuffmanCodes& dc, const
 
   int run = 0;
   for (int k = 1; k < 64; ++k) {
-    const int value = block[kJpegZigzagToNatural[k]];
+    const int value = block[kZigzagToNatural[k]];
     if (value == 0) {
       ++run;
       continue;

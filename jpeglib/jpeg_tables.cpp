@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-const std::uint8_t kJpegZigzagToNatural[64 + 16] = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
-    63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63,
-};
-
 // Tables K.1 and K.2 of ITU-T T.81, in zigzag order.
 const std::uint16_t kJpegLuminanceQuant[64] = {
     16, 11, 12, 14, 12, 10, 16, 14, 13, 14, 18,  17,  16,  19,  24,  40,
@@ -118,7 +110,7 @@ JPEG_STATUS jpegBuildHuffmanCodes(const std::uint8_t counts[16], const std::uint
 
 void prepareQuantAccurate(const std::uint16_t scaled[64], std::uint16_t multipliers[64]) {
   for (int i = 0; i < 64; ++i) {
-    multipliers[kJpegZigzagToNatural[i]] = static_cast<std::uint16_t>(32768u / scaled[i]);
+    multipliers[kZigzagToNatural[i]] = static_cast<std::uint16_t>(32768u / scaled[i]);
   }
 }
 
@@ -126,6 +118,6 @@ void prepareQuantFast(const std::uint16_t scaled[64], std::uint16_t multipliers[
   for (int i = 0; i < 64; ++i) {
     // The last entry's multiplier would not fit 16 signed bits for q = 1.
     const unsigned q = (i == 63 && scaled[i] < 2) ? 2u : scaled[i];
-    multipliers[kJpegZigzagToNatural[i]] = static_cast<std::uint16_t>((q / 2 + kFastDctScale[i]) / q);
+    multipliers[kZigzagToNatural[i]] = static_cast<std::uint16_t>((q / 2 + kFastDctScale[i]) / q);
   }
 }

@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
+#include "common/zigzag.h"
+
 #include "jpeglib/jpeg_api.h"
 
-// Natural (row-order) position of each zigzag index, padded with 16 entries
-// pointing at 63 so a run past the block end stays inside it.
-extern const std::uint8_t kJpegZigzagToNatural[64 + 16];
 
 extern const std::uint16_t kJpegLuminanceQuant[64];    // zigzag order
 extern const std::uint16_t kJpegChrominanceQuant[64];  // zigzag order

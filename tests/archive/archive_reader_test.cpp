@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "host/memory_api.h"
 #include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -162,12 +163,8 @@ TEST_F(ArchiveReaderTest, DamagedArchivesFailCleanly) {
   const Bytes good = BuildMlzArchive({{"stored.txt", text, false}, {"packed.txt", text, true}}, '2');
   constexpr std::size_t kFirst = kRlzHeaderSize;
   constexpr std::size_t kSecond = kRlzHeaderSize + kRlzEntrySize;
-  auto store32 = [](Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  };
-  auto load32 = [](const Bytes& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-  };
+  auto store32 = [](Bytes& bytes, std::size_t at, std::uint32_t value) { WriteLe32(bytes.data() + at, value); };
+  auto load32 = [](const Bytes& bytes, std::size_t at) { return ReadLe32(bytes.data() + at); };
   const std::uint32_t packedSize = load32(good, kSecond + 32);
 
   struct Case {

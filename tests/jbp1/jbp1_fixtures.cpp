@@ -173,7 +173,7 @@ QuantisedPicture MakeRandomBlocks(int width, int height, std::uint32_t seed) {
       int magnitude = 1;
       const double spread = 40 * std::exp(-k / 9.0);
       while (magnitude < 2047 && Unit(random) < spread / (spread + 1)) magnitude += 1 + Below(random, 3);
-      block[kJbpZigzagToNatural[k]] = static_cast<std::int16_t>(random() & 1 ? magnitude : -magnitude);
+      block[kZigzagToNatural[k]] = static_cast<std::int16_t>(random() & 1 ? magnitude : -magnitude);
     }
     switch (Below(random, 40)) {
       case 0:  // the last coefficient alone after a long run
@@ -181,7 +181,7 @@ QuantisedPicture MakeRandomBlocks(int width, int height, std::uint32_t seed) {
         block[63] = static_cast<std::int16_t>(1 + Below(random, 5));
         break;
       case 1:  // the largest magnitudes the value coding carries
-        block[kJbpZigzagToNatural[1 + Below(random, 63)]] =
+        block[kZigzagToNatural[1 + Below(random, 63)]] =
             static_cast<std::int16_t>((random() & 1 ? 1 : -1) * (16384 + Below(random, 16384)));
         break;
       case 2:  // noise over every coefficient

@@ -16,7 +16,7 @@ namespace {
 // Symbols of one block's AC coefficients, given as (zigzag position, value).
 std::vector<int> SymbolsOf(const std::vector<std::pair<int, int>>& coefficients) {
   std::int16_t block[64] = {};
-  for (const auto& [k, value] : coefficients) block[kJbpZigzagToNatural[k]] = static_cast<std::int16_t>(value);
+  for (const auto& [k, value] : coefficients) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(value);
   JbpAcEntry entries[kJbpMaxAcEntriesPerBlock];
   const std::size_t count = CollectAcRuns(block, entries);
   std::vector<int> symbols;
@@ -54,7 +54,7 @@ TEST(Jbp1Format, ZigzagRunsAlongTheAntiDiagonals) {
       if (row < 8 && column < 8) expected.push_back(8 * row + column);
     }
   }
-  EXPECT_EQ(std::vector<int>(kJbpZigzagToNatural, kJbpZigzagToNatural + 64), expected);
+  EXPECT_EQ(std::vector<int>(kZigzagToNatural, kZigzagToNatural + 64), expected);
 }
 
 TEST(Jbp1Symbols, ZeroRunsAndBlockEndsGiveTheirSymbols) {
@@ -80,7 +80,7 @@ TEST(Jbp1Symbols, ZeroRunsAndBlockEndsGiveTheirSymbols) {
 
 TEST(Jbp1Symbols, ValueBitsFollowTheSymbolOfTheirCoefficient) {
   std::int16_t block[64] = {};
-  block[kJbpZigzagToNatural[40]] = -6;  // run 39: 0xFF, then 0x93
+  block[kZigzagToNatural[40]] = -6;  // run 39: 0xFF, then 0x93
   JbpAcEntry entries[kJbpMaxAcEntriesPerBlock];
   const std::size_t count = CollectAcRuns(block, entries);
   JbpAcCursor cursor;

@@ -184,7 +184,7 @@ TEST(BlockKernels, HuffmanBlockBitStrings) {
   };
   for (const Case& c : cases) {
     std::int16_t block[64] = {};
-    for (const auto& [index, value] : c.coefficients) block[kJpegZigzagToNatural[index]] = static_cast<std::int16_t>(value);
+    for (const auto& [index, value] : c.coefficients) block[kZigzagToNatural[index]] = static_cast<std::int16_t>(value);
     EXPECT_EQ(CodedBits(encodeBlockHuffman, 0, block), c.bits) << c.name;
     EXPECT_EQ(CodedBits(encodeBlockHuffmanWide, 6, block), c.bits) << c.name;
   }

@@ -173,7 +173,7 @@ TEST(DecodeKernels, ProgressiveProcedures) {
 
   int eobRun = 0;
   ASSERT_EQ(decodeAcFirst(in, block, tables.ac, 1, 5, 0, eobRun), JPEG_SUCCESS);
-  EXPECT_EQ(block[kJpegZigzagToNatural[2]], -2);
+  EXPECT_EQ(block[kZigzagToNatural[2]], -2);
   EXPECT_EQ(eobRun, 2);
   std::int16_t skipped[64] = {};
   ASSERT_EQ(decodeAcFirst(in, skipped, tables.ac, 1, 5, 0, eobRun), JPEG_SUCCESS);
@@ -181,9 +181,9 @@ TEST(DecodeKernels, ProgressiveProcedures) {
   EXPECT_EQ(eobRun, 0);
 
   ASSERT_EQ(decodeAcRefine(in, block, tables.ac, 1, 5, 0, eobRun), JPEG_SUCCESS);
-  EXPECT_EQ(block[kJpegZigzagToNatural[1]], 0);
-  EXPECT_EQ(block[kJpegZigzagToNatural[2]], -3);  // corrected away from zero
-  EXPECT_EQ(block[kJpegZigzagToNatural[3]], 1);
+  EXPECT_EQ(block[kZigzagToNatural[1]], 0);
+  EXPECT_EQ(block[kZigzagToNatural[2]], -3);  // corrected away from zero
+  EXPECT_EQ(block[kZigzagToNatural[3]], 1);
   EXPECT_EQ(eobRun, 0);
   EXPECT_EQ(decodeAcFirst(in, block, tables.ac, 1, 64, 0, eobRun), JPEG_DATA_ERROR);
 }

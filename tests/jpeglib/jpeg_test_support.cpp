@@ -132,7 +132,7 @@ std::vector<std::vector<int>> QuantTablesOf(const std::vector<std::uint8_t>& str
     const int id = stream[segment.offset + 4] & 15;
     if (static_cast<int>(tables.size()) <= id) tables.resize(id + 1);
     tables[id].assign(64, 0);
-    for (int i = 0; i < 64; ++i) tables[id][kJpegZigzagToNatural[i]] = stream[segment.offset + 5 + i];
+    for (int i = 0; i < 64; ++i) tables[id][kZigzagToNatural[i]] = stream[segment.offset + 5 + i];
   }
   return tables;
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "converter/audio_decoder.h"
 #include "host/memory_api.h"
 #include "tests/layer2/layer2_test_support.h"
@@ -34,8 +35,6 @@ std::vector<std::uint8_t> PcmBytes(const std::vector<std::int16_t>& samples) {
   return bytes;
 }
 
-std::uint32_t Le32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 TEST_F(AudioDecoderTest, EveryModeGivesTheSamePcm) {
   const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
@@ -89,17 +88,17 @@ TEST_F(AudioDecoderTest, WaveImageHeader) {
   ASSERT_EQ(size, expected.size());
   EXPECT_EQ(size % kLayer2FramePcmBytes, 0u);
   EXPECT_EQ(std::memcmp(image, "RIFF", 4), 0);
-  EXPECT_EQ(Le32(image + 4), size + 36);
+  EXPECT_EQ(ReadLe32(image + 4), size + 36);
   EXPECT_EQ(std::memcmp(image + 8, "WAVEfmt ", 8), 0);
-  EXPECT_EQ(Le32(image + 16), 16u);
-  EXPECT_EQ(Le16(image + 20), 1);
-  EXPECT_EQ(Le16(image + 22), 2);
-  EXPECT_EQ(Le32(image + 24), 48000u);
-  EXPECT_EQ(Le32(image + 28), 4u * 48000);
-  EXPECT_EQ(Le16(image + 32), 4);
-  EXPECT_EQ(Le16(image + 34), 16);
+  EXPECT_EQ(ReadLe32(image + 16), 16u);
+  EXPECT_EQ(ReadLe16(image + 20), 1);
+  EXPECT_EQ(ReadLe16(image + 22), 2);
+  EXPECT_EQ(ReadLe32(image + 24), 48000u);
+  EXPECT_EQ(ReadLe32(image + 28), 4u * 48000);
+  EXPECT_EQ(ReadLe16(image + 32), 4);
+  EXPECT_EQ(ReadLe16(image + 34), 16);
   EXPECT_EQ(std::memcmp(image + 36, "data", 4), 0);
-  EXPECT_EQ(Le32(image + 40), size);
+  EXPECT_EQ(ReadLe32(image + 40), size);
   EXPECT_EQ(std::memcmp(image + 44, expected.data(), size), 0);
   LocalFree(image);
 }
@@ -114,8 +113,8 @@ TEST_F(AudioDecoderTest, MonoSourceFillsBothChannels) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(size, PcmBytes(DecodeElementaryStream(audio)).size());
   EXPECT_GT(size, 0u);
-  EXPECT_EQ(Le16(image + 22), 2);
-  for (std::uint32_t at = 44; at < 44 + size; at += 4) ASSERT_EQ(Le16(image + at), Le16(image + at + 2)) << at;
+  EXPECT_EQ(ReadLe16(image + 22), 2);
+  for (std::uint32_t at = 44; at < 44 + size; at += 4) ASSERT_EQ(ReadLe16(image + at), ReadLe16(image + at + 2)) << at;
   LocalFree(image);
 }
 
@@ -127,8 +126,8 @@ TEST_F(AudioDecoderTest, MissingFileOrNoAudioGivesAnEmptyImage) {
     std::uint8_t* image = BuildWaveImage(&decoder, &size);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(size, 0u);
-    EXPECT_EQ(Le32(image + 4), 36u);
-    EXPECT_EQ(Le32(image + 40), 0u);
+    EXPECT_EQ(ReadLe32(image + 4), 36u);
+    EXPECT_EQ(ReadLe32(image + 40), 0u);
     LocalFree(image);
   }
 }

@@ -70,7 +70,7 @@ TEST(MpegSequenceHeader, DefaultAndLoadedMatrices) {
     EXPECT_EQ(h.progressive_sequence, 1);
     EXPECT_EQ(h.chroma_format, 1);
   }
-  // Loaded matrices arrive in zigzag order: value i sits at kMpegZigzag[i].
+  // Loaded matrices arrive in zigzag order: value i sits at kZigzagToNatural[i].
   std::uint8_t intra[64], nonIntra[64];
   for (int i = 0; i < 64; ++i) {
     intra[i] = static_cast<std::uint8_t>(i + 1);

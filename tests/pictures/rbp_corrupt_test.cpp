@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "engine/picture_object.h"
 #include "engine/rbp_format.h"
 #include "picture_fixtures.h"
@@ -15,13 +16,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put32(Bytes& file, std::size_t offset, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+void Put32(Bytes& file, std::size_t offset, std::uint32_t value) { WriteLe32(file.data() + offset, value); }
 
-std::uint32_t Get32(const Bytes& file, std::size_t offset) {
-  return file[offset] | file[offset + 1] << 8 | file[offset + 2] << 16 | static_cast<std::uint32_t>(file[offset + 3]) << 24;
-}
+std::uint32_t Get32(const Bytes& file, std::size_t offset) { return ReadLe32(file.data() + offset); }
 
 struct Damage {
   const char* what;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "engine/picture_object.h"
 #include "engine/picture_rgb565.h"
 #include "engine/picture_thumbnail.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-std::uint32_t Read32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24; }
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 std::uint16_t BoxColour(std::uint32_t i, std::uint32_t j) { return PackRgb565(i * 2, j * 3, (i + j) * 2); }
 
@@ -28,23 +27,23 @@ TEST(ThumbnailBitmap, AveragesEightByEightBoxesBottomUp) {
 
   EXPECT_EQ(bmp[0], 'B');
   EXPECT_EQ(bmp[1], 'M');
-  EXPECT_EQ(Read32(&bmp[2]), 15054u);
-  EXPECT_EQ(Read32(&bmp[6]), 0u);
-  EXPECT_EQ(Read32(&bmp[10]), 54u);
-  EXPECT_EQ(Read32(&bmp[14]), 40u);
-  EXPECT_EQ(Read32(&bmp[18]), 100u);
-  EXPECT_EQ(Read32(&bmp[22]), 75u);
-  EXPECT_EQ(Read16(&bmp[26]), 1);
-  EXPECT_EQ(Read16(&bmp[28]), 16);
-  EXPECT_EQ(Read32(&bmp[30]), 0u);
-  EXPECT_EQ(Read32(&bmp[34]), 15000u);
+  EXPECT_EQ(ReadLe32(&bmp[2]), 15054u);
+  EXPECT_EQ(ReadLe32(&bmp[6]), 0u);
+  EXPECT_EQ(ReadLe32(&bmp[10]), 54u);
+  EXPECT_EQ(ReadLe32(&bmp[14]), 40u);
+  EXPECT_EQ(ReadLe32(&bmp[18]), 100u);
+  EXPECT_EQ(ReadLe32(&bmp[22]), 75u);
+  EXPECT_EQ(ReadLe16(&bmp[26]), 1);
+  EXPECT_EQ(ReadLe16(&bmp[28]), 16);
+  EXPECT_EQ(ReadLe32(&bmp[30]), 0u);
+  EXPECT_EQ(ReadLe32(&bmp[34]), 15000u);
   for (int k = 38; k < 54; ++k) EXPECT_EQ(bmp[k], 0) << k;
 
   for (std::uint32_t j = 0; j < 75; ++j) {
     for (std::uint32_t i = 0; i < 100; ++i) {
       const std::uint16_t c = BoxColour(i, j);
       const std::uint16_t expected = PackRgb565(Red8(c) / 2, Green8(c) / 2, Blue8(c) / 2);
-      ASSERT_EQ(Read16(&bmp[54 + ((74 - j) * 100 + i) * 2]), expected) << i << "," << j;
+      ASSERT_EQ(ReadLe16(&bmp[54 + ((74 - j) * 100 + i) * 2]), expected) << i << "," << j;
     }
   }
 }
@@ -101,7 +100,7 @@ TEST_F(SaveThumbnail, ReadsPictureTopDownTextAndStamp) {
   EXPECT_EQ(image.pixelKind, kPixelKindRgb565);
   for (std::uint32_t y = 0; y < 30; ++y)
     for (std::uint32_t x = 0; x < 40; ++x)
-      ASSERT_EQ(image.GetPixels()[y * 40 + x], Read16(&bitmap_[54 + ((29 - y) * 40 + x) * 2]));
+      ASSERT_EQ(image.GetPixels()[y * 40 + x], ReadLe16(&bitmap_[54 + ((29 - y) * 40 + x) * 2]));
   EXPECT_STREQ(text, "\x82\xa0hello");
   EXPECT_EQ(chapter, 0);
   EXPECT_EQ(stamp, PackSaveTimeStamp("2024-05-06 07:08:09"));

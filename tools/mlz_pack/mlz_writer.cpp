@@ -3,6 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "common/byte_order.h"
 #include "engine/archive_reader.h"
 #include "tools/mlz_pack/lzss_compress.h"
 
@@ -12,7 +13,7 @@ void StoreLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint64_t val
   if (value > std::numeric_limits<std::uint32_t>::max()) {
     throw std::invalid_argument("archive too large for 32-bit sizes and offsets");
   }
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  WriteLe32(out.data() + at, static_cast<std::uint32_t>(value));
 }
 
 }  // namespace
