@@ -9,6 +9,7 @@
 
 #include "host/file_api.h"
 #include "jpeglib/jpeg_output.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace {
@@ -103,8 +104,7 @@ TEST(BitWriter, FileOutputThroughTheStagingBufferMatches) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     WriteWith(wide, codes, segment, file);
     CloseHandle(file);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), expected);
+    EXPECT_EQ(ReadFileBytes(path), expected);
   }
 }
 

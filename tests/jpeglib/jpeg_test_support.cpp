@@ -4,21 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 
 #include "jpeglib/jpeg_tables.h"
 #include "jpeglib/jpeg_working_state.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace {
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Parses a binary PGM/PPM.
 bool ParsePnm(const std::vector<std::uint8_t>& file, Decoded& out) {

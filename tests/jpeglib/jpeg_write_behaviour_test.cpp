@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "jpeg_test_support.h"
 #include "jpeglib/jpeg_working_state.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace {
@@ -37,11 +36,6 @@ struct Writer {
   void UseClass(int processorClass) { jpegFillProcessorTable(props.work->table, processorClass); }
   Bytes Output() const { return Bytes(buffer.begin(), buffer.begin() + props.jpegBufferSize); }
 };
-
-Bytes ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 Bytes EncodeWhole(const TestPicture& picture, int processorClass) {
   Writer writer(picture, picture.pixels.size() * 3 + 4096);
@@ -101,7 +95,7 @@ TEST(WriteBehaviour, FileOutputMatchesMemoryOutputAcrossStagingBuffers) {
     writer.props.jpegFileName = name.c_str();
     ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_SUCCESS);
     EXPECT_EQ(writer.props.jpegBufferSize, memory.size());
-    EXPECT_EQ(ReadAll(name), memory) << "class " << processorClass;
+    EXPECT_EQ(ReadFileBytes(name), memory) << "class " << processorClass;
 
     // Interrupted file writes resume into the same file.
     Writer resumed(picture, 0);
@@ -113,7 +107,7 @@ TEST(WriteBehaviour, FileOutputMatchesMemoryOutputAcrossStagingBuffers) {
       status = jpegWrite(&resumed.props, JPEG_WRITE_IMAGE_FILE);
     } while (status == JPEG_INTERRUPT_SUCCESS);
     EXPECT_EQ(status, JPEG_SUCCESS);
-    EXPECT_EQ(ReadAll(name), memory);
+    EXPECT_EQ(ReadFileBytes(name), memory);
   }
 }
 

@@ -37,7 +37,7 @@ std::vector<std::uint8_t> PcmBytes(const std::vector<std::int16_t>& samples) {
 
 
 TEST_F(AudioDecoderTest, EveryModeGivesTheSamePcm) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   const auto expected = PcmBytes(DecodeElementaryStream(audio));
   const std::string path = WriteStream("sine.mpg", audio);
   for (int mode : {0, 1, 2, 7}) {
@@ -51,7 +51,7 @@ TEST_F(AudioDecoderTest, EveryModeGivesTheSamePcm) {
 }
 
 TEST_F(AudioDecoderTest, StreamingModeWithoutItsThreadRefillsItself) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   std::vector<std::uint8_t> payload;
   for (int i = 0; i < 20; ++i) payload.insert(payload.end(), audio.begin(), audio.end());
   CMpegAudioDecoder decoder(WriteStream("long.mpg", payload).c_str(), 2);
@@ -63,7 +63,7 @@ TEST_F(AudioDecoderTest, StreamingModeWithoutItsThreadRefillsItself) {
 }
 
 TEST_F(AudioDecoderTest, DecodesInStepsWithAndWithoutEndCode) {
-  const auto audio = ReadBytes(FixturePath("sine_joint_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_joint_44k.mp2"));
   const auto expected = PcmBytes(DecodeElementaryStream(audio));
   for (bool endCode : {true, false}) {
     SCOPED_TRACE(endCode);
@@ -79,7 +79,7 @@ TEST_F(AudioDecoderTest, DecodesInStepsWithAndWithoutEndCode) {
 }
 
 TEST_F(AudioDecoderTest, WaveImageHeader) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_48k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_48k.mp2"));
   const auto expected = PcmBytes(DecodeElementaryStream(audio));
   CMpegAudioDecoder decoder(WriteStream("48k.mpg", audio).c_str(), 1);
   std::uint32_t size = 0;
@@ -104,7 +104,7 @@ TEST_F(AudioDecoderTest, WaveImageHeader) {
 }
 
 TEST_F(AudioDecoderTest, MonoSourceFillsBothChannels) {
-  const auto audio = ReadBytes(FixturePath("sine_mono_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_mono_44k.mp2"));
   CMpegAudioDecoder decoder(WriteStream("mono.mpg", audio).c_str(), 1);
   EXPECT_EQ(decoder.Format().nChannels, 2);
   EXPECT_EQ(decoder.Format().nSamplesPerSec, 44100u);
@@ -133,7 +133,7 @@ TEST_F(AudioDecoderTest, MissingFileOrNoAudioGivesAnEmptyImage) {
 }
 
 TEST_F(AudioDecoderTest, SkipsGarbageOtherLayersAndACutLastFrame) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   const auto expected = PcmBytes(DecodeElementaryStream(audio));
   const std::size_t frameBytes = 626;  // 192 kbit/s at 44.1 kHz without padding
   std::vector<std::uint8_t> payload(audio.begin(), audio.begin() + frameBytes);
@@ -162,7 +162,7 @@ TEST_F(AudioDecoderTest, PayloadOverEightMegabytes) {
   std::vector<std::uint8_t> payload;
   const std::size_t silentFrames = 8 * 1024 * 1024 / 1728 + 100;
   for (std::size_t i = 0; i < silentFrames; ++i) payload.insert(payload.end(), silentFrame.begin(), silentFrame.end());
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   payload.insert(payload.end(), audio.begin(), audio.end());
   const auto sine = PcmBytes(DecodeElementaryStream(audio));
   const std::string path = WriteStream("large.mpg", payload);
@@ -182,7 +182,7 @@ TEST_F(AudioDecoderTest, PayloadOverEightMegabytes) {
 }
 
 TEST_F(AudioDecoderTest, StreamingDecoderStopsItsThreadOnDestruction) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   std::vector<std::uint8_t> payload;
   for (int i = 0; i < 40; ++i) payload.insert(payload.end(), audio.begin(), audio.end());
   const std::string path = WriteStream("long.mpg", payload);

@@ -29,7 +29,7 @@ std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
 }
 
 TEST_F(AudioStreamTest, EveryPacketHeaderFormGivesTheSamePayload) {
-  const auto audio = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   // Other streams' packets carry start-code look-alikes: they are skipped by
   // length, never scanned.
   const std::vector<std::uint8_t> decoy = {0x00, 0x00, 0x01, 0xB9, 0x00, 0x00, 0x01, 0xC0, 0x00, 0x10};
@@ -51,7 +51,7 @@ TEST_F(AudioStreamTest, EveryPacketHeaderFormGivesTheSamePayload) {
 
 TEST_F(AudioStreamTest, TakesStream0xC0OfAMuxedFile) {
   // Muxed by an independent tool with a second audio stream 0xC1.
-  EXPECT_EQ(Demux(FixturePath("two_audio_streams.mpg")), ReadBytes(FixturePath("sine_stereo_44k.mp2")));
+  EXPECT_EQ(Demux(FixturePath("two_audio_streams.mpg")), ReadFileBytes(FixturePath("sine_stereo_44k.mp2")));
 }
 
 TEST_F(AudioStreamTest, EndCodeEndsTheStream) {

@@ -244,7 +244,7 @@ TEST(Layer2DecodeTest, RandomBodiesDecodeWithoutOverflow) {
 }
 
 TEST(Layer2DecodeTest, CarriedStateOnlyChangesTheFrameStart) {
-  const auto data = ReadBytes(FixturePath("sine_stereo_44k.mp2"));
+  const auto data = ReadFileBytes(FixturePath("sine_stereo_44k.mp2"));
   const auto carried = DecodeElementaryStream(data);
   // Frame 5 alone, with a fresh state.
   MpegAudioHeader header;

@@ -39,8 +39,8 @@ class OracleTest : public ::testing::TestWithParam<Fixture> {};
 
 TEST_P(OracleTest, MatchesIndependentDecoder) {
   const Fixture& fixture = GetParam();
-  const auto ours = DecodeElementaryStream(ReadBytes(FixturePath(std::string(fixture.name) + ".mp2")));
-  const auto reference = Samples(ReadBytes(FixturePath(std::string(fixture.name) + ".ref.pcm")));
+  const auto ours = DecodeElementaryStream(ReadFileBytes(FixturePath(std::string(fixture.name) + ".mp2")));
+  const auto reference = Samples(ReadFileBytes(FixturePath(std::string(fixture.name) + ".ref.pcm")));
   ASSERT_FALSE(reference.empty());
   ASSERT_EQ(ours.size(), reference.size());
   const Comparison comparison = Compare(ours, reference);
@@ -60,14 +60,14 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, OracleTest, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OracleTest, SilenceDecodesToZeros) {
-  const auto ours = DecodeElementaryStream(ReadBytes(FixturePath("silence_44k.mp2")));
+  const auto ours = DecodeElementaryStream(ReadFileBytes(FixturePath("silence_44k.mp2")));
   ASSERT_FALSE(ours.empty());
   EXPECT_TRUE(std::all_of(ours.begin(), ours.end(), [](std::int16_t s) { return s == 0; }));
 }
 
 TEST(OracleTest, LoudInputClipsAndNeverWraps) {
-  const auto ours = DecodeElementaryStream(ReadBytes(FixturePath("loud_44k.mp2")));
-  const auto reference = Samples(ReadBytes(FixturePath("loud_44k.ref.pcm")));
+  const auto ours = DecodeElementaryStream(ReadFileBytes(FixturePath("loud_44k.mp2")));
+  const auto reference = Samples(ReadFileBytes(FixturePath("loud_44k.ref.pcm")));
   ASSERT_EQ(ours.size(), reference.size());
   EXPECT_EQ(*std::max_element(ours.begin(), ours.end()), 32767);
   EXPECT_EQ(*std::min_element(ours.begin(), ours.end()), -32768);

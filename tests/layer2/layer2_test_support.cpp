@@ -1,8 +1,6 @@
 #include "tests/layer2/layer2_test_support.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "converter/layer2_decoder.h"
@@ -10,11 +8,6 @@
 namespace layer2_test {
 
 std::string FixturePath(const std::string& name) { return std::string(NOVEL_TEST_DATA_DIR) + "/layer2/" + name; }
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes) {
   std::vector<std::int16_t> samples(bytes.size() / 2);

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
+
 namespace layer2_test {
 
 std::string FixturePath(const std::string& name);
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
 
 // Interleaved signed 16-bit samples from little-endian bytes.
 std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes);

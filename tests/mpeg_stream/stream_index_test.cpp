@@ -6,6 +6,7 @@
 
 #include "converter/mpeg_stream_index.h"
 #include "mpeg_test_writer.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -281,8 +282,7 @@ TEST(MpegStreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
 
 // Damaged and cut streams: any result, but no crash and no hang.
 TEST(MpegStreamIndex, SurvivesCorruptedStreams) {
-  std::ifstream in(fixture("s64x48_ntsc_df_end.mpg"), std::ios::binary);
-  const Bytes original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const Bytes original = ReadFileBytes(fixture("s64x48_ntsc_df_end.mpg"));
   ASSERT_FALSE(original.empty());
   std::mt19937 random(11);
   for (int round = 0; round < 120; ++round) {

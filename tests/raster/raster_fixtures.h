@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/picture_object.h"
-#include "support/scoped_temp_dir.h"
+#include "tests/support/scoped_temp_dir.h"
 
 using PixelAt = std::function<std::uint16_t(int x, int y)>;
 using ByteAt = std::function<std::uint8_t(int x, int y)>;

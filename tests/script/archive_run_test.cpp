@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "game/script_archive.h"
 #include "game/script_interpreter.h"
 #include "host/time_api.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
 #include "fake_script_services.h"
@@ -22,8 +21,7 @@
 namespace {
 
 std::vector<std::uint8_t> ReadDataFile(const char* name) {
-  std::ifstream in(std::string(NOVEL_TEST_DATA_DIR) + "/script/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ReadFileBytes(std::string(NOVEL_TEST_DATA_DIR) + "/script/" + name);
 }
 
 class ArchiveScriptServices : public FakeScriptServices {

@@ -1,0 +1,9 @@
+#include "tests/support/file_bytes.h"
+
+#include <fstream>
+#include <iterator>
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
