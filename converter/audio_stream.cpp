@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "converter/conversion_job_record.h"
+#include "converter/mpeg_packet_header.h"
 #include "host/file_api.h"
 
 namespace {
@@ -83,34 +84,21 @@ void CMpegAudioStream::NextPacket() {
 }
 
 void CMpegAudioStream::ReadPacketBody(std::int32_t length, std::uint8_t first) {
-  std::int32_t remaining = length - 1;
-  std::uint8_t b = first;
-  while (b == 0xFF && remaining > 0) {  // stuffing
-    if (!ReadByte(&b)) return;
-    --remaining;
-  }
-  if ((b & 0xC0) == 0x40) {  // STD buffer field: this byte and the next, then a new b
-    std::uint8_t field[2];
-    if (ReadBytes(field, 2) < 2) return;
-    b = field[1];
-    remaining -= 2;
-  }
-  if ((b & 0xE0) == 0x20) {  // a PTS (5 bytes, b the first), maybe a DTS after it
-    std::uint8_t stamp[4];
-    if (ReadBytes(stamp, 4) < 4) return;
-    remaining -= 4;
-    if ((b & 0xF0) == 0x30) {
-      Skip(5);
-      remaining -= 5;
-    }
-  }
-  // A header longer than the packet leaves nothing to read.
-  if (remaining <= 0) return;
-  const std::size_t start = m_destination->size();
-  m_destination->resize(start + static_cast<std::size_t>(remaining));
-  const std::uint32_t got = ReadBytes(m_destination->data() + start, static_cast<std::uint32_t>(remaining));
-  m_destination->resize(start + got);
-  m_copied += got;
+  if (length < 1) return;
+  // The whole packet (first is its first byte) goes through the system
+  // stream's header parser, so both readers agree on every header form.
+  PES_PACKET packet;
+  packet.streamId = kAudioStream0;
+  packet.packetLength = length;
+  packet.data.resize(static_cast<std::size_t>(length));
+  packet.data[0] = first;
+  const std::uint32_t got = ReadBytes(packet.data.data() + 1, static_cast<std::uint32_t>(length - 1));
+  packet.data.resize(1 + got);
+  const PACKET_PAYLOAD payload = packetPayload(packet);
+  if (payload.length <= 0) return;
+  const auto begin = packet.data.begin() + payload.offset;
+  m_destination->insert(m_destination->end(), begin, begin + payload.length);
+  m_copied += static_cast<std::uint32_t>(payload.length);
 }
 
 bool CMpegAudioStream::ReadByte(std::uint8_t* byte) { return ReadBytes(byte, 1) == 1; }
