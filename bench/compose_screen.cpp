@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/compositor.h"
-#include "engine/runtime_globals.h"
+#include "engine/raster/compositor.h"
+#include "engine/runtime/runtime_globals.h"
 
 namespace {
 

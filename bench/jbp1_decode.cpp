@@ -14,8 +14,8 @@
 
 #include <jpeglib.h>
 
-#include "converter/jbp1_record_writer.h"
-#include "engine/picture_decoder.h"
+#include "converter/jbp1/jbp1_record_writer.h"
+#include "engine/pictures/picture_decoder.h"
 
 namespace {
 

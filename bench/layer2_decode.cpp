@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/layer2_decoder.h"
+#include "converter/audio/layer2_decoder.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/archive_reader.h"
+#include "engine/archive/archive_reader.h"
 #include "tools/mlz_pack/lzss_compress.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/back_buffer.h"
-#include "engine/runtime_globals.h"
+#include "engine/shell/back_buffer.h"
+#include "engine/runtime/runtime_globals.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <vector>
 
-#include "converter/jbp1_record_writer.h"
-#include "engine/archive_reader.h"
-#include "engine/engine_clock.h"
-#include "engine/rule_transition.h"
+#include "converter/jbp1/jbp1_record_writer.h"
+#include "engine/archive/archive_reader.h"
+#include "engine/runtime/engine_clock.h"
+#include "engine/raster/rule_transition.h"
 #include "tools/mlz_pack/mlz_writer.h"
 #include "tools/rbp_make/rbp_writer.h"
 

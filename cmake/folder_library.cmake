@@ -1,7 +1,7 @@
 # folder_library(NAME DIR [LINKS ...]): a static library of every .cpp in DIR
-# (not its sub-folders), with the repository root as include root.
+# and its sub-folders, with the repository root as include root.
 function(folder_library name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)
@@ -21,4 +21,10 @@ endfunction()
 # link all of them without naming each one.
 function(register_library name)
   set_property(GLOBAL APPEND PROPERTY NOVEL_LIBRARIES ${name})
+endfunction()
+
+# The programs a user runs (and the modules they load) share one folder.
+function(novel_program target)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${NOVEL_BIN_DIR}
+                                             LIBRARY_OUTPUT_DIRECTORY ${NOVEL_BIN_DIR})
 endfunction()

@@ -1,7 +1,7 @@
 #include "common/win_thread_master.h"
 
-#include "host/file_api.h"
-#include "host/thread_api.h"
+#include "host/files/file_api.h"
+#include "host/threads/thread_api.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "host/win_types.h"
+#include "host/base/win_types.h"
 
 // Thrown by CheckKill once a stop has been requested.
 class CExKilledByCtrl {};

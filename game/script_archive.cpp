@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/memory_api.h"
+#include "host/memory/memory_api.h"
 
 bool ReadScriptFromArchive(CArchiveReader& reader, const char* archivePath, const char* name,
                            std::vector<char>& bytes) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/archive_reader.h"
+#include "engine/archive/archive_reader.h"
 
 // The whole entry of that name; false when the archive or the entry cannot
 // be read.

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/sjis_string.h"
-#include "engine/scene_state.h"
+#include "engine/shell/scene_state.h"
 #include "game/script_conditions.h"
 #include "game/script_interpreter.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/sjis_string.h"
-#include "engine/engine_clock.h"
+#include "engine/runtime/engine_clock.h"
 #include "game/input_actions.h"
 #include "game/script_conditions.h"
 

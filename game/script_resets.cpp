@@ -1,6 +1,6 @@
 // The return to the title and the start of a new game: what each clears.
-#include "engine/runtime_globals.h"
-#include "engine/scene_state.h"
+#include "engine/runtime/runtime_globals.h"
+#include "engine/shell/scene_state.h"
 #include "game/script_interpreter.h"
 
 namespace {

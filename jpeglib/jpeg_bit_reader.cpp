@@ -2,7 +2,7 @@
 // symbol decoding.
 #include <cstring>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 #include "jpeglib/jpeg_decode_kernels.h"
 
 JPEG_STATUS jpegBuildDecodeTable(const std::uint8_t counts[16], const std::uint8_t* values,

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/win_types.h"
+#include "host/base/win_types.h"
 #include "jpeglib/jpeg_api.h"
 
 inline constexpr std::size_t kJpegInputStagingSize = 4096;

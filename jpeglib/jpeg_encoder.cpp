@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 #include "jpeglib/jpeg_header.h"
 #include "jpeglib/jpeg_markers.h"
 #include "jpeglib/jpeg_mcu_convert.h"

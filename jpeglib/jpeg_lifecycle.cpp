@@ -1,7 +1,7 @@
 // jpegInit and jpegFree: the working state and kernel table of a record.
 #include <new>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 #include "jpeglib/jpeg_working_state.h"
 
 JPEG_STATUS jpegInit(JPEG_PROPERTIES* props) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 
 JPEG_STATUS outputWriteStaged(JpegOutputStream& out) {
   const auto pending = static_cast<DWORD>(out.cursor - out.start);

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/registry_api.h"
+#include "host/registry/registry_api.h"
 #include "jpeglib/jpeg_api.h"
 #include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/jpeg_output.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "common/jbp1_format.h"
-#include "engine/picture_decoder.h"
-#include "engine/picture_decoder_idct.h"
-#include "host/memory_api.h"
+#include "engine/pictures/picture_decoder.h"
+#include "engine/pictures/picture_decoder_idct.h"
+#include "host/memory/memory_api.h"
 #include "jbp1_fixtures.h"
 
 namespace {

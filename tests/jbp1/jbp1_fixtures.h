@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "converter/jbp1_record_writer.h"
+#include "converter/jbp1/jbp1_record_writer.h"
 
 struct Rgb {
   double r = 0;

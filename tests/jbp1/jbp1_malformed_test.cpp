@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/jbp1_format.h"
-#include "converter/jbp1_bit_writer.h"
-#include "engine/picture_decoder.h"
+#include "converter/jbp1/jbp1_bit_writer.h"
+#include "engine/pictures/picture_decoder.h"
 #include "jbp1_fixtures.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "common/jbp1_format.h"
 #include "common/jbp1_huffman_tree.h"
-#include "converter/jbp1_bit_writer.h"
-#include "converter/jbp1_record_writer.h"
-#include "converter/jbp1_symbols.h"
+#include "converter/jbp1/jbp1_bit_writer.h"
+#include "converter/jbp1/jbp1_record_writer.h"
+#include "converter/jbp1/jbp1_symbols.h"
 
 namespace {
 

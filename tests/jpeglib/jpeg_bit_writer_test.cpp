@@ -7,7 +7,7 @@
 #include <iterator>
 #include <random>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 #include "jpeglib/jpeg_output.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"

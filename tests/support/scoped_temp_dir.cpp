@@ -10,7 +10,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "host/file_api.h"
+#include "host/files/file_api.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "engine/archive_reader.h"
+#include "engine/archive/archive_reader.h"
 
 namespace {
 

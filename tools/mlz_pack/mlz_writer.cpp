@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "common/byte_order.h"
-#include "engine/archive_reader.h"
+#include "engine/archive/archive_reader.h"
 #include "tools/mlz_pack/lzss_compress.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <map>
 #include <stdexcept>
 
-#include "engine/picture_rgb565.h"
-#include "engine/rbp_format.h"
+#include "engine/pictures/picture_rgb565.h"
+#include "engine/pictures/rbp_format.h"
 #include "tools/mlz_pack/lzss_compress.h"
 
 namespace {

@@ -1,0 +1,143 @@
+#include "converter/jbp1/jbp1_record_writer.h"
+
+#include <cstring>
+#include <limits>
+
+#include "common/jbp1_format.h"
+#include "converter/jbp1/jbp1_symbols.h"
+
+namespace {
+
+int ParentNode(int link) { return link < 0 ? -link : link; }
+
+int CodeLength(const JbpHuffmanTree& tree, int symbol) {
+  int length = 0;
+  for (int node = symbol; node != tree.Root(); node = ParentNode(tree.parent[node])) ++length;
+  return length;
+}
+
+int ValueBitsOfSymbol(int symbol) { return symbol >= 0xF0 ? 0 : symbol & 15; }
+
+std::size_t StreamBytes(std::uint64_t bits) { return static_cast<std::size_t>((bits + 31) / 32 * 4); }
+
+// The DC differences and AC entries of a whole picture, with their counts.
+struct PictureSymbols {
+  std::vector<std::int32_t> dcDifferences;
+  std::vector<JbpAcEntry> acEntries;
+  std::uint32_t dcCounts[kJbpDcSymbols] = {};
+  std::uint32_t acCounts[kJbpAcSymbols] = {};
+};
+
+bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, PictureSymbols& symbols) {
+  symbols.dcDifferences.resize(blockCount);
+  symbols.acEntries.resize(blockCount * kJbpMaxAcEntriesPerBlock);
+  std::size_t entryCount = 0;
+  int previousDc = 0;
+  for (std::size_t b = 0; b < blockCount; ++b) {
+    const std::int16_t* block = blocks + 64 * b;
+    for (int i = 0; i < 64; ++i) {
+      if (block[i] < -kJbpMaxMagnitude) return false;
+    }
+    const int difference = block[0] - previousDc;
+    if (difference < -kJbpMaxMagnitude || difference > kJbpMaxMagnitude) return false;
+    previousDc = block[0];
+    symbols.dcDifferences[b] = difference;
+    ++symbols.dcCounts[MagnitudeCategory(difference)];
+    entryCount += CollectAcRuns(block, symbols.acEntries.data() + entryCount);
+  }
+  symbols.acEntries.resize(entryCount);
+  JbpAcCursor cursor;
+  while (cursor.position < entryCount) ++symbols.acCounts[NextAcSymbol(symbols.acEntries.data(), cursor).symbol];
+  return true;
+}
+
+}  // namespace
+
+void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer) {
+  std::uint8_t path[JbpHuffmanTree::kMaxCodeLength];
+  int length = 0;
+  for (int node = symbol; node != tree.Root() && length < JbpHuffmanTree::kMaxCodeLength;) {
+    const int link = tree.parent[node];
+    path[length++] = link < 0 ? 1 : 0;
+    node = ParentNode(link);
+  }
+  while (length > 0) writer.PutBit(path[--length]);
+}
+
+bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record) {
+  record.clear();
+  if (source.blocks == nullptr || source.lumaQuantiser == nullptr || source.chromaQuantiser == nullptr ||
+      source.width < 1 || source.height < 1 || source.width > kJbpMaxDimension ||
+      source.height > kJbpMaxDimension) {
+    return false;
+  }
+  const std::size_t macroblocks =
+      static_cast<std::size_t>((source.width + 15) / 16) * static_cast<std::size_t>((source.height + 15) / 16);
+  PictureSymbols symbols;
+  if (!CollectPictureSymbols(source.blocks, macroblocks * kJbpBlocksPerMacroblock, symbols)) return false;
+
+  JbpHuffmanTree dcTree;
+  JbpHuffmanTree acTree;
+  BuildHuffmanTree(kJbpDcSymbols, symbols.dcCounts, dcTree);
+  BuildHuffmanTree(kJbpAcSymbols, symbols.acCounts, acTree);
+
+  // Streams are sized exactly from the counts and code lengths, so the record
+  // is allocated once and the writers fill it in place.
+  std::uint64_t dcBits = 0;
+  for (int c = 0; c < kJbpDcSymbols; ++c) dcBits += std::uint64_t{symbols.dcCounts[c]} * (CodeLength(dcTree, c) + c);
+  std::uint64_t acBits = 0;
+  for (int s = 0; s < kJbpAcSymbols; ++s) {
+    if (symbols.acCounts[s] != 0) {
+      acBits += std::uint64_t{symbols.acCounts[s]} * (CodeLength(acTree, s) + ValueBitsOfSymbol(s));
+    }
+  }
+  const std::size_t dcBytes = StreamBytes(dcBits);
+  const std::size_t acBytes = StreamBytes(acBits);
+  if (dcBytes > std::numeric_limits<std::uint32_t>::max() || acBytes > std::numeric_limits<std::uint32_t>::max()) {
+    return false;
+  }
+
+  std::uint8_t packed[kJbpMaxPackedAcCountBytes];
+  const std::size_t packedBytes = PackAcCounts(symbols.acCounts, packed);
+  const std::size_t countsStart = kJbpHeaderSize + kJbpDcCountBytes;
+  const std::size_t quantiserStart = countsStart + RoundUpToWord(packedBytes);
+  const std::size_t dcStart = quantiserStart + 2 * kJbpQuantiserBytes;
+  const std::size_t acStart = dcStart + dcBytes;
+  record.assign(acStart + acBytes, 0);
+
+  JbpPictureHeader header;
+  header.quality = static_cast<std::uint32_t>(source.quality);
+  header.width = static_cast<std::uint16_t>(source.width);
+  header.height = static_cast<std::uint16_t>(source.height);
+  header.dcStreamBytes = static_cast<std::uint32_t>(dcBytes);
+  header.acStreamBytes = static_cast<std::uint32_t>(acBytes);
+  WriteJbpPictureHeader(header, record.data());
+  for (int c = 0; c < kJbpDcSymbols; ++c) WriteLe32(record.data() + kJbpHeaderSize + 4 * c, symbols.dcCounts[c]);
+  std::memcpy(record.data() + countsStart, packed, packedBytes);
+  std::memcpy(record.data() + quantiserStart, source.lumaQuantiser, kJbpQuantiserBytes);
+  std::memcpy(record.data() + quantiserStart + kJbpQuantiserBytes, source.chromaQuantiser, kJbpQuantiserBytes);
+
+  JbpBitWriter dcWriter;
+  dcWriter.Init(record.data() + dcStart, dcBytes);
+  for (const std::int32_t difference : symbols.dcDifferences) {
+    const JbpCodedValue coded = SplitCoefficient(difference);
+    PutHuffmanCode(coded.category, dcTree, dcWriter);
+    dcWriter.PutBits(coded.category, coded.bits);
+  }
+  JbpBitWriter acWriter;
+  acWriter.Init(record.data() + acStart, acBytes);
+  JbpAcCursor cursor;
+  while (cursor.position < symbols.acEntries.size()) {
+    const JbpAcSymbol symbol = NextAcSymbol(symbols.acEntries.data(), cursor);
+    PutHuffmanCode(symbol.symbol, acTree, acWriter);
+    acWriter.PutBits(symbol.valueBitCount, symbol.valueBits);
+  }
+  acWriter.Flush();
+  dcWriter.Flush();
+  if (dcWriter.Overflowed() || acWriter.Overflowed() || dcWriter.BytesStored() != dcBytes ||
+      acWriter.BytesStored() != acBytes) {
+    record.clear();
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,35 @@
+#include "converter/job/conversion_job_record.h"
+
+#include <string>
+
+#include "host/text/code_page.h"
+#include "host/files/file_api.h"
+
+CMpegFileConv::CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo)
+    : m_audioBitRateIndex(audioBitRateIndex), m_sampleRateIndex(sampleRateIndex), m_stereo(stereo) {}
+
+std::int64_t FileSize(const char* path) {
+  const int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (units <= 0) return -1;
+  std::u16string wide(static_cast<std::size_t>(units), u'\0');
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), units) <= 0) return -1;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(wide.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return -1;
+  FindClose(search);
+  return (static_cast<std::int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t seekMode, std::int32_t offset,
+                                std::uint32_t size, std::int32_t createMode) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, createMode == 1 ? CREATE_ALWAYS : OPEN_ALWAYS,
+                            FILE_FLAG_RANDOM_ACCESS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  if (seekMode == kSeekFromStart || seekMode == kSeekFromCurrent || seekMode == kSeekFromEnd) {
+    SetFilePointer(file, offset, nullptr, static_cast<DWORD>(seekMode));
+  }
+  DWORD written = 0;
+  WriteFile(file, data, size, &written, nullptr);
+  CloseHandle(file);
+  return written;
+}

@@ -1,0 +1,91 @@
+#include "engine/shell/back_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/runtime/runtime_globals.h"
+
+namespace {
+
+// The common panel: 480 x 640 portrait rows of packed 16-bit pixels under a
+// 640 x 480 back buffer, where every step is a constant.
+constexpr std::int32_t kFastScreenWidth = 640;
+constexpr std::int32_t kFastPortraitRow = 480;
+constexpr std::int32_t kBandRows = 64;
+
+}  // namespace
+
+CBackBuffer::CBackBuffer()
+    : width_(static_cast<std::uint32_t>(std::max(GetScreenWidth(), 0))),
+      height_(static_cast<std::uint32_t>(std::max(GetScreenHeight(), 0))) {
+  // Cleared, so the first paint shows black rather than leftover memory.
+  pixels_.assign(static_cast<std::size_t>(width_) * height_, 0);
+}
+
+bool CBackBuffer::PollMovie() {
+  if (!movie_) return false;
+  if (!movie_->Poll()) return false;
+  movie_.reset();
+  return true;
+}
+
+void CBackBuffer::StopMovie() {
+  if (!movie_) return;
+  movie_->Stop();
+  movie_.reset();
+}
+
+void CBackBuffer::Present(HWND /*window*/, void* frame, const RECT* dst, const POINT* src) const {
+  if (!frame || pixels_.empty()) return;
+  const std::int32_t w = static_cast<std::int32_t>(width_);
+  const std::int32_t h = static_cast<std::int32_t>(height_);
+  const RECT whole{0, 0, w, h};
+  const RECT d = dst && src ? *dst : whole;
+  const POINT s = dst && src ? *src : POINT{0, 0};
+  const std::int32_t displayColumns = static_cast<std::int32_t>(properties.cxWidth);
+  const std::int32_t displayRows = static_cast<std::int32_t>(properties.cyHeight);
+
+  // Offsets i (along x) and j (along y) inside the rectangle that stay within
+  // the back buffer on both ends and within the portrait display, where
+  // screen x becomes display row w - 1 - x and screen y display column y.
+  const std::int32_t iBegin = std::max({0, -s.x, -d.left, w - displayRows - d.left});
+  const std::int32_t iEnd = std::min({d.right - d.left, w - s.x, w - d.left});
+  const std::int32_t jBegin = std::max({0, -s.y, -d.top});
+  const std::int32_t jEnd = std::min({d.bottom - d.top, h - s.y, h - d.top, displayColumns - d.top});
+  if (iBegin >= iEnd || jBegin >= jEnd) return;
+
+  const std::int32_t xp = properties.cbxPitch;
+  const std::int32_t yp = properties.cbyPitch;
+  auto* display = static_cast<std::uint8_t*>(frame);
+  // Back-buffer rows become display columns. Copying a band of rows column
+  // by column writes each display row's part of the band in one run, and
+  // the band's source rows stay in the cache.
+  if (xp == 2 && yp == kFastPortraitRow * 2 && w == kFastScreenWidth) {
+    auto* out = reinterpret_cast<std::uint16_t*>(display);
+    for (std::int32_t band = jBegin; band < jEnd; band += kBandRows) {
+      const std::int32_t bandEnd = std::min(band + kBandRows, jEnd);
+      for (std::int32_t i = iBegin; i < iEnd; ++i) {
+        const std::uint16_t* in = &pixels_[static_cast<std::size_t>((s.y + band) * kFastScreenWidth + s.x + i)];
+        std::uint16_t* to = out + (kFastScreenWidth - 1 - (d.left + i)) * kFastPortraitRow + (d.top + band);
+        for (std::int32_t j = band; j < bandEnd; ++j) {
+          *to++ = *in;
+          in += kFastScreenWidth;
+        }
+      }
+    }
+    return;
+  }
+  for (std::int32_t band = jBegin; band < jEnd; band += kBandRows) {
+    const std::int32_t bandEnd = std::min(band + kBandRows, jEnd);
+    for (std::int32_t i = iBegin; i < iEnd; ++i) {
+      const std::uint16_t* in = &pixels_[static_cast<std::size_t>((s.y + band) * w + s.x + i)];
+      std::uint8_t* to = display + static_cast<std::ptrdiff_t>(w - 1 - (d.left + i)) * yp +
+                         static_cast<std::ptrdiff_t>(d.top + band) * xp;
+      for (std::int32_t j = band; j < bandEnd; ++j) {
+        std::memcpy(to, in, sizeof(std::uint16_t));
+        to += xp;
+        in += w;
+      }
+    }
+  }
+}

@@ -1,0 +1,121 @@
+// The narrow interfaces through which the application shell reaches the
+// subsystems that sit around it: the sound mixer, the pop-up menu, the movie
+// player, the key map, the compositor and message window, the game side
+// (settings, scenes, saves, menu commands) and the process-wide services
+// (decoder plug-ins, message font, settings-file cache). Each base class is
+// the "nothing there" stand-in: no sound, no menu open, no movie playing, no
+// keys mapped, nothing composed, scene logic that does nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/shell/config_options.h"
+#include "engine/shell/input_state.h"
+#include "host/window/window_api.h"
+
+class CEngineBase;
+class CGameApp;
+class CGameEngine;
+struct LayerNode;
+
+class SoundMixerPort {
+ public:
+  virtual ~SoundMixerPort() = default;
+  // Closes the wave device.
+  virtual void Close() {}
+  virtual void Suspend() {}
+  virtual void Resume() {}
+  virtual void SetChannelVolume(int /*channel*/, std::uint32_t /*volume*/) {}
+};
+
+// One part sprite as the frame tick's draw lists see it.
+class PartSpritePort {
+ public:
+  virtual ~PartSpritePort() = default;
+  // The per-frame update (given the screen-effect level); non-zero when the
+  // sprite takes part in this frame.
+  virtual int Update(std::uint32_t screenEffectLevel) = 0;
+  virtual bool IsVisible() const = 0;
+  virtual int Priority() const = 0;  // 0 to 127, 0 on top
+  virtual LayerNode* Node() = 0;
+  // The first and last tile of its running effect, or null when none runs.
+  virtual LayerNode* EffectFirstTile() = 0;
+  virtual LayerNode* EffectLastTile() = 0;
+  virtual bool RemoveAfterEffect() const = 0;
+  virtual void EndEffect() = 0;
+  virtual RECT ComputeBounds() = 0;
+  // When the sprite changed since the last frame: its dirty rectangle, the
+  // changed flag cleared and the bounds recomputed.
+  virtual bool TakeChange(RECT* dirty) = 0;
+};
+
+class SystemMenuPort {
+ public:
+  virtual ~SystemMenuPort() = default;
+  virtual std::uint32_t IsOpen() const { return 0; }
+  virtual void HandleInput(HWND /*window*/, InputState& /*input*/) {}
+  // Non-zero when the menu opened.
+  virtual int Open(HWND /*window*/) { return 0; }
+};
+
+class MoviePort {
+ public:
+  virtual ~MoviePort() = default;
+  virtual bool IsPlaying() const { return false; }
+  // Shows the next frame when it is due; true when the movie has ended.
+  virtual bool Poll() { return true; }
+  virtual void Stop() {}
+};
+
+class KeyMapPort {
+ public:
+  virtual ~KeyMapPort() = default;
+  // Up, down, left, right, A, B, C, start.
+  virtual void SetDefaultKeys(const std::int16_t (&/*codes*/)[8]) {}
+  // Turns one key message into the action words of the input state.
+  virtual void Translate(std::uint32_t /*key*/, bool /*down*/, InputState& /*input*/,
+                         const ConfigOptions& /*options*/) {}
+};
+
+class CompositorPort {
+ public:
+  virtual ~CompositorPort() = default;
+  // Draws every node of the layer list, clipped to rect, into the back buffer.
+  virtual void ComposeRect(const LayerNode* /*layers*/, const RECT& /*rect*/) {}
+  // The message window's redraw after the layers (when a window exists).
+  virtual void DrawMessageWindow(CEngineBase& /*engine*/) {}
+};
+
+class GamePort {
+ public:
+  virtual ~GamePort() = default;
+  // The start-up settings routine; the stand-in sets the frame period and
+  // the dirty-list size and takes the default data folder.
+  virtual void LoadConfigAndBuildMenu(CGameApp& app);
+  virtual void RunSceneFrame(CGameEngine& /*engine*/) {}
+  virtual void WriteSystemData(CGameEngine& /*engine*/) {}
+  virtual void SaveConfig(CGameApp& /*app*/) {}
+  virtual void DispatchMenuCommand(CGameApp& /*app*/, HWND /*window*/, std::uint32_t /*command*/,
+                                   LPARAM /*lParam*/) {}
+};
+
+// Plug-ins and the message font are stand-ins; the settings-file calls go
+// to the profile layer.
+class ProcessServicesPort {
+ public:
+  virtual ~ProcessServicesPort() = default;
+  virtual void LoadMp3Plugin() {}
+  virtual void LoadOggPlugin() {}
+  virtual void FreeOggPlugin() {}
+  virtual void FreeMp3Plugin() {}
+  virtual void DeleteMessageFont() {}
+  virtual void ClearProfileCache();
+  virtual void FlushProfile();
+  // The settings file's string value, or def when missing or longer than
+  // maxLength (GAME_INST_FOLDER lookups); out holds maxLength + 1 bytes.
+  virtual void ReadProfileString(const char* section, const char* key, const char* def, char* out,
+                                 std::uint32_t maxLength, const char* path);
+};
+
+// The services used until the program installs its own.
+ProcessServicesPort& StandInProcessServices();

@@ -1,0 +1,10 @@
+// The program entry of the engine builds on Linux: sets the host up from its
+// options, then calls the build's WinMain as the device's start-up code does.
+#pragma once
+
+#include "host/base/win_types.h"
+
+using WinMainFunction = int (*)(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
+
+// Returns WinMain's result, or 2 for bad host options.
+int HostRunProgram(int argc, char** argv, WinMainFunction winMain);

@@ -1,7 +1,0 @@
-#include "host/call_log.h"
-#include "host/shell_api.h"
-
-BOOL SHFullScreen(HWND window, DWORD /*state*/) {
-  HostCallLogRecord("SHFullScreen");
-  return IsWindow(window) && !HostCallFails("SHFullScreen") ? TRUE : FALSE;
-}

@@ -1,0 +1,115 @@
+#include "raster_fixtures.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "converter/jbp1/jbp1_record_writer.h"
+#include "engine/runtime/engine_clock.h"
+#include "host/memory/memory_api.h"
+#include "tools/mlz_pack/mlz_writer.h"
+#include "tools/rbp_make/rbp_writer.h"
+
+namespace {
+
+std::uint32_t clockNow = 0;
+std::uint32_t ReadTestClock() { return clockNow; }
+
+template <class T>
+T* Allocate(std::size_t count) {
+  return static_cast<T*>(LocalAlloc(LMEM_FIXED, count * sizeof(T)));
+}
+
+}  // namespace
+
+std::unique_ptr<CImage> MakeRgb565Picture(int width, int height, const PixelAt& pixel) {
+  auto picture = std::make_unique<CImage>();
+  EXPECT_TRUE(picture->CreateBlank(width, height, 0, 2));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture->GetPixels()[y * width + x] = pixel(x, y);
+  return picture;
+}
+
+std::unique_ptr<CImage> MakeAlphaPicture(int width, int height, const PixelAt& pixel, const ByteAt& alpha) {
+  auto picture = std::make_unique<CImage>();
+  EXPECT_TRUE(picture->CreateBlank(width, height, 0, 0));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture->GetPixels()[y * width + x] = pixel(x, y);
+      picture->alphaPlane[y * width + x] = alpha(x, y);
+    }
+  }
+  return picture;
+}
+
+std::unique_ptr<CImage> MakePalettePicture(int width, int height, const ByteAt& index,
+                                           const std::vector<std::uint32_t>& colors) {
+  auto picture = std::make_unique<CImage>();
+  // One block holds the palette and the indexes, as a loaded file image does.
+  auto* block = Allocate<std::uint8_t>(1024 + std::size_t(width) * height);
+  std::memset(block, 0, 1024);
+  for (std::size_t i = 0; i < colors.size(); ++i) {
+    block[4 * i] = static_cast<std::uint8_t>(colors[i]);
+    block[4 * i + 1] = static_cast<std::uint8_t>(colors[i] >> 8);
+    block[4 * i + 2] = static_cast<std::uint8_t>(colors[i] >> 16);
+  }
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) block[1024 + y * width + x] = index(x, y);
+  picture->ownedBlock = block;
+  picture->palette = block;
+  picture->pixels = block + 1024;
+  picture->pixelKind = kPixelKindPalette;
+  picture->width = width;
+  picture->height = height;
+  return picture;
+}
+
+void AddMaskPlane(CImage& picture, int width, int height, const ByteAt& mask) {
+  picture.extraBlock = Allocate<std::uint8_t>(std::size_t(width) * height);
+  picture.maskStride = width;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture.extraBlock[y * width + x] = mask(x, y);
+}
+
+std::vector<std::uint8_t> MakeRuleRecord(int width, int height, const std::function<int(int, int)>& green6) {
+  const int columns = (width + 15) / 16;
+  const int rows = (height + 15) / 16;
+  std::vector<std::int16_t> blocks(std::size_t(columns) * rows * 6 * 64, 0);
+  for (int my = 0; my < rows; ++my) {
+    for (int mx = 0; mx < columns; ++mx) {
+      std::int16_t* macroblock = &blocks[(std::size_t(my) * columns + mx) * 6 * 64];
+      for (int k = 0; k < 4; ++k) {
+        // With unit quantisers a lone DC decodes to DC / 8 around 128 in every
+        // sample; with no chroma the picture is grey, green8 = 4 x green6.
+        const int green = green6(2 * mx + (k & 1), 2 * my + (k >> 1));
+        macroblock[k * 64] = static_cast<std::int16_t>(8 * (4 * green - 128));
+      }
+    }
+  }
+  std::uint8_t unit[64];
+  std::memset(unit, 1, sizeof unit);
+  const JbpPictureSource source{width, height, 100, blocks.data(), unit, unit};
+  std::vector<std::uint8_t> record;
+  EXPECT_TRUE(WriteJbpRecord(source, record));
+  return record;
+}
+
+std::vector<std::uint8_t> MakeRuleFile(int width, int height, const std::function<int(int, int)>& green6) {
+  return BuildJbpRbpFile(MakeRuleRecord(width, height, green6), width, height, nullptr, 0, 0);
+}
+
+TestClock::TestClock() {
+  clockNow = 0;
+  SetClockSource(ReadTestClock);
+}
+
+TestClock::~TestClock() { SetClockSource(nullptr); }
+
+void TestClock::Set(std::uint32_t ms) { clockNow = ms; }
+
+std::string TempFolder::WriteArchive(
+    const std::string& fileName, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& entries) const {
+  std::vector<MlzEntrySource> sources;
+  for (const auto& [name, data] : entries) sources.push_back({name, data, true});
+  dir_.WriteFile(fileName, BuildMlzArchive(sources, '2'));
+  return dir_.EnginePath(fileName);
+}

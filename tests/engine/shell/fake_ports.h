@@ -1,0 +1,66 @@
+// Fakes of the shell's collaborators that write their calls into the host's
+// call log, so one recorded sequence shows host and collaborator calls in
+// their order.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/shell/engine_main.h"
+#include "engine/shell/game_app.h"
+#include "engine/shell/shell_ports.h"
+#include "host/run/call_log.h"
+#include "host/time/time_api.h"
+
+struct RecordingServices : ProcessServicesPort {
+  void LoadMp3Plugin() override { HostCallLogRecord("LoadMp3Plugin"); }
+  void LoadOggPlugin() override { HostCallLogRecord("LoadOggPlugin"); }
+  void FreeOggPlugin() override { HostCallLogRecord("FreeOggPlugin"); }
+  void FreeMp3Plugin() override { HostCallLogRecord("FreeMp3Plugin"); }
+  void DeleteMessageFont() override { HostCallLogRecord("DeleteMessageFont"); }
+  void ClearProfileCache() override { HostCallLogRecord("ClearProfileCache"); }
+  void FlushProfile() override { HostCallLogRecord("FlushProfile"); }
+};
+
+struct RecordingMixer : SoundMixerPort {
+  ~RecordingMixer() override { HostCallLogRecord("engine destroyed"); }
+  void Close() override { HostCallLogRecord("Mixer.Close"); }
+  void Suspend() override { HostCallLogRecord("Mixer.Suspend"); }
+  void Resume() override { HostCallLogRecord("Mixer.Resume"); }
+  void SetChannelVolume(int channel, std::uint32_t volume) override {
+    HostCallLogRecord("Volume " + std::to_string(channel) + "=" + std::to_string(volume));
+  }
+};
+
+// Scene logic driven by the test: frame is called with the frame number.
+struct ScriptedGame : GamePort {
+  std::function<void(CGameEngine&, int)> frame;
+  int frames = 0;
+
+  void LoadConfigAndBuildMenu(CGameApp& app) override {
+    HostCallLogRecord("LoadConfigAndBuildMenu");
+    GamePort::LoadConfigAndBuildMenu(app);
+  }
+  void RunSceneFrame(CGameEngine& engine) override {
+    HostCallLogRecord("RunSceneFrame");
+    if (frame) frame(engine, frames);
+    ++frames;
+  }
+  void WriteSystemData(CGameEngine&) override { HostCallLogRecord("WriteSystemData"); }
+  void SaveConfig(CGameApp&) override { HostCallLogRecord("SaveConfig"); }
+};
+
+// The CE 5 build's pieces with its timer calls logged.
+inline const BuildVariant& RecordingCe5Build() {
+  static const BuildVariant build{
+      "test",
+      true,
+      [] { return static_cast<std::uint32_t>(timeGetTime()); },
+      [] {
+        HostCallLogRecord("timeBeginPeriod");
+        return UINT{1};
+      },
+      [](UINT) { HostCallLogRecord("timeEndPeriod"); },
+      RawDisplayAccess()};
+  return build;
+}
