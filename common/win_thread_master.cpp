@@ -25,8 +25,6 @@ CWinThreadMaster::~CWinThreadMaster() {
 std::int32_t CWinThreadMaster::Run() { return 0; }
 void CWinThreadMaster::OnStart() {}
 void CWinThreadMaster::OnKill() {}
-void CWinThreadMaster::OnSpareHook1() {}
-void CWinThreadMaster::OnSpareHook2() {}
 void CWinThreadMaster::OnThreadId(DWORD) {}
 void CWinThreadMaster::OnThreadBegin() {}
 void CWinThreadMaster::OnThreadEnd() {}

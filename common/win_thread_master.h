@@ -32,12 +32,10 @@ class CWinThreadMaster {
   CWinThreadMaster(const CWinThreadMaster&) = delete;
   CWinThreadMaster& operator=(const CWinThreadMaster&) = delete;
 
-  // The nine virtual operations, in slot order.
+  // What a derived thread overrides: its work and the hooks around it.
   virtual std::int32_t Run();
   virtual void OnStart();
   virtual void OnKill();
-  virtual void OnSpareHook1();
-  virtual void OnSpareHook2();
   virtual void OnThreadId(DWORD threadId);
   virtual void OnThreadBegin();
   virtual void OnThreadEnd();

@@ -59,7 +59,6 @@ class CScriptInterpreter {
   const char* ScriptName() const { return scriptName_; }
   ScriptBytes Script() const { return ScriptBytes(text_.data(), text_.size()); }
   std::uint32_t ReadPosition() const { return position_; }
-  void SetReadPosition(std::uint32_t position) { position_ = position; }
   std::uint32_t StepFrames() const { return stepFrames_; }
   const ParsedCommand& Command() const { return command_; }
   CallReturn& Return() { return return_; }

@@ -139,7 +139,6 @@ void CPictureDecoder::InitForMovie() {
 void CPictureDecoder::ResetRecord() {
   width_ = height_ = 0;
   bitsPerPixel_ = 24;
-  flagA_ = flagB_ = false;
   quality_ = 80;
   std::memset(lumaQuantiser_, 0, sizeof lumaQuantiser_);
   std::memset(chromaQuantiser_, 0, sizeof chromaQuantiser_);
@@ -177,8 +176,6 @@ int CPictureDecoder::ParseHeader() {
       header.height > kJbpMaxDimension) {
     return 0;
   }
-  flagA_ = (header.flags >> 31) & 1;
-  flagB_ = (header.flags >> 30) & 1;
   quality_ = header.quality;
   width_ = header.width;
   height_ = header.height;

@@ -62,8 +62,6 @@ class CPictureDecoder {
   std::uint32_t Height() const { return height_; }
   std::uint32_t BitsPerPixel() const { return bitsPerPixel_; }
   std::uint32_t Quality() const { return quality_; }
-  bool FlagA() const { return flagA_; }
-  bool FlagB() const { return flagB_; }
   bool IsAligned() const { return aligned_; }
   bool IsReady() const { return ready_; }
   std::uint32_t AlignedWidth() const { return alignedWidth_; }
@@ -89,9 +87,7 @@ class CPictureDecoder {
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::uint32_t bitsPerPixel_ = 24;
-  bool flagA_ = false;
   std::uint32_t quality_ = 80;
-  bool flagB_ = false;
   // Still path: natural order; movie path: zigzag order.
   std::uint16_t lumaQuantiser_[64] = {};
   std::uint16_t chromaQuantiser_[64] = {};

@@ -11,10 +11,10 @@
 void CImage::Free() {
   if (ownedBlock != nullptr) LocalFree(ownedBlock);
   if (alphaPlane != nullptr) LocalFree(alphaPlane);
-  if (extraBlock != nullptr) LocalFree(extraBlock);
+  if (maskPlane != nullptr) LocalFree(maskPlane);
   ownedBlock = nullptr;
   alphaPlane = nullptr;
-  extraBlock = nullptr;
+  maskPlane = nullptr;
   // pixels and palette live in the owned block; a kind that names buffers no
   // longer there would send the compositor into freed memory.
   pixels = nullptr;

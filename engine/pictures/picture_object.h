@@ -83,7 +83,7 @@ class CImage {
   const std::uint8_t* palette = nullptr;  // kind 8 only
   std::uint8_t* alphaPlane = nullptr;     // kind 24 only
   void* ownedBlock = nullptr;             // what pixels (and palette) live in
-  std::uint8_t* extraBlock = nullptr;     // optional mask plane of the compositor
+  std::uint8_t* maskPlane = nullptr;     // optional mask plane of the compositor
   std::uint32_t maskStride = 0;
 
  private:

@@ -15,8 +15,8 @@ bool ReadRbpHeader(const std::uint8_t* data, std::size_t size, RbpHeader& header
   header.dataOffset = ReadLe32(data + 16);
   header.designWidth = static_cast<std::int16_t>(ReadLe16(data + 20));
   header.designHeight = static_cast<std::int16_t>(ReadLe16(data + 22));
-  header.valueA = static_cast<std::int16_t>(ReadLe16(data + 24));
-  header.valueB = static_cast<std::int16_t>(ReadLe16(data + 26));
+  header.handedBackA = static_cast<std::int16_t>(ReadLe16(data + 24));
+  header.handedBackB = static_cast<std::int16_t>(ReadLe16(data + 26));
   header.recordLength = ReadLe32(data + 28);
   header.packedAlphaLength = ReadLe32(data + 32);
   return true;
@@ -31,8 +31,8 @@ void WriteRbpHeader(const RbpHeader& header, std::uint8_t* out) {
   WriteLe32(out + 16, header.dataOffset);
   WriteLe16(out + 20, static_cast<std::uint16_t>(header.designWidth));
   WriteLe16(out + 22, static_cast<std::uint16_t>(header.designHeight));
-  WriteLe16(out + 24, static_cast<std::uint16_t>(header.valueA));
-  WriteLe16(out + 26, static_cast<std::uint16_t>(header.valueB));
+  WriteLe16(out + 24, static_cast<std::uint16_t>(header.handedBackA));
+  WriteLe16(out + 26, static_cast<std::uint16_t>(header.handedBackB));
   WriteLe32(out + 28, header.recordLength);
   WriteLe32(out + 32, header.packedAlphaLength);
 }

@@ -43,8 +43,9 @@ struct RbpHeader {
   std::uint32_t dataOffset = kRbpHeaderSize;
   std::int16_t designWidth = 0;
   std::int16_t designHeight = 0;
-  std::int16_t valueA = 0;
-  std::int16_t valueB = 0;
+  // Two words the loader never reads itself; it hands them back to its caller.
+  std::int16_t handedBackA = 0;
+  std::int16_t handedBackB = 0;
   std::uint32_t recordLength = 0;
   std::uint32_t packedAlphaLength = 0;
 };

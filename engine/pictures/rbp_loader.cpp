@@ -112,8 +112,8 @@ int CImage::DecodeRbpImage(std::uint8_t* file, std::uint32_t size, int shared, i
   height = header.height;
   designWidth = header.designWidth;
   designHeight = header.designHeight;
-  if (outA != nullptr) *outA = header.valueA;
-  if (outB != nullptr) *outB = header.valueB;
+  if (outA != nullptr) *outA = header.handedBackA;
+  if (outB != nullptr) *outB = header.handedBackB;
   if (!IsKnownKind(header.kind)) return 1;
 
   if (header.width == 0 || header.height == 0 || header.width > kRbpMaxSide || header.height > kRbpMaxSide) return 0;

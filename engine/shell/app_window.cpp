@@ -43,16 +43,16 @@ LRESULT CAppWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefaultHandler(window, message, wParam, lParam);
 }
 
-void CAppWindow::Notify(std::uint32_t /*arg*/, std::uint32_t code) {
-  if (code == 1) {
-    if (!pacing_.started) pacing_.started = 1;
-    ++pacing_.count;
-    pacing_.parity = static_cast<std::uint8_t>(pacing_.count & 1);
-  } else if (code == 2) {
-    pacing_.lastNotifyCount = pacing_.count;
-    pacing_.count = 0;
-    pacing_.parity = 0;
-  }
+void CAppWindow::CountFrame() {
+  if (!pacing_.started) pacing_.started = 1;
+  ++pacing_.count;
+  pacing_.parity = static_cast<std::uint8_t>(pacing_.count & 1);
+}
+
+void CAppWindow::SetFrameCountAside() {
+  pacing_.setAsideCount = pacing_.count;
+  pacing_.count = 0;
+  pacing_.parity = 0;
 }
 
 ATOM CAppWindow::RegisterWindowClass(HINSTANCE instance, WORD word, UINT style, const char* className) {

@@ -11,14 +11,14 @@
 // Frame pacing: frames are due once per period on the engine clock; missed
 // periods are skipped, not caught up. Frames are also counted per second.
 struct FramePacing {
-  std::uint32_t started = 0;  // set by Notify
+  std::uint32_t started = 0;  // set by the first CountFrame
   std::uint32_t count = 0;    // frames in the current second
   std::uint32_t lastCheck = 0;
   std::uint32_t nextFrame = 0;
   std::uint32_t endOfSecond = 0;
   std::uint32_t previousCount = 0;  // frames in the previous second
-  std::uint8_t parity = 0;          // Notify
-  std::uint32_t lastNotifyCount = 0;
+  std::uint8_t parity = 0;          // lowest bit of count
+  std::uint32_t setAsideCount = 0;  // count moved aside by SetFrameCountAside
   std::uint32_t period = 16;
   std::uint32_t window = 1000;
 };
@@ -30,10 +30,12 @@ class CAppWindow {
   CAppWindow(const CAppWindow&) = delete;
   CAppWindow& operator=(const CAppWindow&) = delete;
 
-  // Slot 0: the object's message handling.
+  // The object's message handling.
   virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  // Slot 1: code 1 counts a frame, code 2 moves the count aside.
-  virtual void Notify(std::uint32_t arg, std::uint32_t code);
+  // Counts a frame (and marks pacing started).
+  void CountFrame();
+  // Moves the frame count aside and starts counting again.
+  void SetFrameCountAside();
 
   ATOM RegisterWindowClass(HINSTANCE instance, WORD word, UINT style, const char* className);
   HWND Create(HINSTANCE instance, int x, int y, int width, int height, DWORD style, const char* className,

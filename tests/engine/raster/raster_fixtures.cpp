@@ -64,10 +64,10 @@ std::unique_ptr<CImage> MakePalettePicture(int width, int height, const ByteAt& 
 }
 
 void AddMaskPlane(CImage& picture, int width, int height, const ByteAt& mask) {
-  picture.extraBlock = Allocate<std::uint8_t>(std::size_t(width) * height);
+  picture.maskPlane = Allocate<std::uint8_t>(std::size_t(width) * height);
   picture.maskStride = width;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) picture.extraBlock[y * width + x] = mask(x, y);
+    for (int x = 0; x < width; ++x) picture.maskPlane[y * width + x] = mask(x, y);
 }
 
 std::vector<std::uint8_t> MakeRuleRecord(int width, int height, const std::function<int(int, int)>& green6) {

@@ -72,17 +72,16 @@ TEST_F(FramePacingTest, KeepsRunningAcrossTheClockWrap) {
   EXPECT_EQ(due, 62);
 }
 
-TEST_F(FramePacingTest, NotifyCountsAndMovesAside) {
-  window.Notify(0, 1);
-  window.Notify(0, 1);
-  window.Notify(0, 1);
+TEST_F(FramePacingTest, FrameCountIsCountedAndSetAside) {
+  window.CountFrame();
+  window.CountFrame();
+  window.CountFrame();
   EXPECT_EQ(window.GetPacing().started, 1u);
   EXPECT_EQ(window.GetPacing().parity, 1);
-  window.Notify(0, 2);
-  EXPECT_EQ(window.GetPacing().lastNotifyCount, 3u);
+  window.SetFrameCountAside();
+  EXPECT_EQ(window.GetPacing().setAsideCount, 3u);
   EXPECT_EQ(window.GetPacing().count, 0u);
-  window.Notify(0, 7);
-  EXPECT_EQ(window.GetPacing().count, 0u);
+  EXPECT_EQ(window.GetPacing().parity, 0);
 }
 
 }  // namespace
