@@ -60,7 +60,7 @@ bool CScriptInterpreter::RunReturn() {
     return true;
   }
   if (GetVariable(kRecollectionVariable) != 0) {
-    ReturnToTitle();
+    services_.ReturnToTitle();
     services_.SetSceneState(SCENE_RECOLLECTION, 0);
     services_.SetBackgroundColor(kWhite);
     return false;
@@ -74,7 +74,7 @@ bool CScriptInterpreter::RunTitleReturn() {
     ReportStall("TitleReturn without MENU");
     return false;
   }
-  ReturnToTitle();
+  services_.ReturnToTitle();
   services_.SetBackgroundColor(kWhite);
   return false;
 }

@@ -50,10 +50,8 @@ class CScriptInterpreter {
   int SetVariable(const char* name, std::int32_t value) { return variables_.Set(name, value); }
   ScriptVariables& Variables() { return variables_; }
 
-  // Back to the title menu, dropping the game in progress.
-  void ReturnToTitle();
-  // The state of a fresh game; the title then loads the first script.
-  void ResetForNewGame();
+  // Drops the script, its name and any pending call return (variables stay).
+  void ClearScriptState();
 
   bool HasScript() const { return hasScript_; }
   const char* ScriptName() const { return scriptName_; }
@@ -82,7 +80,6 @@ class CScriptInterpreter {
   void Advance(std::uint32_t next) { position_ = next; }
   // Frees the script and clears everything that belongs to it.
   void DropScript();
-  void ClearScriptState();
 
   ScriptServices& services_;
   std::vector<char> text_;

@@ -1,7 +1,7 @@
-// What the script interpreter asks of the rest of the engine: its script
-// archive, input and scene state, the handlers of the scene, sound, message,
-// window and choice tags, and the pieces of the return-to-title and new-game
-// resets that other subsystems own. The engine object implements it.
+// What the script interpreter asks of the game and the engine around it: its
+// script archive, input and scene state, the handlers of the scene, sound,
+// message, window and choice tags, and the return to the title. The game
+// object (game/game.h) implements it.
 //
 // Tag handlers get the tag already split into its name and arguments, and the
 // interpreter's step-frame count (0 on a token's first frame). Handlers that
@@ -9,7 +9,7 @@
 //
 // Every member with a body is a stand-in for a subsystem that is not part of
 // the interpreter: it does nothing, and timed handlers report done at once.
-// The engine object overrides each one as its subsystem takes it over.
+// The game object overrides each one as its subsystem takes it over.
 #pragma once
 
 #include <cstdint>
@@ -77,29 +77,9 @@ class ScriptServices {
   // the chosen entry's label.
   virtual int RunChoice(std::uint32_t /*stepFrames*/, std::string& /*chosenLabel*/) { return 1; }
 
-  // --- Pieces of the return to the title and of a new game.
-  virtual void SetSaveEntryEnabled(int /*enabled*/) {}
-  virtual void StopMovie() {}
-  virtual void StopAllSounds() {}
-  virtual void FreeRuleTransition() {}
-  virtual void FreeAllPartSlots() {}
-  virtual void FreeAllPictureSlots() {}
-  virtual void DestroyMessageWindow() {}
-  virtual void ResetWindowParts() {}
-  virtual void FreeSaveThumbnail() {}
-  virtual void ClearSaveHeader() {}
-  // Background and character records; character priorities back to 0..4.
-  virtual void ClearSceneRecords() {}
-  virtual void ClearSoundRecords() {}
-  virtual void ClearChoiceRecords() {}
-  virtual void ClearBacklog() {}
-  // WinRubi texts, current voice name, message text and speaker.
-  virtual void ClearMessageTexts() {}
-  // Drops the previous-choice snapshot and disables its menu command (40329).
-  virtual void DropPreviousChoice() {}
-  virtual void InvalidateDesignRect(std::int32_t /*x*/, std::int32_t /*y*/, std::int32_t /*width*/,
-                                    std::int32_t /*height*/) {}
-  virtual void SetMessageFontColor(std::uint32_t /*rgb*/) {}
-  virtual void SetMessageFontSize(std::int32_t /*size*/) {}
+  // --- The game around the script.
+  // Back to the title menu, dropping the game in progress (TitleReturn, and
+  // the end of a recollection scene).
+  virtual void ReturnToTitle() = 0;
   virtual void SetBackgroundColor(std::uint32_t /*rgb*/) {}
 };

@@ -119,6 +119,9 @@ bool BringUp(Startup& startup, HINSTANCE instance, int showCommand) {
   SetForegroundWindow(window);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
+  engine.SetFramePeriod(16);
+  engine.dirtyList->SetSize(GetScreenWidth(), GetScreenHeight());
+  engine.LocateDataFolder("pelmo.cfg", GetScreenWidth() < 640 ? "pict.mlz" : "pict_v.mlz");
   engine.LoadConfigAndBuildMenu();
   return true;
 }
@@ -151,9 +154,4 @@ int RunEngine(const BuildVariant& build, ProcessServicesPort& services, const En
   if (BringUp(startup, instance, showCommand)) result = RunMainLoop(*startup.engine);
   startup.ShutDown();
   return result;
-}
-
-int RunEngine(const BuildVariant& build, HINSTANCE instance, LPWSTR commandLine, int showCommand) {
-  return RunEngine(build, StandInProcessServices(), [] { return std::make_unique<CGameApp>(); }, instance,
-                   commandLine, showCommand);
 }

@@ -20,5 +20,3 @@ using EngineFactory = std::function<std::unique_ptr<CGameApp>()>;
 // stops. Whatever start-up set up is undone on every path.
 int RunEngine(const BuildVariant& build, ProcessServicesPort& services, const EngineFactory& makeEngine,
               HINSTANCE instance, LPWSTR commandLine, int showCommand);
-// With the stand-in services and a plain engine object.
-int RunEngine(const BuildVariant& build, HINSTANCE instance, LPWSTR commandLine, int showCommand);

@@ -1,14 +1,6 @@
 #include "engine/shell/shell_ports.h"
 
-#include "engine/shell/game_app.h"
 #include "engine/archive/profile_file.h"
-#include "engine/runtime/runtime_globals.h"
-
-void GamePort::LoadConfigAndBuildMenu(CGameApp& app) {
-  app.SetFramePeriod(16);
-  app.dirtyList->SetSize(GetScreenWidth(), GetScreenHeight());
-  app.LocateDataFolder("pelmo.cfg", GetScreenWidth() < 640 ? "pict.mlz" : "pict_v.mlz");
-}
 
 void ProcessServicesPort::ClearProfileCache() { ::ClearProfileCache(); }
 

@@ -89,9 +89,9 @@ class CompositorPort {
 class GamePort {
  public:
   virtual ~GamePort() = default;
-  // The start-up settings routine; the stand-in sets the frame period and
-  // the dirty-list size and takes the default data folder.
-  virtual void LoadConfigAndBuildMenu(CGameApp& app);
+  // The game's start-up: its settings and the pop-up menu; called once the
+  // engine has its frame period, dirty list and data folder.
+  virtual void LoadConfigAndBuildMenu(CGameApp& /*app*/) {}
   virtual void RunSceneFrame(CGameEngine& /*engine*/) {}
   virtual void WriteSystemData(CGameEngine& /*engine*/) {}
   virtual void SaveConfig(CGameApp& /*app*/) {}

@@ -1,10 +1,11 @@
-// novel_ce5: the engine built for CE 5 devices.
-#include "platform/ce5/ce5_build.h"
+// novel_ce5: the engine built for CE 5 devices, running the game.
 #include "engine/shell/engine_main.h"
+#include "game/game.h"
 #include "host/run/program_entry.h"
+#include "platform/ce5/ce5_build.h"
 
 int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR commandLine, int showCommand) {
-  return RunEngine(Ce5Build(), instance, commandLine, showCommand);
+  return RunEngine(Ce5Build(), StandInProcessServices(), MakeGameApp, instance, commandLine, showCommand);
 }
 
 int main(int argc, char** argv) { return HostRunProgram(argc, argv, WinMain); }

@@ -123,49 +123,4 @@ TEST_F(DrawListTest, FinishedSpritesGoAndMovedOnesAreMarked) {
   EXPECT_EQ(rect.left, 5);
 }
 
-class VolumeTest : public ShellTest {
- protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    engine.mixer = std::make_unique<RecordingMixer>();
-    engine.options[MASTER_VOL] = 80;
-    engine.options[MUSIC_VOL] = 50;
-    engine.options[VOICE_VOL] = 90;
-    engine.options[SE_VOL] = 70;
-    engine.options[MOV_VOL] = 40;
-    HostCallLogTake();
-  }
-  std::vector<std::string> Apply(std::uint32_t category, std::uint32_t volume) {
-    engine.ApplyVolumes(category, volume);
-    return Only(HostCallLogTake(), {"Volume"});
-  }
-  CGameEngine engine;
-};
-
-TEST_F(VolumeTest, EachCategoryTouchesItsChannels) {
-  using Log = std::vector<std::string>;
-  // Nothing playing: master reaches only the voice channel.
-  EXPECT_EQ(Apply(0, 80), (Log{"Volume 20=72"}));
-  engine.bgm = {1, 90};
-  engine.soundEffects[1] = {1, 30};
-  EXPECT_EQ(Apply(0, 80), (Log{"Volume 0=36", "Volume 11=16", "Volume 20=72"}));
-  EXPECT_EQ(Apply(1, 50), (Log{"Volume 0=36"}));
-  EXPECT_EQ(Apply(2, 33), (Log{"Volume 20=26"}));
-  EXPECT_EQ(Apply(3, 70), (Log{"Volume 11=16"}));
-  EXPECT_EQ(Apply(4, 40), Log{});
-  EXPECT_EQ(Apply(5, 40), Log{});
-}
-
-TEST_F(VolumeTest, MovieOwnsTheMusicChannelWhilePlaying) {
-  struct Playing : MoviePort {
-    bool IsPlaying() const override { return true; }
-  };
-  engine.backBuffer->AttachMovie(std::make_unique<Playing>());
-  engine.bgm = {1, 90};
-  using Log = std::vector<std::string>;
-  EXPECT_EQ(Apply(0, 80), (Log{"Volume 0=32", "Volume 20=72"}));
-  EXPECT_EQ(Apply(1, 50), Log{});
-  EXPECT_EQ(Apply(4, 40), (Log{"Volume 0=32"}));
-}
-
 }  // namespace

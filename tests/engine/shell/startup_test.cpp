@@ -209,9 +209,7 @@ TEST_F(WindowProcedureTest, ConstructionDefaults) {
   EXPECT_EQ(app.windowActive, 1u);
   EXPECT_EQ(app.screenEffectLevel, 256u);
   EXPECT_EQ(app.backgroundClear, 1u);
-  EXPECT_EQ(app.loadAllowed, 1u);
   EXPECT_EQ(app.sceneState, SCENE_TITLE);
-  EXPECT_EQ(app.seenPool.size(), CGameEngine::kSeenPoolBytes);
   EXPECT_EQ(app.GetTitle(), kEngineBanner);
   EXPECT_EQ(app.defaultKeys.keys[0].vkCode, static_cast<std::int16_t>(VK_UP));
   EXPECT_EQ(app.backBuffer->GetWidth(), 640u);

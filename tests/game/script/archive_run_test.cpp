@@ -7,16 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/archive/archive_reader.h"
 #include "engine/runtime/runtime_globals.h"
 #include "engine/shell/scene_state.h"
-#include "game/script_archive.h"
 #include "game/script_interpreter.h"
 #include "host/time/time_api.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
-#include "fake_script_services.h"
+#include "recording_game.h"
 
 namespace {
 
@@ -24,16 +22,10 @@ std::vector<std::uint8_t> ReadDataFile(const char* name) {
   return ReadFileBytes(std::string(NOVEL_TEST_DATA_DIR) + "/script/" + name);
 }
 
-class ArchiveScriptServices : public FakeScriptServices {
+// The game reading its scripts from the engine's script archive.
+class ArchiveGame : public RecordingGame {
  public:
-  explicit ArchiveScriptServices(std::string archive) : archive_(std::move(archive)) {}
-  bool ReadScript(const char* name, std::vector<char>& bytes) override {
-    return ReadScriptFromArchive(reader_, archive_.c_str(), name, bytes);
-  }
-
- private:
-  std::string archive_;
-  CArchiveReader reader_;
+  explicit ArchiveGame(const std::string& archive) { engine.scriptArchive = archive; }
 };
 
 class ArchiveRunTest : public TempDirTest {
@@ -55,10 +47,10 @@ class ArchiveRunTest : public TempDirTest {
 };
 
 TEST_F(ArchiveRunTest, ASmallGameRunsToItsEnd) {
-  ArchiveScriptServices services(dir_.HostPath("script.mlz"));
+  ArchiveGame services(dir_.HostPath("script.mlz"));
   services.choiceLabel = "go_left";
-  CScriptInterpreter interpreter(services);
-  interpreter.ResetForNewGame();
+  CScriptInterpreter& interpreter = services.Interpreter();
+  services.ResetForNewGame();
   ASSERT_EQ(services.sceneState, SCENE_GAME);
   ASSERT_EQ(interpreter.JumpToScript("MAIN.TXT", ""), 1) << "entry names are found without regard to case";
 
@@ -99,12 +91,12 @@ TEST_F(ArchiveRunTest, ASmallGameRunsToItsEnd) {
 }
 
 TEST_F(ArchiveRunTest, AScriptMissingFromTheArchiveStopsTheRun) {
-  ArchiveScriptServices services(dir_.HostPath("script.mlz"));
-  CScriptInterpreter interpreter(services);
+  ArchiveGame services(dir_.HostPath("script.mlz"));
+  CScriptInterpreter& interpreter = services.Interpreter();
   EXPECT_EQ(interpreter.JumpToScript("nothere.txt", ""), 0);
   EXPECT_FALSE(interpreter.HasScript());
-  ArchiveScriptServices noArchive(dir_.HostPath("absent.mlz"));
-  CScriptInterpreter other(noArchive);
+  ArchiveGame noArchive(dir_.HostPath("absent.mlz"));
+  CScriptInterpreter& other = noArchive.Interpreter();
   EXPECT_EQ(other.JumpToScript("main.txt", ""), 0);
   EXPECT_EQ(other.RunScriptFrame(), 1);
 }

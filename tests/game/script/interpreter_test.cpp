@@ -10,7 +10,7 @@
 #include "engine/shell/scene_state.h"
 #include "game/script_interpreter.h"
 #include "host/time/time_api.h"
-#include "fake_script_services.h"
+#include "recording_game.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ class InterpreterTest : public ::testing::Test {
     return services.Take();
   }
 
-  FakeScriptServices services;
-  CScriptInterpreter interpreter{services};
+  RecordingGame services;
+  CScriptInterpreter& interpreter = services.Interpreter();
 };
 
 TEST_F(InterpreterTest, GoOnTagsRunInOneFrameUntilTextOrWait) {
@@ -345,7 +345,7 @@ TEST_F(InterpreterTest, SeekLabelLeavesThePositionOnAMissingLabel) {
 }
 
 // The interpreter's own part of a reset, set up before each reset below.
-void FillGameState(CScriptInterpreter& interpreter, FakeScriptServices& services) {
+void FillGameState(CScriptInterpreter& interpreter, RecordingGame& services) {
   services.scripts["main.txt"] = "<BgSet a><JumpR t,sub.txt>";
   services.scripts["sub.txt"] = "[t]<KW>";
   interpreter.JumpToScript("main.txt", "");
@@ -371,9 +371,9 @@ void ExpectScriptStateCleared(CScriptInterpreter& interpreter) {
 TEST_F(InterpreterTest, ReturnToTitleClearsTheGame) {
   FillGameState(interpreter, services);
   ASSERT_STREQ(interpreter.Return().name, "main.txt");
-  interpreter.ReturnToTitle();
+  services.ReturnToTitle();
   ExpectScriptStateCleared(interpreter);
-  EXPECT_EQ(services.Take(), (Log{"SetSaveEntryEnabled 0", "StopMovie", "StopAllSounds", "FreeRuleTransition",
+  EXPECT_EQ(services.Take(), (Log{"ReturnToTitle", "SetSaveEntryEnabled 0", "StopMovie", "StopAllSounds", "FreeRuleTransition",
                                   "FreeAllPartSlots", "FreeAllPictureSlots", "DestroyMessageWindow",
                                   "FreeSaveThumbnail", "ClearSceneRecords", "ClearSoundRecords",
                                   "ClearChoiceRecords", "ClearBacklog", "ClearMessageTexts", "DropPreviousChoice",
@@ -383,7 +383,7 @@ TEST_F(InterpreterTest, ReturnToTitleClearsTheGame) {
 
 TEST_F(InterpreterTest, NewGameStartsFromAClearState) {
   FillGameState(interpreter, services);
-  interpreter.ResetForNewGame();
+  services.ResetForNewGame();
   ExpectScriptStateCleared(interpreter);
   EXPECT_EQ(services.Take(), (Log{"FreeSaveThumbnail", "ClearMessageTexts", "ClearBacklog", "ClearSceneRecords",
                                   "ClearSoundRecords", "ClearChoiceRecords", "ClearSaveHeader",

@@ -1,4 +1,5 @@
-#include "engine/shell/game_engine.h"
+// The channel volumes the settings and the sound records give.
+#include "game/game.h"
 
 namespace {
 
@@ -8,16 +9,12 @@ constexpr int kVoiceChannel = 20;
 
 }  // namespace
 
-CGameEngine::CGameEngine()
-    : game(std::make_unique<GamePort>()),
-      workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},
-      seenPool(kSeenPoolBytes, 0) {}
-
-void CGameEngine::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
-  const bool moviePlaying = backBuffer->IsMoviePlaying();
+void CGame::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
+  const ConfigOptions& options = engine_.options;
+  const bool moviePlaying = engine_.backBuffer->IsMoviePlaying();
   const std::uint64_t v = volume;
   auto set = [this](int channel, std::uint64_t value) {
-    mixer->SetChannelVolume(channel, static_cast<std::uint32_t>(value));
+    engine_.mixer->SetChannelVolume(channel, static_cast<std::uint32_t>(value));
   };
   switch (category) {
     case 0:

@@ -1,5 +1,6 @@
-// A recording stand-in for the engine behind the script interpreter: scripts
-// from a map, an input-state array, and a log line for every handler call.
+// The game object around the script interpreter, recording: scripts from a
+// map (else from the engine's script archive), an input-state array, and a
+// log line for every handler call and every reset step.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/script_services.h"
+#include "engine/shell/game_app.h"
+#include "game/game.h"
 
 // Script text as written in the tests, with every "\n" made a CR LF.
 inline std::string Crlf(const std::string& text) {
@@ -26,8 +28,16 @@ inline std::string TagLine(const ParsedCommand& command) {
   return line;
 }
 
-class FakeScriptServices : public ScriptServices {
+// Made before the game that refers to it.
+struct EngineHolder {
+  CGameApp engine;
+};
+
+class RecordingGame : private EngineHolder, public CGame {
  public:
+  RecordingGame() : CGame(EngineHolder::engine) {}
+  using EngineHolder::engine;
+
   std::map<std::string, std::string> scripts;
   std::uint32_t input[280] = {};
   int skipping = 0;
@@ -45,6 +55,7 @@ class FakeScriptServices : public ScriptServices {
   std::uint32_t subState = 0xFFFFFFFF;
 
   bool ReadScript(const char* name, std::vector<char>& bytes) override {
+    if (scripts.empty()) return CGame::ReadScript(name, bytes);
     auto found = scripts.find(name);
     if (found == scripts.end()) return false;
     bytes.assign(found->second.begin(), found->second.end());
@@ -53,6 +64,7 @@ class FakeScriptServices : public ScriptServices {
   std::uint32_t* InputWords() override { return input; }
   int IsSkipping() override { return skipping; }
   void SetSceneState(std::uint32_t state, std::uint32_t sub) override {
+    CGame::SetSceneState(state, sub);
     sceneState = state;
     subState = sub;
     Log("SetSceneState " + std::to_string(state) + "," + std::to_string(sub));
@@ -106,29 +118,14 @@ class FakeScriptServices : public ScriptServices {
     return 1;
   }
 
-  void SetSaveEntryEnabled(int enabled) override { Log("SetSaveEntryEnabled " + std::to_string(enabled)); }
-  void StopMovie() override { Log("StopMovie"); }
-  void StopAllSounds() override { Log("StopAllSounds"); }
-  void FreeRuleTransition() override { Log("FreeRuleTransition"); }
-  void FreeAllPartSlots() override { Log("FreeAllPartSlots"); }
-  void FreeAllPictureSlots() override { Log("FreeAllPictureSlots"); }
-  void DestroyMessageWindow() override { Log("DestroyMessageWindow"); }
-  void ResetWindowParts() override { Log("ResetWindowParts"); }
-  void FreeSaveThumbnail() override { Log("FreeSaveThumbnail"); }
-  void ClearSaveHeader() override { Log("ClearSaveHeader"); }
-  void ClearSceneRecords() override { Log("ClearSceneRecords"); }
-  void ClearSoundRecords() override { Log("ClearSoundRecords"); }
-  void ClearChoiceRecords() override { Log("ClearChoiceRecords"); }
-  void ClearBacklog() override { Log("ClearBacklog"); }
-  void ClearMessageTexts() override { Log("ClearMessageTexts"); }
-  void DropPreviousChoice() override { Log("DropPreviousChoice"); }
-  void InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override {
-    Log("InvalidateDesignRect " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
-        std::to_string(h));
+  void ReturnToTitle() override {
+    Log("ReturnToTitle");
+    CGame::ReturnToTitle();
   }
-  void SetMessageFontColor(std::uint32_t rgb) override { Log("SetMessageFontColor " + std::to_string(rgb)); }
-  void SetMessageFontSize(std::int32_t size) override { Log("SetMessageFontSize " + std::to_string(size)); }
-  void SetBackgroundColor(std::uint32_t rgb) override { Log("SetBackgroundColor " + std::to_string(rgb)); }
+  void SetBackgroundColor(std::uint32_t rgb) override {
+    Log("SetBackgroundColor " + std::to_string(rgb));
+    CGame::SetBackgroundColor(rgb);
+  }
 
   // The log so far, emptied.
   std::vector<std::string> Take() {
@@ -136,6 +133,43 @@ class FakeScriptServices : public ScriptServices {
     taken.swap(log);
     return taken;
   }
+
+ protected:
+  void SetSaveEntryEnabled(int enabled) override { Log("SetSaveEntryEnabled " + std::to_string(enabled)); }
+  void StopMovie() override { Log("StopMovie"); }
+  void StopAllSounds() override { Log("StopAllSounds"); }
+  void FreeRuleTransition() override {
+    Log("FreeRuleTransition");
+    CGame::FreeRuleTransition();
+  }
+  void FreeAllPartSlots() override { Log("FreeAllPartSlots"); }
+  void FreeAllPictureSlots() override {
+    Log("FreeAllPictureSlots");
+    CGame::FreeAllPictureSlots();
+  }
+  void DestroyMessageWindow() override { Log("DestroyMessageWindow"); }
+  void ResetWindowParts() override { Log("ResetWindowParts"); }
+  void FreeSaveThumbnail() override { Log("FreeSaveThumbnail"); }
+  void ClearSaveHeader() override { Log("ClearSaveHeader"); }
+  void ClearSceneRecords() override { Log("ClearSceneRecords"); }
+  void ClearSoundRecords() override {
+    Log("ClearSoundRecords");
+    CGame::ClearSoundRecords();
+  }
+  void ClearChoiceRecords() override { Log("ClearChoiceRecords"); }
+  void ClearBacklog() override { Log("ClearBacklog"); }
+  void ClearMessageTexts() override { Log("ClearMessageTexts"); }
+  void DropPreviousChoice() override {
+    Log("DropPreviousChoice");
+    CGame::DropPreviousChoice();
+  }
+  void InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override {
+    Log("InvalidateDesignRect " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+        std::to_string(h));
+    CGame::InvalidateDesignRect(x, y, w, h);
+  }
+  void SetMessageFontColor(std::uint32_t rgb) override { Log("SetMessageFontColor " + std::to_string(rgb)); }
+  void SetMessageFontSize(std::int32_t size) override { Log("SetMessageFontSize " + std::to_string(size)); }
 
  private:
   void Log(const std::string& line) { log.push_back(line); }

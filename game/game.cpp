@@ -1,0 +1,46 @@
+#include "game/game.h"
+
+#include "engine/shell/scene_state.h"
+#include "game/script_archive.h"
+
+CGame::CGame(CGameEngine& engine)
+    : workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},
+      seenPool(kSeenPoolBytes, 0),
+      engine_(engine),
+      interpreter_(*this) {}
+
+void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
+  switch (engine_.sceneState) {
+    case SCENE_TITLE:
+      // Until the title screen exists, the program's start goes straight
+      // into a new game; the title menu (a return to the title) stays idle.
+      if (engine_.subState == 0) StartNewGame();
+      break;
+    case SCENE_GAME:
+      interpreter_.RunScriptFrame();
+      break;
+    default:
+      break;
+  }
+}
+
+bool CGame::ReadScript(const char* name, std::vector<char>& bytes) {
+  return ReadScriptFromArchive(scriptReader_, engine_.scriptArchive.c_str(), name, bytes);
+}
+
+std::uint32_t* CGame::InputWords() { return engine_.input.words.data(); }
+
+int CGame::IsSkipping() { return engine_.options[SKIP_RUNNING] != 0; }
+
+void CGame::SetSceneState(std::uint32_t state, std::uint32_t subState) {
+  engine_.sceneState = state;
+  engine_.subState = subState;
+}
+
+void CGame::SetBackgroundColor(std::uint32_t rgb) { engine_.backgroundColor = rgb; }
+
+std::unique_ptr<CGameApp> MakeGameApp() {
+  auto app = std::make_unique<CGameApp>();
+  app->game = std::make_unique<CGame>(*app);
+  return app;
+}

@@ -1,0 +1,99 @@
+// The game: the one object that owns the script, the scenes and the game's
+// own state, installed into the engine object by each build's entry. The
+// engine calls it through GamePort once per frame and at start and exit; the
+// script interpreter reaches the engine's pictures, sprites, text and sound
+// through it (ScriptServices).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/archive/archive_reader.h"
+#include "engine/shell/game_app.h"
+#include "engine/shell/shell_ports.h"
+#include "game/script_interpreter.h"
+#include "game/script_services.h"
+
+// The first script of a new game.
+inline constexpr char kFirstScript[] = "main.txt";
+
+// A sound that may be playing and its level in percent (BGM, effects).
+struct SoundRecord {
+  std::uint32_t playing = 0;
+  std::uint32_t level = 100;
+};
+
+class CGame : public GamePort, public ScriptServices {
+ public:
+  static constexpr std::size_t kWorkBufferBytes = 16 * 1024;
+  static constexpr std::size_t kSeenPoolBytes = 1253384;
+
+  explicit CGame(CGameEngine& engine);
+
+  // --- GamePort: what the engine asks of the game.
+  void RunSceneFrame(CGameEngine& engine) override;
+
+  // --- ScriptServices: what the script asks of the engine.
+  bool ReadScript(const char* name, std::vector<char>& bytes) override;
+  std::uint32_t* InputWords() override;
+  int IsSkipping() override;
+  void SetSceneState(std::uint32_t state, std::uint32_t subState) override;
+  void SetBackgroundColor(std::uint32_t rgb) override;
+  // Back to the title menu, dropping the game in progress.
+  void ReturnToTitle() override;
+
+  // The state of a fresh game, then its first script from the start.
+  void StartNewGame();
+  // The state of a fresh game; the title then loads the first script.
+  void ResetForNewGame();
+  // Re-applies the channel volumes after a volume setting (category 0
+  // master, 1 music, 2 voice, 3 sound effects, 4 movie) changed to volume.
+  void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
+
+  CGameEngine& Engine() { return engine_; }
+  CScriptInterpreter& Interpreter() { return interpreter_; }
+
+  std::vector<std::uint8_t> workBuffers[2];
+  std::vector<std::uint8_t> seenPool;
+  std::uint32_t previousChoiceSaved = 0;
+  // Whether the player may load a game now; the settings routine reads it.
+  std::uint32_t loadAllowed = 1;
+  SoundRecord bgm;
+  SoundRecord soundEffects[4];
+
+ protected:
+  // The steps of the return to the title and of a new game that belong to
+  // other parts of the game and the engine, in the order the resets call
+  // them. Parts not built yet leave theirs empty.
+  virtual void SetSaveEntryEnabled(int /*enabled*/) {}
+  virtual void StopMovie() {}
+  virtual void StopAllSounds() {}
+  virtual void FreeRuleTransition();
+  virtual void FreeAllPartSlots() {}
+  virtual void FreeAllPictureSlots();
+  virtual void DestroyMessageWindow() {}
+  virtual void ResetWindowParts() {}
+  virtual void FreeSaveThumbnail() {}
+  virtual void ClearSaveHeader() {}
+  // Background and character records; character priorities back to 0..4.
+  virtual void ClearSceneRecords() {}
+  virtual void ClearSoundRecords();
+  virtual void ClearChoiceRecords() {}
+  virtual void ClearBacklog() {}
+  // WinRubi texts, current voice name, message text and speaker.
+  virtual void ClearMessageTexts() {}
+  // Drops the previous-choice snapshot and disables its menu command (40329).
+  virtual void DropPreviousChoice();
+  virtual void InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+  virtual void SetMessageFontColor(std::uint32_t /*rgb*/) {}
+  virtual void SetMessageFontSize(std::int32_t /*size*/) {}
+
+ private:
+  CGameEngine& engine_;
+  CScriptInterpreter interpreter_;
+  CArchiveReader scriptReader_;
+};
+
+// The engine object with the game installed: what every build's entry runs.
+std::unique_ptr<CGameApp> MakeGameApp();
