@@ -1,12 +1,12 @@
 #include "game/script_interpreter.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "common/sjis_string.h"
 #include "engine/runtime/engine_clock.h"
 #include "game/input_actions.h"
 #include "game/script_conditions.h"
+#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -176,7 +176,7 @@ int CScriptInterpreter::WaitMs(std::int32_t ms, int skippable) {
 int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
   jumped_ = true;
   if (StrLength(name) >= kScriptNameSize) {
-    std::fprintf(stderr, "script: the name \"%s\" is longer than %zu bytes; the script stops\n", name,
+    DiagnosticLine("script: the name \"%s\" is longer than %zu bytes; the script stops", name,
                  kScriptNameSize - 1);
     DropScript();
     return 0;
@@ -187,7 +187,7 @@ int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
   StrCopy(scriptName_, wanted);
   services_.MarkScriptSeen(scriptName_);
   if (!services_.ReadScript(scriptName_, text_)) {
-    std::fprintf(stderr, "script: \"%s\" cannot be read from the script archive; the script stops\n",
+    DiagnosticLine("script: \"%s\" cannot be read from the script archive; the script stops",
                  scriptName_);
     text_.clear();
     return 0;
@@ -200,7 +200,7 @@ int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
 int CScriptInterpreter::SeekLabel(const char* label) {
   const std::optional<std::uint32_t> found = FindLabel(Script(), label);
   if (!found) {
-    std::fprintf(stderr, "script: \"%s\" has no label [%s]\n", scriptName_, label);
+    DiagnosticLine("script: \"%s\" has no label [%s]", scriptName_, label);
     return 0;
   }
   position_ = *found;
@@ -211,7 +211,7 @@ int CScriptInterpreter::SeekLabel(const char* label) {
 void CScriptInterpreter::ReportStall(const char* why) const {
   // Reported on the first frame only; the run stays on the token.
   if (stepFrames_ != 0) return;
-  std::fprintf(stderr, "script: %s at byte %u of \"%s\"; the script waits there\n", why, position_,
+  DiagnosticLine("script: %s at byte %u of \"%s\"; the script waits there", why, position_,
                scriptName_);
 }
 

@@ -1,12 +1,12 @@
 #include "engine/pictures/picture_slots.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/format_text.h"
 #include "engine/shell/game_engine.h"
 #include "engine/pictures/rbp_loader.h"
 #include "engine/runtime/runtime_globals.h"
+#include "host/base/diagnostics.h"
 
 void CPictureSlots::SetArchivePaths(const char* first, const char* second) {
   archivePaths_[0] = first;
@@ -46,7 +46,7 @@ int CPictureSlots::LoadFromArchives(int slot, const char* name, int parts, int* 
   }
   if (!entry->LoadRbp(normalised, path.c_str(), parts, &readers_[static_cast<std::size_t>(index)], outA, outB)) {
     // The engine closes without a word; say which picture stopped it.
-    std::fprintf(stderr, "picture \"%s\" in \"%s\" failed to load\n", normalised, path.c_str());
+    DiagnosticLine("picture \"%s\" in \"%s\" failed to load", normalised, path.c_str());
     statusWord_ |= STATUS_PICTURE_FAILED;
   }
   return index;

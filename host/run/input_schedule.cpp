@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 
 #include "host/window/host_input.h"
 #include "host/display/landscape_view.h"
 #include "host/run/screenshot.h"
 #include "host/time/time_api.h"
+#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -130,7 +130,7 @@ void InputSchedule::RunDue() {
       case Kind::Close: HostInjectClose(); break;
       case Kind::Screenshot:
         if (!HostWriteScreenshot(action.path)) {
-          std::fprintf(stderr, "screenshot: cannot write %s\n", action.path.c_str());
+          DiagnosticLine("screenshot: cannot write %s", action.path.c_str());
         }
         break;
     }

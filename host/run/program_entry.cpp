@@ -12,6 +12,7 @@
 #include "host/run/host_options.h"
 #include "host/run/instance_registry.h"
 #include "host/window/window_backend.h"
+#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ std::unique_ptr<WindowBackend> MakeBackend(const HostOptions& options, bool* hea
   if (wantSdl) {
     if (auto sdl = MakeSdlBackend(ScheduleFor(options, false), scale)) return sdl;
     if (options.backend == HostOptions::Backend::Sdl) return nullptr;
-    std::fprintf(stderr, "window: running headless\n");
+    DiagnosticLine("window: running headless");
   }
   *headless = true;
   return MakeHeadlessBackend(ScheduleFor(options, true));
@@ -61,7 +62,7 @@ int HostRunProgram(int argc, char** argv, WinMainFunction winMain) {
   HostOptions options;
   std::string error;
   if (!ParseHostOptions(&args, [](const char* name) { return std::getenv(name); }, &options, &error)) {
-    std::fprintf(stderr, "%s\n%s", error.c_str(), HostOptionsHelp());
+    DiagnosticLine("%s\n%s", error.c_str(), HostOptionsHelp());
     return 2;
   }
   if (options.help) {

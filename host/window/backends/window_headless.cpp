@@ -1,6 +1,5 @@
-#include <cstdio>
-
 #include "host/window/window_backend.h"
+#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -11,7 +10,7 @@ class HeadlessBackend final : public WindowBackend {
   void Pump() override { schedule_.RunDue(); }
 
   void ShowMessage(const std::string& caption, const std::string& text) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    DiagnosticLine("%s: %s", caption.c_str(), text.c_str());
   }
 
  private:

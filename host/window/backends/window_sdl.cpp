@@ -1,11 +1,11 @@
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "host/window/host_input.h"
 #include "host/display/landscape_view.h"
 #include "host/window/window_backend.h"
+#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ class SdlBackend final : public WindowBackend {
   }
 
   void ShowMessage(const std::string& caption, const std::string& text) override {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    DiagnosticLine("%s: %s", caption.c_str(), text.c_str());
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "dummy") != 0) {
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), sdlWindow_);
@@ -166,7 +166,7 @@ class SdlBackend final : public WindowBackend {
 
 std::unique_ptr<WindowBackend> MakeSdlBackend(InputSchedule schedule, int scale) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "window: no video device (%s)\n", SDL_GetError());
+    DiagnosticLine("window: no video device (%s)", SDL_GetError());
     return nullptr;
   }
   return std::make_unique<SdlBackend>(std::move(schedule), scale < 1 ? 1 : scale);
