@@ -1,8 +1,9 @@
-// The CE 5 program's pieces (its build variant and the engine object with the
+// Each program's pieces (its build variant and the engine object with the
 // game installed) run a game from a data folder made here, headless.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
 #include "platform/ce5/ce5_build.h"
+#include "platform/small_test/small_screen_build.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
 
@@ -24,18 +26,33 @@ struct ObservingServices : ProcessServicesPort {
   std::int32_t waited = -1;
   std::uint32_t sceneState = 0;
   bool hasScript = false;
+  std::uint32_t screenWidth = 0;
   void FlushProfile() override {
     started = game->Interpreter().GetVariable("g_started");
     waited = game->Interpreter().GetVariable("waited");
     sceneState = game->Engine().sceneState;
     hasScript = game->Interpreter().HasScript();
+    screenWidth = game->Engine().backBuffer->GetWidth();
   }
 };
 
-class GameRunTest : public ShellTest {
+struct Program {
+  const char* name;
+  const BuildVariant& (*build)();
+  HostPanel panel;
+  std::uint32_t screenWidth;
+};
+
+void PrintTo(const Program& program, std::ostream* out) { *out << program.name; }
+
+class GameRunTest : public ShellTest, public ::testing::WithParamInterface<Program> {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
+    // Each build sets (or keeps) its own screen size.
+    SetScreenWidth(320);
+    SetScreenHeight(240);
+    HostDisplaySetPanel(GetParam().panel);
     dir_.WriteFile("pelmo.cfg", "[SYSTEM_CONFIG]\r\n");
     const std::string script = "<Mov g_started,7>[loop]<Inc waited><TW 100><Jump loop,main.txt>";
     const std::vector<MlzEntrySource> entries = {{"main.txt", {script.begin(), script.end()}, true}};
@@ -55,7 +72,7 @@ class GameRunTest : public ShellTest {
     EXPECT_TRUE(ParseInputScript(input, &actions, &error)) << error;
     HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
     return RunEngine(
-        Ce5Build(), services_,
+        GetParam().build(), services_,
         [this] {
           std::unique_ptr<CGameApp> app = MakeGameApp();
           services_.game = dynamic_cast<CGame*>(app->game.get());
@@ -68,21 +85,28 @@ class GameRunTest : public ShellTest {
   ObservingServices services_;
 };
 
-TEST_F(GameRunTest, TheFirstScriptRunsFromTheDataFolder) {
+TEST_P(GameRunTest, TheFirstScriptRunsFromTheDataFolder) {
   EXPECT_EQ(Run("1000 close"), 0);
   ASSERT_NE(services_.game, nullptr) << "the program's engine object carries the game";
   EXPECT_EQ(services_.started, 7);
   EXPECT_EQ(services_.sceneState, SCENE_GAME);
+  EXPECT_EQ(services_.screenWidth, GetParam().screenWidth);
   // One pass of the loop every 100 ms of the second the game ran.
   EXPECT_GE(services_.waited, 8);
   EXPECT_LE(services_.waited, 11);
 }
 
-TEST_F(GameRunTest, WithoutAScriptArchiveTheGameStaysIdle) {
+TEST_P(GameRunTest, WithoutAScriptArchiveTheGameStaysIdle) {
   std::remove(dir_.HostPath("data/script.mlz").c_str());
   EXPECT_EQ(Run("300 close"), 0);
   EXPECT_EQ(services_.started, 0);
   EXPECT_FALSE(services_.hasScript);
 }
+
+INSTANTIATE_TEST_SUITE_P(Programs, GameRunTest,
+                         ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640},
+                                           Program{"novel_small_test", SmallScreenTestBuild,
+                                                   HostPanel{240, 320, 0}, 320}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
