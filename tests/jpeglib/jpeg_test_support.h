@@ -37,6 +37,8 @@ struct EncodeRequest {
   int quality = 75;
   bool bottomUp = false;  // the picture's rows are stored bottom-up
   int restartInterval = 0;
+  bool progressive = false;
+  int processorClass = -1;  // -1: the class jpegInit chose
   std::size_t bufferSize = 0;  // 0: generous
 };
 
@@ -54,6 +56,9 @@ struct Segment {
   std::size_t length;  // whole segment including FF and marker
 };
 std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& stream);
+// Every marker segment of a whole stream, skipping entropy-coded data (which
+// is not listed; RSTn markers inside it are).
+std::vector<Segment> StreamSegments(const std::vector<std::uint8_t>& stream);
 
 // DQT tables of a stream, in natural order, by table id.
 std::vector<std::vector<int>> QuantTablesOf(const std::vector<std::uint8_t>& stream);
@@ -77,6 +82,10 @@ Decoded DecodeWithReference(const std::vector<std::uint8_t>& stream);
 std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& samples, int width, int height,
                                               int components, const std::vector<std::vector<int>>& tables,
                                               const std::string& sampling, const std::string& extra = "");
+
+// Natural-looking BGR frames from ffmpeg's test sources (testsrc2,
+// mandelbrot, smptebars), made by one ffmpeg run; empty when ffmpeg fails.
+std::vector<TestPicture> NaturalFrames(int width, int height);
 
 // PSNR over equal-sized sample arrays.
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
