@@ -3,11 +3,14 @@
 // djpeg/cjpeg run as black-box reference decoder and encoder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "jpeglib/jpeg_api.h"
+#include "jpeglib/jpeg_working_state.h"
 
 struct TestPicture {
   int width = 0;
@@ -48,6 +51,30 @@ struct EncodeResult {
 };
 
 EncodeResult Encode(const EncodeRequest& request);
+
+// A record ready for a mode-9 BGR 4:2:0 write of `picture` into `buffer`;
+// `canary` bytes after the buffer's size show writes past its end.
+struct Writer {
+  JPEG_PROPERTIES props{};
+  std::vector<std::uint8_t> buffer;
+
+  Writer(const TestPicture& picture, std::size_t bufferSize, std::size_t canary = 0) {
+    EXPECT_EQ(jpegInit(&props), JPEG_SUCCESS);
+    buffer.assign(bufferSize + canary, 0xCD);
+    props.imagePixels = const_cast<std::uint8_t*>(picture.pixels.data());
+    props.imageWidth = picture.width;
+    props.imageHeight = picture.height;
+    props.imageRowPadding = picture.padding;
+    props.imageChannels = picture.channels;
+    props.jpegBuffer = buffer.data();
+    props.jpegBufferSize = static_cast<std::uint32_t>(bufferSize);
+    props.jpegWidth = picture.width;
+    props.jpegHeight = picture.height;
+  }
+  ~Writer() { jpegFree(&props); }
+  void UseClass(int processorClass) { jpegFillProcessorTable(props.work->table, processorClass); }
+  std::vector<std::uint8_t> Output() const { return std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + props.jpegBufferSize); }
+};
 
 // Marker segments of a stream up to SOS: (marker, offset of its FF).
 struct Segment {

@@ -14,29 +14,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A record ready for a mode-9 BGR 4:2:0 write of `picture` into `buffer`.
-struct Writer {
-  JPEG_PROPERTIES props{};
-  Bytes buffer;
-
-  Writer(const TestPicture& picture, std::size_t bufferSize, std::size_t canary = 0) {
-    EXPECT_EQ(jpegInit(&props), JPEG_SUCCESS);
-    buffer.assign(bufferSize + canary, 0xCD);
-    props.imagePixels = const_cast<std::uint8_t*>(picture.pixels.data());
-    props.imageWidth = picture.width;
-    props.imageHeight = picture.height;
-    props.imageRowPadding = picture.padding;
-    props.imageChannels = picture.channels;
-    props.jpegBuffer = buffer.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(bufferSize);
-    props.jpegWidth = picture.width;
-    props.jpegHeight = picture.height;
-  }
-  ~Writer() { jpegFree(&props); }
-  void UseClass(int processorClass) { jpegFillProcessorTable(props.work->table, processorClass); }
-  Bytes Output() const { return Bytes(buffer.begin(), buffer.begin() + props.jpegBufferSize); }
-};
-
 Bytes EncodeWhole(const TestPicture& picture, int processorClass) {
   Writer writer(picture, picture.pixels.size() * 3 + 4096);
   writer.UseClass(processorClass);
