@@ -10,18 +10,18 @@
 #include "jpeglib/jpeg_working_state.h"
 
 // Quantised coefficient blocks of the whole picture, MCU after MCU, each MCU
-// in the order of the MCU block buffer.
+// in the order of the MCU block buffer; each block in zigzag order, as the
+// scans read it.
 struct JpegCoefficientStore {
   std::unique_ptr<std::int16_t[]> values;
   int blocksPerMcu = 0;
   int firstBlock[kJpegMaxComponents] = {};  // a component's first block inside an MCU
 
-  // Block (x, y) of component `c` in that component's own block grid.
-  const std::int16_t* block(const JpegFrame& frame, int c, int x, int y) const {
-    const JpegComponent& component = frame.components[c];
-    const std::size_t mcu = static_cast<std::size_t>(y / component.v) * static_cast<std::size_t>(frame.mcusPerRow) +
-                            static_cast<std::size_t>(x / component.h);
-    const int inMcu = firstBlock[c] + (y % component.v) * component.h + x % component.h;
+  // Block (h, k) of component `c` in MCU (column, row).
+  const std::int16_t* block(const JpegFrame& frame, int c, int column, int row, int h, int k) const {
+    const std::size_t mcu = static_cast<std::size_t>(row) * static_cast<std::size_t>(frame.mcusPerRow) +
+                            static_cast<std::size_t>(column);
+    const int inMcu = firstBlock[c] + k * frame.components[c].h + h;
     return values.get() + (mcu * static_cast<std::size_t>(blocksPerMcu) + static_cast<std::size_t>(inMcu)) * 64;
   }
 };

@@ -1,7 +1,8 @@
 // The whole picture's quantised coefficients, gathered once for every scan
 // of a progressive image.
-#include <algorithm>
 #include <new>
+
+#include "common/zigzag.h"
 
 #include "jpeglib/jpeg_mcu_fill.h"
 #include "jpeglib/jpeg_progressive.h"
@@ -39,7 +40,10 @@ JPEG_STATUS gatherProgressiveCoefficients(JpegWorkingState& work, JpegCoefficien
           for (int k = 0; k < blocks; ++k, block += 64) work.table.quantize(block, multipliers[c]);
         }
       }
-      std::copy_n(work.mcuBlocks, mcuValues, out);
+      for (int b = 0; b < store.blocksPerMcu; ++b) {
+        const std::int16_t* block = work.mcuBlocks + b * 64;
+        for (int k = 0; k < 64; ++k) out[b * 64 + k] = block[kZigzagToNatural[k]];
+      }
     }
   }
   work.table.endSimd();

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/zigzag.h"
 #include "jpeglib/jpeg_progressive.h"
 
 namespace {
@@ -50,10 +49,36 @@ struct WriteSink {
   JPEG_STATUS raw(std::uint32_t bits, int size) { return size == 0 ? JPEG_SUCCESS : putBitsWide(bits, size, out); }
 };
 
+// Bit k set where byte k of the 64 is non-zero (bytes 0 or 1).
+inline std::uint64_t packFlags(const std::uint8_t flags[64]) {
+  std::uint64_t mask = 0;
+  for (int group = 0; group < 8; ++group) {
+    std::uint64_t word;
+    std::memcpy(&word, flags + 8 * group, 8);
+    mask |= ((word * 0x0102040810204080ull) >> 56) << (8 * group);
+  }
+  return mask;
+}
+
+// Bits start..end set.
+inline std::uint64_t bandMask(int start, int end) {
+  return (~std::uint64_t{0} >> (63 - end)) & (~std::uint64_t{0} << start);
+}
+
+// Point-transformed magnitudes |v| >> Al of a zigzag block; the sign stays
+// with the coefficient (a shift of a negative value would not decode back).
+inline void magnitudes(const std::int16_t* block, int low, std::int16_t magnitude[64]) {
+  for (int k = 0; k < 64; ++k) {
+    const int value = block[k];
+    magnitude[k] = static_cast<std::int16_t>((value < 0 ? -value : value) >> low);
+  }
+}
+
 template <typename Sink>
 class ScanCoder {
  public:
-  ScanCoder(Sink sink, const JPEG_SCAN& scan) : sink_(sink), scan_(scan) {}
+  ScanCoder(Sink sink, const JPEG_SCAN& scan)
+      : sink_(sink), scan_(scan), band_(bandMask(scan.spectralStart, scan.spectralEnd)) {}
 
   JPEG_STATUS dcFirst(const std::int16_t* block, int table, std::int16_t& predictor) {
     const int value = block[0] >> scan_.approxLow;
@@ -67,52 +92,51 @@ class ScanCoder {
     return sink_.raw(static_cast<std::uint32_t>(block[0] >> scan_.approxLow) & 1, 1);
   }
 
+  // Blocks are in zigzag order.
   JPEG_STATUS acFirst(const std::int16_t* block) {
-    const int low = scan_.approxLow;
-    int shifted[64];
-    std::uint64_t nonZero = 0;
-    for (int k = scan_.spectralStart; k <= scan_.spectralEnd; ++k) {
-      const int value = block[kZigzagToNatural[k]];
-      const int magnitude = (value < 0 ? -value : value) >> low;
-      shifted[k] = value < 0 ? -magnitude : magnitude;
-      if (magnitude != 0) nonZero |= std::uint64_t{1} << k;
-    }
+    std::int16_t magnitude[64];
+    magnitudes(block, scan_.approxLow, magnitude);
+    std::uint8_t nonZero[64];
+    for (int k = 0; k < 64; ++k) nonZero[k] = magnitude[k] != 0;
+    std::uint64_t coded = packFlags(nonZero) & band_;
     int previous = scan_.spectralStart - 1;
-    for (; nonZero != 0; nonZero &= nonZero - 1) {
-      const int k = __builtin_ctzll(nonZero);
+    for (; coded != 0; coded &= coded - 1) {
+      const int k = __builtin_ctzll(coded);
       int run = k - previous - 1;
       previous = k;
       if (JPEG_STATUS status = flushEobRun()) return status;
       for (; run > 15; run -= 16) {
         if (JPEG_STATUS status = sink_.symbol(0, 0xF0, 0, 0)) return status;
       }
-      const int size = bitCount(static_cast<unsigned>(std::abs(shifted[k])));
-      if (JPEG_STATUS status = sink_.symbol(0, (run << 4) | size, valueBits(shifted[k], size), size)) return status;
+      const int value = block[k] < 0 ? -magnitude[k] : magnitude[k];
+      const int size = bitCount(static_cast<unsigned>(magnitude[k]));
+      if (JPEG_STATUS status = sink_.symbol(0, (run << 4) | size, valueBits(value, size), size)) return status;
     }
     if (previous == scan_.spectralEnd) return JPEG_SUCCESS;
     return ++eobRun_ == kMaxEobRun ? flushEobRun() : JPEG_SUCCESS;
   }
 
   JPEG_STATUS acRefine(const std::int16_t* block) {
-    const int low = scan_.approxLow;
-    int magnitude[64];
-    int lastNew = 0;  // last coefficient that becomes non-zero in this scan
-    for (int k = scan_.spectralStart; k <= scan_.spectralEnd; ++k) {
-      const int value = block[kZigzagToNatural[k]];
-      magnitude[k] = (value < 0 ? -value : value) >> low;
-      if (magnitude[k] == 1) lastNew = k;
+    std::int16_t magnitude[64];
+    magnitudes(block, scan_.approxLow, magnitude);
+    std::uint8_t isNew[64], isOld[64];
+    for (int k = 0; k < 64; ++k) {
+      isNew[k] = magnitude[k] == 1;
+      isOld[k] = magnitude[k] > 1;
     }
+    const std::uint64_t newOnes = packFlags(isNew) & band_;
+    std::uint64_t nonZero = (packFlags(isOld) & band_) | newOnes;
+    // Runs after the last new coefficient fold into the end of band.
+    const int lastNew = newOnes == 0 ? 0 : 63 - __builtin_clzll(newOnes);
     // The block's own correction bits follow those of the pending run.
     int blockStart = correctionCount_;
     int blockBits = 0;
-    int run = 0;
-    for (int k = scan_.spectralStart; k <= scan_.spectralEnd; ++k) {
-      const int m = magnitude[k];
-      if (m == 0) {
-        ++run;
-        continue;
-      }
-      // Runs after the last new coefficient fold into the end of band.
+    int run = 0;  // zeros since the last coded symbol; old coefficients do not count
+    int previous = scan_.spectralStart - 1;
+    for (; nonZero != 0; nonZero &= nonZero - 1) {
+      const int k = __builtin_ctzll(nonZero);
+      run += k - previous - 1;
+      previous = k;
       while (run > 15 && k <= lastNew) {
         if (JPEG_STATUS status = flushEobRun()) return status;
         if (JPEG_STATUS status = sink_.symbol(0, 0xF0, 0, 0)) return status;
@@ -121,19 +145,20 @@ class ScanCoder {
         blockStart = 0;
         blockBits = 0;
       }
-      if (m > 1) {
-        if constexpr (Sink::kWrites) correction_[blockStart + blockBits] = static_cast<std::uint8_t>(m & 1);
+      if (magnitude[k] > 1) {
+        if constexpr (Sink::kWrites) correction_[blockStart + blockBits] = static_cast<std::uint8_t>(magnitude[k] & 1);
         ++blockBits;
         continue;
       }
       if (JPEG_STATUS status = flushEobRun()) return status;
-      const std::uint32_t sign = block[kZigzagToNatural[k]] < 0 ? 0 : 1;
+      const std::uint32_t sign = block[k] < 0 ? 0 : 1;
       if (JPEG_STATUS status = sink_.symbol(0, (run << 4) | 1, sign, 1)) return status;
       if (JPEG_STATUS status = emitCorrection(blockStart, blockBits)) return status;
       blockStart = 0;
       blockBits = 0;
       run = 0;
     }
+    run += scan_.spectralEnd - previous;
     if (run == 0 && blockBits == 0) return JPEG_SUCCESS;
     ++eobRun_;
     correctionCount_ += blockBits;
@@ -171,6 +196,7 @@ class ScanCoder {
 
   Sink sink_;
   const JPEG_SCAN& scan_;
+  const std::uint64_t band_;
   unsigned eobRun_ = 0;
   int correctionCount_ = 0;
   std::uint8_t correction_[kCorrectionBits];
@@ -186,13 +212,11 @@ JPEG_STATUS walkDcScan(const JpegFrame& frame, const JpegCoefficientStore& store
       for (int i = 0; i < scan.componentCount; ++i) {
         const int c = scan.component[i];
         const JpegComponent& component = frame.components[c];
-        for (int k = 0; k < component.v; ++k) {
-          for (int h = 0; h < component.h; ++h) {
-            const std::int16_t* block = store.block(frame, c, column * component.h + h, row * component.v + k);
-            const JPEG_STATUS status =
-                first ? coder.dcFirst(block, c == 0 ? 0 : 1, predictor[i]) : coder.dcRefine(block);
-            if (status != JPEG_SUCCESS) return status;
-          }
+        const std::int16_t* block = store.block(frame, c, column, row, 0, 0);
+        for (int b = 0; b < component.h * component.v; ++b, block += 64) {
+          const JPEG_STATUS status =
+              first ? coder.dcFirst(block, c == 0 ? 0 : 1, predictor[i]) : coder.dcRefine(block);
+          if (status != JPEG_SUCCESS) return status;
         }
       }
     }
@@ -200,8 +224,8 @@ JPEG_STATUS walkDcScan(const JpegFrame& frame, const JpegCoefficientStore& store
   return JPEG_SUCCESS;
 }
 
-// One component's blocks in raster order, only those that start inside the
-// picture (the component's own size in blocks).
+// One component's blocks in raster order over the MCU grid, only those that
+// start inside the picture (the component's own size in blocks).
 template <typename Sink>
 JPEG_STATUS walkAcScan(const JpegFrame& frame, const JpegCoefficientStore& store, ScanCoder<Sink>& coder,
                        const JPEG_SCAN& scan) {
@@ -210,9 +234,11 @@ JPEG_STATUS walkAcScan(const JpegFrame& frame, const JpegCoefficientStore& store
   const int columns = std::min(frame.mcusPerRow * component.h, (frame.width + 7) / 8);
   const int rows = std::min(frame.mcuRows * component.v, (frame.height + 7) / 8);
   const bool first = scan.approxHigh == 0;
+  const std::ptrdiff_t mcuStep = static_cast<std::ptrdiff_t>(store.blocksPerMcu) * 64;
   for (int y = 0; y < rows; ++y) {
+    const std::int16_t* rowStart = store.block(frame, c, 0, y / component.v, 0, y % component.v);
     for (int x = 0; x < columns; ++x) {
-      const std::int16_t* block = store.block(frame, c, x, y);
+      const std::int16_t* block = rowStart + (x / component.h) * mcuStep + (x % component.h) * 64;
       const JPEG_STATUS status = first ? coder.acFirst(block) : coder.acRefine(block);
       if (status != JPEG_SUCCESS) return status;
     }
