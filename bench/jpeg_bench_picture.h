@@ -1,16 +1,13 @@
-// The JPEG benchmarks' picture (the converter's 640 x 480 BGR frame: smooth
-// waves with a little noise) and libjpeg-turbo's encode of it in memory.
+// The JPEG library benchmarks' picture, the converter's 640 x 480 BGR frame
+// (smooth waves with a little noise), and one write of it through our library.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
-// jpeglib.h needs FILE and size_t declared first, and defines TRUE and FALSE.
-#include <cstdio>
-#include <jpeglib.h>
+#include "jpeglib/jpeg_api.h"
 
 inline constexpr int kBenchWidth = 640;
 inline constexpr int kBenchHeight = 480;
@@ -36,31 +33,13 @@ inline const std::vector<std::uint8_t>& BenchPicture() {
   return pixels;
 }
 
-// Encodes the picture with libjpeg-turbo: defaults for BGR input, then
-// `configure` (quality, tables, coding options); returns the stream size.
-template <typename Configure>
-unsigned long EncodeBenchPictureWithLibjpeg(Configure configure) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors{};
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* output = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &output, &size);
-  cinfo.image_width = kBenchWidth;
-  cinfo.image_height = kBenchHeight;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&cinfo);
-  cinfo.dct_method = JDCT_ISLOW;
-  configure(cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(BenchPicture().data()) + cinfo.next_scanline * kBenchStride;
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::free(output);
-  return size;
+// Writes the picture (mode 9, the record's other fields as they stand) into
+// `output`; the stream's size, or 0 on failure.
+inline std::size_t WriteBenchPicture(JPEG_PROPERTIES& props, std::vector<std::uint8_t>& output) {
+  props.imagePixels = const_cast<std::uint8_t*>(BenchPicture().data());
+  props.imageWidth = props.jpegWidth = kBenchWidth;
+  props.imageHeight = props.jpegHeight = kBenchHeight;
+  props.jpegBuffer = output.data();
+  props.jpegBufferSize = static_cast<std::uint32_t>(output.size());
+  return jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER) == JPEG_SUCCESS ? props.jpegBufferSize : 0;
 }

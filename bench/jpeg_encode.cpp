@@ -9,8 +9,8 @@
 #include "jpeglib/jpeg_api.h"
 #include "jpeglib/jpeg_working_state.h"
 
-// After our headers: libjpeg's header defines TRUE and FALSE as macros.
 #include "jpeg_bench_picture.h"
+#include "libjpeg_encode.h"
 
 namespace {
 
@@ -21,25 +21,23 @@ void EncodeOurs(benchmark::State& state, int forcedClass) {
     JPEG_PROPERTIES props{};
     jpegInit(&props);
     if (forcedClass >= 0) jpegFillProcessorTable(props.work->table, forcedClass);
-    props.imagePixels = const_cast<std::uint8_t*>(BenchPicture().data());
-    props.imageWidth = props.jpegWidth = kBenchWidth;
-    props.imageHeight = props.jpegHeight = kBenchHeight;
-    props.jpegBuffer = output.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(output.size());
-    if (jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER) != JPEG_SUCCESS) state.SkipWithError("encode failed");
-    bytes = props.jpegBufferSize;
+    bytes = WriteBenchPicture(props, output);
+    if (bytes == 0) state.SkipWithError("encode failed");
     jpegFree(&props);
   }
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 
 void EncodeReference(benchmark::State& state) {
-  unsigned long bytes = 0;
+  std::size_t bytes = 0;
   for (auto _ : state) {
-    bytes = EncodeBenchPictureWithLibjpeg([](jpeg_compress_struct& cinfo) {
-      jpeg_set_quality(&cinfo, 75, TRUE);
-      cinfo.optimize_coding = FALSE;
-    });
+    bytes = EncodeWithLibjpeg(BenchPicture().data(), kBenchWidth, kBenchHeight, JCS_EXT_BGR,
+                              [](jpeg_compress_struct& cinfo) {
+                                jpeg_set_quality(&cinfo, 75, TRUE);
+                                cinfo.dct_method = JDCT_ISLOW;
+                                cinfo.optimize_coding = FALSE;
+                              })
+                .size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);
 }

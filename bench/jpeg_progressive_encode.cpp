@@ -17,8 +17,8 @@
 #include "jpeglib/jpeg_tables.h"
 #include "jpeglib/jpeg_working_state.h"
 
-// After our headers: libjpeg's header defines TRUE and FALSE as macros.
 #include "jpeg_bench_picture.h"
+#include "libjpeg_encode.h"
 
 namespace {
 
@@ -52,16 +52,11 @@ void EncodeOurs(benchmark::State& state, int processorClass, bool progressive) {
     return;
   }
   props.work->progressive = progressive;
+  props.quality = kQuality;
   std::size_t bytes = 0;
   for (auto _ : state) {
-    props.imagePixels = const_cast<std::uint8_t*>(BenchPicture().data());
-    props.imageWidth = props.jpegWidth = kBenchWidth;
-    props.imageHeight = props.jpegHeight = kBenchHeight;
-    props.quality = kQuality;
-    props.jpegBuffer = output.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(output.size());
-    if (jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER) != JPEG_SUCCESS) state.SkipWithError("encode failed");
-    bytes = props.jpegBufferSize;
+    bytes = WriteBenchPicture(props, output);
+    if (bytes == 0) state.SkipWithError("encode failed");
   }
   jpegFree(&props);
   state.counters["bytes"] = static_cast<double>(bytes);
@@ -81,13 +76,16 @@ void UseOurTables(jpeg_compress_struct& cinfo) {
 }
 
 void EncodeReference(benchmark::State& state, bool progressive) {
-  unsigned long bytes = 0;
+  std::size_t bytes = 0;
   for (auto _ : state) {
-    bytes = EncodeBenchPictureWithLibjpeg([progressive](jpeg_compress_struct& cinfo) {
-      UseOurTables(cinfo);
-      if (progressive) jpeg_simple_progression(&cinfo);
-      cinfo.optimize_coding = progressive ? TRUE : FALSE;
-    });
+    bytes = EncodeWithLibjpeg(BenchPicture().data(), kBenchWidth, kBenchHeight, JCS_EXT_BGR,
+                              [progressive](jpeg_compress_struct& cinfo) {
+                                UseOurTables(cinfo);
+                                cinfo.dct_method = JDCT_ISLOW;
+                                if (progressive) jpeg_simple_progression(&cinfo);
+                                cinfo.optimize_coding = progressive ? TRUE : FALSE;
+                              })
+                .size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);
 }

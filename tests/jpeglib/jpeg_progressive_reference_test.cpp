@@ -3,6 +3,7 @@
 // the same settings and class, so both decode to the same picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "jpeg_reference_library.h"
@@ -92,7 +93,7 @@ EncodeResult EncodeLayout(const Layout& layout, const TestPicture& picture, int 
 // Both streams read cleanly and carry the same coefficients in every block
 // of every component's own size; both decode to the same samples.
 void ExpectSameContent(const Bytes& progressive, const Bytes& baseline, const TestPicture& picture,
-                       const Layout& layout, const std::string& label) {
+                       const Layout& layout, const std::string& label, bool withSamples = true) {
   const ReferenceRead a = ReadCoefficientsWithReference(progressive);
   const ReferenceRead b = ReadCoefficientsWithReference(baseline);
   ASSERT_TRUE(a.ok) << label << ": " << a.messages;
@@ -108,11 +109,13 @@ void ExpectSameContent(const Bytes& progressive, const Bytes& baseline, const Te
     EXPECT_EQ(pc.widthInBlocks, bc.widthInBlocks) << label;
     EXPECT_EQ(pc.heightInBlocks, bc.heightInBlocks) << label;
     ASSERT_EQ(pc.coefficients.size(), bc.coefficients.size()) << label;
-    for (std::size_t i = 0; i < pc.coefficients.size(); ++i) {
-      ASSERT_EQ(pc.coefficients[i], bc.coefficients[i])
-          << label << " component " << c << " block " << i / 64 << " coefficient " << i % 64;
-    }
+    if (pc.coefficients == bc.coefficients) continue;
+    const auto [p, b] = std::mismatch(pc.coefficients.begin(), pc.coefficients.end(), bc.coefficients.begin());
+    const auto at = p - pc.coefficients.begin();
+    FAIL() << label << " component " << c << " block " << at / 64 << " coefficient " << at % 64 << ": " << *p
+           << " against " << *b;
   }
+  if (!withSamples) return;
 
   const ReferenceRead pa = DecodeSamplesWithReference(progressive);
   const ReferenceRead pb = DecodeSamplesWithReference(baseline);
@@ -166,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ProgressiveReference,
                          CaseName);
 
 // A flat picture: every AC band is one long end-of-band run, emitted at
-// 32,767 blocks (symbol 0xE0 with 14 run bits).
+// 32,767 blocks (symbol 0xE0 with 14 run bits). One layout per script.
 class ProgressiveFlatPicture : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(ProgressiveFlatPicture, LongEndOfBandRunsReadCleanly) {
@@ -176,27 +179,25 @@ TEST_P(ProgressiveFlatPicture, LongEndOfBandRunsReadCleanly) {
   picture.width = picture.height = 2048;
   picture.channels = layout.channels;
   picture.pixels.assign(std::size_t{2048} * 2048 * layout.channels, 0x80);
-  for (int processorClass : {0, OwnClass()}) {
-    const std::string label = std::string(layout.name) + " class " + std::to_string(processorClass);
-    const EncodeResult progressive = EncodeLayout(layout, picture, 75, processorClass, true);
-    const EncodeResult baseline = EncodeLayout(layout, picture, 75, processorClass, false);
-    ASSERT_EQ(progressive.status, JPEG_SUCCESS) << label;
-    ASSERT_EQ(baseline.status, JPEG_SUCCESS) << label;
-    // The first AC table of the luma band holds the longest run's symbol.
-    bool longestRun = false;
-    for (const Segment& segment : StreamSegments(progressive.bytes)) {
-      if (segment.marker != 0xC4 || progressive.bytes[segment.offset + 4] != 0x10) continue;
-      for (std::size_t i = segment.offset + 21; i < segment.offset + segment.length; ++i) {
-        longestRun = longestRun || progressive.bytes[i] == 0xE0;
-      }
+  const EncodeResult progressive = EncodeLayout(layout, picture, 75, -1, true);
+  const EncodeResult baseline = EncodeLayout(layout, picture, 75, -1, false);
+  ASSERT_EQ(progressive.status, JPEG_SUCCESS);
+  ASSERT_EQ(baseline.status, JPEG_SUCCESS);
+  // The first component's AC tables hold the longest run's symbol.
+  bool longestRun = false;
+  for (const Segment& segment : StreamSegments(progressive.bytes)) {
+    if (segment.marker != 0xC4 || progressive.bytes[segment.offset + 4] != 0x10) continue;
+    for (std::size_t i = segment.offset + 21; i < segment.offset + segment.length; ++i) {
+      longestRun = longestRun || progressive.bytes[i] == 0xE0;
     }
-    EXPECT_TRUE(longestRun) << label;
-    ExpectSameContent(progressive.bytes, baseline.bytes, picture, layout, label);
-    if (HasFatalFailure()) return;
   }
+  EXPECT_TRUE(longestRun);
+  ExpectSameContent(progressive.bytes, baseline.bytes, picture, layout, layout.name, false);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, ProgressiveFlatPicture, ::testing::ValuesIn(kLayouts),
+INSTANTIATE_TEST_SUITE_P(Scripts, ProgressiveFlatPicture,
+                         ::testing::Values(kLayouts[0], kLayouts[2], kLayouts[3], kLayouts[5], kLayouts[10],
+                                           kLayouts[12]),
                          [](const ::testing::TestParamInfo<Layout>& info) { return info.param.name; });
 
 // On natural frames the fitted tables beat the default ones.

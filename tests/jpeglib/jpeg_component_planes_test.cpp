@@ -1,16 +1,13 @@
-// The progressive encoder at its limits: caller component planes (also in
-// the sequential driver), long runs of correction bits, the output-room
-// rule, file output, interruption requests and the abbreviated modes.
+// Caller component planes in place of the picture, in the sequential and
+// progressive drivers, and refinement scans whose correction bits outgrow
+// one end-of-band run (planes made for it).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <random>
 
 #include "jpeg_reference_library.h"
 #include "jpeg_test_support.h"
-#include "tests/support/file_bytes.h"
-#include "tests/support/scoped_temp_dir.h"
 
 namespace {
 
@@ -109,7 +106,7 @@ Bytes WritePlanes(PlaneWriter& writer, bool progressive, int processorClass) {
   return writer.Output();
 }
 
-TEST(ProgressiveLimits, CoefficientPlanesComeOutUnchangedInBothDrivers) {
+TEST(ComponentPlanes, CoefficientPlanesComeOutUnchangedInBothDrivers) {
   ASSERT_TRUE(ReferenceLibraryLoaded());
   std::mt19937 random(30);
   // Sparse coefficients with a few of the largest a JPEG can carry.
@@ -134,7 +131,7 @@ TEST(ProgressiveLimits, CoefficientPlanesComeOutUnchangedInBothDrivers) {
   }
 }
 
-TEST(ProgressiveLimits, RefinementWithMoreCorrectionBitsThanOneRunHolds) {
+TEST(ComponentPlanes, RefinementWithMoreCorrectionBitsThanOneRunHolds) {
   ASSERT_TRUE(ReferenceLibraryLoaded());
   // Every AC value is at least 4: the grey script's refinement scans find
   // no new coefficient, only 63 correction bits a block, so the held bits
@@ -153,7 +150,7 @@ TEST(ProgressiveLimits, RefinementWithMoreCorrectionBitsThanOneRunHolds) {
   }
 }
 
-TEST(ProgressiveLimits, SamplePlanesGiveTheBytesOfTheSamePicture) {
+TEST(ComponentPlanes, SamplePlanesGiveTheBytesOfTheSamePicture) {
   const TestPicture picture = MakePicture(17, 9, 3, 12, 0);
   // The picture's samples with its last column and row repeated to the MCU edge.
   const Planes samples(17, 9, {{1, 1}, {1, 1}, {1, 1}}, [&](int c, int x, int y) {
@@ -173,7 +170,7 @@ TEST(ProgressiveLimits, SamplePlanesGiveTheBytesOfTheSamePicture) {
   }
 }
 
-TEST(ProgressiveLimits, PlaneValuesAJpegCannotCarryAreRefused) {
+TEST(ComponentPlanes, PlaneValuesAJpegCannotCarryAreRefused) {
   struct Case {
     const char* name;
     bool holdsSamples;
@@ -197,113 +194,6 @@ TEST(ProgressiveLimits, PlaneValuesAJpegCannotCarryAreRefused) {
   const Planes edge(20, 12, {{1, 1}}, [](int, int x, int y) { return x % 8 == 0 && y % 8 == 0 ? -1024 : 1023; });
   PlaneWriter writer(edge, JPEG_COLOR_GRAY, JPEG_SAMPLING_444, false);
   ExpectPlaneCoefficients(WritePlanes(writer, true, 0), edge, "extremes");
-}
-
-Bytes EncodeProgressive(const TestPicture& picture, int processorClass) {
-  Writer writer(picture, picture.pixels.size() * 3 + 4096);
-  writer.UseClass(processorClass);
-  writer.props.work->progressive = true;
-  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
-  return writer.Output();
-}
-
-TEST(ProgressiveLimits, BufferMustExceedTheStreamByOneByte) {
-  const TestPicture picture = MakePicture(37, 29, 3, 4, 1);
-  constexpr std::size_t kCanary = 32;
-  for (int processorClass : {0, 6}) {
-    const Bytes whole = EncodeProgressive(picture, processorClass);
-    const std::size_t exact = whole.size();
-    for (std::size_t size = exact - 16; size <= exact + 1; ++size) {
-      Writer writer(picture, size, kCanary);
-      writer.UseClass(processorClass);
-      writer.props.work->progressive = true;
-      const JPEG_STATUS status = jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER);
-      if (size <= exact) {
-        EXPECT_EQ(status, JPEG_OUTPUT_TOO_SMALL) << "size " << size << " class " << processorClass;
-      } else {
-        EXPECT_EQ(status, JPEG_SUCCESS);
-        EXPECT_EQ(writer.Output(), whole);
-      }
-      for (std::size_t i = size; i < size + kCanary; ++i) {
-        ASSERT_EQ(writer.buffer[i], 0xCD) << "written past the end, size " << size;
-      }
-    }
-  }
-}
-
-TEST(ProgressiveLimits, FileOutputMatchesMemoryOutput) {
-  const TestPicture picture = MakePicture(400, 300, 3, 9, 2);
-  const ScopedTempDir scratch("jpeglib_progressive_");
-  const std::string name = scratch.HostPath("progressive.jpg");
-  for (int processorClass : {0, 6}) {
-    const Bytes memory = EncodeProgressive(picture, processorClass);
-    ASSERT_GT(memory.size(), 3 * 4096u);
-    Writer writer(picture, 0);
-    writer.UseClass(processorClass);
-    writer.props.work->progressive = true;
-    writer.props.jpegFileName = name.c_str();
-    ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_SUCCESS);
-    EXPECT_EQ(writer.props.jpegBufferSize, memory.size());
-    EXPECT_EQ(ReadFileBytes(name), memory) << "class " << processorClass;
-  }
-}
-
-TEST(ProgressiveLimits, ShortFileWriteIsAFileError) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const TestPicture picture = MakePicture(200, 120, 3, 9, 0);
-  Writer writer(picture, 0);
-  writer.props.work->progressive = true;
-  writer.props.jpegFileName = "/dev/full";
-  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_FILE_ERROR);
-}
-
-TEST(ProgressiveLimits, InterruptRequestIsIgnoredAndCleared) {
-  const TestPicture picture = MakePicture(64, 48, 3, 5, 0);
-  const Bytes whole = EncodeProgressive(picture, 0);
-  Writer writer(picture, 100000);
-  writer.UseClass(0);
-  writer.props.work->progressive = true;
-  writer.props.work->interruptRequest = 1;
-  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
-  EXPECT_EQ(writer.props.work->interruptRequest, 0);
-  EXPECT_EQ(writer.Output(), whole);
-}
-
-TEST(ProgressiveLimits, HeaderOnlyAndAbbreviatedDataWrites) {
-  ASSERT_TRUE(ReferenceLibraryLoaded());
-  const TestPicture picture = MakePicture(40, 24, 3, 8, 0);
-  Writer writer(picture, 100000);
-  writer.props.work->progressive = true;
-  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_HEADER_BUFFER), JPEG_SUCCESS);
-  const Bytes header = writer.Output();
-  std::vector<int> markers;
-  for (const Segment& segment : StreamSegments(header)) markers.push_back(segment.marker);
-  EXPECT_EQ(markers, (std::vector<int>{0xD8, 0xE0, 0xFE, 0xDB, 0xDB, 0xD9}));  // tables come per scan
-
-  writer.props.jpegBufferSize = static_cast<std::uint32_t>(writer.buffer.size());
-  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_DATA_BUFFER), JPEG_SUCCESS);
-  const Bytes data = writer.Output();
-  int soi = 0, dqt = 0;
-  for (const Segment& segment : StreamSegments(data)) {
-    soi += segment.marker == 0xD8;
-    dqt += segment.marker == 0xDB;
-  }
-  EXPECT_EQ(soi, 1);
-  EXPECT_EQ(dqt, 0);
-  EXPECT_EQ(data[2], 0xFF);
-  EXPECT_EQ(data[3], 0xC2);  // SOF2 right after SOI
-
-  Bytes joined(header.begin(), header.end() - 2);
-  joined.insert(joined.end(), data.begin() + 2, data.end());
-  const ReferenceRead a = ReadCoefficientsWithReference(joined);
-  const ReferenceRead b = ReadCoefficientsWithReference(EncodeProgressive(picture, writer.props.work->processorClass));
-  ASSERT_TRUE(a.ok) << a.messages;
-  ASSERT_TRUE(b.ok) << b.messages;
-  EXPECT_EQ(a.warnings, 0) << a.messages;
-  ASSERT_EQ(a.components.size(), b.components.size());
-  for (std::size_t c = 0; c < a.components.size(); ++c) {
-    EXPECT_TRUE(a.components[c].coefficients == b.components[c].coefficients) << "component " << c;
-  }
 }
 
 }  // namespace
