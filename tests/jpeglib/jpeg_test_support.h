@@ -1,6 +1,7 @@
-// Shared fixtures of the JPEG library tests: synthetic pictures, encoding
-// through the public record, marker-segment walking, and libjpeg-turbo's
-// djpeg/cjpeg run as black-box reference decoder and encoder.
+// Shared fixtures of the JPEG library tests: synthetic pictures and ffmpeg
+// test frames, encoding through the public record, marker-segment walking,
+// and libjpeg-turbo's djpeg/cjpeg run as black-box reference decoder and
+// encoder.
 #pragma once
 
 #include <gtest/gtest.h>
