@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/pictures/picture_decoder.h"
+
+#include "libjpeg_encode.h"
 
 namespace {
 
@@ -44,29 +44,8 @@ std::vector<std::uint8_t> MakeRgbPicture() {
 
 // Baseline 4:2:0 JPEG at quality 80.
 std::vector<std::uint8_t> EncodeJpeg(const std::vector<std::uint8_t>& rgb) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr error;
-  cinfo.err = jpeg_std_error(&error);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = kWidth;
-  cinfo.image_height = kHeight;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 80, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&rgb[std::size_t{cinfo.next_scanline} * kWidth * 3]);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<std::uint8_t> jpeg(buffer, buffer + size);
-  std::free(buffer);
-  return jpeg;
+  return EncodeWithLibjpeg(rgb.data(), kWidth, kHeight, JCS_RGB,
+                           [](jpeg_compress_struct& cinfo) { jpeg_set_quality(&cinfo, 80, TRUE); });
 }
 
 // A libjpeg decompressor over a JPEG in memory, its header read.

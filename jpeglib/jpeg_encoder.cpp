@@ -1,5 +1,6 @@
 // jpegWrite: validation, set-up of the picture, tables, components and MCU
-// geometry, the header, and the sequential encoder with interruption.
+// geometry, the header, and the sequential encoder with interruption or the
+// progressive encoder.
 #include <cstdlib>
 #include <new>
 
@@ -7,6 +8,8 @@
 #include "jpeglib/jpeg_header.h"
 #include "jpeglib/jpeg_markers.h"
 #include "jpeglib/jpeg_mcu_convert.h"
+#include "jpeglib/jpeg_mcu_fill.h"
+#include "jpeglib/jpeg_progressive.h"
 #include "jpeglib/jpeg_scan_encode.h"
 #include "jpeglib/jpeg_working_state.h"
 
@@ -117,6 +120,7 @@ JPEG_STATUS runWrite(JpegWorkingState& work, JPEG_PROPERTIES& props, int mode) {
   if (JPEG_STATUS status = setUpFrame(work)) return status;
 
   if (!pending) {
+    if (JPEG_STATUS status = jpegCheckPlaneSource(work)) return status;
     if (JPEG_STATUS status = jpegWriteHeader(work, work.fields.jpegBuffer, work.fields.jpegBufferSize)) {
       return status;
     }
@@ -125,7 +129,7 @@ JPEG_STATUS runWrite(JpegWorkingState& work, JPEG_PROPERTIES& props, int mode) {
       return JPEG_SUCCESS;
     }
   }
-  const JPEG_STATUS status = encodeSequential(work);
+  const JPEG_STATUS status = work.progressive ? jpegEncodeProgressive(work) : encodeSequential(work);
   if (status >= 0) props.jpegBufferSize = static_cast<std::uint32_t>(work.output.bytesWritten);
   if (status == JPEG_INTERRUPT_SUCCESS) {
     const JpegFrame& frame = work.frame;

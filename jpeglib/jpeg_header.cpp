@@ -73,6 +73,8 @@ JPEG_STATUS jpegWriteTables(JpegWorkingState& work) {
     if (JPEG_STATUS status = writeDqt(work, 0, slot.id, slot.scaled)) return status;
     if (JPEG_STATUS status = prepareQuantTable(work, slot)) return status;
   }
+  // A progressive image writes a fitted table before each scan instead.
+  if (work.progressive) return JPEG_SUCCESS;
   if (JPEG_STATUS status = writeDhtAll(work)) return status;
   return buildCodeTables(work);
 }
@@ -107,7 +109,9 @@ JPEG_STATUS jpegWriteHeader(JpegWorkingState& work, std::uint8_t* buffer, std::s
       jpegScaleQuantTable(work.fields.quality, slot.base, slot.scaled);
       if (JPEG_STATUS status = prepareQuantTable(work, slot)) return status;
     }
-    if (JPEG_STATUS status = buildCodeTables(work)) return status;
+    if (!work.progressive) {
+      if (JPEG_STATUS status = buildCodeTables(work)) return status;
+    }
   }
   const bool accurate = work.dctMethod == 1;
   work.table.forwardDct = accurate ? work.table.fdctAccurate : work.table.fdctFast;

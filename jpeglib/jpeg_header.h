@@ -6,7 +6,7 @@
 // Annex K tables into the slots the caller has not filled.
 void jpegInstallDefaultTables(JpegWorkingState& work);
 // DQT segments with the quality-scaled tables, the quantiser multipliers,
-// the DHT segment and the encoder code tables.
+// and for sequential images the DHT segment and the encoder code tables.
 JPEG_STATUS jpegWriteTables(JpegWorkingState& work);
 // SOI, application segment, comment and tables as the mode asks; selects the
 // active forward DCT and quantiser.

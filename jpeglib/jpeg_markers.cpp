@@ -22,6 +22,15 @@ JPEG_STATUS emit(JpegWorkingState& work, const std::uint8_t* segment, const std:
   return work.table.writeOutputBytes(segment, static_cast<std::size_t>(end - segment), work.output);
 }
 
+// A DHT table's body: class x 16 + identifier, the 16 counts, the values.
+std::uint8_t* putHuffmanTable(std::uint8_t* cursor, const std::uint8_t counts[16], const std::uint8_t* values,
+                              int count, int tableClass, int id) {
+  *cursor++ = static_cast<std::uint8_t>(tableClass * 16 + id);
+  std::memcpy(cursor, counts, 16);
+  std::memcpy(cursor + 16, values, static_cast<std::size_t>(count));
+  return cursor + 16 + count;
+}
+
 constexpr char kBannerFormat[] = "Reelpack JPEG Library, version %s";
 
 }  // namespace
@@ -119,18 +128,20 @@ JPEG_STATUS writeDhtAll(JpegWorkingState& work) {
     const int count = jpegHuffmanValueCount(slot.counts);
     if (count > 256) return JPEG_BAD_HUFFMAN_TABLE;
     std::uint8_t segment[1 + 16 + 256];
-    segment[0] = static_cast<std::uint8_t>(slot.tableClass * 16 + slot.id);
-    std::memcpy(segment + 1, slot.counts, 16);
-    std::memcpy(segment + 17, slot.values, static_cast<std::size_t>(count));
-    if (JPEG_STATUS status = emit(work, segment, segment + 17 + count)) return status;
+    const std::uint8_t* end = putHuffmanTable(segment, slot.counts, slot.values, count, slot.tableClass, slot.id);
+    if (JPEG_STATUS status = emit(work, segment, end)) return status;
   }
   return JPEG_SUCCESS;
 }
 
-JPEG_STATUS writeSof0(JpegWorkingState& work) {
+namespace {
+
+// SOF0 numbers several components from 1, SOF2 from 0; a single component
+// is 0 with factors 1x1 in both.
+JPEG_STATUS writeFrameHeader(JpegWorkingState& work, int marker, int firstIdentifier) {
   const JpegFrame& frame = work.frame;
   std::uint8_t segment[10 + 3 * kJpegMaxComponents], *cursor = segment;
-  writeMarker(0xC0, cursor);
+  writeMarker(marker, cursor);
   writeWord(static_cast<unsigned>(8 + 3 * frame.componentCount), cursor);
   *cursor++ = 8;
   writeWord(static_cast<unsigned>(frame.height), cursor);
@@ -139,12 +150,18 @@ JPEG_STATUS writeSof0(JpegWorkingState& work) {
   for (int c = 0; c < frame.componentCount; ++c) {
     const JpegComponent& component = frame.components[c];
     const bool single = frame.componentCount == 1;
-    *cursor++ = static_cast<std::uint8_t>(single ? 0 : c + 1);
+    *cursor++ = static_cast<std::uint8_t>(single ? 0 : c + firstIdentifier);
     *cursor++ = static_cast<std::uint8_t>(single ? 0x11 : component.h * 16 + component.v);
     *cursor++ = static_cast<std::uint8_t>(component.quantTable);
   }
   return emit(work, segment, cursor);
 }
+
+}  // namespace
+
+JPEG_STATUS writeSof0(JpegWorkingState& work) { return writeFrameHeader(work, 0xC0, 1); }
+
+JPEG_STATUS writeSof2(JpegWorkingState& work) { return writeFrameHeader(work, 0xC2, 0); }
 
 JPEG_STATUS writeSos(JpegWorkingState& work, int componentCount) {
   std::uint8_t segment[8 + 2 * kJpegMaxComponents], *cursor = segment;
@@ -160,6 +177,34 @@ JPEG_STATUS writeSos(JpegWorkingState& work, int componentCount) {
   *cursor++ = 63;  // spectral end
   *cursor++ = 0;   // successive approximation
   return emit(work, segment, cursor);
+}
+
+JPEG_STATUS writeSosProgressive(JpegWorkingState& work, const JPEG_SCAN& scan, const std::uint8_t dcSelector[],
+                                const std::uint8_t acSelector[]) {
+  std::uint8_t segment[8 + 2 * kJpegMaxComponents], *cursor = segment;
+  writeMarker(0xDA, cursor);
+  writeWord(static_cast<unsigned>(6 + 2 * scan.componentCount), cursor);
+  *cursor++ = static_cast<std::uint8_t>(scan.componentCount);
+  for (int i = 0; i < scan.componentCount; ++i) {
+    // SOF2 identifiers are the components' positions.
+    const int position = scan.component[i];
+    *cursor++ = static_cast<std::uint8_t>(position);
+    *cursor++ = static_cast<std::uint8_t>(dcSelector[position] * 16 + acSelector[position]);
+  }
+  *cursor++ = static_cast<std::uint8_t>(scan.spectralStart);
+  *cursor++ = static_cast<std::uint8_t>(scan.spectralEnd);
+  *cursor++ = static_cast<std::uint8_t>(scan.approxHigh * 16 + scan.approxLow);
+  return emit(work, segment, cursor);
+}
+
+JPEG_STATUS writeDhtTable(JpegWorkingState& work, const std::uint8_t counts[16], const std::uint8_t* values,
+                          int tableClass, int id) {
+  const int count = jpegHuffmanValueCount(counts);
+  if (count > 256) return JPEG_BAD_HUFFMAN_TABLE;
+  std::uint8_t segment[4 + 1 + 16 + 256], *cursor = segment;
+  writeMarker(0xC4, cursor);
+  writeWord(static_cast<unsigned>(19 + count), cursor);
+  return emit(work, segment, putHuffmanTable(cursor, counts, values, count, tableClass, id));
 }
 
 JPEG_STATUS writeDri(int interval, JpegWorkingState& work) {

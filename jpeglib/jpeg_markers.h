@@ -20,7 +20,16 @@ JPEG_STATUS writeDqt(JpegWorkingState& work, int precision, int id, const std::u
 // tables before it are already written).
 JPEG_STATUS writeDhtAll(JpegWorkingState& work);
 JPEG_STATUS writeSof0(JpegWorkingState& work);
+// The progressive frame: components numbered 0, 1, 2, ...
+JPEG_STATUS writeSof2(JpegWorkingState& work);
 JPEG_STATUS writeSos(JpegWorkingState& work, int componentCount);
+// One progressive scan's header with its band and approximation bits; the
+// selectors are indexed by the components' positions in the frame.
+JPEG_STATUS writeSosProgressive(JpegWorkingState& work, const JPEG_SCAN& scan, const std::uint8_t dcSelector[],
+                                const std::uint8_t acSelector[]);
+// One DHT segment for one table; -6 and nothing written for more than 256 values.
+JPEG_STATUS writeDhtTable(JpegWorkingState& work, const std::uint8_t counts[16], const std::uint8_t* values,
+                          int tableClass, int id);
 JPEG_STATUS writeDri(int interval, JpegWorkingState& work);
 // RST0..RST7; 8 or more: -25 and nothing written.
 JPEG_STATUS writeRst(int n, JpegWorkingState& work);

@@ -80,6 +80,8 @@ JPEG_STATUS jpegSelectMcuConverter(JpegWorkingState& work) {
   work.table.convertMcu = nullptr;
   work.converterKind = kJpegKindGeneric;
   if (work.frame.componentCount < 1 || work.frame.componentCount > kJpegMaxComponents) return JPEG_ERROR_COMP;
+  // Component planes stand in for the picture: no converter reads it.
+  if (work.planeSource.attached()) return JPEG_SUCCESS;
   const Choice choice = choose(work);
   // Packed pictures hold two bytes a pixel; only their own converter reads them.
   const bool packedMismatch =

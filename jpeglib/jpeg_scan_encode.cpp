@@ -1,6 +1,7 @@
 #include "jpeglib/jpeg_scan_encode.h"
 
 #include "jpeglib/jpeg_markers.h"
+#include "jpeglib/jpeg_mcu_fill.h"
 
 namespace {
 
@@ -28,12 +29,12 @@ JPEG_STATUS bindComponents(const JpegWorkingState& work, const JPEG_SCAN& scan, 
 JPEG_STATUS codeMcu(JpegWorkingState& work, JPEG_SCAN& scan, const BoundComponent* bound, int totalBlocks,
                     int column, int row) {
   JPEG_PROCESSOR_TABLE& table = work.table;
-  table.convertMcu(work, column, row);
-  for (int b = 0; b < totalBlocks; ++b) table.forwardDct(work.mcuBlocks + b * 64);
+  jpegFillMcuBlocks(work, column, row, totalBlocks);
+  const bool quantise = jpegMcuNeedsQuantising(work);
   std::int16_t* block = work.mcuBlocks;
   for (int c = 0; c < scan.componentCount; ++c) {
     for (int k = 0; k < bound[c].blocks; ++k, block += 64) {
-      table.quantize(block, bound[c].multipliers);
+      if (quantise) table.quantize(block, bound[c].multipliers);
       const JPEG_STATUS status =
           table.encodeBlock(work.output, *bound[c].dc, *bound[c].ac, scan.dcPredictor[c], block);
       if (status != JPEG_SUCCESS) return status;

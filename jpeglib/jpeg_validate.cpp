@@ -66,7 +66,9 @@ JPEG_STATUS jpegValidateProperties(const JPEG_PROPERTIES& props, int mode) {
       props.keepWorkingState && props.work ? props.work->fields : static_cast<const JpegCallerFields&>(props);
   if (mode < 0 || mode > JPEG_READ_THUMBNAIL_BUFFER) return JPEG_INVALID_PROPERTIES;
 
-  if (movesPixels(mode)) {
+  // Component planes replace the picture, so its fields are not checked.
+  const bool planes = props.work != nullptr && props.work->planeSource.attached();
+  if (movesPixels(mode) && !planes) {
     if (f.imagePixels == nullptr || f.imageWidth < 1 || f.imageWidth > 65535 || f.imageHeight < -65535 ||
         f.imageHeight > 65535) {
       return JPEG_INVALID_PROPERTIES;
@@ -88,9 +90,9 @@ JPEG_STATUS jpegValidateProperties(const JPEG_PROPERTIES& props, int mode) {
     if (movesPixels(mode)) {
       // The MCU grid follows the JPEG size while the pixels are read by the
       // picture size, so the two must agree.
-      if (f.jpegWidth < 1 || f.jpegWidth > 65535 || f.jpegHeight < 1 || f.jpegHeight > 65535 ||
-          f.jpegWidth != f.imageWidth || f.imageHeight == 0 ||
-          f.jpegHeight != (f.imageHeight < 0 ? -f.imageHeight : f.imageHeight)) {
+      const bool sizesAgree = planes || (f.jpegWidth == f.imageWidth && f.imageHeight != 0 &&
+                                         f.jpegHeight == (f.imageHeight < 0 ? -f.imageHeight : f.imageHeight));
+      if (f.jpegWidth < 1 || f.jpegWidth > 65535 || f.jpegHeight < 1 || f.jpegHeight > 65535 || !sizesAgree) {
         return JPEG_INVALID_PROPERTIES;
       }
     }

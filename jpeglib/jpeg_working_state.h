@@ -54,9 +54,15 @@ struct JpegFrame {
   bool convertColour = false;
 };
 
-// One scan's record; kept while an interrupted write is pending.
+// One scan's record; kept while an interrupted write is pending. Progressive
+// scans also carry their spectral band, approximation bits and components.
 struct JPEG_SCAN {
   int componentCount = 0;
+  int spectralStart = 0;
+  int spectralEnd = 63;
+  int approxHigh = 0;
+  int approxLow = 0;
+  int component[kJpegMaxComponents] = {0, 1, 2, 3};  // positions in the frame
   unsigned restartCounter = 0;
   int resumeColumn = 0;
   int resumeRow = 0;
@@ -72,6 +78,18 @@ struct JpegSource {
   int color = 0;
   int sampling = 0;
   std::ptrdiff_t stride = 0;  // negative for a bottom-up picture
+};
+
+// Caller-supplied component planes replacing the picture: one plane of
+// 16-bit values per component, MCUs-per-row x H x 8 values a row, block
+// (MCU row r, column c, vertical k, horizontal h) at value row (r V + k) 8 and
+// column (c H + h) 8. Samples 0..255 are level-shifted and transformed;
+// quantised coefficients (natural order within a block) are taken as they are.
+struct JpegPlaneSource {
+  const std::int16_t* planes[kJpegMaxComponents] = {};  // planes[0] null: none attached
+  bool holdsSamples = false;
+
+  bool attached() const { return planes[0] != nullptr; }
 };
 
 struct JpegWorkingState {
@@ -94,7 +112,8 @@ struct JpegWorkingState {
   std::uint8_t acSelector[kJpegMaxComponents] = {0, 1, 1, 1};
 
   JpegFrame frame;
-  int restartInterval = 0;
+  int restartInterval = 0;  // sequential images only
+  bool progressive = false;  // SOF2 with the fixed scan script and optimal tables
   int interruptRequest = 0;
   int lastMcuColumn = 0;
   int lastMcuRow = 0;
@@ -112,6 +131,7 @@ struct JpegWorkingState {
   std::uint16_t adobeFlags1 = 0;
 
   JpegSource source;
+  JpegPlaneSource planeSource;
   int converterKind = 0;
   JpegOutputStream output;
   JPEG_PROCESSOR_TABLE table{};

@@ -144,6 +144,55 @@ TEST(HeaderBytes, OversizedHuffmanTableIsRefusedAfterEarlierTables) {
   EXPECT_EQ(fixture.written().size(), 4u + 17 + 12);
 }
 
+TEST(HeaderBytes, ProgressiveFrameScanAndTableSegments) {
+  WriterFixture fixture;
+  JpegWorkingState& work = fixture.work();
+  work.frame.width = 17;
+  work.frame.height = 9;
+  work.frame.componentCount = 3;
+  work.frame.components[0] = {2, 2, 0};
+  work.frame.components[1] = {1, 1, 1};
+  work.frame.components[2] = {1, 1, 1};
+  ASSERT_EQ(writeSof2(work), JPEG_SUCCESS);
+
+  JPEG_SCAN dc;  // every component, DC only, first pass at Al 1
+  dc.componentCount = 3;
+  dc.spectralStart = dc.spectralEnd = 0;
+  dc.approxLow = 1;
+  JPEG_SCAN ac;  // component 2 alone, refinement 1-63 from Ah 2 to Al 1
+  ac.componentCount = 1;
+  ac.component[0] = 2;
+  ac.spectralStart = 1;
+  ac.approxHigh = 2;
+  ac.approxLow = 1;
+  const std::uint8_t dcSelectors[4] = {0, 1, 1, 1}, acSelectors[4] = {0, 1, 2, 3};
+  ASSERT_EQ(writeSosProgressive(work, dc, dcSelectors, acSelectors), JPEG_SUCCESS);
+  ASSERT_EQ(writeSosProgressive(work, ac, dcSelectors, acSelectors), JPEG_SUCCESS);
+
+  std::uint8_t counts[16] = {0, 2, 1};
+  const std::uint8_t values[] = {0x00, 0x11, 0x42};
+  ASSERT_EQ(writeDhtTable(work, counts, values, 1, 1), JPEG_SUCCESS);
+
+  EXPECT_EQ(fixture.written(),
+            Concat({{0xFF, 0xC2, 0, 17, 8, 0, 9, 0, 17, 3, 0, 0x22, 0, 1, 0x11, 1, 2, 0x11, 1},
+                    {0xFF, 0xDA, 0, 12, 3, 0, 0x00, 1, 0x11, 2, 0x12, 0, 0, 0x01},
+                    {0xFF, 0xDA, 0, 8, 1, 2, 0x12, 1, 63, 0x21},
+                    {0xFF, 0xC4, 0, 22, 0x11, 0, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x11, 0x42}}));
+}
+
+TEST(HeaderBytes, OneTableSegmentRefusesMoreThan256Values) {
+  WriterFixture fixture;
+  std::uint8_t counts[16] = {};
+  counts[15] = 255;
+  counts[14] = 2;  // 257 values
+  const std::uint8_t values[257] = {};
+  EXPECT_EQ(writeDhtTable(fixture.work(), counts, values, 1, 0), JPEG_BAD_HUFFMAN_TABLE);
+  EXPECT_TRUE(fixture.written().empty());
+  counts[14] = 1;  // 256 values
+  EXPECT_EQ(writeDhtTable(fixture.work(), counts, values, 1, 0), JPEG_SUCCESS);
+  EXPECT_EQ(fixture.written().size(), 4u + 17 + 256);
+}
+
 // Positions of the markers inside the entropy-coded data.
 std::vector<int> DataMarkers(const Bytes& stream) {
   const auto segments = HeaderSegments(stream);

@@ -91,6 +91,8 @@ EncodeResult Encode(const EncodeRequest& request) {
   props.jpegSampling = request.jpegSampling;
   props.quality = request.quality;
   props.work->restartInterval = request.restartInterval;
+  props.work->progressive = request.progressive;
+  if (request.processorClass >= 0) jpegFillProcessorTable(props.work->table, request.processorClass);
   result.status = jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER);
   if (result.status == JPEG_SUCCESS) {
     buffer.resize(props.jpegBufferSize);
@@ -100,24 +102,35 @@ EncodeResult Encode(const EncodeRequest& request) {
   return result;
 }
 
-std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& stream) {
+namespace {
+
+std::vector<Segment> WalkSegments(const std::vector<std::uint8_t>& stream, bool throughScans) {
   std::vector<Segment> segments;
   std::size_t pos = 0;
   while (pos + 1 < stream.size() && stream[pos] == 0xFF) {
     const int marker = stream[pos + 1];
-    if (marker == 0xD8 || marker == 0xD9) {
+    if (marker == 0xD8 || marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7)) {
       segments.push_back({marker, pos, 2});
       pos += 2;
-      continue;
+    } else {
+      if (pos + 3 >= stream.size()) break;
+      const std::size_t length = 2 + (stream[pos + 2] << 8 | stream[pos + 3]);
+      segments.push_back({marker, pos, length});
+      pos += length;
     }
-    if (pos + 3 >= stream.size()) break;
-    const std::size_t length = 2 + (stream[pos + 2] << 8 | stream[pos + 3]);
-    segments.push_back({marker, pos, length});
-    if (marker == 0xDA) break;
-    pos += length;
+    if (marker != 0xDA && (marker < 0xD0 || marker > 0xD7)) continue;
+    if (!throughScans) break;
+    // Entropy-coded data ends at the first 0xFF not followed by 0x00.
+    while (pos + 1 < stream.size() && !(stream[pos] == 0xFF && stream[pos + 1] != 0x00)) ++pos;
   }
   return segments;
 }
+
+}  // namespace
+
+std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& stream) { return WalkSegments(stream, false); }
+
+std::vector<Segment> StreamSegments(const std::vector<std::uint8_t>& stream) { return WalkSegments(stream, true); }
 
 std::vector<std::vector<int>> QuantTablesOf(const std::vector<std::uint8_t>& stream) {
   std::vector<std::vector<int>> tables;
@@ -177,6 +190,35 @@ std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& s
                               extra + " -outfile '" + base + ".jpg' '" + base + ".pnm'";
   if (std::system(command.c_str()) != 0) return {};
   return ReadFileBytes(base + ".jpg");
+}
+
+std::vector<TestPicture> NaturalFrames(int width, int height) {
+  // Some sources only make even sizes: make the next even size and crop.
+  const int madeWidth = (width + 1) & ~1, madeHeight = (height + 1) & ~1;
+  const std::string size = std::to_string(madeWidth) + "x" + std::to_string(madeHeight);
+  const char* const sources[] = {"testsrc2=size=", "mandelbrot=maxiter=256:size=", "smptebars=size="};
+  const ScopedTempDir scratch("jpeglib_ffmpeg_");
+  std::string command = "ffmpeg -nostdin -loglevel error";
+  for (const char* source : sources) command += " -f lavfi -i " + std::string(source) + size;
+  for (int i = 0; i < 3; ++i) {
+    command += " -map " + std::to_string(i) + " -frames:v 1 -pix_fmt bgr24 -f rawvideo -y '" +
+               scratch.HostPath("frame" + std::to_string(i)) + "'";
+  }
+  if (std::system(command.c_str()) != 0) return {};
+  std::vector<TestPicture> frames;
+  for (int i = 0; i < 3; ++i) {
+    const std::vector<std::uint8_t> made = ReadFileBytes(scratch.HostPath("frame" + std::to_string(i)));
+    if (made.size() != static_cast<std::size_t>(madeWidth) * madeHeight * 3) return {};
+    TestPicture picture;
+    picture.width = width;
+    picture.height = height;
+    for (int y = 0; y < height; ++y) {
+      const auto row = made.begin() + static_cast<std::ptrdiff_t>(y) * madeWidth * 3;
+      picture.pixels.insert(picture.pixels.end(), row, row + width * 3);
+    }
+    frames.push_back(std::move(picture));
+  }
+  return frames;
 }
 
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {

@@ -1,13 +1,17 @@
-// Shared fixtures of the JPEG library tests: synthetic pictures, encoding
-// through the public record, marker-segment walking, and libjpeg-turbo's
-// djpeg/cjpeg run as black-box reference decoder and encoder.
+// Shared fixtures of the JPEG library tests: synthetic pictures and ffmpeg
+// test frames, encoding through the public record, marker-segment walking,
+// and libjpeg-turbo's djpeg/cjpeg run as black-box reference decoder and
+// encoder.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "jpeglib/jpeg_api.h"
+#include "jpeglib/jpeg_working_state.h"
 
 struct TestPicture {
   int width = 0;
@@ -37,6 +41,8 @@ struct EncodeRequest {
   int quality = 75;
   bool bottomUp = false;  // the picture's rows are stored bottom-up
   int restartInterval = 0;
+  bool progressive = false;
+  int processorClass = -1;  // -1: the class jpegInit chose
   std::size_t bufferSize = 0;  // 0: generous
 };
 
@@ -47,6 +53,30 @@ struct EncodeResult {
 
 EncodeResult Encode(const EncodeRequest& request);
 
+// A record ready for a mode-9 BGR 4:2:0 write of `picture` into `buffer`;
+// `canary` bytes after the buffer's size show writes past its end.
+struct Writer {
+  JPEG_PROPERTIES props{};
+  std::vector<std::uint8_t> buffer;
+
+  Writer(const TestPicture& picture, std::size_t bufferSize, std::size_t canary = 0) {
+    EXPECT_EQ(jpegInit(&props), JPEG_SUCCESS);
+    buffer.assign(bufferSize + canary, 0xCD);
+    props.imagePixels = const_cast<std::uint8_t*>(picture.pixels.data());
+    props.imageWidth = picture.width;
+    props.imageHeight = picture.height;
+    props.imageRowPadding = picture.padding;
+    props.imageChannels = picture.channels;
+    props.jpegBuffer = buffer.data();
+    props.jpegBufferSize = static_cast<std::uint32_t>(bufferSize);
+    props.jpegWidth = picture.width;
+    props.jpegHeight = picture.height;
+  }
+  ~Writer() { jpegFree(&props); }
+  void UseClass(int processorClass) { jpegFillProcessorTable(props.work->table, processorClass); }
+  std::vector<std::uint8_t> Output() const { return std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + props.jpegBufferSize); }
+};
+
 // Marker segments of a stream up to SOS: (marker, offset of its FF).
 struct Segment {
   int marker;
@@ -54,6 +84,9 @@ struct Segment {
   std::size_t length;  // whole segment including FF and marker
 };
 std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& stream);
+// Every marker segment of a whole stream, skipping entropy-coded data (which
+// is not listed; RSTn markers inside it are).
+std::vector<Segment> StreamSegments(const std::vector<std::uint8_t>& stream);
 
 // DQT tables of a stream, in natural order, by table id.
 std::vector<std::vector<int>> QuantTablesOf(const std::vector<std::uint8_t>& stream);
@@ -77,6 +110,10 @@ Decoded DecodeWithReference(const std::vector<std::uint8_t>& stream);
 std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& samples, int width, int height,
                                               int components, const std::vector<std::vector<int>>& tables,
                                               const std::string& sampling, const std::string& extra = "");
+
+// Natural-looking BGR frames from ffmpeg's test sources (testsrc2,
+// mandelbrot, smptebars), made by one ffmpeg run; empty when ffmpeg fails.
+std::vector<TestPicture> NaturalFrames(int width, int height);
 
 // PSNR over equal-sized sample arrays.
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);

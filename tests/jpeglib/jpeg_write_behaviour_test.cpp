@@ -1,8 +1,9 @@
 // jpegWrite as a whole: interruption and resumption, file and memory output,
 // the output-room rule, processor classes, bottom-up pictures and the
-// refusal of bad calls.
+// refusal of bad calls, for sequential and progressive images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "jpeg_test_support.h"
@@ -14,32 +15,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A record ready for a mode-9 BGR 4:2:0 write of `picture` into `buffer`.
-struct Writer {
-  JPEG_PROPERTIES props{};
-  Bytes buffer;
-
-  Writer(const TestPicture& picture, std::size_t bufferSize, std::size_t canary = 0) {
-    EXPECT_EQ(jpegInit(&props), JPEG_SUCCESS);
-    buffer.assign(bufferSize + canary, 0xCD);
-    props.imagePixels = const_cast<std::uint8_t*>(picture.pixels.data());
-    props.imageWidth = picture.width;
-    props.imageHeight = picture.height;
-    props.imageRowPadding = picture.padding;
-    props.imageChannels = picture.channels;
-    props.jpegBuffer = buffer.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(bufferSize);
-    props.jpegWidth = picture.width;
-    props.jpegHeight = picture.height;
-  }
-  ~Writer() { jpegFree(&props); }
-  void UseClass(int processorClass) { jpegFillProcessorTable(props.work->table, processorClass); }
-  Bytes Output() const { return Bytes(buffer.begin(), buffer.begin() + props.jpegBufferSize); }
-};
-
-Bytes EncodeWhole(const TestPicture& picture, int processorClass) {
+Bytes EncodeWhole(const TestPicture& picture, int processorClass, bool progressive = false) {
   Writer writer(picture, picture.pixels.size() * 3 + 4096);
   writer.UseClass(processorClass);
+  writer.props.work->progressive = progressive;
   EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
   return writer.Output();
 }
@@ -88,55 +67,79 @@ TEST(WriteBehaviour, FileOutputMatchesMemoryOutputAcrossStagingBuffers) {
   const ScopedTempDir scratch("jpeglib_write_");
   const std::string name = scratch.HostPath("file_output.jpg");
   for (int processorClass : {0, 6}) {
-    const Bytes memory = EncodeWhole(picture, processorClass);
-    ASSERT_GT(memory.size(), 3 * 4096u);
-    Writer writer(picture, 0);
-    writer.UseClass(processorClass);
-    writer.props.jpegFileName = name.c_str();
-    ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_SUCCESS);
-    EXPECT_EQ(writer.props.jpegBufferSize, memory.size());
-    EXPECT_EQ(ReadFileBytes(name), memory) << "class " << processorClass;
+    for (bool progressive : {false, true}) {
+      const std::string label = "class " + std::to_string(processorClass) + (progressive ? " progressive" : "");
+      const Bytes memory = EncodeWhole(picture, processorClass, progressive);
+      ASSERT_GT(memory.size(), 3 * 4096u);
+      Writer writer(picture, 0);
+      writer.UseClass(processorClass);
+      writer.props.work->progressive = progressive;
+      writer.props.jpegFileName = name.c_str();
+      ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_SUCCESS);
+      EXPECT_EQ(writer.props.jpegBufferSize, memory.size());
+      EXPECT_EQ(ReadFileBytes(name), memory) << label;
+      if (progressive) continue;
 
-    // Interrupted file writes resume into the same file.
-    Writer resumed(picture, 0);
-    resumed.UseClass(processorClass);
-    resumed.props.jpegFileName = name.c_str();
-    JPEG_STATUS status;
-    do {
-      resumed.props.work->interruptRequest = 1;
-      status = jpegWrite(&resumed.props, JPEG_WRITE_IMAGE_FILE);
-    } while (status == JPEG_INTERRUPT_SUCCESS);
-    EXPECT_EQ(status, JPEG_SUCCESS);
-    EXPECT_EQ(ReadFileBytes(name), memory);
+      // Interrupted file writes resume into the same file.
+      Writer resumed(picture, 0);
+      resumed.UseClass(processorClass);
+      resumed.props.jpegFileName = name.c_str();
+      JPEG_STATUS status;
+      do {
+        resumed.props.work->interruptRequest = 1;
+        status = jpegWrite(&resumed.props, JPEG_WRITE_IMAGE_FILE);
+      } while (status == JPEG_INTERRUPT_SUCCESS);
+      EXPECT_EQ(status, JPEG_SUCCESS);
+      EXPECT_EQ(ReadFileBytes(name), memory);
+    }
   }
+}
+
+TEST(WriteBehaviour, ProgressiveWritesIgnoreAndClearAnInterruptRequest) {
+  const TestPicture picture = MakePicture(64, 48, 3, 5, 0);
+  const Bytes whole = EncodeWhole(picture, 0, true);
+  Writer writer(picture, 100000);
+  writer.UseClass(0);
+  writer.props.work->progressive = true;
+  writer.props.work->interruptRequest = 1;
+  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
+  EXPECT_EQ(writer.props.work->interruptRequest, 0);
+  EXPECT_EQ(writer.Output(), whole);
 }
 
 TEST(WriteBehaviour, ShortFileWriteIsAFileError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const TestPicture picture = MakePicture(200, 120, 3, 9, 0);
-  Writer writer(picture, 0);
-  writer.props.jpegFileName = "/dev/full";
-  EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_FILE_ERROR);
+  for (bool progressive : {false, true}) {
+    Writer writer(picture, 0);
+    writer.props.work->progressive = progressive;
+    writer.props.jpegFileName = "/dev/full";
+    EXPECT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_FILE_ERROR);
+  }
 }
 
 TEST(WriteBehaviour, BufferMustExceedTheStreamByOneByteInEveryClass) {
   const TestPicture picture = MakePicture(37, 29, 3, 4, 1);
-  const Bytes whole = EncodeWhole(picture, 0);
-  const std::size_t exact = whole.size();
   constexpr std::size_t kCanary = 32;
-  for (int processorClass : {0, 6}) {
-    for (std::size_t size = exact - 16; size <= exact + 1; ++size) {
-      Writer writer(picture, size, kCanary);
-      writer.UseClass(processorClass);
-      const JPEG_STATUS status = jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER);
-      if (size <= exact) {
-        EXPECT_EQ(status, JPEG_OUTPUT_TOO_SMALL) << "size " << size << " class " << processorClass;
-      } else {
-        EXPECT_EQ(status, JPEG_SUCCESS);
-        EXPECT_EQ(writer.Output(), whole);
-      }
-      for (std::size_t i = size; i < size + kCanary; ++i) {
-        ASSERT_EQ(writer.buffer[i], 0xCD) << "written past the end, size " << size;
+  for (bool progressive : {false, true}) {
+    const Bytes whole = EncodeWhole(picture, 0, progressive);
+    const std::size_t exact = whole.size();
+    for (int processorClass : {0, 6}) {
+      for (std::size_t size = exact - 16; size <= exact + 1; ++size) {
+        Writer writer(picture, size, kCanary);
+        writer.UseClass(processorClass);
+        writer.props.work->progressive = progressive;
+        const JPEG_STATUS status = jpegWrite(&writer.props, JPEG_WRITE_IMAGE_BUFFER);
+        if (size <= exact) {
+          EXPECT_EQ(status, JPEG_OUTPUT_TOO_SMALL)
+              << "size " << size << " class " << processorClass << " progressive " << progressive;
+        } else {
+          EXPECT_EQ(status, JPEG_SUCCESS);
+          EXPECT_EQ(writer.Output(), whole);
+        }
+        for (std::size_t i = size; i < size + kCanary; ++i) {
+          ASSERT_EQ(writer.buffer[i], 0xCD) << "written past the end, size " << size;
+        }
       }
     }
   }
@@ -179,6 +182,37 @@ TEST(WriteBehaviour, HeaderOnlyAndAbbreviatedDataWrites) {
   const Decoded decoded = DecodeWithReference(joined);
   ASSERT_TRUE(decoded.ok) << decoded.messages;
   EXPECT_GT(Psnr(decoded.samples, RgbSamples(picture, JPEG_COLOR_BGR)), 30.0);
+}
+
+TEST(WriteBehaviour, ProgressiveHeaderOnlyAndAbbreviatedDataWrites) {
+  const TestPicture picture = MakePicture(40, 24, 3, 8, 0);
+  Writer writer(picture, 100000);
+  writer.props.work->progressive = true;
+  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_HEADER_BUFFER), JPEG_SUCCESS);
+  const Bytes header = writer.Output();
+  std::vector<int> markers;
+  for (const Segment& segment : StreamSegments(header)) markers.push_back(segment.marker);
+  EXPECT_EQ(markers, (std::vector<int>{0xD8, 0xE0, 0xFE, 0xDB, 0xDB, 0xD9}));  // tables come per scan
+
+  writer.props.jpegBufferSize = static_cast<std::uint32_t>(writer.buffer.size());
+  ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_DATA_BUFFER), JPEG_SUCCESS);
+  const Bytes data = writer.Output();
+  markers.clear();
+  for (const Segment& segment : StreamSegments(data)) markers.push_back(segment.marker);
+  ASSERT_GE(markers.size(), 3u);
+  EXPECT_EQ(markers[0], 0xD8);
+  EXPECT_EQ(markers[1], 0xC2);  // one SOI, then the frame: no APP, COM or DQT
+  EXPECT_EQ(std::count(markers.begin(), markers.end(), 0xD8), 1);
+  EXPECT_EQ(std::count(markers.begin(), markers.end(), 0xDB), 0);
+
+  // Tables, then the abbreviated image, give the whole-image stream's picture.
+  Bytes joined(header.begin(), header.end() - 2);
+  joined.insert(joined.end(), data.begin() + 2, data.end());
+  const Decoded decoded = DecodeWithReference(joined);
+  ASSERT_TRUE(decoded.ok) << decoded.messages;
+  EXPECT_EQ(decoded.messages, "");
+  const Decoded whole = DecodeWithReference(EncodeWhole(picture, writer.props.work->processorClass, true));
+  EXPECT_EQ(decoded.samples, whole.samples);
 }
 
 TEST(WriteBehaviour, FreeReleasesAnInterruptedFileWrite) {
