@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/mpeg/mpeg_block_buffer.h"
+#include "converter/mpeg/mpeg_byte_reader.h"
 #include "converter/mpeg/mpeg_system_stream.h"
 
 class MPEG_BIT_STREAM final : public MpegBlockBuffer {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "converter/mpeg/mpeg_block_buffer.h"
+#include "converter/mpeg/mpeg_byte_reader.h"
 #include "converter/mpeg/mpeg_file_source.h"
 
 class SYS_READER final : public MpegBlockBuffer {

@@ -1,4 +1,4 @@
-#include "converter/mpeg/mpeg_block_buffer.h"
+#include "converter/mpeg/mpeg_byte_reader.h"
 
 #include <algorithm>
 #include <cstring>
