@@ -17,6 +17,8 @@
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/pictures/picture_decoder.h"
 
+using reelpack::WriteJbpRecord;
+
 namespace {
 
 constexpr int kWidth = 640;

@@ -9,6 +9,8 @@
 #include "converter/mpeg/mpeg_byte_reader.h"
 #include "converter/mpeg/mpeg_system_stream.h"
 
+namespace reelpack {
+
 class MPEG_BIT_STREAM final : public MpegBlockBuffer {
  public:
   MPEG_BIT_STREAM() = default;
@@ -49,3 +51,5 @@ inline int bitsNextStartCode(MPEG_BIT_STREAM& stream) { return stream.nextStartC
 std::int64_t bitsSeek(MPEG_BIT_STREAM& stream, std::int64_t position, int whence);
 // File offset of the first byte not yet consumed.
 inline std::int64_t bitsTell(MPEG_BIT_STREAM& stream) { return stream.tell(); }
+
+}  // namespace reelpack
