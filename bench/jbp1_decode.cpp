@@ -17,6 +17,8 @@
 
 #include "libjpeg_encode.h"
 
+using reelpack::WriteJbpRecord;
+
 namespace {
 
 constexpr int kWidth = 640;

@@ -36,18 +36,18 @@ const std::vector<std::uint8_t>& Input() {
 
 void BM_DecodeLayer2ThreeMinutes(benchmark::State& state) {
   const auto& data = Input();
-  std::vector<std::uint8_t> pcm(kLayer2FramePcmBytes);
+  std::vector<std::uint8_t> pcm(reelpack::kLayer2FramePcmBytes);
   std::size_t frames = 0;
   for (auto _ : state) {
-    SynthesisState synthesis;
-    ClearSynthesisState(&synthesis);
-    MpegAudioHeader header;
+    reelpack::SynthesisState synthesis;
+    reelpack::ClearSynthesisState(&synthesis);
+    reelpack::MpegAudioHeader header;
     frames = 0;
     std::size_t position = 0;
-    while ((position = FindLayer2Header(data.data(), data.size(), position, &header)) < data.size()) {
+    while ((position = reelpack::FindLayer2Header(data.data(), data.size(), position, &header)) < data.size()) {
       const std::size_t end = position + 4 + static_cast<std::size_t>(header.bodyLength);
       if (end > data.size()) break;
-      DecodeFrame(header, data.data() + position + 4, end - position - 4, pcm.data(), &synthesis);
+      reelpack::DecodeFrame(header, data.data() + position + 4, end - position - 4, pcm.data(), &synthesis);
       benchmark::DoNotOptimize(pcm.data());
       position = end;
       ++frames;

@@ -14,6 +14,9 @@
 #include "tools/mlz_pack/mlz_writer.h"
 #include "tools/rbp_make/rbp_writer.h"
 
+using reelpack::JbpPictureSource;
+using reelpack::WriteJbpRecord;
+
 namespace {
 
 constexpr int kWidth = 640;

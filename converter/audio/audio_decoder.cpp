@@ -9,6 +9,8 @@
 #include "host/memory/memory_api.h"
 #include "host/time/time_api.h"
 
+namespace reelpack {
+
 namespace {
 
 constexpr std::size_t kStreamingWindow = 65536;
@@ -50,7 +52,7 @@ CMpegAudioDecoder::CMpegAudioDecoder(const char* path, int mode)
 CMpegAudioDecoder::~CMpegAudioDecoder() {
   if (m_streaming) {
     m_streaming = false;
-    reelpack::CThreadCtrl control(this);
+    CThreadCtrl control(this);
     control.Kill();
     control.Wait(INFINITE);
     control.CloseHandle();
@@ -63,7 +65,7 @@ void CMpegAudioDecoder::StartStreaming() {
   if (!m_background || m_streaming || m_streamEnded) return;
   m_streaming = true;
   try {
-    reelpack::CThreadCtrl(this).Start();
+    CThreadCtrl(this).Start();
   } catch (const CCtrlFailed&) {
     // Without the thread, decoding refills the buffer itself.
     m_streaming = false;
@@ -208,3 +210,5 @@ std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize
   *dataSize = bytes;
   return image;
 }
+
+}  // namespace reelpack

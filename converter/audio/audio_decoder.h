@@ -19,6 +19,8 @@
 #include "host/threads/thread_api.h"
 #include "host/audio/wave_format.h"
 
+namespace reelpack {
+
 class CMpegAudioDecoder : public CWinThreadMaster {
  public:
   CMpegAudioDecoder(const char* path, int mode);
@@ -67,3 +69,5 @@ class CMpegAudioDecoder : public CWinThreadMaster {
 // frees with LocalFree. *dataSize gets the PCM length; null when the block
 // cannot be had.
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize);
+
+}  // namespace reelpack

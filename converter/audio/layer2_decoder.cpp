@@ -6,6 +6,8 @@
 
 #include "converter/audio/layer2_tables.h"
 
+namespace reelpack {
+
 using namespace layer2;
 
 namespace {
@@ -264,3 +266,5 @@ std::uint32_t DecodeFrame(const MpegAudioHeader& header, const std::uint8_t* bod
 }
 
 void ClearSynthesisState(SynthesisState* state) { std::memset(state, 0, sizeof(*state)); }
+
+}  // namespace reelpack

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace reelpack {
+
 inline constexpr std::uint32_t kLayer2FramePcmBytes = 1152 * 2 * 2;
 
 struct MpegAudioHeader {
@@ -61,3 +63,5 @@ void ClearSynthesisState(SynthesisState* state);
 // The requantisation of one value v of quantisation class `quantClass` (1 to
 // 17) with scale factor index `scaleIndex`, in units of 1/32768.
 std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex);
+
+}  // namespace reelpack

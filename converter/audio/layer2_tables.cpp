@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace reelpack {
+
 namespace layer2 {
 
 const std::int32_t kBitRates[16] = {-1,     32000,  48000,  56000,  64000,  80000,  96000,  112000,
@@ -183,3 +185,5 @@ const std::int32_t kWindow[512] = {
 };
 
 }  // namespace layer2
+
+}  // namespace reelpack

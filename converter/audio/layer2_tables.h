@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace reelpack {
+
 namespace layer2 {
 
 // By bitrate_index; -1 marks free format and 0 the forbidden index.
@@ -47,3 +49,5 @@ const TransposedSynthesisMatrix& TransposedMatrix();
 extern const std::int32_t kWindow[512];
 
 }  // namespace layer2
+
+}  // namespace reelpack

@@ -2,6 +2,8 @@
 
 #include "common/jbp1_format.h"
 
+namespace reelpack {
+
 void JbpBitWriter::Init(std::uint8_t* buffer, std::size_t capacity) {
   *this = JbpBitWriter{};
   output_ = buffer;
@@ -33,3 +35,5 @@ void JbpBitWriter::StoreWord() {
   bitsPending_ = 0;
   accumulator_ = 0;
 }
+
+}  // namespace reelpack

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace reelpack {
+
 class JbpBitWriter {
  public:
   void Init(std::uint8_t* buffer, std::size_t capacity);
@@ -30,3 +32,5 @@ class JbpBitWriter {
   std::uint32_t accumulator_ = 0;
   bool overflowed_ = false;
 };
+
+}  // namespace reelpack

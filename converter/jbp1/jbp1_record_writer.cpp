@@ -6,6 +6,8 @@
 #include "common/jbp1_format.h"
 #include "converter/jbp1/jbp1_symbols.h"
 
+namespace reelpack {
+
 namespace {
 
 int ParentNode(int link) { return link < 0 ? -link : link; }
@@ -141,3 +143,5 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   }
   return true;
 }
+
+}  // namespace reelpack

@@ -10,6 +10,8 @@
 #include "common/jbp1_huffman_tree.h"
 #include "converter/jbp1/jbp1_bit_writer.h"
 
+namespace reelpack {
+
 struct JbpPictureSource {
   int width = 0;
   int height = 0;
@@ -30,3 +32,5 @@ void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer
 // size is 0 or over kJbpMaxDimension, an input is missing, or a coefficient
 // or DC difference is beyond the value coding (|v| > 32,767).
 bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record);
+
+}  // namespace reelpack

@@ -4,6 +4,8 @@
 
 #include "common/jbp1_format.h"
 
+namespace reelpack {
+
 int MagnitudeCategory(int value) {
   const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
   return magnitude >= 16384 ? 15 : static_cast<int>(std::bit_width(magnitude));
@@ -54,3 +56,5 @@ JbpAcSymbol NextAcSymbol(const JbpAcEntry* entries, JbpAcCursor& cursor) {
   const JbpAcEntry& coefficient = entries[cursor.position++];
   return {run << 4 | coefficient.kind, coefficient.kind, static_cast<std::uint32_t>(coefficient.value)};
 }
+
+}  // namespace reelpack

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace reelpack {
+
 // Largest |value| the category scheme can carry: category 15 has 15 bits.
 inline constexpr int kJbpMaxMagnitude = 32767;
 
@@ -57,3 +59,5 @@ struct JbpAcCursor {
 // them, runs of 15..30 are one 0xF0..0xFF symbol, longer runs give 0xFF for
 // 30 zeros and go on with the rest.
 JbpAcSymbol NextAcSymbol(const JbpAcEntry* entries, JbpAcCursor& cursor);
+
+}  // namespace reelpack

@@ -5,6 +5,8 @@
 #include "host/text/code_page.h"
 #include "host/files/file_api.h"
 
+namespace reelpack {
+
 CMpegFileConv::CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo)
     : m_audioBitRateIndex(audioBitRateIndex), m_sampleRateIndex(sampleRateIndex), m_stereo(stereo) {}
 
@@ -33,3 +35,5 @@ std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t
   CloseHandle(file);
   return written;
 }
+
+}  // namespace reelpack

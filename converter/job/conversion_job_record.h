@@ -8,6 +8,8 @@
 
 #include "common/win_thread_master.h"
 
+namespace reelpack {
+
 class CMpegFileConv : public CWinThreadMaster {
  public:
   CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo);
@@ -48,3 +50,5 @@ inline constexpr std::int32_t kSeekFromEnd = 2;
 // and closes. Returns the bytes written; 0 when the file cannot be opened.
 std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t seekMode, std::int32_t offset,
                                 std::uint32_t size, std::int32_t createMode);
+
+}  // namespace reelpack

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "converter/mpeg/mpeg_packet_header.h"
+namespace reelpack {
 
 MPEG_BIT_STREAM::~MPEG_BIT_STREAM() { bitsCloseStream(*this); }
 
@@ -39,3 +39,5 @@ std::int64_t bitsSeek(MPEG_BIT_STREAM& stream, std::int64_t position, int whence
   if (whence == 0) stream.skipTo(position);
   return stream.tell();
 }
+
+}  // namespace reelpack

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/mpeg/mpeg_block_buffer.h"
+#include "converter/mpeg/mpeg_byte_reader.h"
 #include "converter/mpeg/mpeg_system_stream.h"
+
+namespace reelpack {
 
 class MPEG_BIT_STREAM final : public MpegBlockBuffer {
  public:
@@ -49,3 +51,5 @@ inline int bitsNextStartCode(MPEG_BIT_STREAM& stream) { return stream.nextStartC
 std::int64_t bitsSeek(MPEG_BIT_STREAM& stream, std::int64_t position, int whence);
 // File offset of the first byte not yet consumed.
 inline std::int64_t bitsTell(MPEG_BIT_STREAM& stream) { return stream.tell(); }
+
+}  // namespace reelpack

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace reelpack {
+
 namespace {
 
 // Extension identifiers (extension_start_code_identifier).
@@ -229,3 +231,5 @@ void parsePictureHeader(MPEG_BIT_STREAM& stream, int progressiveSequence, MPEG_P
     }
   }
 }
+
+}  // namespace reelpack

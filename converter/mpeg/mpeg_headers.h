@@ -9,6 +9,8 @@
 
 #include "converter/mpeg/mpeg_bit_reader.h"
 
+namespace reelpack {
+
 inline constexpr std::uint32_t kPictureStartCode = 0x100;
 inline constexpr std::uint32_t kLastSliceStartCode = 0x1AF;
 inline constexpr std::uint32_t kUserDataStartCode = 0x1B2;
@@ -141,3 +143,5 @@ void parseGopHeader(MPEG_BIT_STREAM& stream, MPEG_GOP_HEADER& header);
 // progressiveSequence decides how many frame centre offsets a picture
 // display extension carries.
 void parsePictureHeader(MPEG_BIT_STREAM& stream, int progressiveSequence, MPEG_PICTURE_HEADER& header);
+
+}  // namespace reelpack

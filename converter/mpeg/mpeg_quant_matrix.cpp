@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace reelpack {
+
 const std::uint8_t kMpegDefaultIntraMatrix[64] = {
     8,  16, 19, 22, 26, 27, 29, 34,  //
     16, 16, 22, 24, 27, 29, 34, 37,  //
@@ -48,3 +50,5 @@ void quantMatricesFromPicture(const MPEG_PICTURE_HEADER& picture, MPEG_QUANT_MAT
     }
   }
 }
+
+}  // namespace reelpack

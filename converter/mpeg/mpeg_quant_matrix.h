@@ -9,6 +9,8 @@
 
 #include "converter/mpeg/mpeg_headers.h"
 
+namespace reelpack {
+
 // The default intra matrix of ISO/IEC 11172-2, natural order.
 extern const std::uint8_t kMpegDefaultIntraMatrix[64];
 
@@ -25,3 +27,5 @@ void quantMatricesFromSequence(const MPEG_SEQUENCE_HEADER& sequence, MPEG_QUANT_
 // A picture's quant matrix extension replaces the slots it loads; a chroma
 // slot it does not load takes a copy of the luma slot.
 void quantMatricesFromPicture(const MPEG_PICTURE_HEADER& picture, MPEG_QUANT_MATRICES& matrices);
+
+}  // namespace reelpack

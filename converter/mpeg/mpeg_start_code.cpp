@@ -1,5 +1,7 @@
 #include "converter/mpeg/mpeg_start_code.h"
 
+namespace reelpack {
+
 const std::uint8_t* findStartCodeForward(const std::uint8_t* from, const std::uint8_t* end) {
   const std::uint8_t* p = from;
   while (end - p >= 3) {
@@ -28,3 +30,5 @@ const std::uint8_t* findStartCodeBackward(const std::uint8_t* from, const std::u
   }
   return nullptr;
 }
+
+}  // namespace reelpack

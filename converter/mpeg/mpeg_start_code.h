@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace reelpack {
+
 // First p in [from, end) with p[0..2] = 00 00 01 (all three bytes below end),
 // or null.
 const std::uint8_t* findStartCodeForward(const std::uint8_t* from, const std::uint8_t* end);
@@ -12,3 +14,5 @@ const std::uint8_t* findStartCodeForward(const std::uint8_t* from, const std::ui
 // lies at or before `from` and whose first byte lies at or after `start`, and
 // returns its first byte, or null.
 const std::uint8_t* findStartCodeBackward(const std::uint8_t* from, const std::uint8_t* start);
+
+}  // namespace reelpack

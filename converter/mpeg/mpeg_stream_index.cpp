@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace reelpack {
+
 namespace {
 
 struct FrameRate {
@@ -241,3 +243,5 @@ MPEG_GOP_ENTRY* seekByFrame(MPEG_GOP_ENTRY* entry, MPEG_STREAM_INDEX* index, int
   *entry = {};
   return entry;
 }
+
+}  // namespace reelpack

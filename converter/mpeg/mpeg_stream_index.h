@@ -8,6 +8,8 @@
 #include "converter/mpeg/mpeg_bit_reader.h"
 #include "converter/mpeg/mpeg_headers.h"
 
+namespace reelpack {
+
 // One group of pictures: where decoding starts (its sequence header when one
 // comes right before it), its first frame in display order and its frames.
 struct MPEG_GOP_ENTRY {
@@ -46,3 +48,5 @@ int timeCodeToFrame(const MPEG_TIME_CODE& timeCode, int framesPerSecond);
 // Leaves the stream at the last GOP header: 1 when found in a window smaller
 // than the stream, else 0 (at the last GOP of the whole stream, or at 0).
 int findLastGop(MPEG_BIT_STREAM& stream);
+
+}  // namespace reelpack

@@ -7,6 +7,9 @@
 
 #include "common/jbp1_format.h"
 
+using reelpack::JbpPictureSource;
+using reelpack::WriteJbpRecord;
+
 namespace {
 
 constexpr std::uint8_t kStandardLuma[64] = {

@@ -29,7 +29,7 @@ struct QuantisedPicture {
   std::uint8_t luma[64] = {};
   std::uint8_t chroma[64] = {};
 
-  JbpPictureSource Source(int quality = 75) const;
+  reelpack::JbpPictureSource Source(int quality = 75) const;
 };
 
 TestPicture MakeFlatPicture(int width, int height, Rgb colour);

@@ -11,6 +11,8 @@
 #include "engine/pictures/picture_decoder.h"
 #include "jbp1_fixtures.h"
 
+using reelpack::JbpBitWriter;
+
 namespace {
 
 // With all counts zero every DC category is coded as itself in 4 bits and

@@ -11,6 +11,20 @@
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "converter/jbp1/jbp1_symbols.h"
 
+using reelpack::CollectAcRuns;
+using reelpack::JbpAcCursor;
+using reelpack::JbpAcEntry;
+using reelpack::JbpAcSymbol;
+using reelpack::JbpBitWriter;
+using reelpack::JbpCodedValue;
+using reelpack::JbpPictureSource;
+using reelpack::MagnitudeCategory;
+using reelpack::NextAcSymbol;
+using reelpack::PutHuffmanCode;
+using reelpack::SplitCoefficient;
+using reelpack::WriteJbpRecord;
+using reelpack::kJbpMaxAcEntriesPerBlock;
+
 namespace {
 
 // Symbols of one block's AC coefficients, given as (zigzag position, value).

@@ -11,6 +11,10 @@
 #include "tests/converter/audio/system_stream_builder.h"
 #include "tests/support/temp_dir_test.h"
 
+using reelpack::BuildWaveImage;
+using reelpack::CMpegAudioDecoder;
+using reelpack::kLayer2FramePcmBytes;
+
 using namespace layer2_test;
 
 namespace {

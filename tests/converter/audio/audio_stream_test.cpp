@@ -6,6 +6,8 @@
 #include "tests/converter/audio/system_stream_builder.h"
 #include "tests/support/temp_dir_test.h"
 
+using reelpack::CMpegAudioStream;
+
 using namespace layer2_test;
 
 namespace {
@@ -99,6 +101,19 @@ TEST_F(AudioStreamTest, MalformedAndTruncatedPacketsEndCleanly) {
   ASSERT_GE(payload.size(), good.size());
   EXPECT_TRUE(std::equal(good.begin(), good.end(), payload.begin()));
   EXPECT_LE(payload.size(), good.size() + 16);  // nothing beyond the file's own bytes
+}
+
+TEST_F(AudioStreamTest, PacketAfterAnEmptyPacketIsKept) {
+  const auto audio = Pattern(200, 5);
+  for (std::uint8_t id : {0xE0, 0xC1, 0xBE, 0xC0}) {
+    SCOPED_TRACE(id);
+    SystemStreamBuilder builder;
+    builder.PackHeader();
+    builder.Raw({0x00, 0x00, 0x01, id, 0x00, 0x00});  // packet_length 0
+    builder.Packet(0xC0, audio.data(), audio.size(), PacketHeader::Plain);
+    builder.EndCode();
+    EXPECT_EQ(Demux(dir_.WriteFile("empty_packet.mpg", builder.Bytes())), audio);
+  }
 }
 
 TEST_F(AudioStreamTest, StreamWithoutAudioGivesNothing) {

@@ -6,6 +6,10 @@
 #include "converter/job/conversion_job_record.h"
 #include "tests/support/temp_dir_test.h"
 
+using reelpack::CMpegFileConv;
+using reelpack::FileSize;
+using reelpack::WriteBufferToFile;
+
 namespace {
 
 using JobRecordTest = TempDirTest;

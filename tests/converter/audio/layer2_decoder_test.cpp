@@ -9,6 +9,16 @@
 #include "converter/audio/layer2_tables.h"
 #include "tests/converter/audio/layer2_test_support.h"
 
+using reelpack::ClearSynthesisState;
+using reelpack::DecodeFrame;
+using reelpack::FindLayer2Header;
+using reelpack::MpegAudioHeader;
+using reelpack::ParseAudioHeader;
+using reelpack::Requantize;
+using reelpack::SynthesisState;
+using reelpack::kLayer2FramePcmBytes;
+namespace layer2 = reelpack::layer2;
+
 using namespace layer2_test;
 
 namespace {

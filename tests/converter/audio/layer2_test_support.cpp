@@ -5,6 +5,13 @@
 
 #include "converter/audio/layer2_decoder.h"
 
+using reelpack::ClearSynthesisState;
+using reelpack::DecodeFrame;
+using reelpack::FindLayer2Header;
+using reelpack::MpegAudioHeader;
+using reelpack::SynthesisState;
+using reelpack::kLayer2FramePcmBytes;
+
 namespace layer2_test {
 
 std::string FixturePath(const std::string& name) { return std::string(NOVEL_TEST_DATA_DIR) + "/layer2/" + name; }

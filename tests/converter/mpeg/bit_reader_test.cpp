@@ -1,8 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "converter/mpeg/mpeg_bit_reader.h"
-#include "converter/mpeg/mpeg_sys_reader.h"
+#include "converter/mpeg/mpeg_byte_reader.h"
 #include "mpeg_test_writer.h"
+
+using reelpack::MPEG_BIT_STREAM;
+using reelpack::bitsGet;
+using reelpack::bitsNextStartCode;
+using reelpack::bitsOpenStream;
+using reelpack::bitsPeek;
+using reelpack::bitsSeek;
+using reelpack::bitsSkip;
+using reelpack::bitsTell;
+using reelpack::readerOpen;
 
 namespace {
 

@@ -5,6 +5,29 @@
 #include "converter/mpeg/mpeg_stream_index.h"
 #include "mpeg_test_writer.h"
 
+using reelpack::MPEG_BIT_STREAM;
+using reelpack::MPEG_PICTURE_HEADER;
+using reelpack::MPEG_QUANT_MATRICES;
+using reelpack::MPEG_SEQUENCE_HEADER;
+using reelpack::MPEG_STREAM_INDEX;
+using reelpack::bitsGet;
+using reelpack::bitsNextStartCode;
+using reelpack::bitsOpenStream;
+using reelpack::bitsPeek;
+using reelpack::indexCreate;
+using reelpack::indexFree;
+using reelpack::kExtensionStartCode;
+using reelpack::kFramePicture;
+using reelpack::kGroupStartCode;
+using reelpack::kPictureStartCode;
+using reelpack::kPictureTypeB;
+using reelpack::kPictureTypeP;
+using reelpack::kUserDataStartCode;
+using reelpack::parsePictureHeader;
+using reelpack::parseSequenceHeader;
+using reelpack::quantMatricesFromPicture;
+using reelpack::quantMatricesFromSequence;
+
 namespace {
 
 // Opens a system stream around the elementary stream and stands after its

@@ -5,6 +5,9 @@
 #include "converter/mpeg/mpeg_start_code.h"
 #include "mpeg_test_writer.h"
 
+using reelpack::findStartCodeBackward;
+using reelpack::findStartCodeForward;
+
 namespace {
 
 const std::uint8_t* naiveForward(const Bytes& b, std::size_t from) {

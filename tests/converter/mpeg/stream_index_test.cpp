@@ -8,6 +8,30 @@
 #include "mpeg_test_writer.h"
 #include "tests/support/file_bytes.h"
 
+using reelpack::MPEG_BIT_STREAM;
+using reelpack::MPEG_GOP_ENTRY;
+using reelpack::MPEG_PICTURE_HEADER;
+using reelpack::MPEG_SEQUENCE_HEADER;
+using reelpack::MPEG_STREAM_INDEX;
+using reelpack::MPEG_TIME_CODE;
+using reelpack::bitsGet;
+using reelpack::bitsNextStartCode;
+using reelpack::bitsOpenStream;
+using reelpack::bitsSeek;
+using reelpack::bitsTell;
+using reelpack::countFrames;
+using reelpack::findLastGop;
+using reelpack::indexCreate;
+using reelpack::indexFree;
+using reelpack::kFramePicture;
+using reelpack::kGroupStartCode;
+using reelpack::kPictureStartCode;
+using reelpack::kSequenceEndCode;
+using reelpack::kSequenceHeaderCode;
+using reelpack::parsePictureHeader;
+using reelpack::parseSequenceHeader;
+using reelpack::timeCodeToFrame;
+
 namespace {
 
 // A system stream file opened the way the video decoder opens it: the first

@@ -4,10 +4,27 @@
 #include <random>
 #include <string>
 
-#include "converter/mpeg/mpeg_packet_header.h"
-#include "converter/mpeg/mpeg_packet_reader.h"
 #include "converter/mpeg/mpeg_system_stream.h"
 #include "mpeg_test_writer.h"
+
+using reelpack::PACKET_PAYLOAD;
+using reelpack::PES_PACKET;
+using reelpack::STREAM_HANDLE;
+using reelpack::classifyPacket;
+using reelpack::isSystemStream;
+using reelpack::kStreamKindAudio;
+using reelpack::kStreamKindOther;
+using reelpack::kStreamKindPrivate;
+using reelpack::kStreamKindPrivateOther;
+using reelpack::kStreamKindVideo;
+using reelpack::packetPayload;
+using reelpack::parsePacketHeader;
+using reelpack::readerOpen;
+using reelpack::streamClose;
+using reelpack::streamOpen;
+using reelpack::streamRead;
+using reelpack::streamSeek;
+using reelpack::streamTell;
 
 namespace {
 

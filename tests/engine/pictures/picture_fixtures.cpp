@@ -10,6 +10,9 @@
 #include "engine/runtime/runtime_globals.h"
 #include "host/memory/memory_api.h"
 
+using reelpack::JbpPictureSource;
+using reelpack::WriteJbpRecord;
+
 void PictureTest::SetUp() {
   SetDesignWidth(800);
   SetDesignHeight(600);

@@ -9,6 +9,9 @@
 #include "tools/mlz_pack/mlz_writer.h"
 #include "tools/rbp_make/rbp_writer.h"
 
+using reelpack::JbpPictureSource;
+using reelpack::WriteJbpRecord;
+
 namespace {
 
 std::uint32_t clockNow = 0;

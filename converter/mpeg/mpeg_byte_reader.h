@@ -1,15 +1,49 @@
-// The byte layer under both MPEG readers: data arrives in blocks of 512 KiB
-// with an 8-byte carry area in front holding the previous block's last bytes
-// (so a start code split across two blocks is still seen whole) and an 8-byte
-// tail area behind; bits are served from a look-ahead refilled byte by byte.
-// A block may be put together from several runs that are not back to back in
-// the file (packet payloads), so the file offset of every buffered byte is
-// kept and positions stay exact.
+// The byte layer under both MPEG readers, in the order data flows: a file
+// source with 64-bit positions, a block buffer that serves bits and finds
+// start codes, and the system stream's byte reader that feeds the buffer from
+// the file and can also search backward.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "host/base/win_types.h"
+
+namespace reelpack {
+
+// A read-only file over the platform's file calls.
+class FILE_SOURCE {
+ public:
+  explicit FILE_SOURCE(HANDLE file) : file_(file) {}
+  ~FILE_SOURCE() { close(); }
+  FILE_SOURCE(const FILE_SOURCE&) = delete;
+  FILE_SOURCE& operator=(const FILE_SOURCE&) = delete;
+
+  int close();
+  std::int64_t tell();
+  // whence 0 from the start, 1 from the current position, 2 from the end; a
+  // target before the start becomes 0; any other whence gives 0 and stays.
+  std::int64_t seek(std::int64_t offset, int whence);
+  // Reads until n bytes arrive or the file ends; returns the bytes read.
+  std::int64_t read(std::uint8_t* destination, std::int64_t n);
+
+ private:
+  std::int64_t size();
+  std::int64_t moveTo(std::int64_t position);
+
+  HANDLE file_;
+};
+
+// The handle is not checked: a file that cannot be opened reads as empty.
+std::unique_ptr<FILE_SOURCE> fileSourceOpen(const char* path);
+
+// Data arrives in blocks of 512 KiB with an 8-byte carry area in front
+// holding the previous block's last bytes (so a start code split across two
+// blocks is still seen whole) and an 8-byte tail area behind; bits are served
+// from a look-ahead refilled byte by byte. A block may be put together from
+// several runs that are not back to back in the file (packet payloads), so
+// the file offset of every buffered byte is kept and positions stay exact.
 class MpegBlockBuffer {
  public:
   static constexpr std::int64_t kBlockSize = 524288;
@@ -60,8 +94,7 @@ class MpegBlockBuffer {
 
   // Reads up to `capacity` bytes that lie back to back in the file and sets
   // *position to the file offset of the first one; 0 at the end of the data.
-  virtual std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity,
-                               std::int64_t* position) = 0;
+  virtual std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity, std::int64_t* position) = 0;
   // File offset just past the data read so far.
   virtual std::int64_t sourceTell() = 0;
 
@@ -103,3 +136,32 @@ class MpegBlockBuffer {
   std::vector<Run> runs_;  // where each run of the block starts, in the block and in the file
   std::int64_t carryPositions_[kCarrySize] = {};
 };
+
+// The system stream's byte reader: reads a file in 512 KiB blocks and finds
+// start codes forward and backward.
+class SYS_READER final : public MpegBlockBuffer {
+ public:
+  explicit SYS_READER(std::unique_ptr<FILE_SOURCE> source);
+
+  // whence 0 from the start, 1 from tell(), 2 from the end; returns tell().
+  std::int64_t seek(std::int64_t offset, int whence);
+  // Moves back to the nearest start code that begins at least 2 bytes before
+  // the current byte position; the next 32 bits are then the code. false at
+  // the start of the file.
+  bool prevStartCode();
+
+ protected:
+  std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity, std::int64_t* position) override;
+  std::int64_t sourceTell() override { return source_->tell(); }
+
+ private:
+  bool loadPreviousBlock();
+  std::int64_t blockPosition() { return sourceTell() - fill_; }
+
+  std::unique_ptr<FILE_SOURCE> source_;
+};
+
+// Null when the file cannot be read or is empty.
+std::unique_ptr<SYS_READER> readerOpen(const char* path);
+
+}  // namespace reelpack
