@@ -17,7 +17,7 @@ void CGameEngine::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
   const bool moviePlaying = backBuffer->IsMoviePlaying();
   const std::uint64_t v = volume;
   auto set = [this](int channel, std::uint64_t value) {
-    mixer->SetChannelVolume(channel, static_cast<std::uint32_t>(value));
+    mixer->SetSlotVolume(channel, static_cast<std::uint32_t>(value));
   };
   switch (category) {
     case 0:

@@ -3,12 +3,22 @@
 #include "engine/shell/game_app.h"
 #include "engine/archive/profile_file.h"
 #include "engine/runtime/runtime_globals.h"
+#include "engine/sound/decoder_plugins.h"
 
 void GamePort::LoadConfigAndBuildMenu(CGameApp& app) {
   app.SetFramePeriod(16);
   app.dirtyList->SetSize(GetScreenWidth(), GetScreenHeight());
   app.LocateDataFolder("pelmo.cfg", GetScreenWidth() < 640 ? "pict.mlz" : "pict_v.mlz");
+  app.mixer->Open(22050, 0);
 }
+
+void ProcessServicesPort::LoadMp3Plugin() { ::LoadMp3Plugin(); }
+
+void ProcessServicesPort::LoadOggPlugin() { ::LoadOggPlugin(); }
+
+void ProcessServicesPort::FreeOggPlugin() { ::FreeOggPlugin(); }
+
+void ProcessServicesPort::FreeMp3Plugin() { ::FreeMp3Plugin(); }
 
 void ProcessServicesPort::ClearProfileCache() { ::ClearProfileCache(); }
 
