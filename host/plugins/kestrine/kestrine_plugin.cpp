@@ -34,7 +34,7 @@ mpg123_handle* NewDecoder(const MpegAudioHeader& header) {
   if (decoder == nullptr) return nullptr;
   // Every frame is decoded as audio: no encoder info frame is skipped and
   // nothing is trimmed, so frames in and frames out match one to one.
-  mpg123_param(decoder, MPG123_FLAGS, MPG123_QUIET | MPG123_IGNORE_INFOFRAME, 0.0);
+  mpg123_param(decoder, MPG123_FLAGS, MPG123_QUIET | MPG123_IGNORE_INFOFRAME | MPG123_NO_READAHEAD, 0.0);
   mpg123_param(decoder, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
   mpg123_format_none(decoder);
   const int channels = header.channels == 1 ? MPG123_MONO : MPG123_STEREO;
