@@ -1,7 +1,13 @@
 # folder_library(NAME DIR [LINKS ...]): a static library of every .cpp in DIR
-# and its sub-folders, with the repository root as include root.
+# and its sub-folders, with the repository root as include root. A sub-folder
+# with its own CMakeLists.txt builds on its own and is left out.
 function(folder_library name dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB_RECURSE own_builds CONFIGURE_DEPENDS ${dir}/*/CMakeLists.txt)
+  foreach(own_build ${own_builds})
+    get_filename_component(own_dir ${own_build} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${own_dir}/")
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)

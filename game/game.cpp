@@ -9,6 +9,8 @@ CGame::CGame(CGameEngine& engine)
       engine_(engine),
       interpreter_(*this) {}
 
+void CGame::LoadConfigAndBuildMenu(CGameApp& app) { app.mixer->Open(22050, 0); }
+
 void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   switch (engine_.sceneState) {
     case SCENE_TITLE:

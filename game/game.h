@@ -32,6 +32,9 @@ class CGame : public GamePort, public ScriptServices {
   explicit CGame(CGameEngine& engine);
 
   // --- GamePort: what the engine asks of the game.
+  // Until the settings file is read, opens the sound mixer with the default
+  // settings (22,050 Hz, full buffers).
+  void LoadConfigAndBuildMenu(CGameApp& app) override;
   void RunSceneFrame(CGameEngine& engine) override;
 
   // --- ScriptServices: what the script asks of the engine.

@@ -14,7 +14,7 @@ void CGame::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
   const bool moviePlaying = engine_.backBuffer->IsMoviePlaying();
   const std::uint64_t v = volume;
   auto set = [this](int channel, std::uint64_t value) {
-    engine_.mixer->SetChannelVolume(channel, static_cast<std::uint32_t>(value));
+    engine_.mixer->SetSlotVolume(channel, static_cast<std::uint32_t>(value));
   };
   switch (category) {
     case 0:

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#include "common/byte_order.h"
 #include "converter/job/thread_ctrl.h"
 #include "host/memory/memory_api.h"
 #include "host/time/time_api.h"
@@ -15,21 +14,9 @@ namespace {
 
 constexpr std::size_t kStreamingWindow = 65536;
 constexpr std::size_t kReadAllWindow = 4194304;
-constexpr std::size_t kWaveHeaderBytes = 44;
 // Bytes kept at the end of a scan without a header: a sync word may start there.
 constexpr std::size_t kPartialHeaderBytes = 3;
 constexpr DWORD kDataWaitMs = 5;
-
-class CriticalSectionLock {
- public:
-  explicit CriticalSectionLock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(section); }
-  ~CriticalSectionLock() { LeaveCriticalSection(m_section); }
-  CriticalSectionLock(const CriticalSectionLock&) = delete;
-  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
-
- private:
-  CRITICAL_SECTION* m_section;
-};
 
 }  // namespace
 
@@ -188,25 +175,14 @@ std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize
   std::vector<std::uint8_t> pcm;
   decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
   // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
-  constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveHeaderBytes;
+  constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
   const auto bytes = static_cast<std::uint32_t>(std::min(pcm.size(), kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
-  auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveHeaderBytes + bytes));
+  auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveFileHeaderBytes + bytes));
   *dataSize = 0;
   if (!image) return nullptr;
   const WAVEFORMATEX& format = decoder->Format();
-  std::memcpy(image, "RIFF", 4);
-  WriteLe32(image + 4, bytes + 36);
-  std::memcpy(image + 8, "WAVEfmt ", 8);
-  WriteLe32(image + 16, 16);
-  WriteLe16(image + 20, WAVE_FORMAT_PCM);
-  WriteLe16(image + 22, format.nChannels);
-  WriteLe32(image + 24, format.nSamplesPerSec);
-  WriteLe32(image + 28, static_cast<std::uint32_t>(format.nBlockAlign) * format.nSamplesPerSec);
-  WriteLe16(image + 32, format.nBlockAlign);
-  WriteLe16(image + 34, 16);
-  std::memcpy(image + 36, "data", 4);
-  WriteLe32(image + 40, bytes);
-  if (bytes) std::memcpy(image + kWaveHeaderBytes, pcm.data(), bytes);
+  WriteWaveFileHeader(image, format.nChannels, format.nSamplesPerSec, bytes);
+  if (bytes) std::memcpy(image + kWaveFileHeaderBytes, pcm.data(), bytes);
   *dataSize = bytes;
   return image;
 }

@@ -41,7 +41,7 @@ CEngineBase::CEngineBase()
   keyMap->SetDefaultKeys(codes);
   input.Clear();
   backBuffer = std::make_unique<CBackBuffer>();
-  mixer = std::make_unique<SoundMixerPort>();
+  mixer = std::make_unique<CSoundMixer>();
   systemMenu = std::make_unique<SystemMenuPort>();
   dirtyList = std::make_unique<CDirtyRectList>();
   compositor = MakeLayerCompositor(*this);

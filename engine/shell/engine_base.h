@@ -16,6 +16,7 @@
 #include "engine/pictures/picture_slots.h"
 #include "engine/raster/rule_transition.h"
 #include "engine/shell/shell_ports.h"
+#include "engine/sound/sound_mixer.h"
 #include "host/display/gapi.h"
 
 class CEngineBase : public CAppWindow {
@@ -79,7 +80,7 @@ class CEngineBase : public CAppWindow {
   std::string voiceArchive;
   std::string bgmFolder;
   std::string dataFolder;
-  std::unique_ptr<SoundMixerPort> mixer;
+  std::unique_ptr<CSoundMixer> mixer;
   InputState input;
   std::unique_ptr<KeyMapPort> keyMap;
   std::unique_ptr<CDirtyRectList> dirtyList;

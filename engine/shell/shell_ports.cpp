@@ -1,6 +1,15 @@
 #include "engine/shell/shell_ports.h"
 
 #include "engine/archive/profile_file.h"
+#include "engine/sound/decoder_plugins.h"
+
+void ProcessServicesPort::LoadMp3Plugin() { ::LoadMp3Plugin(); }
+
+void ProcessServicesPort::LoadOggPlugin() { ::LoadOggPlugin(); }
+
+void ProcessServicesPort::FreeOggPlugin() { ::FreeOggPlugin(); }
+
+void ProcessServicesPort::FreeMp3Plugin() { ::FreeMp3Plugin(); }
 
 void ProcessServicesPort::ClearProfileCache() { ::ClearProfileCache(); }
 

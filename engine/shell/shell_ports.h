@@ -1,10 +1,10 @@
 // The narrow interfaces through which the application shell reaches the
-// subsystems that sit around it: the sound mixer, the pop-up menu, the movie
-// player, the key map, the compositor and message window, the game side
-// (settings, scenes, saves, menu commands) and the process-wide services
-// (decoder plug-ins, message font, settings-file cache). Each base class is
-// the "nothing there" stand-in: no sound, no menu open, no movie playing, no
-// keys mapped, nothing composed, scene logic that does nothing.
+// subsystems that sit around it: the pop-up menu, the movie player, the key
+// map, the compositor and message window, the game side (settings, scenes,
+// saves, menu commands) and the process-wide services (decoder plug-ins,
+// message font, settings-file cache). Each base class is the "nothing there"
+// stand-in: no menu open, no movie playing, no keys mapped, nothing composed,
+// scene logic that does nothing.
 #pragma once
 
 #include <cstdint>
@@ -17,16 +17,6 @@ class CEngineBase;
 class CGameApp;
 class CGameEngine;
 struct LayerNode;
-
-class SoundMixerPort {
- public:
-  virtual ~SoundMixerPort() = default;
-  // Closes the wave device.
-  virtual void Close() {}
-  virtual void Suspend() {}
-  virtual void Resume() {}
-  virtual void SetChannelVolume(int /*channel*/, std::uint32_t /*volume*/) {}
-};
 
 // One part sprite as the frame tick's draw lists see it.
 class PartSpritePort {
@@ -99,15 +89,15 @@ class GamePort {
                                    LPARAM /*lParam*/) {}
 };
 
-// Plug-ins and the message font are stand-ins; the settings-file calls go
-// to the profile layer.
+// The message font is a stand-in; the plug-in calls load the decoder
+// plug-ins and the settings-file calls go to the profile layer.
 class ProcessServicesPort {
  public:
   virtual ~ProcessServicesPort() = default;
-  virtual void LoadMp3Plugin() {}
-  virtual void LoadOggPlugin() {}
-  virtual void FreeOggPlugin() {}
-  virtual void FreeMp3Plugin() {}
+  virtual void LoadMp3Plugin();
+  virtual void LoadOggPlugin();
+  virtual void FreeOggPlugin();
+  virtual void FreeMp3Plugin();
   virtual void DeleteMessageFont() {}
   virtual void ClearProfileCache();
   virtual void FlushProfile();

@@ -1,4 +1,4 @@
-// The running program's own file.
+// The running program's own file, and loading modules (plug-ins) by name.
 #pragma once
 
 #include "host/base/win_types.h"
@@ -13,3 +13,18 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR out, DWORD outUnits);
 // Test mode: pretend the program lives at this Linux path (tests place
 // "pelmo.cfg" and a data folder beside it). An empty path restores the real one.
 void HostSetModulePath(const char* linuxPath);
+
+using FARPROC = void (*)();
+
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+
+// A bare name (no separator) is looked for in the program's folder only, never
+// through the system's library path; a path is taken as it is. Null with
+// ERROR_MOD_NOT_FOUND when the module is missing or cannot be loaded.
+HMODULE LoadLibraryW(LPCWSTR name);
+// The same; the file handle and flags are accepted and not used.
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
+// The exported entry point, or null with ERROR_PROC_NOT_FOUND.
+FARPROC GetProcAddressW(HMODULE module, LPCWSTR name);
+BOOL FreeLibrary(HMODULE module);

@@ -63,6 +63,8 @@ bool Apply(const std::string& name, const std::string& value, HostOptions* optio
     long long scale = 0;
     if (!ParseCount(value, 8, &scale) || scale < 1) return fail("expected 1 to 8");
     options->scale = static_cast<int>(scale);
+  } else if (name == "audio-capture") {
+    options->audioCapture = value;
   } else if (name == "instance-scope") {
     options->scopeGiven = true;
     options->instanceScope = value;
@@ -73,7 +75,7 @@ bool Apply(const std::string& name, const std::string& value, HostOptions* optio
 }
 
 constexpr const char* kNames[] = {"backend", "panel",      "clock", "input",         "input-file",
-                                  "screenshot", "quit-after", "scale", "instance-scope"};
+                                  "screenshot", "quit-after", "scale", "instance-scope", "audio-capture"};
 
 std::string EnvironmentName(const std::string& name) {
   std::string upper = "NOVEL_";
@@ -124,5 +126,6 @@ const char* HostOptionsHelp() {
          "  --quit-after=MS               close the window at that time (headless default 10000)\n"
          "  --scale=N                     window size factor (default: 640 pixels wide or more)\n"
          "  --instance-scope=NAME         where a second start finds the first\n"
-         "                                (default: the user's desktop; none when headless)\n";
+         "                                (default: the user's desktop; none when headless)\n"
+         "  --audio-capture=PATH          WAV of all sound played (headless sound device)\n";
 }

@@ -22,6 +22,7 @@ struct HostOptions {
   int scale = 0;                         // 0: chosen from the panel
   bool scopeGiven = false;
   std::string instanceScope;
+  std::string audioCapture;  // WAV of everything the manual sound device plays
   bool help = false;
 };
 

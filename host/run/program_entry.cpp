@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/audio/audio_backend.h"
 #include "host/files/file_api.h"
 #include "host/run/host_options.h"
 #include "host/run/instance_registry.h"
@@ -77,6 +78,9 @@ int HostRunProgram(int argc, char** argv, WinMainFunction winMain) {
                        : headless         ? std::string()
                                           : "user-" + std::to_string(getuid()));
   HostSetWindowBackend(std::move(backend));
+  // A window plays sound through SDL; a headless run plays by its clock.
+  HostAudioSetDevice(headless ? HostAudioDevice::Manual : HostAudioDevice::Sdl);
+  HostAudioSetCapture(options.audioCapture);
 
   std::string commandLine;
   for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;

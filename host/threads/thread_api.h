@@ -46,6 +46,18 @@ void EnterCriticalSection(CRITICAL_SECTION* section);
 BOOL TryEnterCriticalSection(CRITICAL_SECTION* section);
 void LeaveCriticalSection(CRITICAL_SECTION* section);
 
+// Holds a critical section for its scope (not a platform call).
+class CriticalSectionLock {
+ public:
+  explicit CriticalSectionLock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(section); }
+  ~CriticalSectionLock() { LeaveCriticalSection(m_section); }
+  CriticalSectionLock(const CriticalSectionLock&) = delete;
+  CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+ private:
+  CRITICAL_SECTION* m_section;
+};
+
 // Test mode (not a platform call): the next `count` thread creations fail as if the system had no
 // room for another thread.
 void HostFailThreadCreation(unsigned count);

@@ -22,12 +22,12 @@ struct RecordingServices : ProcessServicesPort {
   void FlushProfile() override { HostCallLogRecord("FlushProfile"); }
 };
 
-struct RecordingMixer : SoundMixerPort {
+struct RecordingMixer : CSoundMixer {
   ~RecordingMixer() override { HostCallLogRecord("engine destroyed"); }
   void Close() override { HostCallLogRecord("Mixer.Close"); }
   void Suspend() override { HostCallLogRecord("Mixer.Suspend"); }
   void Resume() override { HostCallLogRecord("Mixer.Resume"); }
-  void SetChannelVolume(int channel, std::uint32_t volume) override {
+  void SetSlotVolume(int channel, std::uint32_t volume) override {
     HostCallLogRecord("Volume " + std::to_string(channel) + "=" + std::to_string(volume));
   }
 };
