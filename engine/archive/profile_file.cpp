@@ -1,6 +1,6 @@
 // The profile cache: the file's lines in order, edited in place and written
-// back whole. Lines are kept without their line ends, so an unchanged file
-// that used CR LF throughout is written back byte for byte.
+// back whole when a value changed. Lines are kept without their line ends
+// and written back with the file's own.
 #include "engine/archive/profile_file.h"
 
 #include <cstring>
@@ -26,7 +26,7 @@ struct ProfileCache {
   ProfileLines lines;
   std::string lineEnd = "\r\n";  // the file's own, kept when it is written back
   bool changed = false;          // a value differs from the file's
-  bool unreadable = false;  // the file exists but could not be read: never written over
+  bool unreadable = false;       // the file exists but could not be read: never written over
 };
 
 ProfileCache gProfileCache;
