@@ -200,17 +200,18 @@ namespace {
 
 // Seeks to the last GOP header before `end`, searching back in windows that
 // grow from 128 KiB; returns its position, or -1 (at 0) when there is none.
-// `whole` tells whether the last window reached the start of the stream.
-std::int64_t findLastGopBefore(MPEG_BIT_STREAM& stream, std::int64_t end, bool* whole) {
+// *whole, when given, tells whether the last window reached the start.
+std::int64_t findLastGopBefore(MPEG_BIT_STREAM& stream, std::int64_t end, bool* whole = nullptr) {
   for (std::int64_t window = kFirstWindow;; window *= 4) {
-    *whole = end < window;
-    bitsSeek(stream, *whole ? 0 : end - window, 0);
+    const bool fromStart = end < window;
+    if (whole != nullptr) *whole = fromStart;
+    bitsSeek(stream, fromStart ? 0 : end - window, 0);
     std::int64_t last = -1;
     while (bitsNextStartCode(stream) && bitsTell(stream) < end) {
       if (bitsPeek(stream, 32) == kGroupStartCode) last = bitsTell(stream);
       bitsSkip(stream, 32);
     }
-    if (*whole || last >= 0) {
+    if (fromStart || last >= 0) {
       bitsSeek(stream, last >= 0 ? last : 0, 0);
       return last;
     }
@@ -239,8 +240,7 @@ int countFrames(MPEG_STREAM_INDEX& index) {
   const int firstCount = entry.count;
   std::int64_t lastGopPosition = stream.streamEnd;
   for (;;) {
-    bool whole = false;
-    lastGopPosition = findLastGopBefore(stream, lastGopPosition, &whole);
+    lastGopPosition = findLastGopBefore(stream, lastGopPosition);
     if (lastGopPosition < 0) return firstCount;
     if (scanGop(index, entry)) break;
     if (!index.lastScanReachedEnd) return -1;
