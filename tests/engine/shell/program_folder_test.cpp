@@ -8,6 +8,7 @@
 #include "engine/archive/profile_file.h"
 #include "engine/shell/engine_main.h"
 #include "fake_ports.h"
+#include "host/files/file_api.h"
 #include "host/module/module_api.h"
 #include "shell_fixture.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -68,6 +69,13 @@ TEST_F(ProgramFolderTest, AFolderOutsideCodePage932IsReachedThroughItsAlias) {
   const std::size_t said = messages.find("code page 932");
   ASSERT_NE(said, std::string::npos) << messages;
   EXPECT_EQ(messages.find("code page 932", said + 1), std::string::npos) << messages;
+
+  // The alias is a link to the real folder; the temporary folder goes, so
+  // its alias goes too.
+  const std::string alias = HostPathFromShiftJis(programFolder.substr(0, programFolder.size() - 1).c_str());
+  EXPECT_TRUE(std::filesystem::is_symlink(alias)) << alias;
+  EXPECT_TRUE(std::filesystem::equivalent(alias, root_.HostPath(folder)));
+  std::filesystem::remove(alias);
 }
 
 }  // namespace
