@@ -36,6 +36,8 @@ fixture sine_mono_44k 44100 1 "sine=f=1000:r=44100:d=$duration" -m m -b 96
 # Error protection (a CRC after each header) and padded frames.
 fixture sine_crc_44k 44100 2 "$(two_tones 44100)" -m s -b 160 -p -d
 fixture silence_44k 44100 2 "anullsrc=r=44100:cl=stereo" -m s -b 128
+# Pink noise: every band busy, unlike the tones.
+fixture pink_48k 48000 2 "anoisesrc=c=pink:r=48000:a=0.5:seed=15,aformat=channel_layouts=stereo" -m s -b 192
 # A full-scale square wave: its decoded overshoot must clip.
 square='if(lt(mod(t*441\,1)\,0.5)\,0.999\,-0.999)'
 fixture loud_44k 44100 2 "aevalsrc=$square|-($square):s=44100" -m s -b 192

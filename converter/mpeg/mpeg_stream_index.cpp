@@ -28,6 +28,16 @@ int framesPerSecond(const MPEG_STREAM_INDEX& index) {
 
 bool isSlice(std::uint32_t code) { return code > kPictureStartCode && code <= kLastSliceStartCode; }
 
+// Whether the fixed fields of the picture header after the start code just
+// read are all in the stream: a stream cut inside them ends the scan there.
+bool pictureHeaderPresent(MPEG_BIT_STREAM& stream) {
+  const int held = stream.lookAheadBits();
+  if (held < 13) return false;
+  const std::uint32_t type = bitsPeek(stream, 13) & 7;
+  const int bits = type == kPictureTypeB ? 38 : type == kPictureTypeP ? 34 : 30;
+  return held >= bits;
+}
+
 // A field picture must be followed by its second field.
 bool readSecondField(MPEG_STREAM_INDEX& index) {
   MPEG_BIT_STREAM& stream = *index.stream;
@@ -113,15 +123,14 @@ int scanGop(MPEG_STREAM_INDEX& index, MPEG_GOP_ENTRY& entry) {
   GopCounts counts;
   int* k = counts.k;
   int state = 0;
-  std::uint32_t lastCode = 0;
   bool ended = false;
   while (state < 5) {
     if (!bitsNextStartCode(stream)) {
       ended = true;
       break;
     }
-    lastCode = bitsGet(stream, 32);
-    if (lastCode == kGroupStartCode) {
+    const std::uint32_t code = bitsGet(stream, 32);
+    if (code == kGroupStartCode) {
       if (state == 4) {
         state = 5;
         break;
@@ -131,7 +140,11 @@ int scanGop(MPEG_STREAM_INDEX& index, MPEG_GOP_ENTRY& entry) {
       state = next.closed_gop ? 5 : 3;
       continue;
     }
-    if (lastCode != kPictureStartCode) continue;
+    if (code != kPictureStartCode) continue;
+    if (!pictureHeaderPresent(stream)) {
+      ended = true;
+      break;
+    }
 
     MPEG_PICTURE_HEADER picture;
     parsePictureHeader(stream, *index.progressiveSequence, picture);
@@ -167,13 +180,17 @@ int scanGop(MPEG_STREAM_INDEX& index, MPEG_GOP_ENTRY& entry) {
 
   const int fps = framesPerSecond(index);
   const int firstByTimeCode = timeCodeToFrame(gop.timeCode, fps);
-  if (state == 5) {
-    if (timeCodeToFrame(next.timeCode, fps) - firstByTimeCode != k[1] + k[2] + k[0]) return fail(entry);
-  } else if (lastCode != kSequenceEndCode) {
-    k[2] -= 2;  // the last two pictures of an unterminated stream are not trusted
+  // Every picture whose header is in the stream counts, also at the end of
+  // a stream without an end code: the decoder conceals what a cut picture
+  // lacks.
+  if (state == 5 && timeCodeToFrame(next.timeCode, fps) - firstByTimeCode != k[1] + k[2] + k[0]) {
+    return fail(entry);
   }
   const int count = k[4] + k[2] + k[0];
-  if (count <= 0) return fail(entry);
+  if (count <= 0) {
+    index.lastScanReachedEnd = ended;  // a GOP the stream cuts before its first picture
+    return fail(entry);
+  }
   entry.position = sequencePosition >= 0 ? sequencePosition : gopPosition;
   entry.firstFrame = firstByTimeCode + k[1] - index.frameOffset;
   entry.count = count;
@@ -181,20 +198,34 @@ int scanGop(MPEG_STREAM_INDEX& index, MPEG_GOP_ENTRY& entry) {
   return count;
 }
 
-int findLastGop(MPEG_BIT_STREAM& stream) {
+namespace {
+
+// Seeks to the last GOP header before `end`, searching back in windows that
+// grow from 128 KiB; returns its position, or -1 (at 0) when there is none.
+// *whole, when given, tells whether the last window reached the start.
+std::int64_t findLastGopBefore(MPEG_BIT_STREAM& stream, std::int64_t end, bool* whole = nullptr) {
   for (std::int64_t window = kFirstWindow;; window *= 4) {
-    const bool wholeStream = stream.streamEnd < window;
-    bitsSeek(stream, wholeStream ? 0 : stream.streamEnd - window, 0);
+    const bool fromStart = end < window;
+    if (whole != nullptr) *whole = fromStart;
+    bitsSeek(stream, fromStart ? 0 : end - window, 0);
     std::int64_t last = -1;
-    while (bitsNextStartCode(stream)) {
+    while (bitsNextStartCode(stream) && bitsTell(stream) < end) {
       if (bitsPeek(stream, 32) == kGroupStartCode) last = bitsTell(stream);
       bitsSkip(stream, 32);
     }
-    if (wholeStream || last >= 0) {
+    if (fromStart || last >= 0) {
       bitsSeek(stream, last >= 0 ? last : 0, 0);
-      return wholeStream ? 0 : 1;
+      return last;
     }
   }
+}
+
+}  // namespace
+
+int findLastGop(MPEG_BIT_STREAM& stream) {
+  bool whole = false;
+  findLastGopBefore(stream, stream.streamEnd, &whole);
+  return whole ? 0 : 1;
 }
 
 int countFrames(MPEG_STREAM_INDEX& index) {
@@ -206,9 +237,16 @@ int countFrames(MPEG_STREAM_INDEX& index) {
   index.frameOffset = entry.firstFrame;
   if (index.lastScanReachedEnd) return entry.count;
 
-  findLastGop(stream);
-  const std::int64_t lastGopPosition = bitsTell(stream);
-  if (!scanGop(index, entry)) return -1;
+  // The last GOP holding a picture gives the total; GOPs a cut stream ends
+  // before their first picture are passed over.
+  const int firstCount = entry.count;
+  std::int64_t lastGopPosition = stream.streamEnd;
+  for (;;) {
+    lastGopPosition = findLastGopBefore(stream, lastGopPosition);
+    if (lastGopPosition < 0) return firstCount;
+    if (scanGop(index, entry)) break;
+    if (!index.lastScanReachedEnd) return -1;
+  }
   const int total = entry.firstFrame + entry.count;
 
   // Probes across the stream must meet GOPs in rising frame order. A probe

@@ -18,7 +18,7 @@ constexpr std::uint32_t kFastCopyBytes = 16;
 }  // namespace
 
 std::uint32_t CArchiveReader::UnpackLzss(void* out, const void* in, std::uint32_t unpackedSize,
-                                         std::uint32_t packedSize) {
+                                         std::uint32_t packedSize, bool* overrun) {
   auto* output = static_cast<std::uint8_t*>(out);
   const auto* input = static_cast<const std::uint8_t*>(in);
   const std::uint8_t* inputEnd = input + packedSize;
@@ -46,7 +46,10 @@ std::uint32_t CArchiveReader::UnpackLzss(void* out, const void* in, std::uint32_
     std::uint32_t distance = (writePosition - ringPosition) & (kLzssRingSize - 1);
     if (distance == 0) distance = kLzssRingSize;
     std::uint32_t length = (b1 & 0x0F) + kLzssMinMatch;
-    if (length > unpackedSize - written) length = unpackedSize - written;
+    if (length > unpackedSize - written) {
+      length = unpackedSize - written;
+      if (overrun != nullptr) *overrun = true;
+    }
 
     std::uint8_t* target = output + written;
     if (distance >= kFastCopyBytes && distance <= written && unpackedSize - written >= kFastCopyBytes) {
@@ -69,5 +72,6 @@ std::uint32_t CArchiveReader::UnpackLzss(void* out, const void* in, std::uint32_
     for (; k < length; ++k) target[k] = output[written + k - distance];
     written += length;
   }
+  if (overrun != nullptr && input != inputEnd) *overrun = true;
   return written;
 }

@@ -127,7 +127,10 @@ void* CArchiveReader::ReadEntryInto(const char* archivePath, const char* entryNa
     if (packed == nullptr || !ReadPackedBytes(*entry, packed.get())) return nullptr;
     result = LocalAlloc(LMEM_FIXED, entry->unpackedSize);
     if (result == nullptr) return nullptr;
-    if (UnpackLzss(result, packed.get(), entry->unpackedSize, entry->packedSize) != entry->unpackedSize) {
+    // Packed data that runs on past the unpacked size is damaged, not cut.
+    bool overrun = false;
+    if (UnpackLzss(result, packed.get(), entry->unpackedSize, entry->packedSize, &overrun) != entry->unpackedSize ||
+        overrun) {
       LocalFree(result);
       return nullptr;
     }

@@ -61,9 +61,10 @@ class CArchiveReader {
   // Unpacks at most unpackedSize bytes of the packed stream into out (which
   // must hold unpackedSize bytes) and returns the number unpacked:
   // unpackedSize for well-formed data, fewer when the stream ends early (the
-  // rest of out may then have been written over).
+  // rest of out may then have been written over). *overrun, when given, is
+  // set when the packed stream holds more than unpackedSize bytes.
   static std::uint32_t UnpackLzss(void* out, const void* in, std::uint32_t unpackedSize,
-                                  std::uint32_t packedSize);
+                                  std::uint32_t packedSize, bool* overrun = nullptr);
 
  private:
   const RlzIndexEntry* FindEntry(const char* archivePath, const char* entryName);

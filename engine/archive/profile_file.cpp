@@ -1,8 +1,9 @@
 // The profile cache: the file's lines in order, edited in place and written
-// back whole. Lines are kept without their line ends, so an unchanged file
-// that used CR LF throughout is written back byte for byte.
+// back whole when a value changed. Lines are kept without their line ends
+// and written back with the file's own.
 #include "engine/archive/profile_file.h"
 
+#include <cstring>
 #include <iterator>
 #include <list>
 #include <optional>
@@ -23,8 +24,9 @@ struct ProfileCache {
   bool cached = false;
   std::string path;
   ProfileLines lines;
-  bool changed = false;     // written to since it was read
-  bool unreadable = false;  // the file exists but could not be read: never written over
+  std::string lineEnd = "\r\n";  // the file's own, kept when it is written back
+  bool changed = false;          // a value differs from the file's
+  bool unreadable = false;       // the file exists but could not be read: never written over
 };
 
 ProfileCache gProfileCache;
@@ -64,8 +66,10 @@ std::optional<std::string> KeyName(const std::string& line) {
 bool NamesEqual(const std::string& a, const char* b) { return StrEqualNoCase(a.c_str(), b) != 0; }
 
 // Lines end at LF, with a CR before it dropped; a last line without a line
-// end runs to the end of the text.
+// end runs to the end of the text. The first line end sets the file's style.
 void ParseProfileText(const char* text, std::size_t size) {
+  const char* firstEnd = static_cast<const char*>(std::memchr(text, '\n', size));
+  if (firstEnd != nullptr && (firstEnd == text || firstEnd[-1] != '\r')) gProfileCache.lineEnd = "\n";
   std::size_t start = 0;
   while (start < size) {
     std::size_t end = start;
@@ -81,25 +85,9 @@ std::string SerializeProfile() {
   std::string text;
   for (const std::string& line : gProfileCache.lines) {
     text += line;
-    text += "\r\n";
+    text += gProfileCache.lineEnd;
   }
   return text;
-}
-
-// Writes a temporary file beside the target and moves it over the target, so
-// a failed write leaves the old file in place.
-bool ReplaceFileContents(const std::string& path, const std::string& contents) {
-  const std::string temporary = path + ".tmp";
-  if (WriteFileAt(temporary.c_str(), contents.data(), 0, 0, static_cast<std::uint32_t>(contents.size()), 1) !=
-      contents.size()) {
-    DeleteFileW(AnsiToWideStatic(temporary.c_str()));
-    return false;
-  }
-  const std::u16string wideTemporary = AnsiToWideStatic(temporary.c_str());
-  // The move replaces the old file in one step.
-  if (MoveFileW(wideTemporary.c_str(), AnsiToWideStatic(path.c_str()))) return true;
-  DeleteFileW(wideTemporary.c_str());
-  return false;
 }
 
 // Makes path the cached file. Changes to another file are written first
@@ -145,11 +133,16 @@ std::optional<std::string_view> FindProfileValue(const char* section, const char
   return std::nullopt;
 }
 
-bool SetProfileKey(ProfileLine sectionLine, const char* key, const std::string& keyLine) {
+// Sets the first matching key of the section. A line that already holds the
+// value is left as the file spells it.
+bool SetProfileKey(ProfileLine sectionLine, const char* key, const std::string& value) {
   for (auto line = std::next(sectionLine); line != gProfileCache.lines.end() && !IsSectionLine(*line); ++line) {
     const std::optional<std::string> lineKey = KeyName(*line);
     if (lineKey && NamesEqual(*lineKey, key)) {
-      *line = keyLine;
+      if (std::string_view(*line).substr(line->find('=') + 1) != value) {
+        *line = std::string(key) + "=" + value;
+        gProfileCache.changed = true;
+      }
       return true;
     }
   }
@@ -190,19 +183,27 @@ int ReadProfileString(const char* section, const char* key, const char* defaultV
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* path) {
   if (section == nullptr || key == nullptr || !UseProfile(path)) return 0;
   ProfileLines& lines = gProfileCache.lines;
+  const std::string text = value != nullptr ? value : "";
   std::optional<ProfileLine> sectionLine = FindProfileSection(section);
-  if (!sectionLine) sectionLine = lines.insert(lines.end(), "[" + std::string(section) + "]");
-  const std::string keyLine = std::string(key) + "=" + (value != nullptr ? value : "");
+  if (!sectionLine) {
+    sectionLine = lines.insert(lines.end(), "[" + std::string(section) + "]");
+    gProfileCache.changed = true;
+  }
   // A new key goes right under its section line.
-  if (!SetProfileKey(*sectionLine, key, keyLine)) lines.insert(std::next(*sectionLine), keyLine);
-  gProfileCache.changed = true;
+  if (!SetProfileKey(*sectionLine, key, text)) {
+    lines.insert(std::next(*sectionLine), std::string(key) + "=" + text);
+    gProfileCache.changed = true;
+  }
   return 1;
 }
 
 int FlushProfile() {
   bool written = true;
-  if (gProfileCache.cached && !gProfileCache.lines.empty()) {
-    written = !gProfileCache.unreadable && ReplaceFileContents(gProfileCache.path, SerializeProfile());
+  // An unchanged file is not touched: its bytes, line ends and links stay.
+  if (gProfileCache.cached && gProfileCache.changed && !gProfileCache.lines.empty()) {
+    const std::string text = SerializeProfile();
+    written = !gProfileCache.unreadable &&
+              ReplaceWholeFile(gProfileCache.path.c_str(), text.data(), static_cast<std::uint32_t>(text.size()));
   }
   gProfileCache = ProfileCache{};
   return written ? 1 : 0;

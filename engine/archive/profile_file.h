@@ -6,7 +6,8 @@
 // up to ']' without blanks); a line holding '=' is a key line (key before the
 // first '=' without blanks, value after it); other lines are kept as they are.
 // Lines before the first section belong to the section "". Names compare with
-// ASCII letters case-blind. Lines end with CR LF (LF alone is read too).
+// ASCII letters case-blind. Lines end with CR LF or LF alone; a file is
+// written back with the line ends it was read with.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,9 @@ int ReadProfileString(const char* section, const char* key, const char* defaultV
 // Sets key = value in the cached list, adding the section at the end and the
 // key right after its section line when missing. Returns 1.
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* path);
-// Writes the cached lines (each followed by CR LF) over the file through a
-// temporary file, then empties the cache. An empty list writes nothing.
-// Returns 0 when the file could not be replaced (it is then left as it was).
+// Writes the cached lines over the file when a value changed (each line
+// followed by the file's line end; CR LF for a new file), through a
+// temporary file flushed to the medium before it replaces the file; then
+// empties the cache. An unchanged or empty list writes nothing. Returns 0
+// when the file could not be replaced (it is then left as it was).
 int FlushProfile();

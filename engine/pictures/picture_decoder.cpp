@@ -187,6 +187,7 @@ int CPictureDecoder::ParseHeader() {
   headerSize_ = header.headerSize;
   flags_ = header.flags;
   dcStreamBytes_ = header.dcStreamBytes;
+  acStreamBytes_ = header.acStreamBytes;
   headerParsed_ = true;
   return 1;
 }
@@ -213,7 +214,11 @@ bool CPictureDecoder::PrepareStreams(Path path) {
     quantisersLoaded_ = true;
     position += 2 * kJbpQuantiserBytes;
   }
-  if (!quantisersLoaded_ || dcStreamBytes_ > inputLength_ - position) return false;
+  // The two streams fill the rest of the record exactly.
+  if (!quantisersLoaded_ || dcStreamBytes_ > inputLength_ - position ||
+      acStreamBytes_ != inputLength_ - position - dcStreamBytes_) {
+    return false;
+  }
   dcStreamStart_ = position;
   acStreamStart_ = position + dcStreamBytes_;
   dcDecoder_.Build(kJbpDcSymbols, dcCounts);
@@ -254,7 +259,7 @@ int CPictureDecoder::DecodeCoefficients(std::vector<std::int16_t>& blocks) {
   std::vector<std::int16_t> dcs(blockCount);
   if (!DecodeDcPass(dcs.data(), blockCount)) return 0;
   blocks.assign(blockCount * 64, 0);
-  BitReader reader(input_ + acStreamStart_, inputLength_ - acStreamStart_);
+  BitReader reader(input_ + acStreamStart_, acStreamBytes_);
   for (std::size_t b = 0; b < blockCount; ++b) {
     std::int16_t* block = blocks.data() + 64 * b;
     block[0] = dcs[b];
@@ -294,7 +299,7 @@ bool CPictureDecoder::DecodeRaster(Path path, const std::int16_t* dcs) {
 }
 
 bool CPictureDecoder::WriteMacroblocks(Path path, const std::int16_t* dcs) {
-  BitReader reader(input_ + acStreamStart_, inputLength_ - acStreamStart_);
+  BitReader reader(input_ + acStreamStart_, acStreamBytes_);
   const std::size_t columns = alignedWidth_ / 16;
   const std::size_t rows = alignedHeight_ / 16;
   std::int16_t blocks[kJbpBlocksPerMacroblock][64];

@@ -109,6 +109,7 @@ class CPictureDecoder {
   std::uint32_t headerSize_ = 0;
   std::uint32_t flags_ = 0;
   std::uint32_t dcStreamBytes_ = 0;
+  std::uint32_t acStreamBytes_ = 0;
   std::size_t dcStreamStart_ = 0;
   std::size_t acStreamStart_ = 0;
 

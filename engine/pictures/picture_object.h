@@ -85,6 +85,7 @@ class CImage {
   void* ownedBlock = nullptr;             // what pixels (and palette) live in
   std::uint8_t* maskPlane = nullptr;     // optional mask plane of the compositor
   std::uint32_t maskStride = 0;
+  std::uint32_t maskHeight = 0;  // rows of the mask plane
 
  private:
   // Fills the picture from a ".rbp" file image of size bytes (shared: it lies

@@ -54,9 +54,10 @@ void DrawImageNormal(const CImage& picture, const RasterTarget& target, int x, i
         BlitBlend(d.dst, d.dstStride, d.pixels, d.srcStride, d.width, d.height, opacity);
       break;
     case kPixelKindRgb565Alpha:
-      if (picture.maskPlane != nullptr && picture.maskStride >= static_cast<std::uint32_t>(target.width)) {
+      if (picture.maskPlane != nullptr && picture.maskStride >= static_cast<std::uint32_t>(target.width) &&
+          picture.maskHeight >= static_cast<std::uint32_t>(target.height)) {
         // The mask plane lies over the screen, not over the picture; one
-        // narrower than the screen cannot be addressed there.
+        // narrower or shorter than the screen cannot be addressed there.
         const std::uint8_t* mask = picture.maskPlane + static_cast<std::size_t>(y) * picture.maskStride + x;
         const auto maskStride = static_cast<int>(picture.maskStride);
         if (IsOpaque(opacity))

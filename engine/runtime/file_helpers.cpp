@@ -1,5 +1,7 @@
 #include "engine/runtime/file_helpers.h"
 
+#include <string>
+
 #include "host/text/code_page.h"
 #include "host/files/file_api.h"
 #include "host/memory/memory_api.h"
@@ -87,4 +89,19 @@ std::uint32_t WriteFileAt(const char* path, const void* data, int origin, std::i
   if (!WriteFile(file, data, count, &written, nullptr)) written = 0;
   CloseHandle(file);
   return written;
+}
+
+int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count) {
+  const std::u16string temporary = AnsiToWideStatic((std::string(path) + ".tmp").c_str());
+  const std::u16string target = AnsiToWideStatic(path);
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD written = 0;
+  // The data must be on the medium before the move makes it the file.
+  const bool stored = WriteFile(file, data, count, &written, nullptr) && written == count && FlushFileBuffers(file);
+  const bool closed = CloseHandle(file) != FALSE;
+  if (stored && closed && MoveFileW(temporary.c_str(), target.c_str())) return 1;
+  DeleteFileW(temporary.c_str());
+  return 0;
 }

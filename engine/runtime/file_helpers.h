@@ -26,3 +26,9 @@ void* ReadWholeFile(const char* path, std::uint32_t* size, std::uint32_t extra);
 // written; 0 when the file cannot be opened.
 std::uint32_t WriteFileAt(const char* path, const void* data, int origin, std::int32_t offset,
                           std::uint32_t count, int createNew);
+// Replaces the file's contents with count bytes as one step: they are
+// written to path + ".tmp", flushed to the medium and moved over the file, so
+// a failed write or a power cut leaves the old file or the new, never an
+// empty or partial one. Returns 1 on success; on failure the file is as it
+// was and the temporary file is gone.
+int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count);

@@ -1,6 +1,7 @@
 #include "engine/shell/dirty_rect_list.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -28,6 +29,12 @@ int CDirtyRectList::Add(RECT* r, std::uint32_t kind) {
   r->bottom = std::min<LONG>(r->bottom, clipHeight_);
   // An empty or inverted rectangle has nothing to redraw or present.
   if (r->left >= r->right || r->top >= r->bottom) return 0;
+  // Room first: a merge removes the nodes it joins, which must not be lost.
+  try {
+    if (nodes_.size() == nodes_.capacity()) nodes_.reserve(std::max<std::size_t>(16, 2 * nodes_.capacity()));
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   if (kind == 1 && !Merge(r)) return 0;
   nodes_.push_back(Node{*r, kind});
   return 1;

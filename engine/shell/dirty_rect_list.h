@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/runtime/local_heap_allocator.h"
 #include "host/window/window_api.h"
 
 class CDirtyRectList {
  public:
   void SetSize(std::int32_t width, std::int32_t height);
   // Clips r to the list's size (r is changed) and appends it, merging kind-1
-  // rectangles; 0 when r was rejected, empty or already covered.
+  // rectangles; 0 when r was rejected, empty or already covered, or when
+  // memory for it ran out (the list is then as it was).
   int Add(RECT* r, std::uint32_t kind);
   std::uint32_t Count() const { return static_cast<std::uint32_t>(nodes_.size()); }
   // The node's kind and rectangle; an index past the end gives kind 0 and an
@@ -31,7 +33,7 @@ class CDirtyRectList {
     std::uint32_t kind;
   };
 
-  std::vector<Node> nodes_;
+  std::vector<Node, LocalHeapAllocator<Node>> nodes_;
   std::int32_t clipWidth_ = 320;
   std::int32_t clipHeight_ = 240;
 };

@@ -58,6 +58,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped);
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten,
                void* overlapped);
+// Waits until the file's data is on the medium (fsync).
+BOOL FlushFileBuffers(HANDLE file);
 // Returns the new low 32 bits of the position, or INVALID_SET_FILE_POINTER.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
@@ -71,7 +73,8 @@ BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 BOOL DeleteFileW(LPCWSTR path);
 // Unlike the platform call, replaces an existing target in one step, so a
-// file written beside its final name can take its place atomically.
+// file written beside its final name can take its place atomically; the
+// folder is synced after the rename, so the move itself survives a power cut.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
 
 // Read-only mapping: CreateFileForMappingW opens the file, CreateFileMappingW

@@ -6,8 +6,9 @@
 #include <string>
 
 #include "host/base/errno_error.h"
-#include "host/files/file_api.h"
 #include "host/base/handle_table.h"
+#include "host/files/file_api.h"
+#include "host/run/call_log.h"
 
 namespace {
 
@@ -70,20 +71,30 @@ HANDLE OpenHostPath(const std::string& hostPath, DWORD access, DWORD creation) {
   return handle;
 }
 
+// A call a test made to fail: the platform's failure with a plausible reason.
+bool InjectedFailure(const char* name, DWORD error) {
+  if (!HostCallFails(name)) return false;
+  SetLastError(error);
+  return true;
+}
+
 }  // namespace
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD,
                    HANDLE) {
+  if (InjectedFailure("CreateFileW", ERROR_ACCESS_DENIED)) return INVALID_HANDLE_VALUE;
   return OpenHostPath(HostPathFromWide(path), access, creation);
 }
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD,
                    HANDLE) {
+  if (InjectedFailure("CreateFileA", ERROR_ACCESS_DENIED)) return INVALID_HANDLE_VALUE;
   return OpenHostPath(HostPathFromShiftJis(path), access, creation);
 }
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void*) {
   if (bytesRead != nullptr) *bytesRead = 0;
+  if (InjectedFailure("ReadFile", ERROR_GEN_FAILURE)) return FALSE;
   auto open = HostHandleGetAs<HostFile>(file);
   if (open == nullptr) return FALSE;
   auto* out = static_cast<char*>(buffer);
@@ -105,12 +116,15 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, vo
 
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, void*) {
   if (bytesWritten != nullptr) *bytesWritten = 0;
+  if (InjectedFailure("WriteFile", ERROR_DISK_FULL)) return FALSE;
   auto open = HostHandleGetAs<HostFile>(file);
   if (open == nullptr) return FALSE;
   const auto* in = static_cast<const char*>(buffer);
+  // A test's byte limit: what fits is written, then the medium is "full".
+  const DWORD allowed = HostTakeWriteAllowance(bytesToWrite);
   DWORD total = 0;
-  while (total < bytesToWrite) {
-    ssize_t put = write(open->fd, in + total, bytesToWrite - total);
+  while (total < allowed) {
+    ssize_t put = write(open->fd, in + total, allowed - total);
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {
       HostSetLastErrorFromErrno();
@@ -120,10 +134,26 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
     total += static_cast<DWORD>(put);
   }
   if (bytesWritten != nullptr) *bytesWritten = total;
+  if (allowed < bytesToWrite) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  if (InjectedFailure("FlushFileBuffers", ERROR_GEN_FAILURE)) return FALSE;
+  auto open = HostHandleGetAs<HostFile>(file);
+  if (open == nullptr) return FALSE;
+  if (fsync(open->fd) != 0) {
+    HostSetLastErrorFromErrno();
+    return FALSE;
+  }
   return TRUE;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
+  if (InjectedFailure("SetFilePointer", ERROR_GEN_FAILURE)) return INVALID_SET_FILE_POINTER;
   auto open = HostHandleGetAs<HostFile>(file);
   if (open == nullptr) return INVALID_SET_FILE_POINTER;
   int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;

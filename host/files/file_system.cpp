@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 
 #include "host/base/errno_error.h"
 #include "host/files/file_api.h"
+#include "host/run/call_log.h"
 
 namespace {
 
@@ -30,6 +32,24 @@ bool ResolveExisting(LPCWSTR path, std::string& hostPath, struct stat& info) {
   return true;
 }
 
+// A call a test made to fail: the platform's failure with a plausible reason.
+bool InjectedFailure(const char* name) {
+  if (!HostCallFails(name)) return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+// Makes a rename in the folder of hostPath durable; file systems that cannot
+// sync a folder have nothing more to do.
+void SyncFolderOf(const std::string& hostPath) {
+  const std::size_t slash = hostPath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : hostPath.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
 }  // namespace
 
 BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*) {
@@ -46,6 +66,7 @@ BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*) {
 }
 
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+  if (InjectedFailure("SetFileAttributesW")) return FALSE;
   std::string hostPath;
   struct stat info;
   if (!ResolveExisting(path, hostPath, info)) return FALSE;
@@ -79,6 +100,7 @@ BOOL DeleteFileW(LPCWSTR path) {
 }
 
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
+  if (InjectedFailure("MoveFileW")) return FALSE;
   std::string hostFrom;
   std::string hostTo;
   if (!Resolve(from, hostFrom) || !Resolve(to, hostTo)) return FALSE;
@@ -88,5 +110,6 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
     HostSetLastErrorFromErrno();
     return FALSE;
   }
+  SyncFolderOf(hostTo);
   return TRUE;
 }

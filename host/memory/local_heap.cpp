@@ -1,8 +1,13 @@
 #include <cstdlib>
 
 #include "host/memory/memory_api.h"
+#include "host/run/call_log.h"
 
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
+  if (HostCallFails("LocalAlloc")) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   // A zero-byte request still yields a distinct block the caller may free.
   SIZE_T size = bytes != 0 ? bytes : 1;
   void* block = (flags & LMEM_ZEROINIT) != 0 ? std::calloc(1, size) : std::malloc(size);

@@ -1,18 +1,24 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
 #include "host/files/file_api.h"
 #include "host/module/module_api.h"
+#include "host/text/wide_text.h"
 
 namespace {
 
 std::mutex overrideLock;
 std::string overridePath;
+std::string announcedFolder;
 
-std::string ProgramPath() {
+std::string RealProgramPath() {
   {
     std::lock_guard lock(overrideLock);
     if (!overridePath.empty()) return overridePath;
@@ -21,6 +27,68 @@ std::string ProgramPath() {
   ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
   if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return {};
   return std::string(buffer, static_cast<size_t>(length));
+}
+
+bool HeldInShiftJis(const std::string& text) {
+  std::string unused;
+  return ShiftJisFromUtf8(text, &unused);
+}
+
+// A folder of this user's alone for the aliases: made when missing, refused
+// when someone else owns it, others can enter it, or it is a link.
+std::string AliasStore() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string base = runtime != nullptr && runtime[0] == '/' && HeldInShiftJis(runtime) ? runtime : "/tmp";
+  const std::string store = base + "/novel-folders-" + std::to_string(geteuid());
+  mkdir(store.c_str(), 0700);
+  struct stat info;
+  if (lstat(store.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+      (info.st_mode & 077) != 0) {
+    return {};
+  }
+  return store;
+}
+
+// The same folder always gets the same alias: a link named after a hash of
+// its path. Empty when no alias can be made.
+std::string AliasOf(const std::string& folder) {
+  const std::string store = AliasStore();
+  if (store.empty()) return {};
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : folder) hash = (hash ^ c) * 1099511628211ull;
+  char name[17];
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+  const std::string alias = store + "/" + name;
+  char target[4096];
+  const ssize_t length = readlink(alias.c_str(), target, sizeof target);
+  if (length > 0 && std::string(target, static_cast<size_t>(length)) == folder) return alias;
+  unlink(alias.c_str());
+  return symlink(folder.c_str(), alias.c_str()) == 0 ? alias : std::string();
+}
+
+// The engine holds its program folder in Shift-JIS: a folder whose path code
+// page 932 cannot hold would reach it with '?' in place of those characters
+// and its files would not be found. Such a folder is handed out as its alias.
+std::string ProgramPath() {
+  const std::string path = RealProgramPath();
+  const std::size_t slash = path.find_last_of('/');
+  if (path.empty() || slash == std::string::npos || HeldInShiftJis(path.substr(0, slash))) return path;
+  const std::string folder = path.substr(0, slash);
+  const std::string alias = AliasOf(folder);
+  {
+    std::lock_guard lock(overrideLock);
+    if (announcedFolder != folder) {
+      announcedFolder = folder;
+      if (alias.empty()) {
+        std::fprintf(stderr, "program folder \"%s\" has characters code page 932 lacks and no alias could be made\n",
+                     folder.c_str());
+      } else {
+        std::fprintf(stderr, "program folder \"%s\" has characters code page 932 lacks: reached as \"%s\"\n",
+                     folder.c_str(), alias.c_str());
+      }
+    }
+  }
+  return alias.empty() ? path : alias + path.substr(slash);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@ struct CallLog {
   bool enabled = false;
   std::vector<std::string> entries;
   std::vector<std::string> failing;
+  bool writesLimited = false;
+  std::uint64_t writeAllowance = 0;
 };
 
 CallLog& Log() {
@@ -47,13 +49,28 @@ void HostFailCall(const std::string& name) {
   Log().failing.push_back(name);
 }
 
+void HostFailWritesAfter(std::uint64_t bytes) {
+  std::lock_guard guard(Log().lock);
+  Log().writesLimited = true;
+  Log().writeAllowance = bytes;
+}
+
 void HostClearFailures() {
   std::lock_guard guard(Log().lock);
   Log().failing.clear();
+  Log().writesLimited = false;
 }
 
 bool HostCallFails(const std::string& name) {
   std::lock_guard guard(Log().lock);
   const auto& failing = Log().failing;
   return std::find(failing.begin(), failing.end(), name) != failing.end();
+}
+
+std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted) {
+  std::lock_guard guard(Log().lock);
+  if (!Log().writesLimited) return wanted;
+  const auto allowed = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, Log().writeAllowance));
+  Log().writeAllowance -= allowed;
+  return allowed;
 }

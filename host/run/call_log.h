@@ -1,8 +1,11 @@
-// Test hooks over the window, display and Game API layer: a log of the calls
-// the program made, in order, and calls made to fail on purpose, so start-up
-// and shutdown sequences can be checked without a device.
+// Test hooks over the host layer: a log of the window, display and Game API
+// calls the program made, in order, and calls made to fail on purpose, so
+// start-up and shutdown sequences, and write and read faults, can be checked
+// without a device (tests run as root, so permissions cannot make a folder
+// unwritable).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,7 +19,16 @@ void HostCallLogRecord(const std::string& entry);
 std::vector<std::string> HostCallLogTake();
 
 // From now on the named call fails the way the platform reports failure
-// (null handle, 0, FALSE) until HostClearFailures.
+// (null or invalid handle, 0, FALSE) until HostClearFailures. The file calls
+// that honour it: CreateFileA, CreateFileW, WriteFile, FlushFileBuffers,
+// MoveFileW, SetFileAttributesW, ReadFile and SetFilePointer; LocalAlloc.
 void HostFailCall(const std::string& name);
+// From now on WriteFile writes at most `bytes` more bytes in all, then fails
+// with ERROR_DISK_FULL, the part that fitted written: what a full medium or a
+// kill part-way leaves. Until HostClearFailures.
+void HostFailWritesAfter(std::uint64_t bytes);
 void HostClearFailures();
 bool HostCallFails(const std::string& name);
+// For the host's WriteFile: how many of `wanted` bytes may still be written
+// (all of them unless HostFailWritesAfter set a limit, which this uses up).
+std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted);

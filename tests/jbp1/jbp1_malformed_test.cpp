@@ -150,6 +150,9 @@ TEST(Jbp1Reader, DamagedHeadersAreRefused) {
       {"height 65535", 18, 65535, 2},
       {"DC stream past the end", 28, 0xFFFFFFF0, 4},
       {"DC stream one word too long", 28, 0, 4},
+      {"AC stream past the end", 32, 0xFFFFFFF0, 4},
+      {"AC stream one word too long", 32, 0, 4},
+      {"AC stream one word short", 32, 0, 4},
   };
   for (const Case& c : cases) {
     std::vector<std::uint8_t> bad = good;
@@ -157,6 +160,8 @@ TEST(Jbp1Reader, DamagedHeadersAreRefused) {
     if (std::strcmp(c.name, "DC stream one word too long") == 0) {
       value = static_cast<std::uint32_t>(ReadLe32(&good[28]) + ReadLe32(&good[32]) + 4);
     }
+    if (std::strcmp(c.name, "AC stream one word too long") == 0) value = ReadLe32(&good[32]) + 4;
+    if (std::strcmp(c.name, "AC stream one word short") == 0) value = ReadLe32(&good[32]) - 4;
     for (int i = 0; i < c.bytes; ++i) bad[c.offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     EXPECT_EQ(DecodeBothPaths(bad.data(), bad.size()), 0) << c.name;
   }

@@ -124,7 +124,7 @@ TEST(WriteBehaviour, BufferMustExceedTheStreamByOneByteInEveryClass) {
   for (bool progressive : {false, true}) {
     const Bytes whole = EncodeWhole(picture, 0, progressive);
     const std::size_t exact = whole.size();
-    for (int processorClass : {0, 6}) {
+    for (int processorClass = 0; processorClass <= 6; ++processorClass) {
       for (std::size_t size = exact - 16; size <= exact + 1; ++size) {
         Writer writer(picture, size, kCanary);
         writer.UseClass(processorClass);
@@ -215,6 +215,16 @@ TEST(WriteBehaviour, ProgressiveHeaderOnlyAndAbbreviatedDataWrites) {
   EXPECT_EQ(decoded.samples, whole.samples);
 }
 
+// Whether this process holds the file open, by its open descriptors.
+bool HeldOpen(const std::string& path) {
+  const std::filesystem::path file = std::filesystem::canonical(path);
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(fd.path(), error) == file) return true;
+  }
+  return false;
+}
+
 TEST(WriteBehaviour, FreeReleasesAnInterruptedFileWrite) {
   const TestPicture picture = MakePicture(64, 64, 3, 8, 0);
   const ScopedTempDir scratch("jpeglib_write_");
@@ -224,8 +234,10 @@ TEST(WriteBehaviour, FreeReleasesAnInterruptedFileWrite) {
     writer.props.jpegFileName = name.c_str();
     writer.props.work->interruptRequest = 1;
     ASSERT_EQ(jpegWrite(&writer.props, JPEG_WRITE_IMAGE_FILE), JPEG_INTERRUPT_SUCCESS);
+    EXPECT_TRUE(HeldOpen(name));  // the write waits to be resumed
     EXPECT_EQ(jpegFree(&writer.props), JPEG_SUCCESS);
     EXPECT_EQ(writer.props.work, nullptr);
+    EXPECT_FALSE(HeldOpen(name));
   }
 }
 

@@ -4,7 +4,8 @@
 //
 // -2/-3 choose the "RLZ2" (default) or "RLZ3" magic; -z (default) packs the
 // files after it with LZSS, -s stores them. Each entry is named after its
-// file's name without folders.
+// file's name without folders, in Shift-JIS as the engine looks names up; a
+// name that has no Shift-JIS form is refused.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/text/wide_text.h"
 #include "tools/mlz_pack/mlz_writer.h"
 
 namespace {
@@ -20,6 +22,13 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string EntryName(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  std::string shiftJis;
+  if (!ShiftJisFromUtf8(name, &shiftJis)) throw std::runtime_error("no Shift-JIS form for the name of " + path);
+  return shiftJis;
 }
 
 int Usage() {
@@ -46,7 +55,7 @@ int main(int argc, char** argv) {
       } else if (output.empty()) {
         output = arg;
       } else {
-        entries.push_back({std::filesystem::path(arg).filename().string(), ReadFileBytes(arg), compress});
+        entries.push_back({EntryName(arg), ReadFileBytes(arg), compress});
       }
     }
     if (output.empty()) return Usage();

@@ -1,7 +1,6 @@
 #include "tests/converter/audio/layer2_test_support.h"
 
 #include <cmath>
-#include <limits>
 
 #include "converter/audio/layer2_decoder.h"
 
@@ -44,24 +43,20 @@ std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>
 
 Comparison Compare(const std::vector<std::int16_t>& ours, const std::vector<std::int16_t>& reference) {
   Comparison result;
-  double signal = 0;
-  double error = 0;
+  double squares = 0;
   double difference = 0;
   const std::size_t count = std::min(ours.size(), reference.size());
   for (std::size_t i = 0; i < count; ++i) {
     const int sampleDifference = ours[i] - reference[i];
     result.maxDifference = std::max(result.maxDifference, std::abs(sampleDifference));
-    signal += static_cast<double>(reference[i]) * reference[i];
-    error += static_cast<double>(sampleDifference) * sampleDifference;
+    squares += static_cast<double>(sampleDifference) * sampleDifference;
     difference += sampleDifference;
   }
-  auto snr = [&](double errorEnergy) {
-    return errorEnergy <= 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(signal / errorEnergy);
-  };
   if (count == 0) return result;
-  result.meanDifference = difference / static_cast<double>(count);
-  result.snrDb = snr(error);
-  result.snrWithoutOffsetDb = snr(error - result.meanDifference * result.meanDifference * count);
+  const auto n = static_cast<double>(count);
+  result.meanDifference = difference / n;
+  result.rmsDifference = std::sqrt(squares / n);
+  result.rmsWithoutOffset = std::sqrt(std::max(0.0, squares / n - result.meanDifference * result.meanDifference));
   return result;
 }
 

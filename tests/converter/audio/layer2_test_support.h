@@ -18,11 +18,13 @@ std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes);
 // Decodes every frame of a raw Layer II file with one carried synthesis state.
 std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>& data);
 
+// Differences in LSB of 16-bit samples: they do not depend on the signal's
+// level, so one set of limits holds for tones and noise alike.
 struct Comparison {
   int maxDifference = 0;
   double meanDifference = 0;  // the fixed-point shifts round down: a small negative offset
-  double snrDb = 0;           // signal energy of the reference over the error energy
-  double snrWithoutOffsetDb = 0;  // the same with the mean difference taken out of the error
+  double rmsDifference = 0;
+  double rmsWithoutOffset = 0;  // the same with the mean difference taken out
 };
 Comparison Compare(const std::vector<std::int16_t>& ours, const std::vector<std::int16_t>& reference);
 

@@ -133,8 +133,9 @@ TEST(MpegStreamIndex, ScanGopStates) {
       {"time codes disagree", {{"IPPP", tc(0, 0), 1}, {"IP", tc(0, 5), 1}}, true, 0, 0},
       {"first picture not I", {{"PBB", tc(0, 0), 1}}, true, 0, 0},
       {"terminated single GOP", {{"IBBPBBP", tc(0, 0), 1}}, true, 7, 0},
-      {"unterminated: last two not trusted", {{"IBBPBBP", tc(0, 0), 1}}, false, 5, 0},
-      {"unterminated lone I picture", {{"I", tc(0, 0), 1}}, false, 0, 0},
+      {"unterminated: every picture counts", {{"IBBPBBP", tc(0, 0), 1}}, false, 7, 0},
+      {"unterminated lone I picture", {{"I", tc(0, 0), 1}}, false, 1, 0},
+      {"unterminated, next GOP a lone I picture", {{"IPBBPBB", tc(0, 0), 1}, {"I", tc(0, 7), 0}}, false, 7, 0},
       {"open GOP at the end, next GOP cut short", {{"IPBB", tc(0, 0), 1}, {"IBB", tc(0, 4), 0}}, true, 6, 0},
   };
   for (const Case& c : cases) {
@@ -201,7 +202,7 @@ TEST(MpegStreamIndex, SingleGopAndInvalidIndex) {
   {
     IndexedStream s(muxVideo(writeHeaderOnlyStream({{"IBBPBBP", tc(3, 0), 1}}, 3, false), 100).bytes);
     ASSERT_TRUE(s.open());
-    EXPECT_EQ(countFrames(*s.index), 5);
+    EXPECT_EQ(countFrames(*s.index), 7);
   }
   // Time codes that jump backward half-way do not make an index.
   std::vector<int> starts;
@@ -274,6 +275,54 @@ TEST(MpegStreamIndex, FindsALastGopFarFromTheEnd) {
   EXPECT_EQ(s.seek(5).firstFrame, 4);
 }
 
+// Streams without an end code, as encoders write them: every picture whose
+// header is in the stream counts, and a group the stream cuts before its
+// first picture is passed over.
+TEST(MpegStreamIndex, UnterminatedAndCutStreamsKeepEveryPicture) {
+  struct Case {
+    const char* what;
+    std::vector<GopSpec> gops;
+    int cutBytes;  // bytes cut from the end of the elementary stream
+    int total;
+    int lastGopFirstFrame;
+  };
+  // A slice is a 4-byte start code and 8 bytes of body; a GOP header with
+  // its sequence header before it takes 20 bytes.
+  const Case cases[] = {
+      {"last group a lone I picture",
+       {{"IPBBPBB", tc(0, 0), 1}, {"IPBBPBB", tc(0, 7), 1}, {"I", tc(0, 14), 1}},
+       0,
+       15,
+       14},
+      {"open groups, last a lone I picture",
+       {{"IPBBPBB", tc(0, 0), 1}, {"IPBB", tc(0, 7), 0}, {"I", tc(0, 11), 0}},
+       0,
+       12,
+       11},
+      {"cut after the last B picture's header",
+       {{"IPBBPBB", tc(0, 0), 1}, {"IPBBPBB", tc(0, 7), 1}},
+       12,
+       14,
+       7},
+      {"cut right after the last GOP header",
+       {{"IPBBPBB", tc(0, 0), 1}, {"IPBBPBB", tc(0, 7), 1}, {"I", tc(0, 14), 1}},
+       16,
+       14,
+       7},
+  };
+  for (const Case& c : cases) {
+    Bytes es = writeHeaderOnlyStream(c.gops, 3, false);
+    es.resize(es.size() - c.cutBytes);
+    IndexedStream s(muxVideo(es, 40).bytes);
+    ASSERT_TRUE(s.open()) << c.what;
+    EXPECT_EQ(countFrames(*s.index), c.total) << c.what;
+    // The last frame, a reference picture in a cut stream, can be fetched.
+    const MPEG_GOP_ENTRY last = s.seek(c.total - 1);
+    EXPECT_EQ(last.firstFrame, c.lastGopFirstFrame) << c.what;
+    EXPECT_EQ(last.firstFrame + last.count, c.total) << c.what;
+  }
+}
+
 std::string fixture(const std::string& name) { return std::string(NOVEL_TEST_DATA_DIR) + "/mpeg_stream/" + name; }
 
 // Real encoder streams against the pictures ffprobe decodes from them.
@@ -287,12 +336,10 @@ TEST(MpegStreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
     std::string types;
     std::getline(in, types);
     ASSERT_FALSE(types.empty()) << name;
-    const bool terminated = name.ends_with("_end");
     IndexedStream s(item.path().string());
     ASSERT_TRUE(s.open()) << name;
     const int total = countFrames(*s.index);
-    // Without a sequence end code the last two pictures are not trusted.
-    EXPECT_EQ(total, static_cast<int>(types.size()) - (terminated ? 0 : 2)) << name;
+    EXPECT_EQ(total, static_cast<int>(types.size())) << name;
     for (int frame = 0; frame < total; ++frame) {
       const int gopStart = static_cast<int>(types.rfind('I', frame));
       const MPEG_GOP_ENTRY e = s.seek(frame);
@@ -301,7 +348,31 @@ TEST(MpegStreamIndex, RealStreamsAgreeWithTheDecoderOracle) {
     }
     EXPECT_EQ(s.seek(total).count, 0);
   }
-  EXPECT_GE(streams, 7);
+  EXPECT_GE(streams, 10);
+}
+
+// A partial download: every cut that holds the first picture header opens
+// with at most the whole file's frames, up to the last of them reachable.
+TEST(MpegStreamIndex, CutFilesOpenWithThePicturesTheyHold) {
+  const Bytes original = ReadFileBytes(fixture("ffmux_24_6s.mpg"));
+  ASSERT_FALSE(original.empty());
+  IndexedStream whole(fixture("ffmux_24_6s.mpg"));
+  ASSERT_TRUE(whole.open());
+  const int wholeTotal = countFrames(*whole.index);
+  ASSERT_EQ(wholeTotal, 144);
+  int opened = 0;
+  for (std::size_t cut = 41; cut < original.size(); cut += 41) {
+    IndexedStream s(Bytes(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(cut)));
+    if (!s.open()) continue;
+    ++opened;
+    const int total = countFrames(*s.index);
+    ASSERT_GT(total, 0) << "cut at " << cut;
+    ASSERT_LE(total, wholeTotal) << "cut at " << cut;
+    for (int frame : {0, total / 3, 2 * total / 3, total - 1}) {
+      ASSERT_GT(s.seek(frame).count, 0) << "cut at " << cut << " frame " << frame;
+    }
+  }
+  EXPECT_GT(opened, 100);
 }
 
 // Damaged and cut streams: any result, but no crash and no hang.

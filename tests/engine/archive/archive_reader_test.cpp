@@ -198,13 +198,21 @@ TEST_F(ArchiveReaderTest, DamagedArchivesFailCleanly) {
   }
 }
 
-TEST_F(ArchiveReaderTest, PackedDataThatWouldExpandPastItsSizeIsCutThere) {
-  Bytes archive = BuildMlzArchive({{"packed.txt", Bytes(300, 'z'), true}}, '2');
-  archive[kRlzHeaderSize + 36] = 100;  // unpacked size 300 -> 100
-  archive[kRlzHeaderSize + 37] = 0;
-  const std::string path = dir_.WriteFile("a.mlz", archive);
-  const Block block = Read(path, "packed.txt");
-  EXPECT_EQ(Bytes(100, 'z'), block.bytes());
+// Packed data that would unpack past its entry's size is refused, whether it
+// runs on by whole items or by part of a match; the exact size still reads.
+TEST_F(ArchiveReaderTest, PackedDataThatWouldExpandPastItsSizeFails) {
+  const Bytes archive = BuildMlzArchive({{"packed.txt", Bytes(300, 'z'), true}}, '2');
+  const std::uint32_t original = ReadLe32(&archive[kRlzHeaderSize + 36]);
+  for (std::uint32_t unpacked : {100u, original - 1, original}) {
+    Bytes damaged = archive;
+    WriteLe32(&damaged[kRlzHeaderSize + 36], unpacked);
+    const std::string path = dir_.WriteFile("a.mlz", damaged);
+    CArchiveReader reader;
+    std::uint32_t size = 0;
+    void* block = reader.ReadEntry(path.c_str(), "packed.txt", &size);
+    EXPECT_EQ(unpacked == original, block != nullptr) << unpacked;
+    LocalFree(block);
+  }
 }
 
 TEST_F(ArchiveReaderTest, NamesFillingAll32BytesAreComparedWithinThem) {
@@ -245,6 +253,23 @@ TEST_F(ArchiveReaderTest, PackerProgramWritesArchivesTheReaderReads) {
   EXPECT_EQ(TextOf("text text text text"), Read(archive, "MAIN.TXT").bytes());
   EXPECT_EQ(TextOf("sound"), Read(archive, "se01.ogg").bytes());
   EXPECT_NE(0, std::system((packer + " 2>/dev/null").c_str()));  // no output named
+}
+
+// Names given in UTF-8 are stored in Shift-JIS, as the engine looks them up;
+// a name with no Shift-JIS form is refused rather than stored unreachable.
+TEST_F(ArchiveReaderTest, PackerStoresNamesInShiftJis) {
+  const std::string packer = std::string(NOVEL_BINARY_DIR) + "/tools/mlz_pack";
+  if (!std::filesystem::exists(packer)) GTEST_SKIP() << "packer not built";
+  dir_.WriteFile("\xE8\xA1\xA8\xE7\xB4\x99.txt", TextOf("cover"));  // U+8868 U+7D19
+  const std::string archive = dir_.HostPath("names.mlz");
+  ASSERT_EQ(0, std::system((packer + " " + archive + " " + dir_.HostPath("\xE8\xA1\xA8\xE7\xB4\x99.txt")).c_str()));
+  EXPECT_EQ(TextOf("cover"), Read(archive, "\x95\x5C\x8E\x86.txt").bytes());
+
+  dir_.WriteFile("jos\xC3\xA9\xF0\x9F\x98\x80.txt", TextOf("x"));  // an emoji has no Shift-JIS form
+  const std::string refused = dir_.HostPath("refused.mlz");
+  EXPECT_NE(0, std::system((packer + " " + refused + " " + dir_.HostPath("jos\xC3\xA9\xF0\x9F\x98\x80.txt") +
+                            " 2>/dev/null").c_str()));
+  EXPECT_FALSE(std::filesystem::exists(refused));
 }
 
 }  // namespace

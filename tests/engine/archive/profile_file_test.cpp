@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/run/call_log.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -111,7 +112,8 @@ TEST_F(ProfileFileTest, WritesThenFlush) {
        {{"A", "K", "2"}},
        "[A]\r\nK=2\r\n[B]\r\nK=1\r\n"},
       {"missing file is created", std::nullopt, {{"S", "K", "v"}, {"S", "L", "w"}}, "[S]\r\nL=w\r\nK=v\r\n"},
-      {"LF line ends are written as CR LF", "[A]\nK=1\n\nL=2", {}, "[A]\r\nK=1\r\n\r\nL=2\r\n"},
+      {"LF line ends are kept", "[A]\nK=1\n\nL=2", {{"A", "K", "3"}}, "[A]\nK=3\n\nL=2\n"},
+      {"CR LF line ends are kept", "[A]\r\nK=1\r\n", {{"A", "N", "3"}}, "[A]\r\nN=3\r\nK=1\r\n"},
       {"missing file without writes stays missing", std::nullopt, {}, std::nullopt},
       {"empty file without writes is left alone", "", {}, ""},
   };
@@ -169,6 +171,43 @@ TEST_F(ProfileFileTest, AFailedFlushLeavesTheOldFile) {
   const std::string nowhere = dir_.HostPath("missing/pelmo.cfg");
   WriteProfileValue("A", "K", "2", nowhere.c_str());
   EXPECT_EQ(0, FlushProfile());
+}
+
+// Writing the values the file already holds changes nothing on disk: the
+// bytes, the line ends and a symbolic link all stay.
+TEST_F(ProfileFileTest, UnchangedValuesLeaveTheFileAlone) {
+  const std::string text = "; settings\n[A]\nK=1\nS=\"x y\"\n";
+  dir_.WriteFile("real.cfg", text);
+  std::filesystem::create_symlink(dir_.HostPath("real.cfg"), path_);
+  ReadProfileInt("A", "K", 0, path_.c_str());
+  WriteProfileValue("A", "K", "1", path_.c_str());
+  WriteProfileValue("a", "s", "\"x y\"", path_.c_str());
+  EXPECT_EQ(1, FlushProfile());
+  EXPECT_TRUE(std::filesystem::is_symlink(path_));
+  EXPECT_EQ(text, dir_.ReadFile("real.cfg"));
+}
+
+// Every way the write can fail part-way leaves the old file whole and no
+// temporary file behind.
+TEST_F(ProfileFileTest, WriteFaultsLeaveTheOldFile) {
+  const struct {
+    const char* failing;
+    int bytesBeforeFull;
+  } cases[] = {
+      {"CreateFileW", -1}, {"WriteFile", -1}, {"FlushFileBuffers", -1}, {"MoveFileW", -1}, {nullptr, 0}, {nullptr, 7},
+  };
+  for (const auto& c : cases) {
+    const std::string what = c.failing != nullptr ? c.failing : "full after " + std::to_string(c.bytesBeforeFull);
+    dir_.WriteFile("pelmo.cfg", "[A]\r\nK=1\r\n");
+    ReadProfileInt("A", "K", 0, path_.c_str());
+    WriteProfileValue("A", "K", "22222222", path_.c_str());
+    if (c.failing != nullptr) HostFailCall(c.failing);
+    if (c.bytesBeforeFull >= 0) HostFailWritesAfter(static_cast<std::uint64_t>(c.bytesBeforeFull));
+    EXPECT_EQ(0, FlushProfile()) << what;
+    HostClearFailures();
+    EXPECT_EQ("[A]\r\nK=1\r\n", dir_.ReadFile("pelmo.cfg")) << what;
+    EXPECT_FALSE(std::filesystem::exists(path_ + ".tmp")) << what;
+  }
 }
 
 TEST_F(ProfileFileTest, AFileThatCannotBeReadIsNeverWrittenOver) {

@@ -36,8 +36,10 @@ LayerNode PictureNode(int slot, int width, int height, int x, int y) {
 class CompositorTest : public ::testing::Test {
  protected:
   CompositorBindings Bindings() {
+    // The lookup wraps, as a table indexed by a byte would: refusing slots
+    // outside 0 to 255 is left to the compositor.
     return {RasterTarget{screen_.data(), kSize, kSize},
-            [this](int slot) { return slot >= 0 && slot < 256 ? slots_[slot].get() : nullptr; }, &rule_, &linear_};
+            [this](int slot) { return slots_[static_cast<unsigned>(slot) % 256].get(); }, &rule_, &linear_};
   }
 
   std::uint16_t At(int x, int y) const { return screen_[y * kSize + x]; }
@@ -103,12 +105,13 @@ TEST_F(CompositorTest, SourceIsClippedToThePicture) {
 TEST_F(CompositorTest, NodesWithNothingToDrawChangeNothing) {
   slots_[1] = MakeRgb565Picture(4, 4, Distinct);
   slots_[2] = std::make_unique<CImage>();  // empty picture
+  slots_[255] = MakeRgb565Picture(4, 4, Distinct);
   LayerNode opacityZero = PictureNode(1, 4, 4, 0, 0);
   opacityZero.opacity = 0;
   LayerNode negativeSlot = PictureNode(1, 4, 4, 0, 0);
   negativeSlot.imageSlot = -1;
   LayerNode slotPastTheEnd = PictureNode(1, 4, 4, 0, 0);
-  slotPastTheEnd.imageSlot = 256;
+  slotPastTheEnd.imageSlot = 257;  // would wrap to slot 1
   LayerNode listHead = PictureNode(1, 4, 4, 0, 0);
   listHead.kind = kLayerEmpty;
   LayerNode otherKind = PictureNode(1, 4, 4, 0, 0);
@@ -173,6 +176,13 @@ TEST_F(CompositorTest, DispatchPicksTheMemberForKindOpacityDrawModeAndRuleMode) 
   slots_[24] = MakeAlphaPicture(1, 1, [](int, int) { return kSrc; }, [](int, int) { return kAlpha; });
   slots_[25] = MakeAlphaPicture(1, 1, [](int, int) { return kSrc; }, [](int, int) { return kAlpha; });
   AddMaskPlane(*slots_[25], kSize, kSize, [](int, int) { return kMask; });
+  // The same with mask planes that do not cover the screen: not used.
+  slots_[26] = MakeAlphaPicture(1, 1, [](int, int) { return kSrc; }, [](int, int) { return kAlpha; });
+  AddMaskPlane(*slots_[26], kSize, kSize, [](int, int) { return kMask; });
+  slots_[26]->maskHeight = kSize - 1;
+  slots_[27] = MakeAlphaPicture(1, 1, [](int, int) { return kSrc; }, [](int, int) { return kAlpha; });
+  AddMaskPlane(*slots_[27], kSize, kSize, [](int, int) { return kMask; });
+  slots_[27]->maskStride = kSize - 1;
 
   struct Row {
     int slot;
@@ -186,6 +196,8 @@ TEST_F(CompositorTest, DispatchPicksTheMemberForKindOpacityDrawModeAndRuleMode) 
       {16, "BlitCopy", "BlitBlend", "BlitAdd", "BlitAddWeighted"},
       {24, "BlitAlpha", "BlitAlphaOpacity", "BlitAddAlpha", "BlitAddAlphaWeighted"},
       {25, "BlitMaskAlpha", "BlitMaskAlphaOpacity", "BlitAddAlpha", "BlitAddAlphaWeighted"},
+      {26, "BlitAlpha", "BlitAlphaOpacity", "BlitAddAlpha", "BlitAddAlphaWeighted"},
+      {27, "BlitAlpha", "BlitAlphaOpacity", "BlitAddAlpha", "BlitAddAlphaWeighted"},
   };
   for (const Row& row : rows) {
     for (int opacity : {256, 128}) {

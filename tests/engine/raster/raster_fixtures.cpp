@@ -69,6 +69,7 @@ std::unique_ptr<CImage> MakePalettePicture(int width, int height, const ByteAt& 
 void AddMaskPlane(CImage& picture, int width, int height, const ByteAt& mask) {
   picture.maskPlane = Allocate<std::uint8_t>(std::size_t(width) * height);
   picture.maskStride = width;
+  picture.maskHeight = height;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) picture.maskPlane[y * width + x] = mask(x, y);
 }

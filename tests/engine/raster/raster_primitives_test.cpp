@@ -114,7 +114,7 @@ TEST(RasterPixels, EveryRectangleMemberGivesItsEdgeValues) {
   }
 }
 
-// Every rectangle member draws a 3 x 2 area at (2, 2) of an 8 x 6 buffer from
+// Every rectangle and span member draws a 3 x 2 area at (2, 2) of an 8 x 6 buffer from
 // a 5-wide picture; nothing outside the area may change.
 TEST(RasterPixels, RectangleMembersStayInsideTheirArea) {
   constexpr int kDstW = 8, kDstH = 6, kSrcW = 5, kSrcH = 4;
@@ -129,6 +129,13 @@ TEST(RasterPixels, RectangleMembersStayInsideTheirArea) {
   const int w = 3, h = 2;
   const auto* s = src.data();
   const auto* a = alpha.data();
+  // Span members walk the picture at unit scale over the same area.
+  TransformSpan span;
+  span.boxRight = span.width = w;
+  span.boxBottom = span.height = h;
+  span.dudx = span.dvdy = 1024;
+  span.srcRight = kSrcW;
+  span.srcBottom = kSrcH;
   const std::vector<std::pair<std::string, Draw>> members = {
       {"BlitCopy", [&](std::uint16_t* d) { BlitCopy(d, kDstW, s, kSrcW, w, h); }},
       {"BlitBlend", [&](std::uint16_t* d) { BlitBlend(d, kDstW, s, kSrcW, w, h, 128); }},
@@ -154,6 +161,12 @@ TEST(RasterPixels, RectangleMembersStayInsideTheirArea) {
       {"FillColorBlend", [&](std::uint16_t* d) { FillColorBlend(d, kDstW, w, h, 0x123456, 128); }},
       {"FillColorAdd", [&](std::uint16_t* d) { FillColorAdd(d, kDstW, w, h, 0x123456); }},
       {"FillColorAddWeighted", [&](std::uint16_t* d) { FillColorAddWeighted(d, kDstW, w, h, 0x123456, 128); }},
+      {"SpanNearest", [&](std::uint16_t* d) { SpanNearest(d, kDstW, s, kSrcW, kSrcH, span); }},
+      {"SpanNearestBlend", [&](std::uint16_t* d) { SpanNearestBlend(d, kDstW, s, kSrcW, kSrcH, span, 128); }},
+      {"SpanBilinear", [&](std::uint16_t* d) { SpanBilinear(d, kDstW, s, kSrcW, kSrcH, span); }},
+      {"SpanBilinearBlend", [&](std::uint16_t* d) { SpanBilinearBlend(d, kDstW, s, kSrcW, kSrcH, span, 128); }},
+      {"SpanNearestAlpha", [&](std::uint16_t* d) { SpanNearestAlpha(d, kDstW, s, a, kSrcW, kSrcH, span); }},
+      {"SpanBilinearAlpha", [&](std::uint16_t* d) { SpanBilinearAlpha(d, kDstW, s, a, kSrcW, kSrcH, span); }},
   };
   for (const auto& [name, draw] : members) {
     std::vector<std::uint16_t> dst(kDstW * kDstH, kCanary);

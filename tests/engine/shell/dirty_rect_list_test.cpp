@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/shell/dirty_rect_list.h"
+#include "host/run/call_log.h"
 
 namespace {
 
@@ -123,6 +124,28 @@ TEST(DirtyRectList, GetAtPastTheEndAndClear) {
   EXPECT_EQ(out.right, 0);
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
+}
+
+// Out of memory, a rectangle is refused and the list keeps what it had, the
+// rectangles the new one would have joined included; the program goes on.
+TEST(DirtyRectList, RunningOutOfMemoryRefusesTheRectangle) {
+  CDirtyRectList list;
+  list.SetSize(320, 240);
+  std::vector<Node> expected;
+  for (int i = 0; i < 16; ++i) {  // fills the first block of nodes
+    RECT r{i * 20, 0, i * 20 + 10, 10};
+    ASSERT_EQ(list.Add(&r, 1), 1);
+    expected.push_back({r, 1});
+  }
+  HostFailCall("LocalAlloc");
+  RECT joining{5, 5, 25, 20};
+  EXPECT_EQ(list.Add(&joining, 1), 0);
+  RECT apart{0, 100, 10, 110};
+  EXPECT_EQ(list.Add(&apart, 0), 0);
+  HostClearFailures();
+  EXPECT_EQ(Nodes(list), expected);
+  EXPECT_EQ(list.Add(&apart, 0), 1);
+  EXPECT_EQ(list.Count(), 17u);
 }
 
 }  // namespace

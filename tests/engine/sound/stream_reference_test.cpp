@@ -133,7 +133,9 @@ TEST_P(StreamReference, MatchesAnIndependentDecoder) {
     std::printf("%-20s %zu samples (ffmpeg %zu), lag %ld frames, max difference %d, SNR %.1f dB\n", c.file,
                 ours.samples.size(), reference.samples.size(), result.lagFrames, result.maxDifference, result.snrDb);
     EXPECT_LE(result.maxDifference, c.maxDifference);
-    if (c.minSnrDb > 0) EXPECT_GE(result.snrDb, c.minSnrDb);
+    if (c.minSnrDb > 0) {
+      EXPECT_GE(result.snrDb, c.minSnrDb);
+    }
   }
 }
 

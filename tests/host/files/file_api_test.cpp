@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/files/file_api.h"
+#include "host/run/call_log.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -253,6 +255,52 @@ TEST(HostPaths, ConversionHelpers) {
   EXPECT_EQ(HostPathFromShiftJis("\x81"), "");
   EXPECT_EQ(HostPathFromWide(u"\\proc\\SELF\\exe"), "/proc/self/exe");
   EXPECT_EQ(HostPathFromWide(u"\\no-such-root\\A\\b\\"), "/no-such-root/A/b/");
+}
+
+// Calls a test makes fail report failure the platform's way and do nothing;
+// a byte limit on writes leaves the part that fitted, as a full medium does.
+TEST_F(FileApi, InjectedWriteAndReadFaults) {
+  const std::u16string path = dir_.WidePath("file.bin");
+  dir_.WriteFile("file.bin", "0123456789");
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char buffer[4] = {};
+  DWORD done = 99;
+  const struct {
+    const char* name;
+    std::function<bool()> call;
+  } cases[] = {
+      {"CreateFileW", [&] { return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) !=
+                                   INVALID_HANDLE_VALUE; }},
+      {"CreateFileA", [&] { return CreateFileA(dir_.EnginePath("file.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE; }},
+      {"ReadFile", [&] { return ReadFile(file, buffer, 4, &done, nullptr) != FALSE || done != 0; }},
+      {"WriteFile", [&] { return WriteFile(file, "abcd", 4, &done, nullptr) != FALSE || done != 0; }},
+      {"SetFilePointer", [&] { return SetFilePointer(file, 2, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }},
+      {"FlushFileBuffers", [&] { return FlushFileBuffers(file) != FALSE; }},
+      {"SetFileAttributesW", [&] { return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE; }},
+      {"MoveFileW", [&] { return MoveFileW(path.c_str(), dir_.WidePath("moved.bin").c_str()) != FALSE; }},
+  };
+  for (const auto& c : cases) {
+    HostFailCall(c.name);
+    EXPECT_FALSE(c.call()) << c.name;
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << c.name;
+    HostClearFailures();
+  }
+  EXPECT_EQ(dir_.ReadFile("file.bin"), "0123456789");
+  EXPECT_TRUE(FlushFileBuffers(file));
+
+  HostFailWritesAfter(6);
+  EXPECT_TRUE(WriteFile(file, "abcd", 4, &done, nullptr));
+  EXPECT_FALSE(WriteFile(file, "efgh", 4, &done, nullptr));
+  EXPECT_EQ(done, 2u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_FALSE(WriteFile(file, "ijkl", 4, &done, nullptr));
+  EXPECT_EQ(done, 0u);
+  HostClearFailures();
+  EXPECT_TRUE(WriteFile(file, "mn", 2, &done, nullptr));
+  CloseHandle(file);
+  EXPECT_EQ(dir_.ReadFile("file.bin"), "abcdefmn89");
 }
 
 }  // namespace

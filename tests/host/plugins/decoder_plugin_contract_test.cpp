@@ -124,7 +124,9 @@ TEST_F(DecoderPluginTest, Mp3HandleWordsAndOneFrameInGivesItsSamplesOut) {
     const auto* words = static_cast<const std::uint32_t*>(handle);
     EXPECT_EQ(words[kMp3WordChannels] & 0xFFFF, c.channels);
     EXPECT_EQ(words[kMp3WordSampleRate], c.rate);
-    if (c.kbps) EXPECT_EQ(words[kMp3WordBitRate], c.kbps);
+    if (c.kbps) {
+      EXPECT_EQ(words[kMp3WordBitRate], c.kbps);
+    }
     p.destroy(handle);
 
     const Walk walk = WalkFile(c.file);
