@@ -16,6 +16,7 @@
 #include "engine/pictures/picture_slots.h"
 #include "engine/raster/rule_transition.h"
 #include "engine/shell/shell_ports.h"
+#include "engine/sprites/sprite_part.h"
 #include "host/display/gapi.h"
 
 class CEngineBase : public CAppWindow {
@@ -88,7 +89,7 @@ class CEngineBase : public CAppWindow {
   // when it has run its course.
   std::unique_ptr<CRuleTransition> ruleTransition;
   std::unique_ptr<CompositorPort> compositor;
-  std::array<std::unique_ptr<PartSpritePort>, 512> sprites;
+  std::array<std::unique_ptr<CSpritePart>, 512> sprites;
   // Process-wide services (settings file, plug-ins); owned by the program.
   ProcessServicesPort* services;
   std::uint32_t windowActive = 1;
