@@ -4,10 +4,9 @@
 // screen's bytes.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <memory>
-#include <vector>
 
+#include "memcpy_floor.h"
 #include "engine/runtime/engine_clock.h"
 #include "engine/runtime/runtime_globals.h"
 #include "engine/shell/engine_base.h"
@@ -69,15 +68,7 @@ BENCHMARK(BM_FrameUnderFadingCells);
 
 // The floor: memcpy of the screen's bytes.
 void BM_MemcpyScreen(benchmark::State& state) {
-  const std::size_t bytes = std::size_t{kWidth} * kHeight * 2;
-  std::vector<std::uint8_t> source(bytes, 1);
-  std::vector<std::uint8_t> target(bytes);
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), bytes);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  RunMemcpyFloor(state, std::size_t{kWidth} * kHeight * 2);
 }
 BENCHMARK(BM_MemcpyScreen);
 
