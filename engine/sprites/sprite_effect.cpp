@@ -41,7 +41,8 @@ int CSpritePart::StepEffect() {
   const std::uint32_t t = GetClockMs() - effect.startMs;
   const std::uint32_t d = static_cast<std::uint32_t>(effect.durationMs);
   const EffectFamily* family = FindEffectFamily(static_cast<int>(effect.id));
-  if (t >= d || family == nullptr) {
+  // Tiles freed under a running effect end it as if its time were up.
+  if (t >= d || family == nullptr || tiles == nullptr) {
     effect.running = 0;
     FreeEffectTiles();
     Refresh();

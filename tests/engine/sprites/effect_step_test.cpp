@@ -201,6 +201,13 @@ TEST_F(EffectStep, EndOfAnEffect) {
   Start(129);
   EXPECT_EQ(part->EndEffect(), 1);
   EXPECT_EQ(part->retired, 1u);
+
+  // Tiles freed by hand while the effect runs: the next step ends it.
+  auto freed = MakePart(0, 0, 100, 100, 0, 0);
+  freed->StartEffect(5, 1000, 0, 0, 0);
+  freed->FreeEffectTiles();
+  EXPECT_EQ(freed->Update(&level), 1);
+  EXPECT_FALSE(freed->IsEffectRunning());
 }
 
 TEST_F(EffectStep, BrightnessFadesLeaveTheScreenLevel) {
