@@ -118,13 +118,13 @@ TEST_F(ComposedFrame, SlideComesInFromTheRight) {
 }
 
 TEST_F(ComposedFrame, WaveSwingsEveryRow) {
-  PlacePart(4)->StartEffect(48, 1000, 10, 6, 1);
+  PlacePart(4)->StartEffect(48, 1000, 10, 5, 1);
   RenderAt(500);
-  // Amplitude 5 and phase 180 at half time: row r moves by 5 cos(6 (r + 180)).
+  // Amplitude 5 and phase 180 at half time: row r moves by 5 cos(5 (r + 180)).
   ExpectScreen([](int x, int y) -> std::uint16_t {
     if (y < 60 || y >= 180) return kBackground;
     const int r = y - 60;
-    const int shift = static_cast<int>(5 * std::cos((6 * (r + 180) % 360) * std::numbers::pi / 180));
+    const int shift = static_cast<int>(5 * std::cos((5 * (r + 180) % 360) * std::numbers::pi / 180));
     const int u = x - shift;
     return u >= 80 && u < 240 ? PartPixel(u, y) : kBackground;
   });
