@@ -411,7 +411,6 @@ void StartEffectTile(const EffectFamily& family, const PartEffectState& state, c
   tile->reserved = part.reserved;
   tile->brightness = part.brightness;
   tile->imageSlot = part.imageSlot;
-  tile->srcLeft = tile->srcTop = tile->srcRight = tile->srcBottom = 0;
   switch (family.opacity) {
     case O::kPart: tile->opacity = part.opacity; break;
     case O::kOpaque: tile->opacity = kOpacityOpaque; break;
