@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "memcpy_floor.h"
 #include "engine/raster/compositor.h"
 #include "engine/runtime/runtime_globals.h"
 
@@ -75,15 +75,7 @@ BENCHMARK(BM_ComposeScreen);
 
 // The physical floor: the same number of bytes moved by memcpy.
 void BM_MemcpyComposedBytes(benchmark::State& state) {
-  const std::size_t bytes = std::size_t{kWidth * kHeight + kSprites * kSpriteWidth * kSpriteHeight} * 2;
-  std::vector<std::uint8_t> source(bytes, 1);
-  std::vector<std::uint8_t> target(bytes);
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), bytes);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  RunMemcpyFloor(state, std::size_t{kWidth * kHeight + kSprites * kSpriteWidth * kSpriteHeight} * 2);
 }
 BENCHMARK(BM_MemcpyComposedBytes);
 

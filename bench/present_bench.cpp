@@ -2,9 +2,9 @@
 // memory (turned by 90 degrees), against a plain copy of the same bytes.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <vector>
 
+#include "memcpy_floor.h"
 #include "engine/shell/back_buffer.h"
 #include "engine/runtime/runtime_globals.h"
 
@@ -30,14 +30,7 @@ void BM_PresentWholeScreen(benchmark::State& state) {
 BENCHMARK(BM_PresentWholeScreen)->Arg(0)->Arg(1);
 
 void BM_MemcpySameBytes(benchmark::State& state) {
-  std::vector<std::uint16_t> source(640 * 480, 1);
-  std::vector<std::uint16_t> target(640 * 480);
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), source.size() * 2);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * 480 * 2);
+  RunMemcpyFloor(state, std::size_t{640} * 480 * 2);
 }
 BENCHMARK(BM_MemcpySameBytes);
 

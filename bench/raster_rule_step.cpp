@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "memcpy_floor.h"
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/archive/archive_reader.h"
 #include "engine/runtime/engine_clock.h"
@@ -75,14 +76,7 @@ void BM_RuleStep(benchmark::State& state) {
 BENCHMARK(BM_RuleStep)->Arg(1)->Arg(0);
 
 void BM_MemcpyScreen(benchmark::State& state) {
-  std::vector<std::uint16_t> source(kWidth * kHeight, 1);
-  std::vector<std::uint16_t> target(kWidth * kHeight);
-  for (auto _ : state) {
-    std::memcpy(target.data(), source.data(), source.size() * 2);
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * kWidth * kHeight * 2);
+  RunMemcpyFloor(state, std::size_t{kWidth} * kHeight * 2);
 }
 BENCHMARK(BM_MemcpyScreen);
 

@@ -11,14 +11,16 @@ std::int32_t Scale(std::int32_t value, std::int32_t screen, std::int32_t design)
 
 }  // namespace
 
+std::int32_t DesignXToScreen(std::int32_t x) { return Scale(x, GetScreenWidth(), GetDesignWidth()); }
+
+std::int32_t DesignYToScreen(std::int32_t y) { return Scale(y, GetScreenHeight(), GetDesignHeight()); }
+
 RECT DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
-  const std::int32_t sw = GetScreenWidth(), sh = GetScreenHeight();
-  const std::int32_t dw = GetDesignWidth(), dh = GetDesignHeight();
   RECT r;
-  r.left = Scale(x, sw, dw);
-  r.top = Scale(y, sh, dh);
-  r.right = r.left + Scale(w, sw, dw);
-  r.bottom = r.top + Scale(h, sh, dh);
+  r.left = DesignXToScreen(x);
+  r.top = DesignYToScreen(y);
+  r.right = r.left + DesignXToScreen(w);
+  r.bottom = r.top + DesignYToScreen(h);
   return r;
 }
 

@@ -6,6 +6,10 @@
 
 #include "host/window/window_api.h"
 
+// A design x (or width) in screen px: x * screen width / design width,
+// truncating toward zero; y (or height) by the heights.
+std::int32_t DesignXToScreen(std::int32_t x);
+std::int32_t DesignYToScreen(std::int32_t y);
 // left = x * screen width / design width, right = left + w * screen width /
 // design width (each product divided on its own); y and h by the heights.
 RECT DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h);

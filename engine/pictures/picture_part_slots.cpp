@@ -9,10 +9,8 @@ void FreePartSlot(CEngineBase& engine, int part, int invalidate) {
   if (!sprite) return;
   if (invalidate) {
     sprite->EndEffect();
-    // A part that has not changed since the last redraw covers what it
-    // covered then: its bounds are the whole area.
     RECT area;
-    if (!sprite->TakeChange(&area)) area = sprite->ComputeBounds();
+    sprite->GetDirtyRect(&area);
     engine.dirtyList->Add(&area, 1);
   }
   sprite.reset();

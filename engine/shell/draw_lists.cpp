@@ -9,13 +9,16 @@ void CEngineBase::ClearDrawLists() {
 void CEngineBase::BuildDrawLists() {
   FreezeClock(1);
   for (auto& sprite : sprites) {
-    if (!sprite || !sprite->Update(screenEffectLevel) || !sprite->IsVisible()) continue;
-    const int priority = sprite->Priority();
-    if (priority < 0 || priority > 127) continue;
-    LayerNode& head = drawListHeads[priority];
-    LayerNode* first = sprite->EffectFirstTile();
-    LayerNode* last = sprite->EffectLastTile();
-    if (!first || !last) first = last = sprite->Node();
+    if (!sprite || !sprite->Update(&screenEffectLevel) || !sprite->visible) continue;
+    if (sprite->priority < 0 || sprite->priority > 127) continue;
+    LayerNode& head = drawListHeads[sprite->priority];
+    // A running effect draws its tiles, in array order, in place of the part.
+    LayerNode* first = &sprite->node;
+    LayerNode* last = first;
+    if (sprite->IsEffectRunning() && sprite->FirstTile()) {
+      first = sprite->FirstTile();
+      last = sprite->LastTile();
+    }
     last->next = head.next;
     head.next = first;
   }
@@ -24,9 +27,10 @@ void CEngineBase::BuildDrawLists() {
 
 void CEngineBase::RemoveFinishedSprites() {
   for (auto& sprite : sprites) {
-    if (!sprite || !sprite->RemoveAfterEffect()) continue;
+    if (!sprite || !sprite->retired) continue;
     sprite->EndEffect();
-    RECT bounds = sprite->ComputeBounds();
+    RECT bounds;
+    sprite->ComputeBounds(&bounds, false);
     dirtyList->Add(&bounds, 1);
     sprite.reset();
   }
@@ -35,6 +39,6 @@ void CEngineBase::RemoveFinishedSprites() {
 void CEngineBase::InvalidateMovedSprites() {
   for (auto& sprite : sprites) {
     RECT dirty;
-    if (sprite && sprite->TakeChange(&dirty)) dirtyList->Add(&dirty, 1);
+    if (sprite && sprite->TakeDirtyRect(&dirty)) dirtyList->Add(&dirty, 1);
   }
 }

@@ -17,6 +17,7 @@
 #include "engine/raster/rule_transition.h"
 #include "engine/shell/shell_ports.h"
 #include "engine/sound/sound_mixer.h"
+#include "engine/sprites/sprite_part.h"
 #include "host/display/gapi.h"
 
 class CEngineBase : public CAppWindow {
@@ -89,7 +90,7 @@ class CEngineBase : public CAppWindow {
   // when it has run its course.
   std::unique_ptr<CRuleTransition> ruleTransition;
   std::unique_ptr<CompositorPort> compositor;
-  std::array<std::unique_ptr<PartSpritePort>, 512> sprites;
+  std::array<std::unique_ptr<CSpritePart>, 512> sprites;
   // Process-wide services (settings file, plug-ins); owned by the program.
   ProcessServicesPort* services;
   std::uint32_t windowActive = 1;

@@ -18,27 +18,6 @@ class CGameApp;
 class CGameEngine;
 struct LayerNode;
 
-// One part sprite as the frame tick's draw lists see it.
-class PartSpritePort {
- public:
-  virtual ~PartSpritePort() = default;
-  // The per-frame update (given the screen-effect level); non-zero when the
-  // sprite takes part in this frame.
-  virtual int Update(std::uint32_t screenEffectLevel) = 0;
-  virtual bool IsVisible() const = 0;
-  virtual int Priority() const = 0;  // 0 to 127, 0 on top
-  virtual LayerNode* Node() = 0;
-  // The first and last tile of its running effect, or null when none runs.
-  virtual LayerNode* EffectFirstTile() = 0;
-  virtual LayerNode* EffectLastTile() = 0;
-  virtual bool RemoveAfterEffect() const = 0;
-  virtual void EndEffect() = 0;
-  virtual RECT ComputeBounds() = 0;
-  // When the sprite changed since the last frame: its dirty rectangle, the
-  // changed flag cleared and the bounds recomputed.
-  virtual bool TakeChange(RECT* dirty) = 0;
-};
-
 class SystemMenuPort {
  public:
   virtual ~SystemMenuPort() = default;

@@ -9,31 +9,6 @@
 
 namespace {
 
-struct FakePart : PartSpritePort {
-  RECT bounds{0, 0, 0, 0};
-  bool changed = false;
-  RECT dirty{0, 0, 0, 0};
-  int* effectsEnded = nullptr;
-  int* deleted = nullptr;
-
-  ~FakePart() override { ++*deleted; }
-  int Update(std::uint32_t) override { return 1; }
-  bool IsVisible() const override { return true; }
-  int Priority() const override { return 1; }
-  LayerNode* Node() override { return nullptr; }
-  LayerNode* EffectFirstTile() override { return nullptr; }
-  LayerNode* EffectLastTile() override { return nullptr; }
-  bool RemoveAfterEffect() const override { return false; }
-  void EndEffect() override { ++*effectsEnded; }
-  RECT ComputeBounds() override { return bounds; }
-  bool TakeChange(RECT* out) override {
-    if (!changed) return false;
-    changed = false;
-    *out = dirty;
-    return true;
-  }
-};
-
 class PartSlots : public ShellTest {
  protected:
   void SetUp() override {
@@ -42,13 +17,15 @@ class PartSlots : public ShellTest {
     engine_->dirtyList->SetSize(640, 480);
   }
 
-  FakePart* Put(int slot, RECT bounds) {
-    auto part = std::make_unique<FakePart>();
-    part->bounds = bounds;
-    part->effectsEnded = &effectsEnded_;
-    part->deleted = &deleted_;
-    FakePart* raw = part.get();
+  // A 100 x 100 design-px part at (x, y), already redrawn once.
+  CSpritePart* Put(int slot, int x, int y) {
+    auto part = std::make_unique<CSpritePart>();
+    part->InitImageRect(0, 0, 0, 100, 100);
+    part->SetPosition(x, y);
+    CSpritePart* raw = part.get();
     engine_->sprites[static_cast<std::size_t>(slot)] = std::move(part);
+    engine_->InvalidateMovedSprites();
+    engine_->dirtyList->Clear();
     return raw;
   }
 
@@ -63,37 +40,37 @@ class PartSlots : public ShellTest {
   }
 
   std::unique_ptr<CEngineBase> engine_;
-  int effectsEnded_ = 0;
-  int deleted_ = 0;
 };
 
 TEST_F(PartSlots, FreeingWithInvalidationRedrawsTheAreaCovered) {
-  Put(3, {10, 10, 20, 20});
-  FakePart* moved = Put(4, {100, 100, 120, 110});
-  moved->changed = true;
-  moved->dirty = {90, 100, 120, 110};  // where it was and where it is
-  Put(5, {300, 300, 310, 310});
+  Put(3, 0, 0);
+  CSpritePart* moved = Put(4, 400, 300);
+  CSpritePart* sliding = Put(5, 0, 400);
+  Put(6, 600, 0);
+  moved->SetPosition(500, 300);  // not redrawn since: where it was and where it is
+  sliding->StartEffect(163, 1000, 0, 0, 0);
 
   FreePartSlot(*engine_, 3, 1);
   FreePartSlot(*engine_, 4, 1);
-  FreePartSlot(*engine_, 5, 0);
-  EXPECT_EQ(DirtyRects(), (std::vector<std::vector<LONG>>{{10, 10, 20, 20}, {90, 100, 120, 110}}));
-  EXPECT_EQ(effectsEnded_, 2);
-  EXPECT_EQ(deleted_, 3);
-  for (int slot : {3, 4, 5}) EXPECT_EQ(engine_->sprites[slot], nullptr);
+  FreePartSlot(*engine_, 5, 1);  // the effect ends: the part's own place
+  FreePartSlot(*engine_, 6, 0);
+  EXPECT_EQ(DirtyRects(),
+            (std::vector<std::vector<LONG>>{{0, 0, 80, 80}, {320, 240, 480, 320}, {0, 320, 80, 400}}));
+  for (int slot : {3, 4, 5, 6}) EXPECT_EQ(engine_->sprites[slot], nullptr);
 }
 
 TEST_F(PartSlots, FreeAllInvalidatesEveryPartAndIgnoresBadNumbers) {
-  Put(0, {0, 0, 5, 5});
-  Put(511, {600, 400, 640, 480});
+  Put(0, 0, 0);
+  Put(511, 700, 500);
   FreePartSlot(*engine_, 512, 1);
   FreePartSlot(*engine_, -1, 1);
   FreePartSlot(*engine_, 7, 1);  // empty
-  EXPECT_EQ(deleted_, 0);
+  EXPECT_NE(engine_->sprites[0], nullptr);
+  EXPECT_TRUE(DirtyRects().empty());
   FreeAllPartSlots(*engine_);
-  EXPECT_EQ(deleted_, 2);
-  EXPECT_EQ(effectsEnded_, 2);
-  EXPECT_EQ(DirtyRects().size(), 2u);
+  EXPECT_EQ(engine_->sprites[0], nullptr);
+  EXPECT_EQ(engine_->sprites[511], nullptr);
+  EXPECT_EQ(DirtyRects(), (std::vector<std::vector<LONG>>{{0, 0, 80, 80}, {560, 400, 640, 480}}));
 }
 
 TEST_F(PartSlots, StylusHitTestReadsTheLastStylusPoint) {

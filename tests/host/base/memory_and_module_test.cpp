@@ -5,6 +5,7 @@
 
 #include "host/memory/memory_api.h"
 #include "host/module/module_api.h"
+#include "host/run/call_log.h"
 
 namespace {
 
@@ -24,6 +25,17 @@ TEST(LocalHeap, ZeroInitAndFree) {
   EXPECT_NE(empty, nullptr);
   EXPECT_EQ(LocalFree(empty), nullptr);
   EXPECT_EQ(LocalFree(nullptr), nullptr);
+}
+
+TEST(LocalHeap, FailsWhileATestSaysSo) {
+  HostFailCall("LocalAlloc");
+  SetLastError(0);
+  EXPECT_EQ(LocalAlloc(LMEM_FIXED, 16), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  HostClearFailures();
+  HLOCAL block = LocalAlloc(LMEM_FIXED, 16);
+  EXPECT_NE(block, nullptr);
+  LocalFree(block);
 }
 
 class ModulePath : public ::testing::Test {
