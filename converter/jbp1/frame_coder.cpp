@@ -2,7 +2,6 @@
 
 #include "common/jbp1_format.h"
 #include "common/zigzag.h"
-#include "converter/jbp1/jbp1_record_writer.h"
 #include "jpeglib/jpeg_api.h"
 
 namespace reelpack {
@@ -22,7 +21,8 @@ bool Requantise(const CJpegCoefDecoder& decoder, const std::uint8_t luma[64], co
     const std::uint8_t* table = b % kJbpBlocksPerMacroblock < 4 ? luma : chroma;
     const std::int32_t* block = decoder.Block(b);
     for (int i = 0; i < 64; ++i) {
-      const std::int32_t value = block[i] / table[i];
+      // Most coefficients are 0: spare them the division.
+      const std::int32_t value = block[i] == 0 ? 0 : block[i] / table[i];
       if (value < INT16_MIN || value > INT16_MAX) return false;
       quantised[b * 64 + static_cast<std::size_t>(i)] = static_cast<std::int16_t>(value);
     }
@@ -55,11 +55,11 @@ bool IsFrameJpeg(const CJpegCoefDecoder& decoder, const BmpInfo& info) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality) {
+bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& jpeg) {
+  jpeg.clear();
   const std::optional<BmpInfo> info = ReadBmpInfo(image);
-  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || quality < 1 || quality > 100) return {};
-  std::vector<std::uint8_t> jpeg(3 * static_cast<std::size_t>(info->width) * static_cast<std::size_t>(info->height) +
-                                 kJpegHeaderRoom);
+  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || quality < 1 || quality > 100) return false;
+  jpeg.resize(3 * static_cast<std::size_t>(info->width) * static_cast<std::size_t>(info->height) + kJpegHeaderRoom);
   JPEG_PROPERTIES props{};
   JPEG_STATUS status = jpegInit(&props);
   if (status == JPEG_SUCCESS) {
@@ -83,9 +83,8 @@ std::vector<std::uint8_t> EncodeDibToJpeg(std::span<const std::uint8_t> image, i
   const std::uint32_t written = props.jpegBufferSize;
   props.jpegBuffer = nullptr;
   jpegFree(&props);
-  if (status != JPEG_SUCCESS) return {};
-  jpeg.resize(written);
-  return jpeg;
+  jpeg.resize(status == JPEG_SUCCESS ? written : 0);
+  return status == JPEG_SUCCESS;
 }
 
 FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> image, int quality,
@@ -96,11 +95,10 @@ FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> im
       info->height > kJbpMaxDimension || quality < 1 || quality > 100) {
     return FrameCodeStatus::kFailed;
   }
-  const std::vector<std::uint8_t> jpeg = EncodeDibToJpeg(image, quality);
-  if (jpeg.empty()) return FrameCodeStatus::kNoJpeg;
+  if (!EncodeDibToJpeg(image, quality, jpeg_)) return FrameCodeStatus::kNoJpeg;
 
   CByteSource source;
-  source.OpenMemory(jpeg.data(), jpeg.size());
+  source.OpenMemory(jpeg_.data(), jpeg_.size());
   const bool decoded = decoder_.Decode(source);
   source.Close();
   std::uint8_t luma[64];
@@ -117,7 +115,7 @@ FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> im
   picture.blocks = quantised_.data();
   picture.lumaQuantiser = luma;
   picture.chromaQuantiser = chroma;
-  return WriteJbpRecord(picture, record) ? FrameCodeStatus::kCoded : FrameCodeStatus::kFailed;
+  return WriteJbpRecord(picture, record, recordLists_) ? FrameCodeStatus::kCoded : FrameCodeStatus::kFailed;
 }
 
 }  // namespace reelpack

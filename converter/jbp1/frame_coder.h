@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "converter/jbp1/bmp_image.h"
+#include "converter/jbp1/jbp1_record_writer.h"
 #include "converter/jbp1/jpeg_coef_decoder.h"
 
 namespace reelpack {
 
-// The JPEG of a 24-bit image with a positive height at quality 1 to 100, in
-// a buffer of 3 bytes a pixel plus the JPEG's headers; empty when the image
-// is not such an image or the library refuses (also when the JPEG would not
-// fit that buffer).
-std::vector<std::uint8_t> EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality);
+// Replaces jpeg with the JPEG of a 24-bit image with a positive height at
+// quality 1 to 100, written into a buffer of 3 bytes a pixel plus the JPEG's
+// headers. False (jpeg empty) when the image is not such an image or the
+// library refuses (also when the JPEG would not fit that buffer).
+bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& jpeg);
 
 enum class FrameCodeStatus {
   kCoded,
@@ -35,8 +36,10 @@ class CFrameCoder {
                                      std::vector<std::uint8_t>& record);
 
  private:
+  std::vector<std::uint8_t> jpeg_;
   CJpegCoefDecoder decoder_;
   std::vector<std::int16_t> quantised_;
+  JbpRecordWorkspace recordLists_;
 };
 
 }  // namespace reelpack

@@ -8,11 +8,6 @@ void CJpegBitReader::Open(CByteSource& source) {
   source_ = &source;
   std::memset(buffer_, 0, sizeof buffer_);
   cursor_ = end_ = kHistoryBytes;
-  current_ = 0;
-  bitsUsed_ = 0;
-  loadedBytes_ = 0;
-  bitMode_ = false;
-  pendingMarker_ = 0;
   ranPastData_ = false;
   Refill();
 }
@@ -42,46 +37,32 @@ int CJpegBitReader::ReadRestartMarker() {
   return 0;
 }
 
-void CJpegBitReader::SetBitMode(bool on) {
-  if (on) {
-    pendingMarker_ = 0;
-    LoadByte();
-  } else if (bitMode_ && pendingMarker_ == 0 && bitsUsed_ == 0) {
-    PushBack(loadedBytes_);
-  }
-  if (!on) pendingMarker_ = 0;
-  bitMode_ = on;
+void CJpegBitReader::SetBitMode(bool) {
+  bits_ = ~std::uint64_t{0};
+  bitCount_ = 0;
+  dataEnded_ = false;
 }
 
-void CJpegBitReader::LoadByte() {
-  bitsUsed_ = 0;
-  loadedBytes_ = 0;
-  current_ = 0xFF;
-  if (pendingMarker_ != 0) return;
-  const int byte = ReadByte();
-  if (byte < 0) {
-    pendingMarker_ = kEndOfSource;
-    return;
-  }
-  loadedBytes_ = 1;
-  if (byte == 0xFF) {
-    const int next = ReadByte();
-    if (next < 0) {
-      pendingMarker_ = kEndOfSource;
-      loadedBytes_ = 0;
-      PushBack(1);
+void CJpegBitReader::Fill() {
+  while (bitCount_ <= 56 && !dataEnded_) {
+    int byte = ReadByte();
+    if (byte < 0) {
+      dataEnded_ = true;
       return;
     }
-    if (next != 0) {
-      // A marker: give both bytes back so the marker search finds it.
-      pendingMarker_ = next;
-      loadedBytes_ = 0;
-      PushBack(2);
-      return;
+    if (byte == 0xFF) {
+      const int next = ReadByte();
+      if (next != 0) {
+        // A marker (or the end): give its bytes back for the marker search.
+        PushBack(next < 0 ? 1 : 2);
+        dataEnded_ = true;
+        return;
+      }
     }
-    loadedBytes_ = 2;
+    const int shift = 56 - bitCount_;
+    bits_ = (bits_ & ~(std::uint64_t{0xFF} << shift)) | std::uint64_t(byte) << shift;
+    bitCount_ += 8;
   }
-  current_ = static_cast<std::uint8_t>(byte);
 }
 
 }  // namespace reelpack

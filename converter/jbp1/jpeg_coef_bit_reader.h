@@ -3,11 +3,13 @@
 // previous window kept before it so that up to four bytes can be pushed back
 // across a refill.
 //
-// In bit mode the reader takes the entropy-coded data: 0xFF 0x00 is a data
-// byte 0xFF; any other byte after 0xFF is a marker, which stays unread
-// (pending) while the reader gives 1-bits. Asking for a bit while a marker is
-// pending, or past the end of the source, means the data ran out before the
-// scan did; the reader remembers that.
+// In bit mode the reader takes the entropy-coded data into a bit buffer a few
+// bytes ahead: 0xFF 0x00 is a data byte 0xFF; any other byte after 0xFF is a
+// marker, which stays unread while the reader gives 1-bits. Taking a bit
+// beyond the data before a marker or the end of the source means the data ran
+// out before the scan did; the reader remembers that. Leaving bit mode drops
+// the bits not taken: they are data bytes, which the next marker search would
+// pass over all the same.
 #pragma once
 
 #include <cstddef>
@@ -39,44 +41,50 @@ class CJpegBitReader {
   // or 0 with any other marker left unread.
   int ReadRestartMarker();
 
-  // Entering loads the first byte; leaving drops the unused bits of the
-  // loaded byte, or gives the byte back when none of its bits was used.
+  // Entering or leaving bit mode: the bits not taken are dropped and the next
+  // bits come from the next byte.
   void SetBitMode(bool on);
 
-  int ReadBit() {
-    if (pendingMarker_ != 0) {
-      ranPastData_ = true;
-      return 1;
+  // The next count bits (1 to 16) without taking them, most significant
+  // first; 1-bits beyond the data.
+  std::uint32_t PeekBits(int count) {
+    if (bitCount_ < count) Fill();
+    return static_cast<std::uint32_t>(bits_ >> (64 - count));
+  }
+  void SkipBits(int count) {
+    if (bitCount_ < count) {
+      Fill();
+      if (bitCount_ < count) {
+        ranPastData_ = true;
+        bitCount_ = count;
+      }
     }
-    const int bit = current_ >> 7;
-    current_ = static_cast<std::uint8_t>(current_ << 1);
-    if (++bitsUsed_ == 8) LoadByte();
-    return bit;
+    bits_ = ~(~bits_ << count);  // 1-bits come in behind
+    bitCount_ -= count;
   }
   std::uint32_t ReadBits(int count) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 1 | static_cast<std::uint32_t>(ReadBit());
+    if (count == 0) return 0;
+    const std::uint32_t value = PeekBits(count);
+    SkipBits(count);
     return value;
   }
 
   bool RanPastData() const { return ranPastData_; }
 
  private:
-  // Stands for the end of the source where a marker code would be.
-  static constexpr int kEndOfSource = 0x100;
-
   bool Refill();
-  void LoadByte();
+  // Tops the bit buffer up to at least 57 bits, or up to the next marker or
+  // the end of the source.
+  void Fill();
 
   CByteSource* source_ = nullptr;
   std::uint8_t buffer_[kHistoryBytes + kWindowBytes] = {};
   std::size_t cursor_ = kHistoryBytes;
   std::size_t end_ = kHistoryBytes;
-  std::uint8_t current_ = 0;
-  int bitsUsed_ = 0;
-  int loadedBytes_ = 0;  // source bytes behind the loaded byte (2 for 0xFF 0x00)
-  bool bitMode_ = false;
-  int pendingMarker_ = 0;
+  // Bits not yet taken, from the most significant down; below them 1-bits.
+  std::uint64_t bits_ = ~std::uint64_t{0};
+  int bitCount_ = 0;
+  bool dataEnded_ = false;  // a marker or the end of the source was met
   bool ranPastData_ = false;
 };
 

@@ -24,9 +24,21 @@ class CJpegHuffmanTable {
   bool Empty() const { return codeCount_ == 0; }
 
   // Reads one code; false (symbol 0) when the bits match no code.
-  bool DecodeSymbol(CJpegBitReader& reader, int& symbol) const;
+  bool DecodeSymbol(CJpegBitReader& reader, int& symbol) const {
+    const std::uint16_t entry = lookahead_[reader.PeekBits(kLookaheadBits)];
+    if (entry != 0) {
+      reader.SkipBits(entry >> 8);
+      symbol = entry & 0xFF;
+      return true;
+    }
+    return DecodeLongSymbol(reader, symbol);
+  }
 
  private:
+  static constexpr int kLookaheadBits = 9;
+
+  bool DecodeLongSymbol(CJpegBitReader& reader, int& symbol) const;
+
   int codeCount_ = 0;
   std::uint8_t symbols_[kMaxSymbols] = {};
   // Per length: the first and last code (last < first when none) and where
@@ -34,6 +46,9 @@ class CJpegHuffmanTable {
   std::int32_t firstCode_[kMaxLength + 1] = {};
   std::int32_t lastCode_[kMaxLength + 1] = {};
   int firstSymbol_[kMaxLength + 1] = {};
+  // For the next kLookaheadBits bits: the length (high byte) and symbol of
+  // the code they start with, 0 when that code is longer.
+  std::uint16_t lookahead_[1 << kLookaheadBits] = {};
 };
 
 }  // namespace reelpack

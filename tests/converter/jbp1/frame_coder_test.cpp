@@ -82,7 +82,7 @@ TEST(FrameCoder, EngineReadsTheJpegsQuantisedCoefficients) {
       const BmpImage image = StoredFrame(SourceFrame(source, 352, 288), out.width, out.height);
       for (const int quality : {95, 75, 30, 10}) {
         const std::string what = std::string(source) + " " + std::to_string(out.width) + " q" + std::to_string(quality);
-        const std::vector<std::uint8_t> jpeg = EncodeDibToJpeg(image, quality);
+        const std::vector<std::uint8_t> jpeg = LibraryJpeg(image, quality);
         const ReferenceBlocks reference = LibjpegCoefficients(jpeg);
         ASSERT_TRUE(reference.ok) << what;
         const std::vector<std::uint8_t> record = Record(image, quality);
@@ -135,7 +135,7 @@ TEST(FrameCoder, RecordPictureMatchesTheJpegsQuality) {
     for (const int quality : {95, 75, 40}) {
       const std::vector<std::uint8_t> record = Record(image, quality);
       const double ours = Psnr(frame, EngineDecodeBgr(record, 240, 320));
-      const std::vector<std::uint8_t> jpeg = EncodeDibToJpeg(image, quality);
+      const std::vector<std::uint8_t> jpeg = LibraryJpeg(image, quality);
       const double reference = Psnr(frame, ThroughRgb565(LibjpegDecodeBgr(jpeg, false)));
       const double fancy = Psnr(frame, ThroughRgb565(LibjpegDecodeBgr(jpeg, true)));
       std::printf("%-10s q%-3d record %.2f dB, libjpeg-turbo %.2f dB (smooth chroma %.2f dB)\n", source, quality,
@@ -148,7 +148,7 @@ TEST(FrameCoder, RecordPictureMatchesTheJpegsQuality) {
 TEST(FrameCoder, RecordIsFarSmallerThanItsBuffer) {
   const BmpImage image = StoredFrame(SourceFrame("testsrc2", 640, 480), 320, 240);
   const std::vector<std::uint8_t> record = Record(image, 75);
-  const std::vector<std::uint8_t> jpeg = EncodeDibToJpeg(image, 75);
+  const std::vector<std::uint8_t> jpeg = LibraryJpeg(image, 75);
   EXPECT_LT(record.size(), 4u * 320 * 240 + 44);
   EXPECT_NE(record.size(), jpeg.size());
 }
@@ -168,7 +168,9 @@ TEST(FrameCoder, RefusesUnsoundImagesAndQualities) {
       {"quality 0", good, 0}, {"quality 101", good, 101},
   };
   for (const auto& c : cases) {
-    EXPECT_TRUE(EncodeDibToJpeg(c.image, c.quality).empty()) << c.name;
+    std::vector<std::uint8_t> jpeg = {1};
+    EXPECT_FALSE(EncodeDibToJpeg(c.image, c.quality, jpeg)) << c.name;
+    EXPECT_TRUE(jpeg.empty()) << c.name;
     CFrameCoder coder;
     std::vector<std::uint8_t> record = {1, 2, 3};
     EXPECT_EQ(coder.BuildPictureRecord(c.image, c.quality, record), FrameCodeStatus::kFailed) << c.name;
@@ -181,7 +183,9 @@ TEST(FrameCoder, JpegOverItsBufferIsReportedNotRead) {
   // pixel, so the JPEG passes three bytes a pixel; the library refuses it
   // and the coder says so instead of reading a missing JPEG.
   const BmpImage strip = MakeNoiseImage(1, 4000, 3, true);
-  EXPECT_TRUE(EncodeDibToJpeg(strip, 75).empty());
+  std::vector<std::uint8_t> jpeg = {1};
+  EXPECT_FALSE(EncodeDibToJpeg(strip, 75, jpeg));
+  EXPECT_TRUE(jpeg.empty());
   CFrameCoder coder;
   std::vector<std::uint8_t> record = {1};
   EXPECT_EQ(coder.BuildPictureRecord(strip, 75, record), FrameCodeStatus::kNoJpeg);

@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "converter/jbp1/frame_coder.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
 
@@ -87,6 +88,12 @@ BmpImage MakeNoiseImage(int width, int height, std::uint32_t seed, bool extremes
     };
     return std::tuple{next(), next(), next()};
   });
+}
+
+std::vector<std::uint8_t> LibraryJpeg(const BmpImage& image, int quality) {
+  std::vector<std::uint8_t> jpeg;
+  reelpack::EncodeDibToJpeg(image, quality, jpeg);
+  return jpeg;
 }
 
 std::vector<std::uint8_t> LibjpegEncode(const BmpImage& image, const LibjpegOptions& options) {

@@ -49,6 +49,10 @@ int PixelAt(const BmpImage& image, int x, int y, int c);
 // channel is 0 or 255, harder still.
 BmpImage MakeNoiseImage(int width, int height, std::uint32_t seed, bool extremes = false);
 
+// The JPEG library's JPEG of the image as the frame coder makes it; empty
+// when the library refuses.
+std::vector<std::uint8_t> LibraryJpeg(const BmpImage& image, int quality);
+
 struct LibjpegOptions {
   int quality = 75;
   bool chroma420 = true;  // else 4:4:4

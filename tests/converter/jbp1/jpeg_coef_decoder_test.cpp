@@ -71,7 +71,7 @@ TEST(CoefficientReader, MatchesLibjpegOnTheLibrarysJpegAtEveryQuality) {
   const BmpImage pictures[] = {SourceFrame("testsrc2", 100, 100), MakeNoiseImage(48, 32, 7)};
   for (const BmpImage& picture : pictures) {
     for (int quality = 1; quality <= 100; ++quality) {
-      ExpectSameBlocks(reelpack::EncodeDibToJpeg(picture, quality), "quality " + std::to_string(quality));
+      ExpectSameBlocks(LibraryJpeg(picture, quality), "quality " + std::to_string(quality));
     }
   }
 }
@@ -244,7 +244,7 @@ TEST(CoefficientReader, RefusesStreamsBeyondItsLimits) {
 TEST(CoefficientReader, SurvivesCorruptedStreams) {
   // Under the sanitizer build: flipped bytes anywhere never read or write
   // outside the source and the block store.
-  const std::vector<std::uint8_t> good = reelpack::EncodeDibToJpeg(SourceFrame("noise", 100, 100), 90);
+  const std::vector<std::uint8_t> good = LibraryJpeg(SourceFrame("noise", 100, 100), 90);
   ASSERT_FALSE(good.empty());
   std::uint32_t seed = 12345;
   const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
