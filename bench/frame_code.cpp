@@ -19,8 +19,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
-// After our headers: it defines TRUE and FALSE as macros.
-#include <jpeglib.h>
+#include "libjpeg_reference.h"
 
 namespace {
 
@@ -66,39 +65,19 @@ void JpegAndCoefficientsLibjpeg(benchmark::State& state) {
   const std::size_t rowBytes = reelpack::BmpRowBytes(kWidth);
   unsigned long jpegBytes = 0;
   for (auto _ : state) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
     unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &output, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kQuality, TRUE);
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-      JSAMPROW row = const_cast<std::uint8_t*>(Frame().data() + reelpack::kBmpHeaderBytes +
-                                               cinfo.next_scanline * rowBytes);
-      jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-
+    jpegBytes = EncodeWithLibjpeg(Frame().data() + reelpack::kBmpHeaderBytes, rowBytes, kWidth, kHeight, kQuality,
+                                  &output);
     jpeg_decompress_struct dinfo{};
+    jpeg_error_mgr errors{};
     dinfo.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&dinfo);
-    jpeg_mem_src(&dinfo, output, size);
+    jpeg_mem_src(&dinfo, output, jpegBytes);
     jpeg_read_header(&dinfo, TRUE);
     jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&dinfo);
     benchmark::DoNotOptimize(coefficients);
     jpeg_finish_decompress(&dinfo);
     jpeg_destroy_decompress(&dinfo);
-    jpegBytes = size;
     std::free(output);
   }
   state.counters["bytes"] = static_cast<double>(jpegBytes);

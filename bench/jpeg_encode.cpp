@@ -13,8 +13,7 @@
 #include "jpeglib/jpeg_api.h"
 #include "jpeglib/jpeg_working_state.h"
 
-// After our headers: it defines TRUE and FALSE as macros.
-#include <jpeglib.h>
+#include "libjpeg_reference.h"
 
 namespace {
 
@@ -63,29 +62,8 @@ void EncodeOurs(benchmark::State& state, int forcedClass) {
 void EncodeReference(benchmark::State& state) {
   unsigned long bytes = 0;
   for (auto _ : state) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
     unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &output, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 75, TRUE);
-    cinfo.dct_method = JDCT_ISLOW;
-    cinfo.optimize_coding = FALSE;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-      JSAMPROW row = const_cast<std::uint8_t*>(Picture().data()) + cinfo.next_scanline * kStride;
-      jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    bytes = size;
+    bytes = EncodeWithLibjpeg(Picture().data(), kStride, kWidth, kHeight, 75, &output);
     std::free(output);
   }
   state.counters["bytes"] = static_cast<double>(bytes);

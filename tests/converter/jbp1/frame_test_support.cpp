@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
-#include <mutex>
 
 #include "converter/jbp1/frame_coder.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/scoped_temp_dir.h"
 
 // After our headers: it defines TRUE and FALSE as macros.
 #include <jpeglib.h>
@@ -28,27 +32,42 @@ std::string LavfiInput(const std::string& source, int width, int height) {
   return source + "=size=" + size + ":rate=1";
 }
 
-std::map<std::string, BmpImage> MakeAllFrames() {
-  ScopedTempDir folder("frame_road_");
-  std::string inputs;
-  std::string outputs;
-  int index = 0;
-  for (const char* source : kFrameSources) {
-    for (const FrameSize& size : kFrameSizes) {
-      inputs += " -f lavfi -i '" + LavfiInput(source, size.width, size.height) + "'";
-      outputs += " -map " + std::to_string(index++) + " -frames:v 1 -pix_fmt bgr24 '" +
-                 folder.HostPath(FrameName(source, size.width, size.height)) + "'";
+// The frames are made once per build folder and kept there: every test runs
+// in a process of its own, and ffmpeg takes seconds to start. A lock keeps
+// parallel tests from making them twice.
+std::map<std::string, BmpImage> LoadAllFrames() {
+  const std::filesystem::path folder = std::filesystem::path(NOVEL_BINARY_DIR) / "test_frames";
+  std::filesystem::create_directories(folder);
+  const int lock = open((folder / "lock").c_str(), O_CREAT | O_RDWR, 0644);
+  EXPECT_GE(lock, 0);
+  flock(lock, LOCK_EX);
+  if (!std::filesystem::exists(folder / "complete")) {
+    std::string inputs;
+    std::string outputs;
+    int index = 0;
+    for (const char* source : kFrameSources) {
+      for (const FrameSize& size : kFrameSizes) {
+        inputs += " -f lavfi -i '" + LavfiInput(source, size.width, size.height) + "'";
+        outputs += " -map " + std::to_string(index++) + " -frames:v 1 -pix_fmt bgr24 '" +
+                   (folder / FrameName(source, size.width, size.height)).string() + "'";
+      }
+    }
+    const std::string command = "ffmpeg -nostdin -v error -y" + inputs + outputs;
+    if (std::system(command.c_str()) == 0) {
+      std::ofstream(folder / "complete") << "made by: " << command << "\n";
+    } else {
+      ADD_FAILURE() << command;
     }
   }
-  const std::string command = "ffmpeg -nostdin -v error -y" + inputs + outputs;
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
   std::map<std::string, BmpImage> frames;
   for (const char* source : kFrameSources) {
     for (const FrameSize& size : kFrameSizes) {
       const std::string name = FrameName(source, size.width, size.height);
-      frames[name] = ReadFileBytes(folder.HostPath(name));
+      frames[name] = ReadFileBytes((folder / name).string());
     }
   }
+  flock(lock, LOCK_UN);
+  close(lock);
   return frames;
 }
 
@@ -66,10 +85,30 @@ void InstallErrors(j_common_ptr cinfo, ErrorManager& errors) {
   errors.base.emit_message = Silence;
 }
 
+// Runs body on a decompressor over the stream with its header read, then
+// finishes; false when libjpeg-turbo reports an error.
+template <typename Body>
+bool WithDecompressor(const std::vector<std::uint8_t>& jpeg, Body body) {
+  jpeg_decompress_struct cinfo{};
+  ErrorManager errors;
+  InstallErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  body(cinfo);
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
 }  // namespace
 
 const BmpImage& SourceFrame(const std::string& source, int width, int height) {
-  static const std::map<std::string, BmpImage> frames = MakeAllFrames();
+  static const std::map<std::string, BmpImage> frames = LoadAllFrames();
   static const BmpImage none;
   const auto found = frames.find(FrameName(source, width, height));
   return found == frames.end() ? none : found->second;
@@ -139,74 +178,53 @@ std::vector<std::uint8_t> LibjpegEncode(const BmpImage& image, const LibjpegOpti
 
 ReferenceBlocks LibjpegCoefficients(const std::vector<std::uint8_t>& jpeg) {
   ReferenceBlocks reference;
-  jpeg_decompress_struct cinfo{};
-  ErrorManager errors;
-  InstallErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
-  if (setjmp(errors.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return {};
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-  jpeg_read_header(&cinfo, TRUE);
-  jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
-  reference.width = static_cast<int>(cinfo.image_width);
-  reference.height = static_cast<int>(cinfo.image_height);
-  for (int c = 0; c < cinfo.num_components; ++c) {
-    const JQUANT_TBL* table = cinfo.comp_info[c].quant_table;
-    reference.quantTables.emplace_back(table->quantval, table->quantval + 64);
-  }
-  for (JDIMENSION mcuRow = 0; mcuRow < cinfo.total_iMCU_rows; ++mcuRow) {
-    const int columns = static_cast<int>((cinfo.image_width + 8 * cinfo.max_h_samp_factor - 1) /
-                                         (8 * cinfo.max_h_samp_factor));
-    for (int mcu = 0; mcu < columns; ++mcu) {
-      for (int c = 0; c < cinfo.num_components; ++c) {
-        const jpeg_component_info& component = cinfo.comp_info[c];
-        JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
-                                                            mcuRow * component.v_samp_factor,
-                                                            static_cast<JDIMENSION>(component.v_samp_factor), FALSE);
-        for (int v = 0; v < component.v_samp_factor; ++v) {
-          for (int h = 0; h < component.h_samp_factor; ++h) {
-            const JCOEF* block = rows[v][mcu * component.h_samp_factor + h];
-            for (int i = 0; i < 64; ++i) {
-              reference.coefficients.push_back(block[i] * reference.quantTables[static_cast<std::size_t>(c)][i]);
+  reference.ok = WithDecompressor(jpeg, [&](jpeg_decompress_struct& cinfo) {
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
+    reference.width = static_cast<int>(cinfo.image_width);
+    reference.height = static_cast<int>(cinfo.image_height);
+    for (int c = 0; c < cinfo.num_components; ++c) {
+      const JQUANT_TBL* table = cinfo.comp_info[c].quant_table;
+      reference.quantTables.emplace_back(table->quantval, table->quantval + 64);
+    }
+    const int columns =
+        static_cast<int>((cinfo.image_width + 8 * cinfo.max_h_samp_factor - 1) / (8 * cinfo.max_h_samp_factor));
+    for (JDIMENSION mcuRow = 0; mcuRow < cinfo.total_iMCU_rows; ++mcuRow) {
+      for (int mcu = 0; mcu < columns; ++mcu) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+          const jpeg_component_info& component = cinfo.comp_info[c];
+          JBLOCKARRAY rows = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
+                                                              mcuRow * component.v_samp_factor,
+                                                              static_cast<JDIMENSION>(component.v_samp_factor), FALSE);
+          for (int v = 0; v < component.v_samp_factor; ++v) {
+            for (int h = 0; h < component.h_samp_factor; ++h) {
+              const JCOEF* block = rows[v][mcu * component.h_samp_factor + h];
+              for (int i = 0; i < 64; ++i) {
+                reference.coefficients.push_back(block[i] * reference.quantTables[static_cast<std::size_t>(c)][i]);
+              }
             }
           }
         }
       }
     }
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  reference.ok = true;
+  });
   return reference;
 }
 
 std::vector<std::uint8_t> LibjpegDecodeBgr(const std::vector<std::uint8_t>& jpeg, bool fancyUpsampling) {
-  jpeg_decompress_struct cinfo{};
-  ErrorManager errors;
-  InstallErrors(reinterpret_cast<j_common_ptr>(&cinfo), errors);
   std::vector<std::uint8_t> pixels;
-  if (setjmp(errors.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return {};
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-  jpeg_read_header(&cinfo, TRUE);
-  cinfo.out_color_space = JCS_EXT_BGR;
-  cinfo.dct_method = JDCT_ISLOW;
-  cinfo.do_fancy_upsampling = fancyUpsampling ? TRUE : FALSE;
-  jpeg_start_decompress(&cinfo);
-  const std::size_t rowBytes = 3 * static_cast<std::size_t>(cinfo.output_width);
-  pixels.resize(rowBytes * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = pixels.data() + cinfo.output_scanline * rowBytes;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return pixels;
+  const bool ok = WithDecompressor(jpeg, [&](jpeg_decompress_struct& cinfo) {
+    cinfo.out_color_space = JCS_EXT_BGR;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = fancyUpsampling ? TRUE : FALSE;
+    jpeg_start_decompress(&cinfo);
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(cinfo.output_width);
+    pixels.resize(rowBytes * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW row = pixels.data() + cinfo.output_scanline * rowBytes;
+      jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+  });
+  return ok ? pixels : std::vector<std::uint8_t>{};
 }
 
 std::vector<std::uint8_t> PackedBgr(const BmpImage& image) {

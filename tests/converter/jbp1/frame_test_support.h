@@ -21,7 +21,8 @@ struct FrameSize {
 inline constexpr FrameSize kFrameSizes[] = {{640, 480}, {352, 288}, {352, 240}, {640, 448}, {100, 100}};
 
 // One frame of the source at one of kFrameSizes as ffmpeg writes it (a
-// bottom-up 24-bit BMP image); all are made by one ffmpeg run on first use.
+// bottom-up 24-bit BMP image); one ffmpeg run makes them all into the build
+// folder the first time a test asks.
 const BmpImage& SourceFrame(const std::string& source, int width, int height);
 
 // A new image whose pixel (x, y) of the stored rows is colour(x, y) as blue,
