@@ -37,9 +37,8 @@ std::optional<FittedRecord> FitRecordToBitrate(const RecordCoder& code, const Fr
     return status != FrameCodeStatus::kFailed;
   };
   const std::uint32_t limit = FrameBitRateLimit(settings.maxRateSetting);
-  const auto overRate = [&] {
-    return status == FrameCodeStatus::kNoJpeg || FrameBitRate(fitted.bytes.size(), settings.outputFps) > limit;
-  };
+  // A refused JPEG has no bytes: it passes the rate test and fails the cap.
+  const auto overRate = [&] { return FrameBitRate(fitted.bytes.size(), settings.outputFps) > limit; };
   const auto overCap = [&] { return status == FrameCodeStatus::kNoJpeg || fitted.bytes.size() > recordCapBytes; };
 
   if (!codeAt(settings.baseQuality)) return std::nullopt;
