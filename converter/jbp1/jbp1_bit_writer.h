@@ -13,7 +13,7 @@ class JbpBitWriter {
  public:
   void Init(std::uint8_t* buffer, std::size_t capacity);
   void PutBit(std::uint32_t bit);
-  // The low n bits of value, most significant first.
+  // The low n bits of value (n 0 to 32), most significant first.
   void PutBits(int n, std::uint32_t value);
   // Completes a started word with zero bits; a writer on a word boundary
   // stores nothing.
@@ -28,8 +28,9 @@ class JbpBitWriter {
   std::uint8_t* output_ = nullptr;
   std::size_t capacity_ = 0;
   std::size_t bytesStored_ = 0;
+  // Pending bits in stream order from bit 0 up.
   int bitsPending_ = 0;
-  std::uint32_t accumulator_ = 0;
+  std::uint64_t accumulator_ = 0;
   bool overflowed_ = false;
 };
 

@@ -12,28 +12,51 @@ namespace {
 
 int ParentNode(int link) { return link < 0 ? -link : link; }
 
-int CodeLength(const JbpHuffmanTree& tree, int symbol) {
-  int length = 0;
-  for (int node = symbol; node != tree.Root(); node = ParentNode(tree.parent[node])) ++length;
-  return length;
-}
+// The code of every symbol of a tree: its length, and its bits (the bit at
+// the root most significant) when it has at most 64.
+struct SymbolCodes {
+  static constexpr int kTableBits = 64;
+  int length[kJbpAcSymbols] = {};
+  std::uint64_t bits[kJbpAcSymbols] = {};
+
+  explicit SymbolCodes(const JbpHuffmanTree& tree) {
+    for (int symbol = 0; symbol < tree.leafCount; ++symbol) {
+      for (int node = symbol; node != tree.Root(); node = ParentNode(tree.parent[node])) {
+        if (length[symbol] < kTableBits && tree.parent[node] < 0) bits[symbol] |= std::uint64_t{1} << length[symbol];
+        ++length[symbol];
+      }
+    }
+  }
+
+  void Put(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer) const {
+    const int n = length[symbol];
+    if (n > kTableBits) {
+      PutHuffmanCode(symbol, tree, writer);
+    } else if (n > 32) {
+      writer.PutBits(n - 32, static_cast<std::uint32_t>(bits[symbol] >> 32));
+      writer.PutBits(32, static_cast<std::uint32_t>(bits[symbol]));
+    } else {
+      writer.PutBits(n, static_cast<std::uint32_t>(bits[symbol]));
+    }
+  }
+};
 
 int ValueBitsOfSymbol(int symbol) { return symbol >= 0xF0 ? 0 : symbol & 15; }
 
 std::size_t StreamBytes(std::uint64_t bits) { return static_cast<std::size_t>((bits + 31) / 32 * 4); }
 
-// The DC differences and AC entries of a whole picture, with their counts.
-struct PictureSymbols {
-  std::vector<std::int32_t> dcDifferences;
-  std::vector<JbpAcEntry> acEntries;
+// Counts of the DC categories and AC symbols of a whole picture.
+struct SymbolCounts {
   std::uint32_t dcCounts[kJbpDcSymbols] = {};
   std::uint32_t acCounts[kJbpAcSymbols] = {};
 };
 
-bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, PictureSymbols& symbols) {
-  symbols.dcDifferences.resize(blockCount);
-  symbols.acEntries.resize(blockCount * kJbpMaxAcEntriesPerBlock);
-  std::size_t entryCount = 0;
+// Fills the workspace's lists and counts them.
+bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
+                           SymbolCounts& symbols) {
+  lists.dcDifferences.resize(blockCount);
+  lists.acEntries.clear();
+  JbpAcEntry blockEntries[kJbpMaxAcEntriesPerBlock];
   int previousDc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
     const std::int16_t* block = blocks + 64 * b;
@@ -43,13 +66,13 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, P
     const int difference = block[0] - previousDc;
     if (difference < -kJbpMaxMagnitude || difference > kJbpMaxMagnitude) return false;
     previousDc = block[0];
-    symbols.dcDifferences[b] = difference;
+    lists.dcDifferences[b] = difference;
     ++symbols.dcCounts[MagnitudeCategory(difference)];
-    entryCount += CollectAcRuns(block, symbols.acEntries.data() + entryCount);
+    const std::size_t count = CollectAcRuns(block, blockEntries);
+    lists.acEntries.insert(lists.acEntries.end(), blockEntries, blockEntries + count);
   }
-  symbols.acEntries.resize(entryCount);
   JbpAcCursor cursor;
-  while (cursor.position < entryCount) ++symbols.acCounts[NextAcSymbol(symbols.acEntries.data(), cursor).symbol];
+  while (cursor.position < lists.acEntries.size()) ++symbols.acCounts[NextAcSymbol(lists.acEntries.data(), cursor).symbol];
   return true;
 }
 
@@ -67,6 +90,11 @@ void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer
 }
 
 bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record) {
+  JbpRecordWorkspace workspace;
+  return WriteJbpRecord(source, record, workspace);
+}
+
+bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record, JbpRecordWorkspace& lists) {
   record.clear();
   if (source.blocks == nullptr || source.lumaQuantiser == nullptr || source.chromaQuantiser == nullptr ||
       source.width < 1 || source.height < 1 || source.width > kJbpMaxDimension ||
@@ -75,22 +103,25 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   }
   const std::size_t macroblocks =
       static_cast<std::size_t>((source.width + 15) / 16) * static_cast<std::size_t>((source.height + 15) / 16);
-  PictureSymbols symbols;
-  if (!CollectPictureSymbols(source.blocks, macroblocks * kJbpBlocksPerMacroblock, symbols)) return false;
+  SymbolCounts symbols;
+  if (!CollectPictureSymbols(source.blocks, macroblocks * kJbpBlocksPerMacroblock, lists, symbols)) return false;
 
   JbpHuffmanTree dcTree;
   JbpHuffmanTree acTree;
   BuildHuffmanTree(kJbpDcSymbols, symbols.dcCounts, dcTree);
   BuildHuffmanTree(kJbpAcSymbols, symbols.acCounts, acTree);
 
+  const SymbolCodes dcCodes(dcTree);
+  const SymbolCodes acCodes(acTree);
+
   // Streams are sized exactly from the counts and code lengths, so the record
   // is allocated once and the writers fill it in place.
   std::uint64_t dcBits = 0;
-  for (int c = 0; c < kJbpDcSymbols; ++c) dcBits += std::uint64_t{symbols.dcCounts[c]} * (CodeLength(dcTree, c) + c);
+  for (int c = 0; c < kJbpDcSymbols; ++c) dcBits += std::uint64_t{symbols.dcCounts[c]} * (dcCodes.length[c] + c);
   std::uint64_t acBits = 0;
   for (int s = 0; s < kJbpAcSymbols; ++s) {
     if (symbols.acCounts[s] != 0) {
-      acBits += std::uint64_t{symbols.acCounts[s]} * (CodeLength(acTree, s) + ValueBitsOfSymbol(s));
+      acBits += std::uint64_t{symbols.acCounts[s]} * (acCodes.length[s] + ValueBitsOfSymbol(s));
     }
   }
   const std::size_t dcBytes = StreamBytes(dcBits);
@@ -121,17 +152,17 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
 
   JbpBitWriter dcWriter;
   dcWriter.Init(record.data() + dcStart, dcBytes);
-  for (const std::int32_t difference : symbols.dcDifferences) {
+  for (const std::int32_t difference : lists.dcDifferences) {
     const JbpCodedValue coded = SplitCoefficient(difference);
-    PutHuffmanCode(coded.category, dcTree, dcWriter);
+    dcCodes.Put(coded.category, dcTree, dcWriter);
     dcWriter.PutBits(coded.category, coded.bits);
   }
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
   JbpAcCursor cursor;
-  while (cursor.position < symbols.acEntries.size()) {
-    const JbpAcSymbol symbol = NextAcSymbol(symbols.acEntries.data(), cursor);
-    PutHuffmanCode(symbol.symbol, acTree, acWriter);
+  while (cursor.position < lists.acEntries.size()) {
+    const JbpAcSymbol symbol = NextAcSymbol(lists.acEntries.data(), cursor);
+    acCodes.Put(symbol.symbol, acTree, acWriter);
     acWriter.PutBits(symbol.valueBitCount, symbol.valueBits);
   }
   acWriter.Flush();

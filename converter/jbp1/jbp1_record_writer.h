@@ -9,6 +9,7 @@
 
 #include "common/jbp1_huffman_tree.h"
 #include "converter/jbp1/jbp1_bit_writer.h"
+#include "converter/jbp1/jbp1_symbols.h"
 
 namespace reelpack {
 
@@ -28,9 +29,17 @@ struct JbpPictureSource {
 // Writes the code of a symbol of the tree, the bit at the root first.
 void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer);
 
+// The picture-sized lists a record is built from; a caller that codes many
+// pictures keeps one so their memory is reused.
+struct JbpRecordWorkspace {
+  std::vector<std::int32_t> dcDifferences;
+  std::vector<JbpAcEntry> acEntries;
+};
+
 // Replaces record with the coded picture. False (record left empty) when the
 // size is 0 or over kJbpMaxDimension, an input is missing, or a coefficient
 // or DC difference is beyond the value coding (|v| > 32,767).
 bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record);
+bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& record, JbpRecordWorkspace& workspace);
 
 }  // namespace reelpack

@@ -1,0 +1,121 @@
+#include "converter/jbp1/frame_coder.h"
+
+#include "common/jbp1_format.h"
+#include "common/zigzag.h"
+#include "jpeglib/jpeg_api.h"
+
+namespace reelpack {
+
+namespace {
+
+// Room for the markers and tables the library writes ahead of the scan data,
+// so that even the smallest picture codes.
+constexpr std::size_t kJpegHeaderRoom = 2048;
+
+// The reader's blocks divided back by their tables: for every macroblock the
+// four luma blocks by the luma table, Cb and Cr by the chroma table.
+bool Requantise(const CJpegCoefDecoder& decoder, const std::uint8_t luma[64], const std::uint8_t chroma[64],
+                std::vector<std::int16_t>& quantised) {
+  quantised.resize(decoder.BlockCount() * 64);
+  for (std::size_t b = 0; b < decoder.BlockCount(); ++b) {
+    const std::uint8_t* table = b % kJbpBlocksPerMacroblock < 4 ? luma : chroma;
+    const std::int32_t* block = decoder.Block(b);
+    for (int i = 0; i < 64; ++i) {
+      // Most coefficients are 0: spare them the division.
+      const std::int32_t value = block[i] == 0 ? 0 : block[i] / table[i];
+      if (value < INT16_MIN || value > INT16_MAX) return false;
+      quantised[b * 64 + static_cast<std::size_t>(i)] = static_cast<std::int16_t>(value);
+    }
+  }
+  return true;
+}
+
+// The low bytes of a zigzag-ordered table in natural order; false when an
+// entry is 0 or does not fit a byte.
+bool NaturalTable(const std::uint32_t* zigzag, std::uint8_t natural[64]) {
+  for (int k = 0; k < 64; ++k) {
+    if (zigzag[k] == 0 || zigzag[k] > 255) return false;
+    natural[kZigzagToNatural[k]] = static_cast<std::uint8_t>(zigzag[k]);
+  }
+  return true;
+}
+
+// The JPEG was written as one 4:2:0 scan over the image, luma with table 0.
+bool IsFrameJpeg(const CJpegCoefDecoder& decoder, const BmpInfo& info) {
+  const std::vector<JpegScanLayout>& layout = decoder.ScanLayout();
+  const std::size_t macroblocks =
+      static_cast<std::size_t>((info.width + 15) / 16) * static_cast<std::size_t>((info.height + 15) / 16);
+  return decoder.Width() == static_cast<std::uint32_t>(info.width) &&
+         decoder.Height() == static_cast<std::uint32_t>(info.height) && layout.size() == 3 &&
+         layout[0].horizontal == 2 && layout[0].vertical == 2 && layout[0].quantTable == 0 &&
+         layout[1].horizontal == 1 && layout[1].vertical == 1 && layout[1].quantTable == 1 &&
+         layout[2].horizontal == 1 && layout[2].vertical == 1 && layout[2].quantTable == 1 &&
+         decoder.BlockCount() == macroblocks * kJbpBlocksPerMacroblock;
+}
+
+}  // namespace
+
+bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& jpeg) {
+  jpeg.clear();
+  const std::optional<BmpInfo> info = ReadBmpInfo(image);
+  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || quality < 1 || quality > 100) return false;
+  jpeg.resize(3 * static_cast<std::size_t>(info->width) * static_cast<std::size_t>(info->height) + kJpegHeaderRoom);
+  JPEG_PROPERTIES props{};
+  JPEG_STATUS status = jpegInit(&props);
+  if (status == JPEG_SUCCESS) {
+    // The library only reads the pixels.
+    props.imagePixels = const_cast<std::uint8_t*>(image.data() + kBmpHeaderBytes);
+    props.imageWidth = info->width;
+    props.imageHeight = info->height;
+    props.imageRowPadding = static_cast<std::int32_t>(info->rowBytes) - 3 * info->width;
+    props.imageChannels = 3;
+    props.imageColor = JPEG_COLOR_BGR;
+    props.jpegWidth = info->width;
+    props.jpegHeight = info->height;
+    props.jpegChannels = 3;
+    props.jpegColor = JPEG_COLOR_YCBCR;
+    props.jpegSampling = JPEG_SAMPLING_420;
+    props.quality = quality;
+    props.jpegBuffer = jpeg.data();
+    props.jpegBufferSize = static_cast<std::uint32_t>(jpeg.size());
+    status = jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER);
+  }
+  const std::uint32_t written = props.jpegBufferSize;
+  props.jpegBuffer = nullptr;
+  jpegFree(&props);
+  jpeg.resize(status == JPEG_SUCCESS ? written : 0);
+  return status == JPEG_SUCCESS;
+}
+
+FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> image, int quality,
+                                                std::vector<std::uint8_t>& record) {
+  record.clear();
+  const std::optional<BmpInfo> info = ReadBmpInfo(image);
+  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || info->width > kJbpMaxDimension ||
+      info->height > kJbpMaxDimension || quality < 1 || quality > 100) {
+    return FrameCodeStatus::kFailed;
+  }
+  if (!EncodeDibToJpeg(image, quality, jpeg_)) return FrameCodeStatus::kNoJpeg;
+
+  CByteSource source;
+  source.OpenMemory(jpeg_.data(), jpeg_.size());
+  const bool decoded = decoder_.Decode(source);
+  source.Close();
+  std::uint8_t luma[64];
+  std::uint8_t chroma[64];
+  if (!decoded || !IsFrameJpeg(decoder_, *info) || !NaturalTable(decoder_.QuantTable(0), luma) ||
+      !NaturalTable(decoder_.QuantTable(1), chroma) || !Requantise(decoder_, luma, chroma, quantised_)) {
+    return FrameCodeStatus::kFailed;
+  }
+
+  JbpPictureSource picture;
+  picture.width = info->width;
+  picture.height = info->height;
+  picture.quality = quality;
+  picture.blocks = quantised_.data();
+  picture.lumaQuantiser = luma;
+  picture.chromaQuantiser = chroma;
+  return WriteJbpRecord(picture, record, recordLists_) ? FrameCodeStatus::kCoded : FrameCodeStatus::kFailed;
+}
+
+}  // namespace reelpack
