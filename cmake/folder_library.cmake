@@ -1,7 +1,13 @@
-# folder_library(NAME DIR [LINKS ...]): a static library of every .cpp in DIR
-# (not its sub-folders), with the repository root as include root.
+# folder_library(NAME DIR [RECURSE] [LINKS ...]): a static library of every
+# .cpp in DIR (with RECURSE also in its sub-folders), with the repository root
+# as include root.
 function(folder_library name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "RECURSE" "" "")
+  if(arg_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)
@@ -11,8 +17,8 @@ function(folder_library name dir)
     set(scope INTERFACE)
   endif()
   target_include_directories(${name} ${scope} ${CMAKE_SOURCE_DIR})
-  if(ARGN)
-    target_link_libraries(${name} ${scope} ${ARGN})
+  if(arg_UNPARSED_ARGUMENTS)
+    target_link_libraries(${name} ${scope} ${arg_UNPARSED_ARGUMENTS})
   endif()
   register_library(${name})
 endfunction()

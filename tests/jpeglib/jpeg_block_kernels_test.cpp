@@ -9,6 +9,7 @@
 
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_processor.h"
+#include "jpeglib/simd/simd_kernels.h"
 
 namespace {
 
@@ -186,7 +187,8 @@ TEST(BlockKernels, HuffmanBlockBitStrings) {
     std::int16_t block[64] = {};
     for (const auto& [index, value] : c.coefficients) block[kZigzagToNatural[index]] = static_cast<std::int16_t>(value);
     EXPECT_EQ(CodedBits(encodeBlockHuffman, 0, block), c.bits) << c.name;
-    EXPECT_EQ(CodedBits(encodeBlockHuffmanWide, 6, block), c.bits) << c.name;
+    EXPECT_EQ(CodedBits(encodeBlockHuffmanMmx, 6, block), c.bits) << c.name;
+    EXPECT_EQ(CodedBits(encodeBlockSse, 5, block), c.bits) << c.name;
   }
 }
 

@@ -80,7 +80,8 @@ EncodeResult Encode(const EncodeRequest& request) {
   props.imageWidth = picture.width;
   props.imageHeight = request.bottomUp ? -picture.height : picture.height;
   props.imageRowPadding = picture.padding;
-  props.imageChannels = picture.channels;
+  props.imageChannels = request.imageSampling == JPEG_IMAGE_PACKED_422 ? 3 : picture.channels;
+  props.imageSampling = request.imageSampling;
   props.imageColor = request.imageColor;
   props.jpegBuffer = buffer.data();
   props.jpegBufferSize = static_cast<std::uint32_t>(buffer.size());

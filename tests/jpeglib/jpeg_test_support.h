@@ -31,6 +31,7 @@ TestPicture FlipRows(const TestPicture& picture);
 struct EncodeRequest {
   const TestPicture* picture = nullptr;
   int imageColor = JPEG_COLOR_BGR;
+  int imageSampling = 0;  // JPEG_IMAGE_PACKED_422: two bytes a pixel, declared as 3 channels
   int jpegColor = JPEG_COLOR_YCBCR;
   int jpegChannels = 3;
   int jpegSampling = JPEG_SAMPLING_420;
