@@ -36,7 +36,7 @@ struct Weights {
 // Eight pixels as four registers of two pixels (colour bytes complemented
 // for four-channel pictures).
 template <typename Order>
-void loadPixels(const std::uint8_t* p, __m128i q[4]) {
+[[gnu::always_inline]] inline void loadPixels(const std::uint8_t* p, __m128i q[4]) {
   const __m128i zero = _mm_setzero_si128();
   if constexpr (Order::bytes == 3) {
     const __m128i low = load(p), high = load(p + 8);  // bytes 0-15 and 8-23
@@ -60,7 +60,7 @@ void loadPixels(const std::uint8_t* p, __m128i q[4]) {
 
 // (sum over lanes of weights x values + bias) >> shift for the four pixels
 // (or cells) held two per register in a and b.
-inline __m128i weigh4(__m128i a, __m128i b, __m128i weights, __m128i bias, int shift) {
+[[gnu::always_inline]] inline __m128i weigh4(__m128i a, __m128i b, __m128i weights, __m128i bias, int shift) {
   const __m128 ma = _mm_castsi128_ps(_mm_madd_epi16(a, weights));
   const __m128 mb = _mm_castsi128_ps(_mm_madd_epi16(b, weights));
   const __m128i first = _mm_castps_si128(_mm_shuffle_ps(ma, mb, _MM_SHUFFLE(2, 0, 2, 0)));
@@ -68,12 +68,12 @@ inline __m128i weigh4(__m128i a, __m128i b, __m128i weights, __m128i bias, int s
   return _mm_sra_epi32(_mm_add_epi32(_mm_add_epi32(first, second), bias), _mm_cvtsi32_si128(shift));
 }
 
-inline __m128i weigh8(const __m128i q[4], __m128i weights, __m128i bias, int shift) {
+[[gnu::always_inline]] inline __m128i weigh8(const __m128i q[4], __m128i weights, __m128i bias, int shift) {
   return _mm_packs_epi32(weigh4(q[0], q[1], weights, bias, shift), weigh4(q[2], q[3], weights, bias, shift));
 }
 
 // The fourth lane of each pixel, minus 128.
-inline __m128i fourthLanes(const __m128i q[4]) {
+[[gnu::always_inline]] inline __m128i fourthLanes(const __m128i q[4]) {
   const __m128i low = _mm_packs_epi32(_mm_srli_epi64(q[0], 48), _mm_srli_epi64(q[1], 48));
   const __m128i high = _mm_packs_epi32(_mm_srli_epi64(q[2], 48), _mm_srli_epi64(q[3], 48));
   return _mm_sub_epi16(_mm_packs_epi32(low, high), _mm_set1_epi16(128));
@@ -86,9 +86,12 @@ void convertArea(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t
   const Weights<Order> weights;
   const __m128i lumaBias = _mm_set1_epi32(-32640);
   const __m128i chromaBias = _mm_set1_epi32(128 << cellLog2);
+#pragma GCC unroll 8
   for (int y = 0; y < 8; y += VF) {
+#pragma GCC unroll 2
     for (int chunk = 0; chunk < Width / 8; ++chunk) {
       __m128i cells[4];
+#pragma GCC unroll 2
       for (int j = 0; j < VF; ++j) {
         __m128i q[4];
         loadPixels<Order>(source + (y + j) * stride + chunk * 8 * Order::bytes, q);

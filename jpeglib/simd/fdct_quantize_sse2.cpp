@@ -21,7 +21,7 @@ inline __m128i splat(std::int16_t value) { return _mm_set1_epi16(value); }
 inline __m128i orOne(__m128i v) { return _mm_or_si128(v, _mm_set1_epi16(1)); }
 
 template <bool SubtractFirst>
-void tangentColumns(__m128i x[8]) {
+[[gnu::always_inline]] inline void tangentColumns(__m128i x[8]) {
   auto sum = [&](int a, int b) {
     return SubtractFirst ? _mm_slli_epi16(_mm_adds_epi16(x[a], x[b]), 3)
                          : _mm_adds_epi16(_mm_slli_epi16(x[a], 3), _mm_slli_epi16(x[b], 3));
@@ -76,7 +76,7 @@ constexpr RowWeightTable kRowTable = makeRowWeightTable();
 
 // x[j] holds value j of all eight rows (the block transposed); leaves output
 // k of all eight rows in x[k].
-void weightedRows(__m128i x[8]) {
+[[gnu::always_inline]] inline void weightedRows(__m128i x[8]) {
   __m128i pairs[2][2][2];  // [sums / differences][pair][rows 0-3 / 4-7]
   for (int odd = 0; odd < 2; ++odd) {
     __m128i v[4];
@@ -109,7 +109,7 @@ void tangentDct(std::int16_t* block) {
   for (int r = 0; r < 8; ++r) store(block + r * 8, x[r]);
 }
 
-void aanButterflies(__m128i x[8]) {
+[[gnu::always_inline]] inline void aanButterflies(__m128i x[8]) {
   const __m128i tmp0 = _mm_add_epi16(x[0], x[7]), tmp7 = _mm_sub_epi16(x[0], x[7]);
   const __m128i tmp1 = _mm_add_epi16(x[1], x[6]), tmp6 = _mm_sub_epi16(x[1], x[6]);
   const __m128i tmp2 = _mm_add_epi16(x[2], x[5]), tmp5 = _mm_sub_epi16(x[2], x[5]);

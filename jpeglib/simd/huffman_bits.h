@@ -40,7 +40,7 @@ struct JpegHeldBits {
 // Stores four output bytes from the top of the accumulator, each 0xFF
 // followed by 0x00; a 0x00 that does not fit goes back on top of the
 // accumulator as eight held zero bits. The room has been made.
-inline void storeGroupSse(JpegHeldBits& bits, JpegOutputStream& out) {
+[[gnu::noinline]] inline void storeGroupSse(JpegHeldBits& bits, JpegOutputStream& out) {
   const auto word = static_cast<std::uint32_t>(bits.accumulator >> 32);
   const std::uint32_t ones = ~word;
   if (((ones - 0x01010101u) & ~ones & 0x80808080u) == 0) {
@@ -78,7 +78,7 @@ inline void storeGroupSse(JpegHeldBits& bits, JpegOutputStream& out) {
 // fit: a file stream writes its staging buffer out when fewer than four
 // bytes are left; a memory stream fails with -28 then, keeping every held
 // bit and storing nothing.
-inline JPEG_STATUS putBitsSse(JpegHeldBits& bits, std::uint32_t value, int length, JpegOutputStream& out) {
+[[gnu::always_inline]] inline JPEG_STATUS putBitsSse(JpegHeldBits& bits, std::uint32_t value, int length, JpegOutputStream& out) {
   if (length <= 0) return JPEG_SUCCESS;
   while (bits.held + length > 64) {
     if (out.end - out.cursor < 4) {
