@@ -139,40 +139,8 @@ void splitPacked(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t
 
 }  // namespace
 
-void convertRgbBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  convertArea<RgbOrder, 8, 1, 1>(s, st, y, cb, cr, nullptr);
-}
-void convertBgrBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  convertArea<BgrOrder, 8, 1, 1>(s, st, y, cb, cr, nullptr);
-}
-void convertRgbQuadrant411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb) {
-  convertArea<RgbOrder, 8, 2, 2>(s, st, y, cb, cb + 64, nullptr);
-}
-void convertBgrQuadrant411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb) {
-  convertArea<BgrOrder, 8, 2, 2>(s, st, y, cb, cb + 64, nullptr);
-}
-void convertRgbBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  convertArea<RgbOrder, 16, 2, 1>(s, st, y, cb, cr, nullptr);
-}
-void convertBgrBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  convertArea<BgrOrder, 16, 2, 1>(s, st, y, cb, cr, nullptr);
-}
-void convertRgbaBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                            std::int16_t* cr) {
-  convertArea<RgbaOrder, 8, 1, 1>(s, st, y, cb, cr, y + 192);
-}
-void convertRgbaBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                            std::int16_t* cr, std::int16_t* fourth) {
-  convertArea<RgbaOrder, 16, 2, 1>(s, st, y, cb, cr, fourth);
-}
-void convertRgbaHalf411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr, std::int16_t* fourth) {
-  convertArea<RgbaOrder, 16, 2, 2>(s, st, y, cb, cr, fourth);
-}
+#include "jpeglib/simd/colour_kernel_names.inc"
+
 // The class forms differ only in how they separate the bytes.
 void splitPackedYcc422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
                           std::int16_t* cr) {
@@ -193,40 +161,11 @@ void levelShiftGreyBlockMmx(const std::uint8_t* source, std::ptrdiff_t stride, s
 
 #else  // no SSE2: the portable forms define the results
 
-void convertRgbBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  simd_portable::convertRgbBlock444Mmx(s, st, y, cb, cr);
-}
-void convertBgrBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  simd_portable::convertBgrBlock444Mmx(s, st, y, cb, cr);
-}
-void convertRgbQuadrant411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb) {
-  simd_portable::convertRgbQuadrant411Mmx(s, st, y, cb);
-}
-void convertBgrQuadrant411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb) {
-  simd_portable::convertBgrQuadrant411Mmx(s, st, y, cb);
-}
-void convertRgbBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  simd_portable::convertRgbBlock422Mmx(s, st, y, cb, cr);
-}
-void convertBgrBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr) {
-  simd_portable::convertBgrBlock422Mmx(s, st, y, cb, cr);
-}
-void convertRgbaBlock444Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                            std::int16_t* cr) {
-  simd_portable::convertRgbaBlock444Mmx(s, st, y, cb, cr);
-}
-void convertRgbaBlock422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                            std::int16_t* cr, std::int16_t* fourth) {
-  simd_portable::convertRgbaBlock422Mmx(s, st, y, cb, cr, fourth);
-}
-void convertRgbaHalf411Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
-                           std::int16_t* cr, std::int16_t* fourth) {
-  simd_portable::convertRgbaHalf411Mmx(s, st, y, cb, cr, fourth);
-}
+#include "jpeglib/simd/colour_area_portable.h"
+
+using simd_portable::convertArea;
+#include "jpeglib/simd/colour_kernel_names.inc"
+
 void splitPackedYcc422Mmx(const std::uint8_t* s, std::ptrdiff_t st, std::int16_t* y, std::int16_t* cb,
                           std::int16_t* cr) {
   simd_portable::splitPackedYcc422Mmx(s, st, y, cb, cr);

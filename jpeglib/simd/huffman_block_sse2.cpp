@@ -6,6 +6,7 @@
 #if defined(__SSE2__)
 
 #include <cstdlib>
+#include <utility>
 
 #include "jpeglib/simd/huffman_bits.h"
 #include "jpeglib/simd/sse2_util.h"
@@ -20,23 +21,31 @@ struct ZigzagScan {
   std::uint64_t nonZero;  // bit k: zigzag position k is not zero
 };
 
+// Eight coefficients in zigzag order from position First, inserted lane by
+// lane (the lane numbers must be constants).
+template <int First, std::size_t... Lane>
+[[gnu::always_inline]] inline __m128i gatherZigzag(const std::int16_t* block, std::index_sequence<Lane...>) {
+  __m128i values = _mm_setzero_si128();
+  ((values = _mm_insert_epi16(values, block[kZigzagToNatural[First + Lane]], Lane)), ...);
+  return values;
+}
+
+template <std::size_t... Row>
+[[gnu::always_inline]] inline void gatherBlock(const std::int16_t* block, __m128i rows[8], std::index_sequence<Row...>) {
+  ((rows[Row] = gatherZigzag<Row * 8>(block, std::make_index_sequence<8>())), ...);
+}
+
 [[gnu::always_inline]] inline void scanZigzag(const std::int16_t block[64], int dcDifference, ZigzagScan& scan) {
+  __m128i rows[8];
+  gatherBlock(block, rows, std::make_index_sequence<8>());
+  rows[0] = _mm_insert_epi16(rows[0], static_cast<std::int16_t>(dcDifference), 0);
   const __m128i zero = _mm_setzero_si128();
   std::uint64_t zeroMask = 0;
-#pragma GCC unroll 4
-  for (int i = 0; i < 64; i += 16) {
-    // Sixteen coefficients in zigzag order, inserted lane by lane.
-    __m128i values[2] = {zero, zero};
-#pragma GCC unroll 16
-    for (int j = 0; j < 16; ++j) {
-      const int k = i + j;
-      const std::int16_t value = k == 0 ? static_cast<std::int16_t>(dcDifference) : block[kZigzagToNatural[k]];
-      values[j >> 3] = j & 8 ? _mm_insert_epi16(values[1], value, j & 7) : _mm_insert_epi16(values[0], value, j & 7);
-    }
-    const __m128i isZero = _mm_packs_epi16(_mm_cmpeq_epi16(values[0], zero), _mm_cmpeq_epi16(values[1], zero));
-    zeroMask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(isZero))) << i;
-    store(scan.values + i, values[0]);
-    store(scan.values + i + 8, values[1]);
+  for (int r = 0; r < 8; r += 2) {
+    const __m128i isZero = _mm_packs_epi16(_mm_cmpeq_epi16(rows[r], zero), _mm_cmpeq_epi16(rows[r + 1], zero));
+    zeroMask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(isZero))) << (r * 8);
+    store(scan.values + r * 8, rows[r]);
+    store(scan.values + r * 8 + 8, rows[r + 1]);
   }
   scan.nonZero = ~zeroMask;
 }

@@ -12,6 +12,7 @@
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_tables.h"
 #include "jpeglib/simd/simd_kernels.h"
+#include "jpeg_test_support.h"
 
 namespace {
 
@@ -129,20 +130,6 @@ TEST(SimdDct, FlatBlocksGiveOnlyADcTerm) {
       member(block);
       EXPECT_EQ(block[0], 64 * value) << "value " << value;
       for (int i = 1; i < 64; ++i) ASSERT_EQ(block[i], 0) << "value " << value << " position " << i;
-    }
-  }
-}
-
-void ReferenceDct(const std::int16_t in[64], double out[64]) {
-  for (int v = 0; v < 8; ++v) {
-    for (int u = 0; u < 8; ++u) {
-      double sum = 0.0;
-      for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-          sum += in[y * 8 + x] * std::cos((2 * x + 1) * u * M_PI / 16) * std::cos((2 * y + 1) * v * M_PI / 16);
-        }
-      }
-      out[v * 8 + u] = 0.25 * (u == 0 ? M_SQRT1_2 : 1.0) * (v == 0 ? M_SQRT1_2 : 1.0) * sum;
     }
   }
 }

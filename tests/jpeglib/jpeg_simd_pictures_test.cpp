@@ -81,6 +81,17 @@ TestPicture Crop(const Layout& layout, const Size& size) {
   return picture;
 }
 
+EncodeRequest RequestFor(const Layout& layout, const TestPicture& picture) {
+  EncodeRequest request;
+  request.picture = &picture;
+  request.imageColor = layout.imageColor;
+  request.imageSampling = layout.imageSampling;
+  request.jpegColor = layout.jpegColor;
+  request.jpegChannels = layout.jpegChannels;
+  request.jpegSampling = layout.jpegSampling;
+  return request;
+}
+
 class SimdPictures : public ::testing::TestWithParam<std::tuple<Layout, Size>> {
  protected:
   ScopedTempDir scratch{"jpeglib_classes_"};
@@ -98,13 +109,7 @@ TEST_P(SimdPictures, EveryClassDecodesCleanlyWithTheSameQuality) {
   const auto& [layout, size] = GetParam();
   const TestPicture picture = Crop(layout, size);
   ASSERT_FALSE(picture.pixels.empty());
-  EncodeRequest request;
-  request.picture = &picture;
-  request.imageColor = layout.imageColor;
-  request.imageSampling = layout.imageSampling;
-  request.jpegColor = layout.jpegColor;
-  request.jpegChannels = layout.jpegChannels;
-  request.jpegSampling = layout.jpegSampling;
+  EncodeRequest request = RequestFor(layout, picture);
 
   std::vector<std::uint8_t> streams[7];
   for (int processorClass = 0; processorClass <= 6; ++processorClass) {
@@ -140,13 +145,7 @@ class SimdPictureRoom : public SimdPictures {};
 TEST_P(SimdPictureRoom, EveryClassNeedsTheSameOutputRoom) {
   const auto& [layout, size] = GetParam();
   const TestPicture picture = Crop(layout, size);
-  EncodeRequest request;
-  request.picture = &picture;
-  request.imageColor = layout.imageColor;
-  request.imageSampling = layout.imageSampling;
-  request.jpegColor = layout.jpegColor;
-  request.jpegChannels = layout.jpegChannels;
-  request.jpegSampling = layout.jpegSampling;
+  EncodeRequest request = RequestFor(layout, picture);
   for (int processorClass : {0, 3, 5, 6}) {
     const std::size_t length = EncodeAsClass(processorClass, request).bytes.size();
     // The stream must leave the last byte of the buffer free.

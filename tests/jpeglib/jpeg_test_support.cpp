@@ -180,6 +180,20 @@ std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& s
   return ReadFileBytes(base + ".jpg");
 }
 
+void ReferenceDct(const std::int16_t in[64], double out[64]) {
+  for (int v = 0; v < 8; ++v) {
+    for (int u = 0; u < 8; ++u) {
+      double sum = 0.0;
+      for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+          sum += in[y * 8 + x] * std::cos((2 * x + 1) * u * M_PI / 16) * std::cos((2 * y + 1) * v * M_PI / 16);
+        }
+      }
+      out[v * 8 + u] = 0.25 * (u == 0 ? M_SQRT1_2 : 1.0) * (v == 0 ? M_SQRT1_2 : 1.0) * sum;
+    }
+  }
+}
+
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
   if (a.size() != b.size() || a.empty()) return 0.0;
   double sum = 0.0;

@@ -79,6 +79,9 @@ std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& s
                                               int components, const std::vector<std::vector<int>>& tables,
                                               const std::string& sampling, const std::string& extra = "");
 
+// The normalised two-dimensional DCT-II of a block, in double precision.
+void ReferenceDct(const std::int16_t in[64], double out[64]);
+
 // PSNR over equal-sized sample arrays.
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
 // The picture's samples in RGB order (grey for one channel), no padding.
