@@ -51,32 +51,7 @@ JPEG_STATUS encodeBlockSse(JpegOutputStream& out, const JpegHuffmanCodes& dc, co
 
 // ---- colour conversion and down-sampling --------------------------------
 // Level-shifted samples from whole MCUs; blocks of 64 samples, 8 per row.
-// Three-byte RGB / BGR to Y, Cb, Cr: 8 x 8 pixels at 1x1.
-void convertRgbBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertBgrBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-// 8 x 8 pixels of a 2x2 MCU: one luma block and a 4 x 4 corner of Cb (rows
-// 8 samples apart) with Cr 64 samples after it.
-void convertRgbQuadrant411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma,
-                              std::int16_t* cb);
-void convertBgrQuadrant411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma,
-                              std::int16_t* cb);
-// 16 x 8 pixels at 2x1: two luma blocks, Cb, Cr.
-void convertRgbBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertBgrBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-// Four-channel pictures: complemented R, G, B to Y, Cb, Cr and the fourth
-// byte - 128 laid out like luma. 8 x 8 at 1x1 (fourth block 192 samples
-// after the luma block); 16 x 8 at 2x1; half (16 x 8) of a 2x2 MCU, writing
-// four chroma rows.
-void convertRgbaBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                            std::int16_t* cr);
-void convertRgbaBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                            std::int16_t* cr, std::int16_t* fourth);
-void convertRgbaHalf411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr, std::int16_t* fourth);
+#include "jpeglib/simd/colour_kernel_declarations.inc"
 // Packed Y0 Cb Y1 Cr, 16 x 8 pixels: every byte - 128 into two luma blocks,
 // Cb and Cr. The two class forms give identical samples.
 void splitPackedYcc422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
@@ -114,24 +89,7 @@ JPEG_STATUS encodeBlockHuffmanMmx(JpegOutputStream& out, const JpegHuffmanCodes&
 JPEG_STATUS encodeBlockSse(JpegOutputStream& out, const JpegHuffmanCodes& dc, const JpegHuffmanCodes& ac,
                            std::int16_t& predictor, const std::int16_t block[64]);
 
-void convertRgbBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertBgrBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertRgbQuadrant411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma,
-                              std::int16_t* cb);
-void convertBgrQuadrant411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma,
-                              std::int16_t* cb);
-void convertRgbBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertBgrBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr);
-void convertRgbaBlock444Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                            std::int16_t* cr);
-void convertRgbaBlock422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                            std::int16_t* cr, std::int16_t* fourth);
-void convertRgbaHalf411Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
-                           std::int16_t* cr, std::int16_t* fourth);
+#include "jpeglib/simd/colour_kernel_declarations.inc"
 void splitPackedYcc422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
                           std::int16_t* cr);  // also the samples of splitPackedYcc422Sse
 void levelShiftGreyBlockMmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* block);
