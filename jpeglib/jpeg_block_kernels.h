@@ -18,12 +18,8 @@ void fdctFast(std::int16_t block[64]);
 void quantizeAccurate(std::int16_t block[64], const std::uint16_t multipliers[64]);
 void quantizeFast(std::int16_t block[64], const std::uint16_t multipliers[64]);
 
-// Codes one quantised block (T.81 F.1.2); the predictor takes the block's DC.
-// encodeBlockHuffman uses the byte-wise writer, encodeBlockHuffmanWide the
-// 64-bit one; both give the same bytes.
+// Codes one quantised block (T.81 F.1.2) through the byte-wise writer; the
+// predictor takes the block's DC.
 JPEG_STATUS encodeBlockHuffman(JpegOutputStream& out, const JpegHuffmanCodes& dc,
                                const JpegHuffmanCodes& ac, std::int16_t& predictor,
                                const std::int16_t block[64]);
-JPEG_STATUS encodeBlockHuffmanWide(JpegOutputStream& out, const JpegHuffmanCodes& dc,
-                                   const JpegHuffmanCodes& ac, std::int16_t& predictor,
-                                   const std::int16_t block[64]);

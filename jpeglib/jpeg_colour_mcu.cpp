@@ -5,34 +5,9 @@
 // textured edge may differ from the interior by one step.
 #include "jpeglib/jpeg_mcu_convert.h"
 #include "jpeglib/jpeg_mcu_place.h"
+#include "jpeglib/jpeg_pixel_order.h"
 
 namespace {
-
-struct RgbOrder {
-  static constexpr int r = 0, g = 1, b = 2, bytes = 3;
-  static constexpr bool alpha = false;
-};
-struct BgrOrder {
-  static constexpr int r = 2, g = 1, b = 0, bytes = 3;
-  static constexpr bool alpha = false;
-};
-// Four-channel pictures code the complement of R, G, B plus the fourth byte.
-struct RgbaOrder {
-  static constexpr int r = 0, g = 1, b = 2, bytes = 4;
-  static constexpr bool alpha = true;
-};
-
-template <typename Order>
-inline void readRgb(const std::uint8_t* pixel, int& r, int& g, int& b) {
-  r = pixel[Order::r];
-  g = pixel[Order::g];
-  b = pixel[Order::b];
-  if constexpr (Order::alpha) {
-    r = 255 - r;
-    g = 255 - g;
-    b = 255 - b;
-  }
-}
 
 constexpr int log2Small(int n) { return n == 4 ? 2 : n == 2 ? 1 : 0; }
 
@@ -41,7 +16,6 @@ constexpr int log2Small(int n) { return n == 4 ? 2 : n == 2 ? 1 : 0; }
 template <typename Order, int HF, int VF>
 void fullKernel(const std::uint8_t* __restrict pixels, std::ptrdiff_t stride, std::int16_t* __restrict blocks) {
   constexpr int cell = HF * VF;
-  constexpr int shift = 8 + log2Small(cell);
   std::int16_t* cb = blocks + cell * 64;
   std::int16_t* cr = cb + 64;
   std::int16_t* alpha = cr + 64;
@@ -65,8 +39,8 @@ void fullKernel(const std::uint8_t* __restrict pixels, std::ptrdiff_t stride, st
           sb += b;
         }
       }
-      cb[cy * 8 + cx] = static_cast<std::int16_t>((128 * sb - 43 * sr - 85 * sg + 128 * cell) >> shift);
-      cr[cy * 8 + cx] = static_cast<std::int16_t>((128 * sr - 107 * sg - 21 * sb + 128 * cell) >> shift);
+      cb[cy * 8 + cx] = static_cast<std::int16_t>(jpegCbOfSums(sr, sg, sb, log2Small(cell)));
+      cr[cy * 8 + cx] = static_cast<std::int16_t>(jpegCrOfSums(sr, sg, sb, log2Small(cell)));
     }
   }
 }

@@ -11,11 +11,6 @@ struct BytewiseSink {
     return putBits(out, bits, length);
   }
 };
-struct WideSink {
-  static JPEG_STATUS put(JpegOutputStream& out, std::uint32_t bits, int length) {
-    return putBitsWide(bits, length, out);
-  }
-};
 
 // Emits a symbol's code followed by `size` value bits in one call.
 template <typename Sink>
@@ -60,9 +55,4 @@ JPEG_STATUS encodeBlock(JpegOutputStream& out, const JpegHuffmanCodes& dc, const
 JPEG_STATUS encodeBlockHuffman(JpegOutputStream& out, const JpegHuffmanCodes& dc, const JpegHuffmanCodes& ac,
                                std::int16_t& predictor, const std::int16_t block[64]) {
   return encodeBlock<BytewiseSink>(out, dc, ac, predictor, block);
-}
-
-JPEG_STATUS encodeBlockHuffmanWide(JpegOutputStream& out, const JpegHuffmanCodes& dc, const JpegHuffmanCodes& ac,
-                                   std::int16_t& predictor, const std::int16_t block[64]) {
-  return encodeBlock<WideSink>(out, dc, ac, predictor, block);
 }

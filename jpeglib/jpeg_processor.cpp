@@ -10,6 +10,7 @@
 
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_mcu_convert.h"
+#include "jpeglib/simd/simd_kernels.h"
 
 namespace {
 
@@ -91,8 +92,6 @@ int jpegClassifyProcessor(const JPEG_PROCESSOR_TABLE& table) {
 void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   const bool simd = processorClass >= kJpegClassMmx;
   table.endSimd = simd ? endSimd : endNothing;
-  table.fdctFast = fdctFast;
-  table.fdctAccurate = fdctAccurate;
   table.forwardDct = nullptr;
   const JpegBlockTransform fastInverse[4] = {idctFast, idctFast4x4, idctFast2x2, idctFast1x1};
   const JpegBlockTransform accurateInverse[4] = {idctAccurate, idctAccurate4x4, idctAccurate2x2, idctAccurate1x1};
@@ -102,30 +101,68 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.writeOutputBytes = simd ? outputWriteBytesWide : outputWriteBytes;
   table.convertMcu = nullptr;
 
-  // The SIMD forms of the block kernels are not built yet: every class runs
-  // the plain kernels here, which define the results.
-  table.greyLevelShift = copyBlockGrey;
-  table.convertRgbBlock = convertRgbBlock;
-  table.convertRgbBlock422 = convertRgbBlock422;
-  table.convertRgbBlock411 = convertRgbBlock411;
-  table.convertBgrBlock = convertBgrBlock;
-  table.convertBgrBlock422 = convertBgrBlock422;
-  table.convertBgrBlock411 = convertBgrBlock411;
+  // Input kernels; 32-34 and 39 (level shifts without conversion) are the
+  // plain ones in every class.
   table.copyBlock3 = copyBlock3;
   table.subsampleBlock422 = subsampleBlock422;
   table.subsampleBlock411 = subsampleBlock411;
-  table.packedBlock422 = unpackBlock422;
-  table.convertRgbaBlock = convertRgbaBlock;
-  table.convertRgbaBlock422 = convertRgbaBlock422;
-  table.convertRgbaBlock411 = convertRgbaBlock411;
   table.copyBlock4 = copyBlock4;
+  if (simd) {
+    const bool sse = processorClass >= kJpegClassSse;
+    table.greyLevelShift = levelShiftGreyBlockMmx;
+    table.convertRgbBlock = convertRgbBlockSimd;
+    table.convertRgbBlock422 = convertRgbBlock422Simd;
+    table.convertRgbBlock411 = convertRgbBlock411Simd;
+    table.convertBgrBlock = convertBgrBlockSimd;
+    table.convertBgrBlock422 = convertBgrBlock422Simd;
+    table.convertBgrBlock411 = convertBgrBlock411Simd;
+    table.packedBlock422 = sse ? unpackBlock422Sse : unpackBlock422Mmx;
+    table.convertRgbaBlock = convertRgbaBlockSimd;
+    table.convertRgbaBlock422 = convertRgbaBlock422Simd;
+    table.convertRgbaBlock411 = convertRgbaBlock411Simd;
+  } else {
+    table.greyLevelShift = copyBlockGrey;
+    table.convertRgbBlock = convertRgbBlock;
+    table.convertRgbBlock422 = convertRgbBlock422;
+    table.convertRgbBlock411 = convertRgbBlock411;
+    table.convertBgrBlock = convertBgrBlock;
+    table.convertBgrBlock422 = convertBgrBlock422;
+    table.convertBgrBlock411 = convertBgrBlock411;
+    table.packedBlock422 = unpackBlock422;
+    table.convertRgbaBlock = convertRgbaBlock;
+    table.convertRgbaBlock422 = convertRgbaBlock422;
+    table.convertRgbaBlock411 = convertRgbaBlock411;
+  }
 
-  table.encodeBlock = simd ? encodeBlockHuffmanWide : encodeBlockHuffman;
+  // Forward DCTs, quantisers and the Huffman block coder.
+  switch (processorClass) {
+    case kJpegClassMmx:
+    case kJpegClassMmx2:
+      table.fdctAccurate = fdctBlockMmx;
+      table.quantizeAccurate = quantizeBlockMmx;
+      table.encodeBlock = encodeBlockHuffmanMmx;
+      break;
+    case kJpegClassSse:
+      table.fdctAccurate = fdctBlockSse;
+      table.quantizeAccurate = quantizeBlockSse;
+      table.encodeBlock = encodeBlockSse;
+      break;
+    case kJpegClassSse2:
+      table.fdctAccurate = fdctBlockSse2;
+      table.quantizeAccurate = quantizeBlockSse2;
+      table.encodeBlock = encodeBlockHuffmanMmx;
+      break;
+    default:
+      table.fdctAccurate = fdctAccurate;
+      table.quantizeAccurate = quantizeAccurate;
+      table.encodeBlock = encodeBlockHuffman;
+      break;
+  }
+  table.fdctFast = simd ? fdctAanBlockMmx : fdctFast;
+  table.quantizeFast = simd ? quantizeBlockSimd : quantizeFast;
+  table.quantize = table.quantizeFast;
   table.decodeBlock = decodeBlockHuffman;
   table.decodeBlockDcOnly = decodeBlockDcOnly;
-  table.quantizeFast = quantizeFast;
-  table.quantizeAccurate = quantizeAccurate;
-  table.quantize = quantizeFast;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = dequantizeAccurate;
 }

@@ -9,23 +9,10 @@
 
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_processor.h"
+#include "jpeg_test_support.h"
+#include "jpeglib/simd/simd_kernels.h"
 
 namespace {
-
-void ReferenceDct(const std::int16_t in[64], double out[64]) {
-  for (int v = 0; v < 8; ++v) {
-    for (int u = 0; u < 8; ++u) {
-      double sum = 0.0;
-      for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-          sum += in[y * 8 + x] * std::cos((2 * x + 1) * u * M_PI / 16) * std::cos((2 * y + 1) * v * M_PI / 16);
-        }
-      }
-      const double cu = u == 0 ? M_SQRT1_2 : 1.0, cv = v == 0 ? M_SQRT1_2 : 1.0;
-      out[v * 8 + u] = 0.25 * cu * cv * sum;
-    }
-  }
-}
 
 std::int16_t RandomBlock(std::mt19937& random, std::int16_t block[64]) {
   std::uniform_int_distribution<int> sample(-128, 127);
@@ -186,7 +173,8 @@ TEST(BlockKernels, HuffmanBlockBitStrings) {
     std::int16_t block[64] = {};
     for (const auto& [index, value] : c.coefficients) block[kZigzagToNatural[index]] = static_cast<std::int16_t>(value);
     EXPECT_EQ(CodedBits(encodeBlockHuffman, 0, block), c.bits) << c.name;
-    EXPECT_EQ(CodedBits(encodeBlockHuffmanWide, 6, block), c.bits) << c.name;
+    EXPECT_EQ(CodedBits(encodeBlockHuffmanMmx, 6, block), c.bits) << c.name;
+    EXPECT_EQ(CodedBits(encodeBlockSse, 5, block), c.bits) << c.name;
   }
 }
 

@@ -80,7 +80,8 @@ EncodeResult Encode(const EncodeRequest& request) {
   props.imageWidth = picture.width;
   props.imageHeight = request.bottomUp ? -picture.height : picture.height;
   props.imageRowPadding = picture.padding;
-  props.imageChannels = picture.channels;
+  props.imageChannels = request.imageSampling == JPEG_IMAGE_PACKED_422 ? 3 : picture.channels;
+  props.imageSampling = request.imageSampling;
   props.imageColor = request.imageColor;
   props.jpegBuffer = buffer.data();
   props.jpegBufferSize = static_cast<std::uint32_t>(buffer.size());
@@ -219,6 +220,20 @@ std::vector<TestPicture> NaturalFrames(int width, int height) {
     frames.push_back(std::move(picture));
   }
   return frames;
+}
+
+void ReferenceDct(const std::int16_t in[64], double out[64]) {
+  for (int v = 0; v < 8; ++v) {
+    for (int u = 0; u < 8; ++u) {
+      double sum = 0.0;
+      for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+          sum += in[y * 8 + x] * std::cos((2 * x + 1) * u * M_PI / 16) * std::cos((2 * y + 1) * v * M_PI / 16);
+        }
+      }
+      out[v * 8 + u] = 0.25 * (u == 0 ? M_SQRT1_2 : 1.0) * (v == 0 ? M_SQRT1_2 : 1.0) * sum;
+    }
+  }
 }
 
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {

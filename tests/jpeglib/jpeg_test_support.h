@@ -35,6 +35,7 @@ TestPicture FlipRows(const TestPicture& picture);
 struct EncodeRequest {
   const TestPicture* picture = nullptr;
   int imageColor = JPEG_COLOR_BGR;
+  int imageSampling = 0;  // JPEG_IMAGE_PACKED_422: two bytes a pixel, declared as 3 channels
   int jpegColor = JPEG_COLOR_YCBCR;
   int jpegChannels = 3;
   int jpegSampling = JPEG_SAMPLING_420;
@@ -114,6 +115,9 @@ std::vector<std::uint8_t> EncodeWithReference(const std::vector<std::uint8_t>& s
 // Natural-looking BGR frames from ffmpeg's test sources (testsrc2,
 // mandelbrot, smptebars), made by one ffmpeg run; empty when ffmpeg fails.
 std::vector<TestPicture> NaturalFrames(int width, int height);
+
+// The normalised two-dimensional DCT-II of a block, in double precision.
+void ReferenceDct(const std::int16_t in[64], double out[64]);
 
 // PSNR over equal-sized sample arrays.
 double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
