@@ -11,6 +11,10 @@ std::int32_t Scale(std::int32_t value, std::int32_t screen, std::int32_t design)
 
 }  // namespace
 
+std::int32_t DesignXToScreen(std::int32_t v) { return Scale(v, GetScreenWidth(), GetDesignWidth()); }
+
+std::int32_t DesignYToScreen(std::int32_t v) { return Scale(v, GetScreenHeight(), GetDesignHeight()); }
+
 RECT DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
   const std::int32_t sw = GetScreenWidth(), sh = GetScreenHeight();
   const std::int32_t dw = GetDesignWidth(), dh = GetDesignHeight();

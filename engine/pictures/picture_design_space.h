@@ -6,6 +6,10 @@
 
 #include "host/window/window_api.h"
 
+// A design x or width (y or height) in screen pixels: v * screen width /
+// design width, multiplied first and truncated toward zero.
+std::int32_t DesignXToScreen(std::int32_t v);
+std::int32_t DesignYToScreen(std::int32_t v);
 // left = x * screen width / design width, right = left + w * screen width /
 // design width (each product divided on its own); y and h by the heights.
 RECT DesignRectToScreen(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h);

@@ -1,6 +1,6 @@
 // The narrow interfaces through which the application shell reaches the
 // subsystems that sit around it: the sound mixer, the pop-up menu, the movie
-// player, the key map, the compositor and message window, the game side
+// player, the key map, the compositor, the game side
 // (settings, scenes, saves, menu commands) and the process-wide services
 // (decoder plug-ins, message font, settings-file cache). Each base class is
 // the "nothing there" stand-in: no sound, no menu open, no movie playing, no
@@ -82,8 +82,6 @@ class CompositorPort {
   virtual ~CompositorPort() = default;
   // Draws every node of the layer list, clipped to rect, into the back buffer.
   virtual void ComposeRect(const LayerNode* /*layers*/, const RECT& /*rect*/) {}
-  // The message window's redraw after the layers (when a window exists).
-  virtual void DrawMessageWindow(CEngineBase& /*engine*/) {}
 };
 
 class GamePort {
@@ -99,8 +97,8 @@ class GamePort {
                                    LPARAM /*lParam*/) {}
 };
 
-// Plug-ins and the message font are stand-ins; the settings-file calls go
-// to the profile layer.
+// Plug-ins are stand-ins; the message font and the settings-file calls go to
+// their engine modules.
 class ProcessServicesPort {
  public:
   virtual ~ProcessServicesPort() = default;
@@ -108,7 +106,7 @@ class ProcessServicesPort {
   virtual void LoadOggPlugin() {}
   virtual void FreeOggPlugin() {}
   virtual void FreeMp3Plugin() {}
-  virtual void DeleteMessageFont() {}
+  virtual void DeleteMessageFont();
   virtual void ClearProfileCache();
   virtual void FlushProfile();
   // The settings file's string value, or def when missing or longer than

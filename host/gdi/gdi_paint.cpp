@@ -1,5 +1,7 @@
-#include "host/gdi/gdi_api.h"
+#include <utility>
 
+#include "host/gdi/gdi_api.h"
+#include "host/gdi/gdi_objects.h"
 #include "host/window/window_api.h"
 
 namespace {
@@ -9,15 +11,27 @@ HWND DcWindow(HDC dc) { return reinterpret_cast<HWND>(dc); }
 
 }  // namespace
 
-// A window's own surface is never seen: the picture on the device is display
-// memory, which the engine writes directly. The GDI calls only check their
-// arguments.
 int FillRect(HDC dc, const RECT* rect, HBRUSH /*brush*/) { return IsWindow(DcWindow(dc)) && rect ? 1 : 0; }
 
 HGDIOBJ GetStockObject(int object) {
   return object == BLACK_BRUSH ? reinterpret_cast<HGDIOBJ>(std::uintptr_t{0x10 + BLACK_BRUSH}) : nullptr;
 }
 
-COLORREF SetBkColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
-COLORREF SetTextColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
-int SetBkMode(HDC /*dc*/, int /*mode*/) { return 1; }
+COLORREF SetBkColor(HDC dc, COLORREF color) {
+  const std::shared_ptr<GdiDc> memory = GdiFindDc(dc);
+  if (!memory) return 0;
+  return std::exchange(memory->background, color);
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+  const std::shared_ptr<GdiDc> memory = GdiFindDc(dc);
+  if (!memory) return 0;
+  return std::exchange(memory->text, color);
+}
+
+int SetBkMode(HDC dc, int mode) {
+  const std::shared_ptr<GdiDc> memory = GdiFindDc(dc);
+  if (!memory) return TRANSPARENT;
+  if (mode != OPAQUE && mode != TRANSPARENT) return 0;
+  return std::exchange(memory->backgroundMode, mode);
+}
