@@ -1,12 +1,13 @@
 #include "engine/text/glyph_sampler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "host/text/code_page.h"
 
 int FitSupersampling(int side, int requested, int bitmapSide) {
-  int factor = std::max(requested, 1);
+  int factor = std::clamp(requested, 1, kMaxSupersampling);
   while (factor > 1 && side * factor > bitmapSide) --factor;
   return factor;
 }
@@ -21,15 +22,17 @@ bool SampleGlyph(OneBitBitmap& bitmap, std::uint16_t code, int side, int s, std:
   const int units = MultiByteToWideChar(CP_ACP, 0, bytes, bytes[1] ? 2 : 1, wide, 2);
   if (units == 0) return false;
   ExtTextOutW(bitmap.dc, 0, 0, 0, nullptr, wide, static_cast<UINT>(units), nullptr);
+  // s adjacent bits of a row at a time: a 16-bit window always holds them.
+  const unsigned mask = (1u << s) - 1;
+  const int columns = square / s;
   for (int y = 0; y < square; ++y) {
     std::uint8_t* countRow = counts.data() + static_cast<std::size_t>(y / s) * side;
     const std::uint8_t* bits = bitmap.bits + y * bitmap.rowBytes;
-    for (int x = 0; x < square; x += 8) {
-      const std::uint8_t byte = bits[x >> 3];
-      if (byte == 0) continue;
-      for (int k = 0; k < 8 && x + k < square; ++k) {
-        if ((byte >> (7 - k)) & 1) ++countRow[(x + k) / s];
-      }
+    for (int i = 0; i < columns; ++i) {
+      const int x = i * s;
+      const int byte = x >> 3;
+      const unsigned window = bits[byte] << 8 | (byte + 1 < bitmap.rowBytes ? bits[byte + 1] : 0);
+      countRow[i] = static_cast<std::uint8_t>(countRow[i] + std::popcount((window >> (16 - (x & 7) - s)) & mask));
     }
   }
   return true;

@@ -8,7 +8,11 @@
 
 #include "engine/text/one_bit_bitmap.h"
 
-// requested (at least 1), lowered until side x factor fits the bitmap.
+// Anti-alias level 3 samples 4 x 4; no caller asks for more.
+inline constexpr int kMaxSupersampling = 4;
+
+// requested, within 1..kMaxSupersampling, lowered until side x factor fits
+// the bitmap.
 int FitSupersampling(int side, int requested, int bitmapSide);
 
 // Draws code (first byte + second byte x 256) at the bitmap's top-left and

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::uint32_t kMaxAntiAliasLevel = 3;
+constexpr std::uint32_t kMaxAntiAliasLevel = kMaxSupersampling - 1;
 
 // 0x00BBGGRR as a pixel.
 std::uint16_t CellColorToRgb565(std::uint32_t color) {

@@ -20,8 +20,13 @@ struct GdiBitmap : HostObject {
 
   // Palette index nearest to the colour.
   int BitFor(COLORREF color) const;
-  // Sets pixel (x, y) to bit; points outside the bitmap are left out.
-  void Put(int x, int y, int bit);
+  // Set w x h pixels from (x, y) to bit, and the glyph's set pixels with
+  // its first at (x, y); pixels outside the bitmap are left out.
+  void Fill(int x, int y, int w, int h, int bit);
+  void Blit(const GlyphImage& glyph, int x, int y, int bit);
+
+ private:
+  std::uint8_t* Row(int y);
 };
 
 struct GdiFont : HostObject {

@@ -34,12 +34,35 @@ int GdiBitmap::BitFor(COLORREF color) const {
   return ColorDistance(palette[1], color) < ColorDistance(palette[0], color) ? 1 : 0;
 }
 
-void GdiBitmap::Put(int x, int y, int bit) {
-  if (x < 0 || y < 0 || x >= width || y >= height) return;
-  const int row = topDown ? y : height - 1 - y;
-  std::uint8_t& byte = bits[static_cast<std::size_t>(row) * rowBytes + static_cast<std::size_t>(x >> 3)];
-  const auto mask = static_cast<std::uint8_t>(0x80 >> (x & 7));
-  byte = static_cast<std::uint8_t>(bit ? byte | mask : byte & ~mask);
+std::uint8_t* GdiBitmap::Row(int y) {
+  return bits.data() + static_cast<std::size_t>(topDown ? y : height - 1 - y) * rowBytes;
+}
+
+void GdiBitmap::Fill(int x, int y, int w, int h, int bit) {
+  const int left = std::max(x, 0);
+  const int right = std::min(x + w, width);
+  for (int row = std::max(y, 0); row < std::min(y + h, height); ++row) {
+    std::uint8_t* line = Row(row);
+    for (int column = left; column < right; ++column) {
+      const auto mask = static_cast<std::uint8_t>(0x80 >> (column & 7));
+      line[column >> 3] = static_cast<std::uint8_t>(bit ? line[column >> 3] | mask : line[column >> 3] & ~mask);
+    }
+  }
+}
+
+void GdiBitmap::Blit(const GlyphImage& glyph, int x, int y, int bit) {
+  const int firstColumn = std::max(0, -x);
+  const int lastColumn = std::min(glyph.width, width - x);
+  for (int row = std::max(0, -y); row < glyph.height && y + row < height; ++row) {
+    const std::uint8_t* source = glyph.bits.data() + static_cast<std::size_t>(row) * glyph.width;
+    std::uint8_t* line = Row(y + row);
+    for (int column = firstColumn; column < lastColumn; ++column) {
+      if (!source[column]) continue;
+      const int target = x + column;
+      const auto mask = static_cast<std::uint8_t>(0x80 >> (target & 7));
+      line[target >> 3] = static_cast<std::uint8_t>(bit ? line[target >> 3] | mask : line[target >> 3] & ~mask);
+    }
+  }
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* record) {
@@ -69,17 +92,8 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT /*options*/, const RECT* /*clip*/, L
   int penX = x;
   for (UINT i = 0; i < count;) {
     const GlyphImage& glyph = font->Glyph(NextCode(text, count, i));
-    if (memory->backgroundMode == OPAQUE) {
-      for (int row = 0; row < font->CellHeight(); ++row) {
-        for (int column = 0; column < glyph.advance; ++column) bitmap.Put(penX + column, y + row, backgroundBit);
-      }
-    }
-    for (int row = 0; row < glyph.height; ++row) {
-      const std::uint8_t* bits = glyph.bits.data() + static_cast<std::size_t>(row) * glyph.width;
-      for (int column = 0; column < glyph.width; ++column) {
-        if (bits[column]) bitmap.Put(penX + glyph.left + column, y + glyph.top + row, textBit);
-      }
-    }
+    if (memory->backgroundMode == OPAQUE) bitmap.Fill(penX, y, glyph.advance, font->CellHeight(), backgroundBit);
+    bitmap.Blit(glyph, penX + glyph.left, y + glyph.top, textBit);
     penX += glyph.advance;
   }
   return TRUE;

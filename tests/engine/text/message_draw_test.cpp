@@ -99,6 +99,16 @@ TEST_F(MessageDrawTest, SupersampledLevelsBlendIntoTheBackBuffer) {
   }
 }
 
+TEST_F(MessageDrawTest, LargeGlyphsSampleLessSoTheyFitTheTextBitmap) {
+  // Font 125 gives a 100 px box: level 3 would sample 400 px, so 2 x 2.
+  window->SetFontSize(125);
+  window->SetTextOrigin(0, 0);
+  Type("A");
+  const auto expected = Expected(FakeLevels('A', 100, 2), 100, 0, 0, kRed, false);
+  window->Draw(*back, 3, 0);
+  ExpectBuffer(expected);
+}
+
 TEST_F(MessageDrawTest, SpecialCharactersAtSize19DrawTheirOwnTables) {
   const struct {
     const char* name;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/pictures/picture_object.h"
 #include "message_fixture.h"
 
@@ -37,6 +39,17 @@ TEST_F(MessageImageTest, CoverageRaisesAlphaAndBlendsThePixel) {
   EXPECT_EQ(Pixel(0, 0), Mix(blue, kGround, 47));
   EXPECT_EQ(Pixel(10, 5), kGround);
   EXPECT_EQ(Alpha(10, 5), 20);
+}
+
+TEST_F(MessageImageTest, FactorsAboveFourSampleFourByFour) {
+  CImage four;
+  ASSERT_EQ(four.CreateBlank(40, 30, 0, 0), 1);
+  CImage nine;
+  ASSERT_EQ(nine.CreateBlank(40, 30, 0, 0), 1);
+  ASSERT_EQ(window->RenderTextToImage(four, "Ab", 24, 0, 0x00FF00, 0, 0, 4, 1), 1);
+  ASSERT_EQ(window->RenderTextToImage(nine, "Ab", 24, 0, 0x00FF00, 0, 0, 9, 1), 1);
+  EXPECT_TRUE(std::equal(four.GetPixels(), four.GetPixels() + 40 * 30, nine.GetPixels()));
+  EXPECT_TRUE(std::equal(four.GetAlphaPlane(), four.GetAlphaPlane() + 40 * 30, nine.GetAlphaPlane()));
 }
 
 TEST_F(MessageImageTest, ShadowPassRunsFirstInBlack) {
