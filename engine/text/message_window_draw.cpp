@@ -26,11 +26,11 @@ void PaintLevels(CBackBuffer& backBuffer, const std::uint8_t* levels, int side, 
   const int height = static_cast<int>(backBuffer.GetHeight());
   std::uint16_t* pixels = backBuffer.GetPixels();
   for (int j = std::max(0, -top); j < side && top + j < height; ++j) {
-    std::uint16_t* row = pixels + static_cast<std::ptrdiff_t>(top + j) * width + left;
+    std::uint16_t* row = pixels + static_cast<std::ptrdiff_t>(top + j) * width;
     for (int i = std::max(0, -left); i < side && left + i < width; ++i) {
       const std::uint8_t level = levels[j * side + i];
       if (level == 0) continue;
-      row[i] = AlphaPixel(pixel, row[i], level);
+      row[left + i] = AlphaPixel(pixel, row[left + i], level);
     }
   }
 }
