@@ -49,6 +49,12 @@ struct FakeDisplay {
                                    [] { return static_cast<void*>(current->frame); }, [] { return 1; },
                                    RawDisplayAccess().detectScreenMode});
   }
+  ~FakeDisplay() {
+    SetDisplayAccess(RawDisplayAccess());
+    current = nullptr;
+  }
+  FakeDisplay(const FakeDisplay&) = delete;
+  FakeDisplay& operator=(const FakeDisplay&) = delete;
   std::uint16_t At(int px, int py) const {
     std::uint16_t pixel;
     std::memcpy(&pixel,
@@ -83,10 +89,6 @@ class TextCanvasTest : public TextTest {
     TextTest::SetUp();
     SetScreenWidth(kScreenWidth);
     SetScreenHeight(kScreenHeight);
-  }
-  void TearDown() override {
-    SetDisplayAccess(RawDisplayAccess());
-    TextTest::TearDown();
   }
 };
 
