@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -16,9 +17,11 @@ constexpr Substitute kSubstitutes[] = {
     {"ＭＳ ゴシック", "IPAGothic"},
 };
 
+// Loaded once; handed back at exit so that nothing of it is left behind.
 FcConfig* Config() {
   static FcConfig* config = [] {
     FcInit();
+    std::atexit([] { FcFini(); });
     return FcConfigGetCurrent();
   }();
   return config;
