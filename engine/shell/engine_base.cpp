@@ -11,6 +11,7 @@
 #include "engine/shell/display_access.h"
 #include "engine/runtime/engine_clock.h"
 #include "engine/runtime/runtime_globals.h"
+#include "engine/text/message_window.h"
 #include "host/text/code_page.h"
 #include "host/module/module_api.h"
 #include "host/time/time_api.h"
@@ -113,7 +114,10 @@ int CEngineBase::RenderFrame(const LayerNode* layers) {
     }
     compositor->ComposeRect(layers, rect);
   }
-  compositor->DrawMessageWindow(*this);
+  if (messageWindow && !messageWindow->textHidden) {
+    messageWindow->MarkDirtyGlyphs(*dirtyList);
+    messageWindow->Draw(*backBuffer, options[TRANS_MODE], options[MESSAGE_SADOW]);
+  }
   return 1;
 }
 

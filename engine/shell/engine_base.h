@@ -20,6 +20,8 @@
 #include "engine/sprites/sprite_part.h"
 #include "host/display/gapi.h"
 
+class CMessageWindow;
+
 class CEngineBase : public CAppWindow {
  public:
   CEngineBase();
@@ -40,7 +42,8 @@ class CEngineBase : public CAppWindow {
   void Deactivate();
   void Reactivate();
 
-  // Redraws every redraw rectangle of the dirty list, then the message window.
+  // Redraws every redraw rectangle of the dirty list, then the message
+  // window's glyphs that need it (unless its text is hidden).
   int RenderFrame(const LayerNode* layers);
   // The dirty list, or the whole screen moved by the shake offsets.
   void PresentDirtyRects(int whole, const POINT* shake);
@@ -90,6 +93,8 @@ class CEngineBase : public CAppWindow {
   // when it has run its course.
   std::unique_ptr<CRuleTransition> ruleTransition;
   std::unique_ptr<CompositorPort> compositor;
+  // Null until a script opens the window.
+  std::unique_ptr<CMessageWindow> messageWindow;
   std::array<std::unique_ptr<CSpritePart>, 512> sprites;
   // Process-wide services (settings file, plug-ins); owned by the program.
   ProcessServicesPort* services;

@@ -2,6 +2,7 @@
 
 #include "engine/archive/profile_file.h"
 #include "engine/sound/decoder_plugins.h"
+#include "engine/text/message_font.h"
 
 void ProcessServicesPort::LoadMp3Plugin() { ::LoadMp3Plugin(); }
 
@@ -10,6 +11,8 @@ void ProcessServicesPort::LoadOggPlugin() { ::LoadOggPlugin(); }
 void ProcessServicesPort::FreeOggPlugin() { ::FreeOggPlugin(); }
 
 void ProcessServicesPort::FreeMp3Plugin() { ::FreeMp3Plugin(); }
+
+void ProcessServicesPort::DeleteMessageFont() { ::DeleteMessageFont(); }
 
 void ProcessServicesPort::ClearProfileCache() { ::ClearProfileCache(); }
 

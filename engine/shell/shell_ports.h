@@ -1,6 +1,6 @@
 // The narrow interfaces through which the application shell reaches the
 // subsystems that sit around it: the pop-up menu, the movie player, the key
-// map, the compositor and message window, the game side (settings, scenes,
+// map, the compositor, the game side (settings, scenes,
 // saves, menu commands) and the process-wide services (decoder plug-ins,
 // message font, settings-file cache). Each base class is the "nothing there"
 // stand-in: no menu open, no movie playing, no keys mapped, nothing composed,
@@ -51,8 +51,6 @@ class CompositorPort {
   virtual ~CompositorPort() = default;
   // Draws every node of the layer list, clipped to rect, into the back buffer.
   virtual void ComposeRect(const LayerNode* /*layers*/, const RECT& /*rect*/) {}
-  // The message window's redraw after the layers (when a window exists).
-  virtual void DrawMessageWindow(CEngineBase& /*engine*/) {}
 };
 
 class GamePort {
@@ -68,8 +66,8 @@ class GamePort {
                                    LPARAM /*lParam*/) {}
 };
 
-// The message font is a stand-in; the plug-in calls load the decoder
-// plug-ins and the settings-file calls go to the profile layer.
+// The plug-in calls load the decoder plug-ins, the message font and the
+// settings-file calls go to their engine modules.
 class ProcessServicesPort {
  public:
   virtual ~ProcessServicesPort() = default;
@@ -77,7 +75,7 @@ class ProcessServicesPort {
   virtual void LoadOggPlugin();
   virtual void FreeOggPlugin();
   virtual void FreeMp3Plugin();
-  virtual void DeleteMessageFont() {}
+  virtual void DeleteMessageFont();
   virtual void ClearProfileCache();
   virtual void FlushProfile();
   // The settings file's string value, or def when missing or longer than

@@ -29,6 +29,8 @@ using HANDLE = void*;
 using HLOCAL = void*;
 using HMODULE = void*;
 using HINSTANCE = void*;
+struct HWND__;
+using HWND = HWND__*;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;

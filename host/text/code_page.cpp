@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "host/text/cp932_table.h"
+
 namespace {
 
 constexpr const char* kUtf16 = "UTF-16LE";
@@ -78,6 +80,28 @@ bool Convert(const char* to, const char* from, const char* input, size_t inputBy
   return true;
 }
 
+// Code page 932 through the character table: a lead byte and its trail form
+// one character, any other byte stands alone.
+bool ConvertCp932(const char* input, size_t inputBytes, std::string& output) {
+  output.clear();
+  output.reserve(inputBytes * sizeof(WCHAR));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input);
+  for (size_t i = 0; i < inputBytes;) {
+    WCHAR unit = kNoCp932Character;
+    if (i + 1 < inputBytes && bytes[i] >= 0x81) unit = Cp932ToUnit(bytes[i] << 8 | bytes[i + 1]);
+    size_t step = 2;
+    if (unit == kNoCp932Character) {
+      unit = Cp932ToUnit(bytes[i]);
+      step = 1;
+    }
+    if (unit == kNoCp932Character) return false;
+    output.push_back(static_cast<char>(unit & 0xFF));
+    output.push_back(static_cast<char>(unit >> 8));
+    i += step;
+  }
+  return true;
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 
@@ -111,7 +135,9 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char* text, int textBytes, W
   size_t bytes = textBytes == -1 ? std::strlen(text) + 1 : static_cast<size_t>(textBytes);
   std::string converted;
   auto reject = [](const char*, size_t, std::string&) -> size_t { return 0; };
-  if (!Convert(kUtf16, encoding, text, bytes, converted, reject)) {
+  const bool converts = codePage == CP_UTF8 ? Convert(kUtf16, encoding, text, bytes, converted, reject)
+                                            : ConvertCp932(text, bytes, converted);
+  if (!converts) {
     SetLastError(ERROR_NO_UNICODE_TRANSLATION);
     return 0;
   }

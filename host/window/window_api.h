@@ -7,14 +7,8 @@
 #include <cstdint>
 
 #include "host/base/win_types.h"
+#include "host/gdi/gdi_api.h"
 
-struct HWND__;
-using HWND = HWND__*;
-struct HDC__;
-using HDC = HDC__*;
-struct HBRUSH__;
-using HBRUSH = HBRUSH__*;
-using HGDIOBJ = void*;
 using HICON = void*;
 using HCURSOR = void*;
 using HMENU = void*;
@@ -23,21 +17,8 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using LONG_PTR = std::intptr_t;
-using COLORREF = DWORD;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-
-struct POINT {
-  LONG x;
-  LONG y;
-};
-
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
 
 struct MSG {
   HWND hwnd;
@@ -111,9 +92,6 @@ inline constexpr int GWL_USERDATA = -21;
 inline constexpr int SM_CXSCREEN = 0;
 inline constexpr int SM_CYSCREEN = 1;
 
-inline constexpr int BLACK_BRUSH = 4;
-inline constexpr int TRANSPARENT = 1;
-
 inline constexpr UINT MB_OK = 0x0000;
 inline constexpr int IDOK = 1;
 
@@ -162,10 +140,5 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL GetClientRect(HWND window, RECT* rect);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
-HGDIOBJ GetStockObject(int object);
-COLORREF SetBkColor(HDC dc, COLORREF color);
-COLORREF SetTextColor(HDC dc, COLORREF color);
-int SetBkMode(HDC dc, int mode);
 int GetSystemMetrics(int index);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

@@ -85,8 +85,6 @@ void Record(const std::string& entry) { HostCallLogRecord(entry); }
 
 bool Fails(const char* name) { return HostCallFails(name); }
 
-HWND HdcWindow(HDC dc) { return reinterpret_cast<HWND>(dc); }
-
 void PollRaiseRequests() {
   if (const void* raised = InstanceRegistryPoll()) {
     HWND window = static_cast<HWND>(const_cast<void*>(raised));
@@ -392,22 +390,6 @@ HDC BeginPaint(HWND handle, PAINTSTRUCT* paint) {
 }
 
 BOOL EndPaint(HWND /*window*/, const PAINTSTRUCT* /*paint*/) { return TRUE; }
-
-// A window's own surface is never seen: the picture on the device is display
-// memory, which the engine writes directly. The GDI calls only check their
-// arguments.
-int FillRect(HDC dc, const RECT* rect, HBRUSH /*brush*/) {
-  return IsWindow(HdcWindow(dc)) && rect ? 1 : 0;
-}
-
-HGDIOBJ GetStockObject(int object) {
-  return object == BLACK_BRUSH ? reinterpret_cast<HGDIOBJ>(std::uintptr_t{0x10 + BLACK_BRUSH})
-                               : nullptr;
-}
-
-COLORREF SetBkColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
-COLORREF SetTextColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
-int SetBkMode(HDC /*dc*/, int /*mode*/) { return 1; }
 
 int MessageBoxW(HWND /*owner*/, LPCWSTR text, LPCWSTR caption, UINT /*type*/) {
   const std::string captionUtf8 = Utf8FromWide(caption);
