@@ -1,5 +1,6 @@
 // One step of a 640 x 480 rule-image transition at mid-fade (mode 1: every
-// pixel blended; mode 0: every pixel chosen), against memcpy of one screen.
+// pixel blended; mode 0: every pixel chosen), against memcpy of one screen;
+// "x_peer" is the ratio to that copy timed in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -7,11 +8,12 @@
 #include <fstream>
 #include <vector>
 
-#include "memcpy_floor.h"
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/archive/archive_reader.h"
-#include "engine/runtime/engine_clock.h"
 #include "engine/raster/rule_transition.h"
+#include "engine/runtime/engine_clock.h"
+#include "memcpy_floor.h"
+#include "peer_ratio.h"
 #include "tools/mlz_pack/mlz_writer.h"
 #include "tools/rbp_make/rbp_writer.h"
 
@@ -42,8 +44,8 @@ std::string WriteUniformRuleArchive() {
   const auto archive =
       BuildMlzArchive({{"rule.rbp", BuildJbpRbpFile(record, kWidth, kHeight, nullptr, 800, 600), false}}, '2');
   const auto path = std::filesystem::temp_directory_path() / "novel_bench_rule.mlz";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()),
-                                              static_cast<std::streamsize>(archive.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
   std::string enginePath = path.string();
   for (char& c : enginePath)
     if (c == '/') c = '\\';
@@ -69,15 +71,20 @@ void BM_RuleStep(benchmark::State& state) {
     benchmark::DoNotOptimize(screen.data());
     benchmark::ClobberMemory();
   }
+  std::vector<std::uint16_t> copy(screen.size());
+  ReportPeerRatio(
+      state, [&] { rule.Step(screen.data(), oldScreen.data(), nullptr); },
+      [&] {
+        std::memcpy(copy.data(), oldScreen.data(), copy.size() * 2);
+        benchmark::DoNotOptimize(copy.data());
+      });
   SetClockSource(nullptr);
   state.SetBytesProcessed(state.iterations() * kWidth * kHeight * 2);
   state.SetLabel(mode ? "soft, every pixel blended" : "hard, every pixel chosen");
 }
 BENCHMARK(BM_RuleStep)->Arg(1)->Arg(0);
 
-void BM_MemcpyScreen(benchmark::State& state) {
-  RunMemcpyFloor(state, std::size_t{kWidth} * kHeight * 2);
-}
+void BM_MemcpyScreen(benchmark::State& state) { RunMemcpyFloor(state, std::size_t{kWidth} * kHeight * 2); }
 BENCHMARK(BM_MemcpyScreen);
 
 }  // namespace

@@ -4,40 +4,14 @@
 
 #include "common/sjis_string.h"
 #include "engine/archive/archive_reader.h"
-#include "engine/runtime/engine_clock.h"
-#include "engine/raster/raster_pixel.h"
 #include "engine/pictures/rbp_format.h"
 #include "engine/pictures/rbp_jbp.h"
 #include "engine/pictures/rbp_loader.h"
+#include "engine/raster/rule_step_row.h"
+#include "engine/runtime/engine_clock.h"
 #include "host/memory/memory_api.h"
 
 namespace {
-
-// Rows are stepped in blocks of fixed length, each pixel without branches,
-// over planes that never overlap: the compiler then takes many pixels at once.
-constexpr std::int32_t kStepBlock = 16;
-
-// Hard: a level at or above the threshold still shows the old screen.
-void StepHardBlock(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
-                   std::uint16_t* __restrict newRow, std::int32_t threshold) {
-  for (std::int32_t i = 0; i < kStepBlock; ++i) {
-    const std::uint16_t oldPixel = oldRow[i];
-    const std::uint16_t newPixel = newRow[i];
-    newRow[i] = levels[i] >= threshold ? oldPixel : newPixel;
-  }
-}
-
-// Soft: below the threshold the old screen's weight falls by one of 64 for
-// every 4 steps of the threshold; at or above it, it is whole.
-std::uint16_t SoftOldWeight(std::int32_t threshold, std::uint8_t level) {
-  return static_cast<std::uint16_t>(std::clamp<std::int32_t>(64 - ((threshold - level) >> 2), 0, 64));
-}
-
-void StepSoftBlock(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
-                   std::uint16_t* __restrict newRow, std::int32_t threshold) {
-  for (std::int32_t i = 0; i < kStepBlock; ++i)
-    newRow[i] = Blend64Lanes(oldRow[i], newRow[i], SoftOldWeight(threshold, levels[i]));
-}
 
 // Frees a local-heap block when it goes out of scope.
 struct LocalBlock {
@@ -116,19 +90,8 @@ int CRuleTransition::Step(std::uint16_t* dst, const std::uint16_t* src, const RE
   }
   for (std::int32_t y = top; y < bottom; ++y) {
     const std::size_t at = static_cast<std::size_t>(y) * width_ + left;
-    StepRow(levels_ + at, src + at, dst + at, right - left, threshold);
+    StepRuleRow(mode_ == kModeHard ? RuleStepKind::Hard : RuleStepKind::Soft, levels_ + at, src + at, dst + at,
+                right - left, threshold);
   }
   return 1;
-}
-
-void CRuleTransition::StepRow(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
-                              std::uint16_t* __restrict newRow, std::int32_t count, std::int32_t threshold) const {
-  std::int32_t x = 0;
-  if (mode_ == kModeHard) {
-    for (; x + kStepBlock <= count; x += kStepBlock) StepHardBlock(levels + x, oldRow + x, newRow + x, threshold);
-    for (; x < count; ++x) newRow[x] = levels[x] >= threshold ? oldRow[x] : newRow[x];
-  } else {
-    for (; x + kStepBlock <= count; x += kStepBlock) StepSoftBlock(levels + x, oldRow + x, newRow + x, threshold);
-    for (; x < count; ++x) newRow[x] = Blend64(oldRow[x], newRow[x], SoftOldWeight(threshold, levels[x]));
-  }
 }

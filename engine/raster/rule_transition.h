@@ -45,8 +45,6 @@ class CRuleTransition {
 
  private:
   int BuildLevels(const std::uint8_t* file, std::uint32_t size);
-  void StepRow(const std::uint8_t* __restrict levels, const std::uint16_t* __restrict oldRow,
-               std::uint16_t* __restrict newRow, std::int32_t count, std::int32_t threshold) const;
 
   std::uint32_t width_;
   std::uint32_t height_;

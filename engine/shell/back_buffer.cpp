@@ -1,19 +1,9 @@
 #include "engine/shell/back_buffer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/runtime/runtime_globals.h"
-
-namespace {
-
-// The common panel: 480 x 640 portrait rows of packed 16-bit pixels under a
-// 640 x 480 back buffer, where every step is a constant.
-constexpr std::int32_t kFastScreenWidth = 640;
-constexpr std::int32_t kFastPortraitRow = 480;
-constexpr std::int32_t kBandRows = 64;
-
-}  // namespace
+#include "engine/shell/turned_copy.h"
 
 CBackBuffer::CBackBuffer()
     : width_(static_cast<std::uint32_t>(std::max(GetScreenWidth(), 0))),
@@ -57,35 +47,8 @@ void CBackBuffer::Present(HWND /*window*/, void* frame, const RECT* dst, const P
   const std::int32_t xp = properties.cbxPitch;
   const std::int32_t yp = properties.cbyPitch;
   auto* display = static_cast<std::uint8_t*>(frame);
-  // Back-buffer rows become display columns. Copying a band of rows column
-  // by column writes each display row's part of the band in one run, and
-  // the band's source rows stay in the cache.
-  if (xp == 2 && yp == kFastPortraitRow * 2 && w == kFastScreenWidth) {
-    auto* out = reinterpret_cast<std::uint16_t*>(display);
-    for (std::int32_t band = jBegin; band < jEnd; band += kBandRows) {
-      const std::int32_t bandEnd = std::min(band + kBandRows, jEnd);
-      for (std::int32_t i = iBegin; i < iEnd; ++i) {
-        const std::uint16_t* in = &pixels_[static_cast<std::size_t>((s.y + band) * kFastScreenWidth + s.x + i)];
-        std::uint16_t* to = out + (kFastScreenWidth - 1 - (d.left + i)) * kFastPortraitRow + (d.top + band);
-        for (std::int32_t j = band; j < bandEnd; ++j) {
-          *to++ = *in;
-          in += kFastScreenWidth;
-        }
-      }
-    }
-    return;
-  }
-  for (std::int32_t band = jBegin; band < jEnd; band += kBandRows) {
-    const std::int32_t bandEnd = std::min(band + kBandRows, jEnd);
-    for (std::int32_t i = iBegin; i < iEnd; ++i) {
-      const std::uint16_t* in = &pixels_[static_cast<std::size_t>((s.y + band) * w + s.x + i)];
-      std::uint8_t* to = display + static_cast<std::ptrdiff_t>(w - 1 - (d.left + i)) * yp +
-                         static_cast<std::ptrdiff_t>(d.top + band) * xp;
-      for (std::int32_t j = band; j < bandEnd; ++j) {
-        std::memcpy(to, in, sizeof(std::uint16_t));
-        to += xp;
-        in += w;
-      }
-    }
-  }
+  CopyTurned(TurnedBlock{&pixels_[static_cast<std::size_t>((s.y + jBegin) * w + s.x + iBegin)], w,
+                         display + static_cast<std::ptrdiff_t>(w - 1 - (d.left + iBegin)) * yp +
+                             static_cast<std::ptrdiff_t>(d.top + jBegin) * xp,
+                         -static_cast<std::ptrdiff_t>(yp), xp, iEnd - iBegin, jEnd - jBegin});
 }

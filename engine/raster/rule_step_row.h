@@ -1,0 +1,18 @@
+// One row of a rule-transition step: each pixel of the new screen keeps
+// itself, takes the old screen's pixel (hard) or a blend of both (soft),
+// by its level against the threshold.
+#pragma once
+
+#include <cstdint>
+
+enum class RuleStepKind { Hard, Soft };
+
+// The definition.
+void StepRuleRowPortable(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow,
+                         std::uint16_t* newRow, std::int32_t count, std::int32_t threshold);
+// The same pixels, eight at a time in SSE2 registers.
+void StepRuleRowSse2(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
+                     std::int32_t count, std::int32_t threshold);
+// The fastest of the above this build has.
+void StepRuleRow(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
+                 std::int32_t count, std::int32_t threshold);

@@ -1,0 +1,35 @@
+#include "engine/shell/turned_copy.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Source rows copied column by column in bands, so each target row gets a
+// band's run in one go and the band's source rows stay in the cache.
+constexpr std::int32_t kBandRows = 64;
+
+}  // namespace
+
+void CopyTurnedPortable(const TurnedBlock& block) {
+  for (std::int32_t band = 0; band < block.rows; band += kBandRows) {
+    const std::int32_t bandEnd = std::min(band + kBandRows, block.rows);
+    for (std::int32_t i = 0; i < block.columns; ++i) {
+      const std::uint16_t* in = block.from + band * block.fromPitch + i;
+      std::uint8_t* to = block.to + i * block.stepAlongI + band * block.stepAlongJ;
+      for (std::int32_t j = band; j < bandEnd; ++j) {
+        std::memcpy(to, in, sizeof(std::uint16_t));
+        to += block.stepAlongJ;
+        in += block.fromPitch;
+      }
+    }
+  }
+}
+
+void CopyTurned(const TurnedBlock& block) {
+#if defined(__SSE2__)
+  CopyTurnedSse2(block);
+#else
+  CopyTurnedPortable(block);
+#endif
+}
