@@ -1,0 +1,18 @@
+// Small ".rzm2" movies written for the tests through the shared layout code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/rzm2_format.h"
+
+// The header fields a test chooses; the frame count comes from the records.
+Rzm2Header MovieHeader(bool version2, std::uint32_t storedWidth, std::uint32_t storedHeight,
+                       std::uint32_t rateNumerator, std::uint32_t timeBase);
+
+// Records whose payload starts with the frame number, `bytes` long each.
+std::vector<std::vector<std::uint8_t>> NumberedRecords(std::uint32_t frames, std::uint32_t bytes);
+
+// Header, index and records back to back.
+std::vector<std::uint8_t> MovieFileBytes(const Rzm2Header& header, const std::vector<std::vector<std::uint8_t>>& records);
