@@ -46,7 +46,7 @@ void RunLoop(benchmark::State& state, const std::string& loop) {
 }
 
 void BM_LoopingJumpFrame(benchmark::State& state) { RunLoop(state, "<Jump loop>"); }
-void BM_LoopingIfsToTheSameScriptFrame(benchmark::State& state) { RunLoop(state, "<Ifs main.txt,loop,a==1>"); }
+void BM_LoopingIfsToTheSameScriptFrame(benchmark::State& state) { RunLoop(state, "<Mov a,1><Ifs main.txt,loop,a==1>"); }
 
 }  // namespace
 
