@@ -26,7 +26,7 @@ bool CScriptInterpreter::RunIf(std::uint32_t next) {
 
 bool CScriptInterpreter::RunIfs(std::uint32_t next) {
   if (command_.count >= 3 && EvaluateConditionChain(command_, 2, variables_)) {
-    JumpToScript(command_.args[0], command_.args[1]);
+    JumpFromScript(command_.args[0], command_.args[1]);
     return true;
   }
   Advance(next);
@@ -35,7 +35,7 @@ bool CScriptInterpreter::RunIfs(std::uint32_t next) {
 
 bool CScriptInterpreter::RunJump(std::uint32_t next) {
   if (command_.count >= 2) {
-    JumpToScript(command_.args[1], command_.args[0]);
+    JumpFromScript(command_.args[1], command_.args[0]);
   } else if (!SeekLabel(command_.args[0])) {
     Advance(next);
   }

@@ -1,6 +1,7 @@
 #include "game/script_interpreter.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "common/sjis_string.h"
 #include "engine/runtime/engine_clock.h"
@@ -197,8 +198,21 @@ int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
   return 1;
 }
 
+int CScriptInterpreter::JumpFromScript(const char* name, const char* label) {
+  if (!hasScript_ || std::strcmp(name, scriptName_) != 0) return JumpToScript(name, label);
+  // The script already loaded is restarted, not read again: a loop through
+  // it would otherwise read the whole script at every pass.
+  position_ = 0;
+  stepFrames_ = 0;
+  jumped_ = true;
+  services_.MarkScriptSeen(scriptName_);
+  if (label[0] != '\0') SeekLabel(label);
+  return 1;
+}
+
 int CScriptInterpreter::SeekLabel(const char* label) {
-  const std::optional<std::uint32_t> found = FindLabel(Script(), label);
+  if (!labels_) labels_.emplace(Script());
+  const std::optional<std::uint32_t> found = labels_->Find(label);
   if (!found) {
     DiagnosticLine("script: \"%s\" has no label [%s]", scriptName_, label);
     return 0;
@@ -217,6 +231,7 @@ void CScriptInterpreter::ReportStall(const char* why) const {
 
 void CScriptInterpreter::DropScript() {
   std::vector<char>().swap(text_);
+  labels_.reset();
   hasScript_ = false;
   position_ = 0;
   stepFrames_ = 0;

@@ -8,9 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "game/script_command.h"
+#include "game/script_label_index.h"
 #include "game/script_services.h"
 #include "game/script_tokenizer.h"
 #include "game/script_variables.h"
@@ -77,12 +79,18 @@ class CScriptInterpreter {
   // Notes on standard error why the run stays on a token (first frame only).
   void ReportStall(const char* why) const;
 
+  // JumpToScript for the script's own jumps: the script already loaded is
+  // restarted without being read again.
+  int JumpFromScript(const char* name, const char* label);
   void Advance(std::uint32_t next) { position_ = next; }
   // Frees the script and clears everything that belongs to it.
   void DropScript();
 
   ScriptServices& services_;
   std::vector<char> text_;
+  // Built at the first label seek after a load, so a looping jump costs a
+  // lookup, not a scan of the script.
+  std::optional<ScriptLabelIndex> labels_;
   bool hasScript_ = false;
   char scriptName_[kScriptNameSize] = {};
   std::uint32_t position_ = 0;

@@ -146,21 +146,3 @@ std::uint32_t ReadNextToken(ScriptBytes script, std::uint32_t position, char* ou
       return ReadText(script, position, writer);
   }
 }
-
-std::optional<std::uint32_t> FindLabel(ScriptBytes script, const char* label) {
-  char token[kTokenCapacity];
-  std::uint32_t position = 0;
-  while (position < script.size()) {
-    position = ReadNextToken(script, position, token, sizeof token);
-    if (token[0] != '[') continue;
-    char* name = token + 1;
-    for (char* end = name; *end != '\0'; ++end) {
-      if (*end == ']') {
-        *end = '\0';
-        break;
-      }
-    }
-    if (StrEqualNoCase(name, label)) return position;
-  }
-  return std::nullopt;
-}

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 
 using ScriptBytes = std::span<const char>;
@@ -23,7 +22,3 @@ inline constexpr std::size_t kTextTokenCapacity = 512;
 // the end of the script out is empty and the script's size is returned.
 std::uint32_t ReadNextToken(ScriptBytes script, std::uint32_t position, char* out,
                             std::size_t outCapacity);
-
-// The position just after the first label of that name (ASCII case ignored),
-// or nothing when the script has no such label.
-std::optional<std::uint32_t> FindLabel(ScriptBytes script, const char* label);

@@ -33,7 +33,9 @@ CMpegAudioDecoder::CMpegAudioDecoder(const char* path, int mode)
   } else {
     Refill();
   }
-  TakeFormat();
+  MpegAudioHeader header;
+  CriticalSectionLock lock(&m_lock);
+  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) != m_buffer.size()) TakeFormat(header);
 }
 
 CMpegAudioDecoder::~CMpegAudioDecoder() {
@@ -121,10 +123,7 @@ CMpegAudioDecoder::Fetch CMpegAudioDecoder::TakeFrame(MpegAudioHeader* header, s
   return Fetch::Frame;
 }
 
-void CMpegAudioDecoder::TakeFormat() {
-  MpegAudioHeader header;
-  CriticalSectionLock lock(&m_lock);
-  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) == m_buffer.size()) return;
+void CMpegAudioDecoder::TakeFormat(const MpegAudioHeader& header) {
   m_format.wFormatTag = WAVE_FORMAT_PCM;
   m_format.nChannels = 2;
   m_format.nSamplesPerSec = static_cast<DWORD>(header.sampleRate);
@@ -149,6 +148,8 @@ int CMpegAudioDecoder::DecodeFrames(std::vector<std::uint8_t>* output, std::uint
         }
         break;
       case Fetch::Frame: {
+        // The first frame may lie past what the constructor buffered.
+        if (m_format.nChannels == 0) TakeFormat(header);
         const std::size_t start = output->size();
         output->resize(start + kLayer2FramePcmBytes);
         output->resize(start + DecodeFrame(header, body.data(), body.size(), output->data() + start, &m_synthesis));

@@ -32,8 +32,9 @@ class CMpegAudioDecoder : public CWinThreadMaster {
   // Mode 2 only: starts the thread that keeps the buffer filled.
   void StartStreaming();
   // The format of the PCM: two channels of 16 bits at the first frame's rate
-  // (single-channel sources are written to both channels); all zero when the
-  // stream has no frame.
+  // (single-channel sources are written to both channels); all zero while no
+  // frame has been seen (a frame past the first buffer fill sets it as it is
+  // decoded).
   const WAVEFORMATEX& Format() const { return m_format; }
 
   // The mode-2 refill loop.
@@ -48,7 +49,7 @@ class CMpegAudioDecoder : public CWinThreadMaster {
   // Copies the next decodable frame at or after the consumed bytes out of the
   // buffer, skipping anything that is not a Layer II frame.
   Fetch TakeFrame(MpegAudioHeader* header, std::vector<std::uint8_t>* body);
-  void TakeFormat();
+  void TakeFormat(const MpegAudioHeader& header);
 
   std::unique_ptr<CMpegAudioStream> m_stream;
   std::vector<std::uint8_t> m_buffer;  // its size is the fill

@@ -3,10 +3,8 @@
 // cleanly instead of over-reading or handing back bytes never read.
 #include "engine/archive/archive_reader.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "common/byte_order.h"
 #include "common/sjis_string.h"
@@ -79,11 +77,14 @@ const RlzIndexEntry* CArchiveReader::FindEntry(const char* archivePath, const ch
   return nullptr;
 }
 
+bool CArchiveReader::LiesInFile(const RlzIndexEntry& entry) const {
+  return dataStart_ + entry.dataOffset + entry.packedSize <= fileSize_;
+}
+
 int CArchiveReader::ReadPackedBytes(const RlzIndexEntry& entry, void* destination) {
-  const std::uint64_t start = dataStart_ + entry.dataOffset;
-  if (start + entry.packedSize > fileSize_) return 0;
+  if (!LiesInFile(entry)) return 0;
   if (entry.packedSize == 0) return 1;
-  return ReadFileRange(path_.c_str(), destination, 0, static_cast<std::int32_t>(start),
+  return ReadFileRange(path_.c_str(), destination, 0, static_cast<std::int32_t>(dataStart_ + entry.dataOffset),
                        entry.packedSize) == entry.packedSize;
 }
 
@@ -103,7 +104,8 @@ void* CArchiveReader::ReadEntryInto(const char* archivePath, const char* entryNa
   if (usedBuffer != nullptr) *usedBuffer = 0;
   if (unpackedSize != nullptr) *unpackedSize = 0;
   const RlzIndexEntry* entry = FindEntry(archivePath, entryName);
-  if (entry == nullptr) return nullptr;
+  // Sizes are checked against the file before anything is allocated for them.
+  if (entry == nullptr || !LiesInFile(*entry)) return nullptr;
 
   void* result = nullptr;
   if (entry->method != kRlzMethodLzss) {
@@ -123,7 +125,7 @@ void* CArchiveReader::ReadEntryInto(const char* archivePath, const char* entryNa
     }
   } else {
     if (entry->unpackedSize > kLzssMaxExpansion * entry->packedSize) return nullptr;
-    std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow) std::uint8_t[std::max<std::uint32_t>(entry->packedSize, 1)]);
+    std::unique_ptr<void, decltype(&LocalFree)> packed(LocalAlloc(LMEM_FIXED, entry->packedSize), &LocalFree);
     if (packed == nullptr || !ReadPackedBytes(*entry, packed.get())) return nullptr;
     result = LocalAlloc(LMEM_FIXED, entry->unpackedSize);
     if (result == nullptr) return nullptr;

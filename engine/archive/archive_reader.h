@@ -68,6 +68,8 @@ class CArchiveReader {
 
  private:
   const RlzIndexEntry* FindEntry(const char* archivePath, const char* entryName);
+  // Whether the entry's packed bytes lie inside the archive file.
+  bool LiesInFile(const RlzIndexEntry& entry) const;
   // Reads an entry's packed bytes into destination after checking they lie
   // inside the file; 0 on any failure.
   int ReadPackedBytes(const RlzIndexEntry& entry, void* destination);

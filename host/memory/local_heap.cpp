@@ -4,7 +4,7 @@
 #include "host/run/call_log.h"
 
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
-  if (HostCallFails("LocalAlloc")) {
+  if (HostCallFails("LocalAlloc") || !HostAllocationAllowed(bytes)) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }

@@ -12,6 +12,9 @@ struct CallLog {
   std::vector<std::string> failing;
   bool writesLimited = false;
   std::uint64_t writeAllowance = 0;
+  bool allocationsLimited = false;
+  std::uint64_t allocationLimit = 0;
+  std::uint32_t refusedAllocations = 0;
 };
 
 CallLog& Log() {
@@ -55,10 +58,23 @@ void HostFailWritesAfter(std::uint64_t bytes) {
   Log().writeAllowance = bytes;
 }
 
+void HostLimitAllocations(std::uint64_t bytes) {
+  std::lock_guard guard(Log().lock);
+  Log().allocationsLimited = true;
+  Log().allocationLimit = bytes;
+  Log().refusedAllocations = 0;
+}
+
+std::uint32_t HostRefusedAllocations() {
+  std::lock_guard guard(Log().lock);
+  return Log().refusedAllocations;
+}
+
 void HostClearFailures() {
   std::lock_guard guard(Log().lock);
   Log().failing.clear();
   Log().writesLimited = false;
+  Log().allocationsLimited = false;
 }
 
 bool HostCallFails(const std::string& name) {
@@ -73,4 +89,11 @@ std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted) {
   const auto allowed = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, Log().writeAllowance));
   Log().writeAllowance -= allowed;
   return allowed;
+}
+
+bool HostAllocationAllowed(std::uint64_t bytes) {
+  std::lock_guard guard(Log().lock);
+  if (!Log().allocationsLimited || bytes <= Log().allocationLimit) return true;
+  ++Log().refusedAllocations;
+  return false;
 }

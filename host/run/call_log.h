@@ -27,8 +27,16 @@ void HostFailCall(const std::string& name);
 // with ERROR_DISK_FULL, the part that fitted written: what a full medium or a
 // kill part-way leaves. Until HostClearFailures.
 void HostFailWritesAfter(std::uint64_t bytes);
+// From now on LocalAlloc refuses blocks over `bytes`, as a device with that
+// much memory would, and counts the refusals; until HostClearFailures.
+void HostLimitAllocations(std::uint64_t bytes);
+// The LocalAlloc requests refused for that limit since it was set.
+std::uint32_t HostRefusedAllocations();
 void HostClearFailures();
 bool HostCallFails(const std::string& name);
 // For the host's WriteFile: how many of `wanted` bytes may still be written
 // (all of them unless HostFailWritesAfter set a limit, which this uses up).
 std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted);
+// For the host's LocalAlloc: whether a block of `bytes` is within the limit
+// (a refusal is counted).
+bool HostAllocationAllowed(std::uint64_t bytes);

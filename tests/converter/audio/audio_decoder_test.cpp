@@ -107,6 +107,31 @@ TEST_F(AudioDecoderTest, WaveImageHeader) {
   LocalFree(image);
 }
 
+// The first frame comes after more bytes than the streaming modes buffer at
+// construction: the WAVE image still takes its format from that frame.
+TEST_F(AudioDecoderTest, FormatOfAFirstFrameBeyondTheFirstFill) {
+  const auto audio = ReadFileBytes(FixturePath("sine_stereo_48k.mp2"));
+  const auto expected = PcmBytes(DecodeElementaryStream(audio));
+  std::vector<std::uint8_t> payload(300000, 0);
+  payload.insert(payload.end(), audio.begin(), audio.end());
+  const std::string path = WriteStream("late.mpg", payload);
+  for (int mode : {0, 1, 2}) {
+    SCOPED_TRACE(mode);
+    CMpegAudioDecoder decoder(path.c_str(), mode);
+    decoder.StartStreaming();
+    std::uint32_t size = 0;
+    std::uint8_t* image = BuildWaveImage(&decoder, &size);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(ReadLe16(image + 22), 2);
+    EXPECT_EQ(ReadLe32(image + 24), 48000u);
+    EXPECT_EQ(ReadLe32(image + 28), 4u * 48000);
+    EXPECT_EQ(ReadLe16(image + 32), 4);
+    ASSERT_EQ(size, expected.size());
+    EXPECT_EQ(std::memcmp(image + 44, expected.data(), size), 0);
+    LocalFree(image);
+  }
+}
+
 TEST_F(AudioDecoderTest, MonoSourceFillsBothChannels) {
   const auto audio = ReadFileBytes(FixturePath("sine_mono_44k.mp2"));
   CMpegAudioDecoder decoder(WriteStream("mono.mpg", audio).c_str(), 1);

@@ -14,6 +14,7 @@
 
 #include "common/byte_order.h"
 #include "host/memory/memory_api.h"
+#include "host/run/call_log.h"
 #include "tests/support/temp_dir_test.h"
 #include "tools/mlz_pack/mlz_writer.h"
 
@@ -184,7 +185,14 @@ TEST_F(ArchiveReaderTest, DamagedArchivesFailCleanly) {
       {"stored sizes that differ", [&](Bytes& b) { store32(b, kFirst + 36, 4000); }, "stored.txt"},
       {"packed data short of its size", [&](Bytes& b) { store32(b, kSecond + 36, 401); }, "packed.txt"},
       {"unpacked size beyond any expansion", [&](Bytes& b) { store32(b, kSecond + 36, 0xFFFFFFF0u); }, "packed.txt"},
+      {"stored sizes of 4 GiB", [&](Bytes& b) { store32(b, kFirst + 32, ~0u), store32(b, kFirst + 36, ~0u); },
+       "stored.txt"},
+      {"packed sizes of 4 GiB", [&](Bytes& b) { store32(b, kSecond + 32, ~0u), store32(b, kSecond + 36, ~0u); },
+       "packed.txt"},
   };
+  // As on the device: no block of the heap may pass 256 MiB, and a damaged
+  // directory must not even ask for one.
+  HostLimitAllocations(256u << 20);
   for (const Case& c : cases) {
     Bytes damaged = good;
     c.damage(damaged);
@@ -194,8 +202,10 @@ TEST_F(ArchiveReaderTest, DamagedArchivesFailCleanly) {
     void* block = reader.ReadEntry(path.c_str(), c.name, &size);
     EXPECT_EQ(nullptr, block) << c.what;
     EXPECT_EQ(0u, size) << c.what;
+    EXPECT_EQ(0u, HostRefusedAllocations()) << c.what;
     LocalFree(block);
   }
+  HostClearFailures();
 }
 
 // Packed data that would unpack past its entry's size is refused, whether it

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -236,6 +237,28 @@ TEST_F(InterpreterTest, JumpAndIfsChangeScripts) {
   EXPECT_EQ(Frame(), (Log{"BgSet next"})) << "with fewer than three arguments Ifs just goes on";
   Start("<Jump nowhere,sub.txt>");
   EXPECT_EQ(Frame(), (Log{"MarkScriptSeen sub.txt", "BgSet sub_top"})) << "a missing label leaves the top";
+}
+
+// A loop the author left without a waiting tag keeps looping, a bounded
+// number of tokens a frame, and never reads its own script again.
+TEST_F(InterpreterTest, JumpsToTheLoadedScriptRestartItWithoutReadingIt) {
+  Start("<BgSet top>[a]<Mov x,1><Jump b,main.txt><BgSet no>[b]<Ifs main.txt,a,x==1>");
+  const int reads = services.scriptReads;
+  services.scripts["main.txt"] = Crlf("<BgSet changed><TW 9999>[a][b]");
+  const Log first = Frame();
+  ASSERT_GE(first.size(), 2u);
+  EXPECT_EQ(first[0], "BgSet top");
+  EXPECT_EQ(first[1], "MarkScriptSeen main.txt");
+  EXPECT_EQ(std::count(first.begin(), first.end(), "BgSet no"), 0);
+  EXPECT_EQ(services.scriptReads, reads);
+  const Log second = Frame();
+  EXPECT_GT(second.size(), 100u) << "the next frame loops on";
+  EXPECT_EQ(std::count(second.begin(), second.end(), "MarkScriptSeen main.txt"), std::ssize(second));
+  EXPECT_EQ(services.scriptReads, reads);
+
+  services.scripts["other.txt"] = Crlf("<BgSet other><TW 9999>");
+  Start("<Jump top,other.txt>");
+  EXPECT_EQ(Frame(), (Log{"MarkScriptSeen other.txt", "BgSet other"})) << "another script is read";
 }
 
 TEST_F(InterpreterTest, JumpRAndReturnUseOneSlot) {

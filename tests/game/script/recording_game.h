@@ -42,6 +42,7 @@ class RecordingGame : private EngineHolder, public CGame {
   std::uint32_t input[280] = {};
   int skipping = 0;
   std::vector<std::string> log;
+  int scriptReads = 0;
 
   // Frames a handler needs before it reports done (1 = done on its first frame).
   std::uint32_t textFrames = 1;
@@ -55,6 +56,7 @@ class RecordingGame : private EngineHolder, public CGame {
   std::uint32_t subState = 0xFFFFFFFF;
 
   bool ReadScript(const char* name, std::vector<char>& bytes) override {
+    ++scriptReads;
     if (scripts.empty()) return CGame::ReadScript(name, bytes);
     auto found = scripts.find(name);
     if (found == scripts.end()) return false;

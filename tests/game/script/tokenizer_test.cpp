@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/script_command.h"
+#include "game/script_label_index.h"
 #include "game/script_tokenizer.h"
 
 namespace {
@@ -170,6 +171,10 @@ TEST(ReadNextToken, CutsLongTokensToTheBuffer) {
   EXPECT_EQ(std::strlen(token), kTokenCapacity - 1);
 }
 
+std::optional<std::uint32_t> FindLabel(ScriptBytes script, const char* label) {
+  return ScriptLabelIndex(script).Find(label);
+}
+
 TEST(FindLabel, FindsTheFirstLabelOfThatName) {
   const std::string script = "<A>\r\n[start]\r\n<B>\r\n[Start]\r\n<C>\r\n";
   EXPECT_EQ(FindLabel(Bytes(script), "START"), std::optional<std::uint32_t>(12));
@@ -186,6 +191,11 @@ TEST(FindLabel, IgnoresLabelsInsideTextAndCutsAt0x5D) {
   const std::string cut = "[x\x81\x5dy]<A>";
   EXPECT_EQ(FindLabel(Bytes(cut), "x\x81"), std::optional<std::uint32_t>(4));
   EXPECT_EQ(FindLabel(Bytes(cut), "x\x81\x5dy"), std::nullopt);
+
+  // Case folds ASCII only: a double-byte character's second byte stays as it is.
+  const std::string wide = "[\x82\x61" "b]";
+  EXPECT_EQ(FindLabel(Bytes(wide), "\x82\x61" "B"), std::optional<std::uint32_t>(5));
+  EXPECT_EQ(FindLabel(Bytes(wide), "\x82\x41" "b"), std::nullopt);
 }
 
 TEST(FindLabel, StopsAtTheEndOfAnUnterminatedScript) {

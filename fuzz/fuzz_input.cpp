@@ -1,0 +1,40 @@
+#include "fuzz/fuzz_input.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "host/run/call_log.h"
+
+void LimitAllocationsAsTheDevice() {
+  static const bool limited = [] {
+    HostLimitAllocations(std::uint64_t{256} << 20);
+    return true;
+  }();
+  (void)limited;
+}
+
+namespace {
+
+// The scratch files go when the process ends.
+struct ScratchFiles {
+  std::set<std::filesystem::path> paths;
+  ~ScratchFiles() {
+    std::error_code ignored;
+    for (const std::filesystem::path& path : paths) std::filesystem::remove(path, ignored);
+  }
+};
+
+}  // namespace
+
+std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char* extension) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("fuzz_input_" + std::to_string(getpid()) + extension);
+  static ScratchFiles scratch;
+  scratch.paths.insert(path);
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
+                                                                static_cast<std::streamsize>(size));
+  return path.string();
+}

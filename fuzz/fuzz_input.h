@@ -1,0 +1,15 @@
+// What every fuzz target shares: the device's allocation limit and the input
+// as a file, for parsers that read from a path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Limits single blocks of the local heap to the device's 256 MiB (once per
+// process): a request past it fails as on the device.
+void LimitAllocationsAsTheDevice();
+
+// Writes data to this process's scratch file of that extension and returns
+// its path.
+std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char* extension);
