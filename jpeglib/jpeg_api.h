@@ -136,6 +136,7 @@ struct JPEG_VERSION {
 
 JPEG_STATUS jpegInit(JPEG_PROPERTIES* props);
 JPEG_STATUS jpegWrite(JPEG_PROPERTIES* props, JPEG_IO_MODE mode);
+JPEG_STATUS jpegRead(JPEG_PROPERTIES* props, JPEG_IO_MODE mode);
 JPEG_STATUS jpegFree(JPEG_PROPERTIES* props);
 const char* jpegStatusText(JPEG_STATUS status);
 const JPEG_VERSION* jpegGetVersion();

@@ -50,16 +50,13 @@ void inputBeginFile(JpegInputStream& in, HANDLE file) {
   in.file = file;
 }
 
-namespace {
-
-// Next input byte: 1 when there is one, 0 at the end of the data, or -23.
-int nextByte(JpegInputStream& in, std::uint8_t& byte) {
+int inputNextByte(JpegInputStream& in, std::uint8_t& byte) {
   if (in.bytesLeft == 0) {
     if (in.file == nullptr) return 0;
     DWORD read = 0;
-    if (!ReadFile(in.file, in.staging, kJpegInputStagingSize, &read, nullptr) || read == 0) {
-      return JPEG_FILE_ERROR;
-    }
+    // A failed read is never retried; the file's end is the data's end.
+    if (!ReadFile(in.file, in.staging, kJpegInputStagingSize, &read, nullptr)) return JPEG_FILE_ERROR;
+    if (read == 0) return 0;
     in.position = in.staging;
     in.bytesLeft = read;
   }
@@ -68,6 +65,8 @@ int nextByte(JpegInputStream& in, std::uint8_t& byte) {
   ++in.bytesConsumed;
   return 1;
 }
+
+namespace {
 
 void pushByte(JpegInputStream& in, std::uint8_t byte) {
   in.bits |= static_cast<std::uint64_t>(byte) << (56 - in.bitCount);
@@ -79,13 +78,13 @@ void pushByte(JpegInputStream& in, std::uint8_t byte) {
 JPEG_STATUS fillBits(JpegInputStream& in, int n) {
   while (in.bitCount <= 24 && in.marker == 0) {
     std::uint8_t byte = 0;
-    int got = nextByte(in, byte);
+    int got = inputNextByte(in, byte);
     if (got < 0) return got;
     if (got == 0) break;
     if (byte == 0xFF) {
       std::uint8_t next = 0xFF;
       while (next == 0xFF) {
-        got = nextByte(in, next);
+        got = inputNextByte(in, next);
         if (got < 0) return got;
         if (got == 0) return JPEG_DATA_ERROR;
       }

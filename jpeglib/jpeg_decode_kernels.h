@@ -39,6 +39,9 @@ struct JpegInputStream {
 
 void inputBeginBuffer(JpegInputStream& in, const std::uint8_t* data, std::size_t size);
 void inputBeginFile(JpegInputStream& in, HANDLE file);
+// Next input byte: 1 when there is one, 0 at the end of the data (the file's
+// end included), -23 when a file read fails.
+int inputNextByte(JpegInputStream& in, std::uint8_t& byte);
 
 // Status of the bit reader when the data stop (a marker or the end of the
 // input) before the bits asked for: the block ends without error.

@@ -13,11 +13,7 @@
 #include "jpeglib/jpeg_scan_encode.h"
 #include "jpeglib/jpeg_working_state.h"
 
-namespace {
-
-bool isFileMode(int mode) { return mode % 2 == 0; }
-
-void setUpSource(JpegWorkingState& work) {
+void jpegSetUpPicture(JpegWorkingState& work) {
   JpegCallerFields& fields = work.fields;
   JpegSource& source = work.source;
   const bool packed = fields.imageSampling == JPEG_IMAGE_PACKED_422;
@@ -39,6 +35,10 @@ void setUpSource(JpegWorkingState& work) {
     fields.jpegSampling = JPEG_SAMPLING_422;
   }
 }
+
+namespace {
+
+bool isFileMode(int mode) { return mode % 2 == 0; }
 
 JPEG_STATUS setUpFrame(JpegWorkingState& work) {
   const JpegCallerFields& fields = work.fields;
@@ -115,7 +115,7 @@ JPEG_STATUS encodeSequential(JpegWorkingState& work) {
 JPEG_STATUS runWrite(JpegWorkingState& work, JPEG_PROPERTIES& props, int mode) {
   const bool pending = work.scan != nullptr;
   if (!props.keepWorkingState && !pending) work.fields = props;
-  if (!pending) setUpSource(work);
+  if (!pending) jpegSetUpPicture(work);
   jpegInstallDefaultTables(work);
   if (JPEG_STATUS status = setUpFrame(work)) return status;
 

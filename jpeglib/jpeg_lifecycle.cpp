@@ -45,6 +45,7 @@ JPEG_STATUS jpegFree(JPEG_PROPERTIES* props) {
   // Any open file goes, an interrupted write's included; a failed close is
   // reported but the rest is still released.
   if (work->output.file != nullptr && !CloseHandle(work->output.file)) status = JPEG_ERROR_CLOSE_FILE;
+  if (work->read.input.file != nullptr && !CloseHandle(work->read.input.file)) status = JPEG_ERROR_CLOSE_FILE;
   jpegReleaseSystemEntries(work->table);
   delete work;
   props->work = nullptr;

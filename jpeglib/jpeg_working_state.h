@@ -12,6 +12,7 @@
 #include "jpeglib/jpeg_api.h"
 #include "jpeglib/jpeg_output.h"
 #include "jpeglib/jpeg_processor.h"
+#include "jpeglib/jpeg_read_state.h"
 #include "jpeglib/jpeg_tables.h"
 
 inline constexpr int kJpegMaxComponents = 4;
@@ -36,6 +37,7 @@ struct JpegComponent {
   int h = 1;
   int v = 1;
   int quantTable = 0;
+  int id = 0;  // identifier in the frame header (reads)
 };
 
 struct JpegFrame {
@@ -136,8 +138,12 @@ struct JpegWorkingState {
   JpegOutputStream output;
   JPEG_PROCESSOR_TABLE table{};
   int processorClass = 0;
+  JpegReadState read;
   alignas(32) std::int16_t mcuBlocks[kJpegMaxMcuBlocks * 64] = {};
 };
+
+// The caller's picture geometry from the copied fields into `source`.
+void jpegSetUpPicture(JpegWorkingState& work);
 
 // Run by jpegWrite after storing the mode; the first failing rule decides.
 JPEG_STATUS jpegValidateProperties(const JPEG_PROPERTIES& props, int mode);
