@@ -7,7 +7,7 @@
 #include "engine/text/glyph_sampler.h"
 #include "engine/text/message_font.h"
 #include "engine/text/message_window.h"
-#include "engine/text/special_glyphs.h"
+#include "engine/text/symbol_glyphs.h"
 
 namespace {
 

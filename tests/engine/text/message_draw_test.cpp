@@ -6,7 +6,7 @@
 
 #include "engine/pictures/picture_rgb565.h"
 #include "engine/shell/engine_base.h"
-#include "engine/text/special_glyphs.h"
+#include "engine/text/symbol_glyphs.h"
 #include "host/memory/memory_api.h"
 #include "message_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "engine/text/special_glyphs.h"
+#include "engine/text/symbol_glyphs.h"
 
 namespace {
 
