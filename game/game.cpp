@@ -1,7 +1,7 @@
 #include "game/game.h"
 
 #include "engine/shell/scene_state.h"
-#include "game/script_archive.h"
+#include "game/script/script_archive.h"
 
 CGame::CGame(CGameEngine& engine)
     : workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},

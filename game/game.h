@@ -12,8 +12,8 @@
 #include "engine/archive/archive_reader.h"
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
-#include "game/script_interpreter.h"
-#include "game/script_services.h"
+#include "game/script/script_interpreter.h"
+#include "game/script/script_services.h"
 
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";

@@ -19,6 +19,8 @@ class CGameEngine : public CEngineBase {
 
   void RunSceneFrame() { game->RunSceneFrame(*this); }
   void WriteSystemData() { game->WriteSystemData(*this); }
+  // Plays the named movie full screen: 0 when it started, 1 when it did not.
+  int StartMovie(const char* name);
 
   std::unique_ptr<GamePort> game;
   std::uint32_t sceneState = SCENE_TITLE;

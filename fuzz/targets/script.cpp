@@ -9,7 +9,7 @@
 #include "engine/shell/game_app.h"
 #include "fuzz/fuzz_input.h"
 #include "game/game.h"
-#include "game/script_label_index.h"
+#include "game/script/script_label_index.h"
 #include "host/time/time_api.h"
 
 namespace {

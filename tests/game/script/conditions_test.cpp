@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "game/script_conditions.h"
-#include "game/script_variables.h"
+#include "game/script/script_conditions.h"
+#include "game/script/script_variables.h"
 
 namespace {
 

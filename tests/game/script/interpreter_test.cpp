@@ -9,7 +9,7 @@
 #include "engine/runtime/runtime_globals.h"
 #include "game/input_actions.h"
 #include "engine/shell/scene_state.h"
-#include "game/script_interpreter.h"
+#include "game/script/script_interpreter.h"
 #include "host/time/time_api.h"
 #include "recording_game.h"
 

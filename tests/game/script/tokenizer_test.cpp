@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "game/script_command.h"
-#include "game/script_label_index.h"
-#include "game/script_tokenizer.h"
+#include "game/script/script_command.h"
+#include "game/script/script_label_index.h"
+#include "game/script/script_tokenizer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/script_interpreter.h"
+#include "game/script/script_interpreter.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include "common/sjis_string.h"
 #include "engine/runtime/engine_clock.h"
 #include "game/input_actions.h"
-#include "game/script_conditions.h"
+#include "game/script/script_conditions.h"
 #include "host/base/diagnostics.h"
 
 namespace {

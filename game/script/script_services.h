@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "game/script_command.h"
+#include "game/script/script_command.h"
 
 // The transition kind after which the script goes on in the same frame.
 inline constexpr std::uint32_t kTransitionZoom = 3;

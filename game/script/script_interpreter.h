@@ -11,11 +11,11 @@
 #include <optional>
 #include <vector>
 
-#include "game/script_command.h"
-#include "game/script_label_index.h"
-#include "game/script_services.h"
-#include "game/script_tokenizer.h"
-#include "game/script_variables.h"
+#include "game/script/script_command.h"
+#include "game/script/script_label_index.h"
+#include "game/script/script_services.h"
+#include "game/script/script_tokenizer.h"
+#include "game/script/script_variables.h"
 
 // Script names go into 24-byte fields of saves and read marks.
 inline constexpr std::size_t kScriptNameSize = 24;

@@ -6,8 +6,8 @@
 
 #include "common/sjis_string.h"
 #include "engine/shell/scene_state.h"
-#include "game/script_conditions.h"
-#include "game/script_interpreter.h"
+#include "game/script/script_conditions.h"
+#include "game/script/script_interpreter.h"
 
 namespace {
 constexpr std::uint32_t kWhite = 0x00FFFFFF;

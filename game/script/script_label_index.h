@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "game/script_tokenizer.h"
+#include "game/script/script_tokenizer.h"
 
 class ScriptLabelIndex {
  public:

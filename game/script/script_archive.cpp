@@ -1,4 +1,4 @@
-#include "game/script_archive.h"
+#include "game/script/script_archive.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "game/script_command.h"
+#include "game/script/script_command.h"
 
 #include "common/sjis_string.h"
 

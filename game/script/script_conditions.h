@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "game/script_command.h"
-#include "game/script_variables.h"
+#include "game/script/script_command.h"
+#include "game/script/script_variables.h"
 
 // "ON" gives 1 and "OFF" 0 (ASCII case ignored); anything else is a number.
 std::int32_t ParseArgValue(const char* text);

@@ -1,9 +1,9 @@
-#include "game/script_tokenizer.h"
+#include "game/script/script_tokenizer.h"
 
 #include <algorithm>
 
 #include "common/sjis_string.h"
-#include "game/script_command.h"
+#include "game/script/script_command.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/script_conditions.h"
+#include "game/script/script_conditions.h"
 
 #include <cstring>
 

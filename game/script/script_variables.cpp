@@ -1,4 +1,4 @@
-#include "game/script_variables.h"
+#include "game/script/script_variables.h"
 
 #include "common/sjis_string.h"
 

@@ -1,4 +1,4 @@
-#include "game/script_label_index.h"
+#include "game/script/script_label_index.h"
 
 #include "common/sjis_string.h"
 
