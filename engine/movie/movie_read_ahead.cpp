@@ -9,6 +9,7 @@ namespace {
 constexpr std::uint32_t kLargeDimension = 640;
 constexpr std::uint32_t kLargeBufferFactor = 4;
 constexpr DWORD kReaderPauseMs = 5;
+constexpr DWORD kPlayerPauseMs = 1;
 
 }  // namespace
 
@@ -180,7 +181,11 @@ std::int32_t CMovieReadAhead::Run() {
 const std::uint8_t* CMovieReadAhead::GetFrame(std::uint32_t frame, std::uint32_t* size) {
   if (!file_ || frame >= header_.frameCount) return nullptr;
   requested_.store(frame, std::memory_order_release);
-  while (started_ && !end_ && frame >= nextToRead_.load(std::memory_order_acquire)) Sleep(1);
+  // Waiting on the reader is not time the movie plays through, so the wait
+  // is on the reader's thread rather than a sleep of the engine clock.
+  while (started_ && !end_ && frame >= nextToRead_.load(std::memory_order_acquire)) {
+    WaitForSingleObject(ThreadHandle(), kPlayerPauseMs);
+  }
   CriticalSectionLock lock(&runLock_);
   for (int which = 0; which < 2; ++which) {
     const BufferRun run = runs_[which];

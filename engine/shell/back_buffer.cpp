@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/movie/movie_paths.h"
 #include "engine/runtime/runtime_globals.h"
+#include "engine/sound/sound_mixer.h"
 #include "engine/shell/turned_copy.h"
 
 CBackBuffer::CBackBuffer()
@@ -12,17 +14,28 @@ CBackBuffer::CBackBuffer()
   pixels_.assign(static_cast<std::size_t>(width_) * height_, 0);
 }
 
-bool CBackBuffer::PollMovie() {
-  if (!movie_) return false;
-  if (!movie_->Poll()) return false;
+int CBackBuffer::PlayMovie(const std::string& folder, const char* name, CSoundMixer* mixer, int volume,
+                           int readWhole, std::uint32_t vgaQuality) {
+  const std::string path = WithExtension(folder + AfterLastSlash(name), ".rzm");
   movie_.reset();
-  return true;
+  movie_ = std::make_unique<CMoviePlayer>();
+  if (movie_->Open(path.c_str(), mixer, volume, readWhole, vgaQuality)) return 1;
+  movie_.reset();
+  return 0;
 }
 
-void CBackBuffer::StopMovie() {
-  if (!movie_) return;
-  movie_->Stop();
+int CBackBuffer::PollMovie() {
+  if (!movie_) return 0;
+  if (movie_->Advance()) return 1;
+  StopMovie();
+  return 0;
+}
+
+int CBackBuffer::StopMovie() {
+  if (!movie_) return 0;
+  if (CSoundMixer* mixer = movie_->Mixer()) mixer->StopChannel(0);
   movie_.reset();
+  return 1;
 }
 
 void CBackBuffer::Present(HWND /*window*/, void* frame, const RECT* dst, const POINT* src) const {

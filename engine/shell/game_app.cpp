@@ -63,7 +63,7 @@ int CGameApp::OnIdle() {
     if (!IsAdvanceInputDown()) {
       // A movie that ends on its own leaves its last frame on screen; the
       // next frame redraws everything over it.
-      if (backBuffer->PollMovie()) InvalidateDesignRect(0, 0, 800, 600);
+      if (!backBuffer->PollMovie()) InvalidateDesignRect(0, 0, 800, 600);
       return 1;
     }
     input[INPUT_TAP] = 0;

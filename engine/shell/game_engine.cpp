@@ -1,5 +1,11 @@
 #include "engine/shell/game_engine.h"
 
-// Until the movie player exists no movie starts; callers go on as after a
-// missing movie file.
-int CGameEngine::StartMovie(const char*) { return 1; }
+#include "engine/movie/movie_paths.h"
+
+int CGameEngine::StartMovie(const char* name) {
+  const std::string movieName = WithExtension(name ? name : "", "");
+  const auto volume = static_cast<int>(std::uint64_t{options[MOV_VOL]} * options[MASTER_VOL] / 100);
+  if (backBuffer->PlayMovie(dataFolder, movieName.c_str(), mixer.get(), volume, 1, options[VGA_QUALITY])) return 0;
+  backBuffer->StopMovie();
+  return 1;
+}

@@ -1,9 +1,9 @@
 // The narrow interfaces through which the application shell reaches the
-// subsystems that sit around it: the pop-up menu, the movie player, the key
+// subsystems that sit around it: the pop-up menu, the key
 // map, the compositor, the game side (settings, scenes,
 // saves, menu commands) and the process-wide services (decoder plug-ins,
 // message font, settings-file cache). Each base class is the "nothing there"
-// stand-in: no menu open, no movie playing, no keys mapped, nothing composed,
+// stand-in: no menu open, no keys mapped, nothing composed,
 // scene logic that does nothing.
 #pragma once
 
@@ -25,15 +25,6 @@ class SystemMenuPort {
   virtual void HandleInput(HWND /*window*/, InputState& /*input*/) {}
   // Non-zero when the menu opened.
   virtual int Open(HWND /*window*/) { return 0; }
-};
-
-class MoviePort {
- public:
-  virtual ~MoviePort() = default;
-  virtual bool IsPlaying() const { return false; }
-  // Shows the next frame when it is due; true when the movie has ended.
-  virtual bool Poll() { return true; }
-  virtual void Stop() {}
 };
 
 class KeyMapPort {

@@ -68,7 +68,7 @@ class CSoundMixer {
   virtual void SetSlotVolume(int slot, std::uint32_t volume);
   // Milliseconds played since the channel's first buffer reached the device
   // (0 before that), or -1 when the slot is free or not playing.
-  std::int32_t GetPlayPosition(int slot);
+  virtual std::int32_t GetPlayPosition(int slot);
   void SetDeviceVolume(std::uint32_t level);
   // 1: ".ogg" before ".mp3"; 0 (and any value of 2 or more): ".mp3" first.
   void SetOggFirst(std::uint32_t flag);

@@ -21,17 +21,13 @@ struct FakeMenu : SystemMenuPort {
   }
 };
 
-struct FakeMovie : MoviePort {
-  bool playing = true;
+struct FakeMovie : CMoviePlayer {
   int pollsUntilEnd = 1000;
-  bool IsPlaying() const override { return playing; }
-  bool Poll() override {
+  ~FakeMovie() override { HostCallLogRecord("Movie.Freed"); }
+  int Advance() override {
     HostCallLogRecord("Movie.Poll");
-    if (--pollsUntilEnd > 0) return false;
-    playing = false;
-    return true;
+    return --pollsUntilEnd > 0 ? 1 : 0;
   }
-  void Stop() override { HostCallLogRecord("Movie.Stop"); }
 };
 
 struct RecordingCompositor : CompositorPort {
@@ -100,7 +96,7 @@ TEST_F(FrameTickTest, MoviePlaysUntilAnAdvanceInputSkipsIt) {
   app->input[INPUT_STYLUS_DOWN_EVENT] = 1;
   app->input[INPUT_C] = 1;
   EXPECT_EQ(app->OnIdle(), 1);
-  EXPECT_EQ(HostCallLogTake(), std::vector<std::string>{"Movie.Stop"});
+  EXPECT_EQ(HostCallLogTake(), std::vector<std::string>{"Movie.Freed"});
   EXPECT_EQ(app->input[INPUT_TAP], 0u);
   EXPECT_EQ(app->input[INPUT_C], 0u);
   EXPECT_FALSE(app->backBuffer->IsMoviePlaying());
@@ -197,8 +193,8 @@ TEST_F(FrameTickTest, ForegroundLossAndRegain) {
   app->CheckForeground();
   EXPECT_EQ(app->windowActive, 0u);
   EXPECT_FALSE(app->backBuffer->IsMoviePlaying());
-  EXPECT_EQ(Only(HostCallLogTake(), {"Movie.Stop", "Mixer.Suspend", "GXSuspend", "ShowWindow"}),
-            (std::vector<std::string>{"Movie.Stop", "Mixer.Suspend", "GXSuspend", "ShowWindow(6)"}));
+  EXPECT_EQ(Only(HostCallLogTake(), {"Movie.Freed", "Mixer.Suspend", "GXSuspend", "ShowWindow"}),
+            (std::vector<std::string>{"Movie.Freed", "Mixer.Suspend", "GXSuspend", "ShowWindow(6)"}));
   // Inactive: frames poll input but run no scene.
   EXPECT_EQ(app->OnIdle(), 1);
   EXPECT_TRUE(Only(HostCallLogTake(), {"RunSceneFrame"}).empty());

@@ -42,10 +42,7 @@ TEST_F(VolumeTest, EachCategoryTouchesItsChannels) {
 }
 
 TEST_F(VolumeTest, MovieOwnsTheMusicChannelWhilePlaying) {
-  struct Playing : MoviePort {
-    bool IsPlaying() const override { return true; }
-  };
-  engine.backBuffer->AttachMovie(std::make_unique<Playing>());
+  engine.backBuffer->AttachMovie(std::make_unique<CMoviePlayer>());
   game.bgm = {1, 90};
   using Log = std::vector<std::string>;
   EXPECT_EQ(Apply(0, 80), (Log{"Volume 0=32", "Volume 20=72"}));

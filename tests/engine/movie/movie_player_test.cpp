@@ -1,0 +1,297 @@
+#include "engine/movie/movie_player.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/runtime/runtime_globals.h"
+#include "engine/shell/game_engine.h"
+#include "engine/sound/sound_mixer.h"
+#include "host/time/time_api.h"
+#include "tests/engine/movie/fake_display.h"
+#include "tests/engine/movie/movie_fixture.h"
+#include "tests/engine/movie/present_reference.h"
+#include "tests/support/temp_dir_test.h"
+
+namespace {
+
+constexpr DisplayGeometry kVga{480, 640, 2, 960};
+constexpr DisplayGeometry kQvga{240, 320, 2, 480};
+constexpr DisplayGeometry kPaddedVga{480, 640, 2, 1024};
+
+// A mixer whose slot 0 reports the position the test sets.
+struct PositionMixer : CSoundMixer {
+  std::int32_t position = 0;
+  std::int32_t GetPlayPosition(int slot) override { return slot == 0 ? position : -1; }
+};
+
+class MoviePlayerTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    HostClockSetMode(HostClockMode::Virtual);
+    HostClockSetVirtualNow(5000);
+    UseScreen(kVga);
+  }
+  void TearDown() override { HostClockSetMode(HostClockMode::Real); }
+
+  static void UseScreen(const DisplayGeometry& display) {
+    SetScreenWidth(static_cast<std::int32_t>(display.rows));
+    SetScreenHeight(static_cast<std::int32_t>(display.columns));
+  }
+  std::string WriteMovie(const std::string& name, const Rzm2Header& header,
+                         const std::vector<std::vector<std::uint8_t>>& records) {
+    dir_.WriteFile(name, MovieFileBytes(header, records));
+    return dir_.EnginePath(name);
+  }
+  // What the display shows after presenting record on a display that was
+  // blank (or cleared to black).
+  static std::vector<std::uint16_t> Expected(const Rzm2Header& header, const std::vector<std::uint8_t>& record,
+                                             const DisplayGeometry& display, bool smooth, std::uint16_t blank) {
+    const ReferenceFrame frame{header.storedWidth, header.storedHeight, DecodeMovieRecord(record)};
+    return ExpectedDisplay(frame, !header.version2, smooth, display.rows, display.columns, blank);
+  }
+  // Pixels of the display that differ from expected.
+  static std::size_t Differences(const FakeDisplay& fake, const DisplayGeometry& display,
+                                 const std::vector<std::uint16_t>& expected) {
+    std::size_t wrong = 0;
+    for (std::uint32_t row = 0; row < display.rows; ++row) {
+      for (std::uint32_t column = 0; column < display.columns; ++column) {
+        wrong += fake.At(row, column) != expected[row * display.columns + column];
+      }
+    }
+    return wrong;
+  }
+  void Advance(CMoviePlayer& player, std::uint32_t ms) {
+    HostClockAdvance(ms);
+    player.Advance();
+  }
+};
+
+struct OpenCase {
+  const char* what;
+  bool version2;
+  std::uint32_t width, height;
+  DisplayGeometry display;
+  std::uint32_t vgaQuality;
+  bool direct;
+};
+
+TEST_F(MoviePlayerTest, OpenShowsFrameZeroAsTheReferencePlacesIt) {
+  const OpenCase cases[] = {
+      {"240 x 320 doubled", true, 240, 320, kVga, 0, false},
+      {"240 x 320 doubled and smoothed", true, 240, 320, kVga, 1, false},
+      {"240 x 320 on a small panel: decoded into it", true, 240, 320, kQvga, 0, true},
+      {"480 x 640: decoded into the display", true, 480, 640, kVga, 0, true},
+      {"480 x 640 on a padded panel: copied", true, 480, 640, kPaddedVga, 0, false},
+      {"version 1 of 480 x 640: copied, never direct", false, 480, 640, kVga, 0, false},
+      {"version 1 of 160 x 120: cleared, centred", false, 160, 120, kVga, 1, false},
+      {"261 x 320: cleared, centred and cropped", true, 261, 320, kVga, 1, false},
+      {"448 x 640: cleared, centred", true, 448, 640, kVga, 0, false},
+  };
+  for (const OpenCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseScreen(c.display);
+    FakeDisplay display(c.display);
+    const Rzm2Header header = MovieHeader(c.version2, c.width, c.height, 15, 1);
+    const auto records = BlockPictureRecords(3, c.width, c.height);
+    const std::string path = WriteMovie("clip.rzm2", header, records);
+    CMoviePlayer player;
+    ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, c.vgaQuality), 1);
+    EXPECT_EQ(player.IsDirect(), c.direct);
+    const bool defined = (c.width == 240 && c.height == 320) || (c.width == 480 && c.height == 640);
+    const auto expected = Expected(header, records[0], c.display, c.vgaQuality != 0, defined ? FakeDisplay::kBlank : 0);
+    EXPECT_EQ(Differences(display, c.display, expected), 0u);
+    EXPECT_EQ(display.CanaryDamage(), 0u);
+  }
+}
+
+TEST_F(MoviePlayerTest, MoviesThatCannotPlayAreRefusedWithoutDrawing) {
+  FakeDisplay display(kVga);
+  const auto good = BlockPictureRecords(2, 240, 320);
+  std::vector<std::uint8_t> truncated = MovieFileBytes(MovieHeader(true, 240, 320, 15, 1), good);
+  truncated.resize(truncated.size() - 10);
+  std::vector<std::uint8_t> absurdCount = MovieFileBytes(MovieHeader(true, 240, 320, 15, 1), good);
+  absurdCount[8] = absurdCount[9] = absurdCount[10] = absurdCount[11] = 0xFF;
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  } cases[] = {
+      {"523 x 640: more macroblocks than the decoder takes", MovieFileBytes(MovieHeader(true, 523, 640, 15, 1), {})},
+      {"time base 0", MovieFileBytes(MovieHeader(true, 240, 320, 15, 0), good)},
+      {"rate 0", MovieFileBytes(MovieHeader(true, 240, 320, 0, 1), good)},
+      {"truncated", truncated},
+      {"absurd frame count", absurdCount},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir_.WriteFile("bad.rzm2", c.bytes);
+    CMoviePlayer player;
+    EXPECT_EQ(player.Open(dir_.EnginePath("bad.rzm2").c_str(), nullptr, 100, 1, 0), 0);
+    EXPECT_EQ(display.Draws(), 0);
+  }
+  CMoviePlayer missing;
+  EXPECT_EQ(missing.Open(dir_.EnginePath("none.rzm2").c_str(), nullptr, 100, 1, 0), 0);
+}
+
+TEST_F(MoviePlayerTest, WithoutSoundTheEngineClockPicksTheFrame) {
+  const struct {
+    std::uint32_t numerator, timeBase, ms;
+    std::int64_t frame;
+  } cases[] = {
+      {15, 1, 2000, 30},
+      {30, 2, 1000, 15},
+      {30000, 2002, 1000, 14},
+      {30000, 2002, 1002, 15},
+  };
+  FakeDisplay display(kVga);
+  for (const auto& c : cases) {
+    const std::string path = WriteMovie("clock.rzm2", MovieHeader(true, 32, 32, c.numerator, c.timeBase),
+                                        BlockPictureRecords(40, 32, 32));
+    CMoviePlayer player;
+    ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, 0), 1);
+    Advance(player, c.ms);
+    EXPECT_EQ(player.CurrentFrame(), c.frame) << c.numerator << "/" << c.timeBase << " at " << c.ms;
+  }
+}
+
+TEST_F(MoviePlayerTest, OnlyTheDueFrameIsDecodedAndShown) {
+  FakeDisplay display(kVga);
+  const Rzm2Header header = MovieHeader(true, 240, 320, 30, 1);
+  const auto records = BlockPictureRecords(20, 240, 320);
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(WriteMovie("due.rzm2", header, records).c_str(), nullptr, 100, 1, 0), 1);
+  Advance(player, 300);
+  ASSERT_EQ(player.CurrentFrame(), 9);
+  const std::uint32_t decoded = player.FramesDecoded();
+  // Nothing new is due: nothing is decoded.
+  Advance(player, 10);
+  EXPECT_EQ(player.FramesDecoded(), decoded);
+  Advance(player, 90);
+  EXPECT_EQ(player.CurrentFrame(), 12);
+  EXPECT_EQ(player.FramesDecoded(), decoded + 1);
+  EXPECT_EQ(Differences(display, kVga, Expected(header, records[12], kVga, false, FakeDisplay::kBlank)), 0u);
+  // Past the last frame the movie ends.
+  HostClockAdvance(1000);
+  EXPECT_EQ(player.Advance(), 0);
+}
+
+TEST_F(MoviePlayerTest, ARecordTheDecoderRefusesKeepsThePicture) {
+  FakeDisplay display(kVga);
+  const Rzm2Header header = MovieHeader(true, 240, 320, 10, 1);
+  auto records = BlockPictureRecords(4, 240, 320);
+  records[1].resize(records[1].size() / 2);       // cut short
+  records[2] = BlockPictureRecord(224, 320, 2);   // another size
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(WriteMovie("bad.rzm2", header, records).c_str(), nullptr, 100, 1, 0), 1);
+  const auto first = Expected(header, records[0], kVga, false, FakeDisplay::kBlank);
+  for (std::int64_t frame = 1; frame <= 2; ++frame) {
+    Advance(player, 100);
+    ASSERT_EQ(player.CurrentFrame(), frame);
+    EXPECT_EQ(player.Advance(), 1);
+    EXPECT_EQ(Differences(display, kVga, first), 0u);
+  }
+  Advance(player, 100);
+  EXPECT_EQ(Differences(display, kVga, Expected(header, records[3], kVga, false, FakeDisplay::kBlank)), 0u);
+}
+
+class SoundClockTest : public MoviePlayerTest {
+ protected:
+  void OpenWithTrack(CMoviePlayer& player, const char* trackName) {
+    const std::string path = WriteMovie("clip.rzm2", MovieHeader(true, 32, 32, 30, 2), BlockPictureRecords(100, 32, 32));
+    dir_.WriteFile(trackName, std::string("not really sound"));
+    ASSERT_EQ(player.Open(path.c_str(), &mixer, 100, 1, 0), 1);
+  }
+  FakeDisplay display{kVga};
+  PositionMixer mixer;
+};
+
+TEST_F(SoundClockTest, ThePlayPositionPicksTheFrame) {
+  CMoviePlayer player;
+  OpenWithTrack(player, "clip.mp3");
+  ASSERT_TRUE(player.IsClockedBySound());
+  mixer.position = 1000;
+  Advance(player, 3000);  // the engine clock does not count
+  EXPECT_EQ(player.CurrentFrame(), 15);
+}
+
+TEST_F(SoundClockTest, AnOggTrackIsFoundToo) {
+  CMoviePlayer player;
+  OpenWithTrack(player, "clip.ogg");
+  EXPECT_TRUE(player.IsClockedBySound());
+}
+
+TEST_F(SoundClockTest, AFinishedTrackEndsTheMovie) {
+  CMoviePlayer player;
+  OpenWithTrack(player, "clip.mp3");
+  mixer.position = 400;
+  EXPECT_EQ(player.Advance(), 1);
+  mixer.position = -1;
+  EXPECT_EQ(player.Advance(), 0);
+}
+
+TEST_F(SoundClockTest, ATrackThatNeverPlaysHandsOverToTheClock) {
+  for (const std::int32_t stuck : {-1, 0}) {
+    SCOPED_TRACE(stuck);
+    CMoviePlayer player;
+    OpenWithTrack(player, "clip.mp3");
+    mixer.position = stuck;
+    Advance(player, 400);
+    if (stuck == 0) {
+      // Still waiting for the track to start: the first frame stays.
+      EXPECT_EQ(player.CurrentFrame(), 0);
+      Advance(player, 1600);
+    }
+    EXPECT_EQ(player.Advance(), 1);
+    EXPECT_FALSE(player.IsClockedBySound());
+    EXPECT_EQ(player.CurrentFrame(), stuck == 0 ? 30 : 6);
+  }
+}
+
+class StartMovieTest : public MoviePlayerTest {
+ protected:
+  void SetUp() override {
+    MoviePlayerTest::SetUp();
+    engine.dataFolder = dir_.EnginePath("data.v2/");
+    engine.options[MOV_VOL] = 50;
+    engine.options[MASTER_VOL] = 80;
+  }
+  FakeDisplay display{kVga};
+  CGameEngine engine;
+};
+
+TEST_F(StartMovieTest, TheNamePicksTheMovieInTheDataFolder) {
+  const Rzm2Header newer = MovieHeader(true, 240, 320, 15, 1);
+  const Rzm2Header older = MovieHeader(false, 160, 120, 15, 1);
+  const auto newerRecords = BlockPictureRecords(2, 240, 320);
+  const auto olderRecords = BlockPictureRecords(2, 160, 120);
+  WriteMovie("data.v2/movie01.rzm", older, olderRecords);
+  EXPECT_EQ(engine.StartMovie("op/movie01.txt"), 0);
+  ASSERT_TRUE(engine.backBuffer->IsMoviePlaying());
+  EXPECT_EQ(Differences(display, kVga, Expected(older, olderRecords[0], kVga, false, 0)), 0u);
+  EXPECT_EQ(engine.backBuffer->StopMovie(), 1);
+
+  WriteMovie("data.v2/movie01.rzm2", newer, newerRecords);
+  display.Reset();
+  EXPECT_EQ(engine.StartMovie("op/movie01.txt"), 0);
+  EXPECT_EQ(Differences(display, kVga, Expected(newer, newerRecords[0], kVga, false, FakeDisplay::kBlank)), 0u);
+
+  EXPECT_EQ(engine.StartMovie("movie02"), 1);
+  EXPECT_FALSE(engine.backBuffer->IsMoviePlaying());
+  EXPECT_EQ(engine.backBuffer->StopMovie(), 0);
+}
+
+TEST_F(StartMovieTest, PollingPlaysTheMovieToItsEnd) {
+  WriteMovie("data.v2/short.rzm2", MovieHeader(true, 32, 32, 10, 1), BlockPictureRecords(3, 32, 32));
+  ASSERT_EQ(engine.StartMovie("short"), 0);
+  int polls = 0;
+  while (engine.backBuffer->PollMovie() == 1 && polls < 1000) {
+    HostClockAdvance(10);
+    ++polls;
+  }
+  // Each poll also sleeps 1 ms: the 300 ms of three frames pass in 28 polls.
+  EXPECT_EQ(polls, 28);
+  EXPECT_FALSE(engine.backBuffer->IsMoviePlaying());
+}
+
+}  // namespace
