@@ -29,12 +29,14 @@ std::vector<std::uint8_t> MovieFileBytes(const Rzm2Header& header, const std::ve
   return file;
 }
 
-std::vector<std::uint8_t> BlockPictureRecord(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
+namespace {
+
+// DC values only: dc(block index within its macroblock, block index) for each block.
+template <typename Dc>
+std::vector<std::uint8_t> DcOnlyRecord(std::uint32_t width, std::uint32_t height, Dc dc) {
   const std::size_t macroblocks = std::size_t{(width + 15) / 16} * ((height + 15) / 16);
   std::vector<std::int16_t> blocks(macroblocks * 6 * 64, 0);
-  for (std::size_t block = 0; block < macroblocks * 6; ++block) {
-    blocks[block * 64] = static_cast<std::int16_t>((block * 37 + seed * 11) % 61) - 30;
-  }
+  for (std::size_t block = 0; block < macroblocks * 6; ++block) blocks[block * 64] = dc(block % 6, block);
   std::uint8_t quantiser[64];
   for (std::uint8_t& q : quantiser) q = 8;
   reelpack::JbpPictureSource source;
@@ -47,6 +49,21 @@ std::vector<std::uint8_t> BlockPictureRecord(std::uint32_t width, std::uint32_t 
   std::vector<std::uint8_t> record;
   reelpack::WriteJbpRecord(source, record);
   return record;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BlockPictureRecord(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
+  return DcOnlyRecord(width, height, [seed](std::size_t, std::size_t block) {
+    return static_cast<std::int16_t>((block * 37 + seed * 11) % 61) - 30;
+  });
+}
+
+std::vector<std::uint8_t> FlatPictureRecord(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
+  return DcOnlyRecord(width, height, [seed](std::size_t kind, std::size_t) {
+    // Luma, blue and red differences each move with the seed.
+    return static_cast<std::int16_t>(kind < 4 ? (seed * 23) % 50 - 25 : (seed * (kind == 4 ? 13 : 29)) % 40 - 20);
+  });
 }
 
 std::vector<std::vector<std::uint8_t>> BlockPictureRecords(std::uint32_t frames, std::uint32_t width, std::uint32_t height) {

@@ -17,6 +17,8 @@ std::vector<std::vector<std::uint8_t>> NumberedRecords(std::uint32_t frames, std
 // A "JBP1" record of a width x height picture in 8 x 8 blocks of flat,
 // different colours; seed tells the frames of a movie apart.
 std::vector<std::uint8_t> BlockPictureRecord(std::uint32_t width, std::uint32_t height, std::uint32_t seed);
+// A record of one flat colour chosen by seed.
+std::vector<std::uint8_t> FlatPictureRecord(std::uint32_t width, std::uint32_t height, std::uint32_t seed);
 // frames such records of one size, seeds 0, 1, 2, ...
 std::vector<std::vector<std::uint8_t>> BlockPictureRecords(std::uint32_t frames, std::uint32_t width, std::uint32_t height);
 // A record decoded on the movie path: width x height pixels, rows packed.
