@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -57,4 +57,42 @@ for at in range(0, len(payload), 2000):
     out += b"\x00\x00\x01\xc0" + struct.pack(">H", len(chunk) + 1) + b"\x0f" + chunk
 out += b"\x00\x00\x01\xb9"
 open(sys.argv[1], "wb").write(out)
+PY
+
+# Movies: both versions of the container around two 32 x 32 frame records
+# (as the engine's movie tests write them), and broken ones: a record larger
+# than a read-ahead buffer, a cut file, an absurd frame count, a time base of
+# 0, a record the decoder refuses and a size over the decoder's limit.
+python3 - "$corpus/movie" <<'PY'
+import struct, sys
+out = sys.argv[1]
+records = [bytes.fromhex(h) for h in (
+    "4a4250312c000000010000084b0000002000200018000000000000001800000004000000000000000000000000000000000000000000000000000000000000000f000000090000000000000000000000000000000000000000000000000000000000000000000000000000001800ff00ff00ff00fe00000008080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808088d699e9be6a6796e9a9be6b9696e9ae7a6b9699e03000000ffffff00",
+    "4a4250312c000000010000084b0000002000200018000000000000001800000004000000000000000000000000000000000000000000000000000000010000000e000000090000000000000000000000000000000000000000000000000000000000000000000000000000001800ff00ff00ff00fe000000080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080808080874d33c37cd73d3dc34cf4d73d33c37cd4df3dc3407000000ffffff00")]
+def movie(records, version=b"2", rate=15, base=1, width=32, height=32, count=None):
+    count = len(records) if count is None else count
+    if version == b"2":
+        width, height = width ^ 0xFFFFFFFF, height ^ 0xFFFFFFFF
+    index_bytes = (count + 2) * 24
+    header = b"RZM" + version + struct.pack("<I", 0) + struct.pack("<5I", count, rate, base, width, height)
+    header += struct.pack("<I", 24) + struct.pack("<I", (index_bytes + sum(map(len, records))) & 0xFFFFFFFF)
+    header += b"\0" * 8 + struct.pack("<I", index_bytes & 0xFFFFFFFF)
+    entries, offset = b"", 0
+    for frame, record in enumerate(records):
+        entries += struct.pack("<6I", frame, len(record), 32 * 32 * 3, 2, offset, 0)
+        offset += len(record)
+    block = header + entries
+    if count == len(records):
+        block = block.ljust(index_bytes, b"\0")
+    return block + b"".join(records)
+def write(name, data):
+    open(f"{out}/{name}", "wb").write(data)
+write("v2_two_frames.rzm2", movie(records))
+write("v1_two_frames.rzm2", movie(records, version=b"1", rate=30000, base=2002))
+write("oversize_record.rzm2", movie([records[0], b"JBP1" + b"\0" * 70000, records[1]]))
+write("truncated.rzm2", movie(records)[:-100])
+write("absurd_count.rzm2", movie(records, count=0x7FFFFFFF)[:400])
+write("time_base_0.rzm2", movie(records, base=0))
+write("refused_record.rzm2", movie([records[0], b"JBP1" + records[1][4:40]]))
+write("too_large.rzm2", movie(records, width=523, height=640))
 PY

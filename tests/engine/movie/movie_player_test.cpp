@@ -7,11 +7,14 @@
 
 #include "engine/runtime/runtime_globals.h"
 #include "engine/shell/game_engine.h"
+#include "engine/sound/decoder_plugins.h"
 #include "engine/sound/sound_mixer.h"
+#include "host/module/module_api.h"
 #include "host/time/time_api.h"
 #include "tests/engine/movie/fake_display.h"
 #include "tests/engine/movie/movie_fixture.h"
 #include "tests/engine/movie/present_reference.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -295,3 +298,42 @@ TEST_F(StartMovieTest, PollingPlaysTheMovieToItsEnd) {
 }
 
 }  // namespace
+
+// With the real MP3 plug-in the sound track occupies slot 0 while the movie
+// plays; every way the movie stops frees the slot.
+class MovieSoundSlotTest : public StartMovieTest {
+ protected:
+  void SetUp() override {
+    StartMovieTest::SetUp();
+    HostSetModulePath(NOVEL_BINARY_DIR "/bin/novel_ce5");
+    LoadMp3Plugin();
+    ASSERT_TRUE(Mp3PluginReady());
+    WriteMovie("data.v2/clip.rzm2", MovieHeader(true, 32, 32, 10, 1), BlockPictureRecords(100, 32, 32));
+    dir_.WriteFile("data.v2/clip.mp3", ReadFileBytes(NOVEL_TEST_DATA_DIR "/sound/sine22_stereo.mp3"));
+  }
+  void TearDown() override {
+    engine.backBuffer->StopMovie();
+    engine.mixer->Close();
+    FreeMp3Plugin();
+    HostSetModulePath("");
+    StartMovieTest::TearDown();
+  }
+};
+
+TEST_F(MovieSoundSlotTest, StoppingTheMovieStopsItsSound) {
+  ASSERT_EQ(engine.StartMovie("clip"), 0);
+  EXPECT_NE(engine.mixer->GetChannel(0), nullptr);
+  EXPECT_EQ(engine.backBuffer->StopMovie(), 1);
+  EXPECT_EQ(engine.mixer->GetChannel(0), nullptr);
+}
+
+TEST_F(MovieSoundSlotTest, AMovieThatRunsOutOfFramesStopsItsSound) {
+  WriteMovie("data.v2/clip.rzm2", MovieHeader(true, 32, 32, 10, 1), BlockPictureRecords(1, 32, 32));
+  ASSERT_EQ(engine.StartMovie("clip"), 0);
+  EXPECT_NE(engine.mixer->GetChannel(0), nullptr);
+  // No device plays the track, so after a second the clock runs the movie.
+  HostClockAdvance(1500);
+  EXPECT_EQ(engine.backBuffer->PollMovie(), 0);
+  EXPECT_FALSE(engine.backBuffer->IsMoviePlaying());
+  EXPECT_EQ(engine.mixer->GetChannel(0), nullptr);
+}
