@@ -22,15 +22,27 @@
 
 inline constexpr std::size_t kMovieFrameMaxMacroblocks = 1200;
 
-// A Huffman tree with a table that resolves the first 8 bits of a code at
-// once; longer codes go on bit by bit from the node reached.
+// A Huffman tree with a table that resolves the first 10 bits of a code at
+// once; longer codes go on bit by bit from the node reached. For
+// coefficient symbols (a run in the high nibble, a value size in the low one)
+// an entry whose code and value bits both fit in those 10 bits holds the
+// decoded run and value, so most coefficients take one look-up.
 struct PictureSymbolDecoder {
-  static constexpr int kLookaheadBits = 8;
-  JbpHuffmanTree tree;
-  std::int16_t lookaheadNode[1 << kLookaheadBits] = {};
-  std::uint8_t lookaheadLength[1 << kLookaheadBits] = {};
+  static constexpr int kLookaheadBits = 10;
+  enum class Symbols { Plain, Coefficients };
 
-  void Build(int symbols, const std::uint32_t* counts);
+  // Resolved (totalLength > 0): value, run and the bits of code and value.
+  // Otherwise: the node reached and the code bits taken to reach it.
+  struct Entry {
+    std::int16_t valueOrNode = 0;
+    std::uint8_t runOrCodeLength = 0;
+    std::uint8_t totalLength = 0;
+  };
+
+  JbpHuffmanTree tree;
+  Entry lookahead[1 << kLookaheadBits] = {};
+
+  void Build(int symbols, const std::uint32_t* counts, Symbols kind);
 };
 
 class CPictureDecoder {
