@@ -35,6 +35,47 @@ struct LaneArithmetic {
   }
 };
 
+// Eight 16-bit lanes: exact while no sum leaves 16 bits, which the
+// transform's inputs being at most its fitting bound in size ensures.
+struct NarrowLanes {
+  __m128i v;
+  friend NarrowLanes operator+(NarrowLanes a, NarrowLanes b) { return {_mm_add_epi16(a.v, b.v)}; }
+  friend NarrowLanes operator-(NarrowLanes a, NarrowLanes b) { return {_mm_sub_epi16(a.v, b.v)}; }
+  friend NarrowLanes operator-(NarrowLanes a) { return {_mm_sub_epi16(_mm_setzero_si128(), a.v)}; }
+  friend NarrowLanes operator>>(NarrowLanes a, int shift) { return {_mm_srai_epi16(a.v, shift)}; }
+};
+
+struct NarrowArithmetic {
+  using Value = NarrowLanes;
+  // constant = 65,536 whole + part with part a signed 16-bit number, so
+  // floor(x x constant / 65,536) = whole x x + the high half of x x part.
+  static Value Scale(Value x, std::int32_t constant) {
+    const int whole = (constant + 32768) >> 16;
+    const __m128i part = _mm_mulhi_epi16(x.v, _mm_set1_epi16(static_cast<short>(constant - whole * 65536)));
+    if (whole == 0) return {part};
+    if (whole == 1) return {_mm_add_epi16(x.v, part)};
+    return {_mm_add_epi16(_mm_mullo_epi16(x.v, _mm_set1_epi16(static_cast<short>(whole))), part)};
+  }
+};
+
+// The largest input size for which no sum of one 8-point pass leaves 16
+// bits, found by interval arithmetic over every step of the transform.
+template <typename Products>
+inline constexpr int kNarrowInputBound = 0;
+template <>
+inline constexpr int kNarrowInputBound<ExactProducts<NarrowArithmetic>> = 1270;
+template <>
+inline constexpr int kNarrowInputBound<ShiftProducts<NarrowLanes>> = 1508;
+
+// True when every 16-bit value of v lies within -bound..bound.
+bool WithinBound(const __m128i v[8], int bound) {
+  const __m128i high = _mm_set1_epi16(static_cast<short>(bound));
+  const __m128i low = _mm_set1_epi16(static_cast<short>(-bound));
+  __m128i outside = _mm_setzero_si128();
+  for (int i = 0; i < 8; ++i) outside = _mm_or_si128(outside, _mm_or_si128(_mm_cmpgt_epi16(v[i], high), _mm_cmplt_epi16(v[i], low)));
+  return _mm_movemask_epi8(outside) == 0;
+}
+
 // Narrows to 16 bits keeping the low bits, as the portable form's casts do.
 __m128i WrapToInt16(Lanes low, Lanes high) {
   return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(low.v, 16), 16), _mm_srai_epi32(_mm_slli_epi32(high.v, 16), 16));
@@ -83,6 +124,16 @@ void TransformLines(const Lanes low[8], const Lanes high[8], __m128i out[8], int
   }
 }
 
+// The same pass in 16-bit lanes, for inputs within the narrow bound.
+template <typename Products>
+void TransformLinesNarrow(__m128i lines[8], int shift) {
+  NarrowLanes in[8];
+  NarrowLanes samples[8];
+  for (int i = 0; i < 8; ++i) in[i] = {lines[i]};
+  Transform8<Products>(in, samples);
+  for (int i = 0; i < 8; ++i) lines[i] = (samples[i] >> shift).v;
+}
+
 // A block whose only nonzero value is its first comes out flat: every
 // product of a zero is zero.
 bool OnlyFirstValueSet(const __m128i rows[8]) {
@@ -91,8 +142,11 @@ bool OnlyFirstValueSet(const __m128i rows[8]) {
   return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
 }
 
-template <typename Products>
+// Both passes run in 16-bit lanes where their inputs allow, else in 32-bit
+// lanes; either way the results are the portable form's.
+template <typename Products, typename NarrowProducts>
 void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
+  constexpr int kBound = kNarrowInputBound<NarrowProducts>;
   __m128i rows[8];
   for (int i = 0; i < 8; ++i) rows[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
   const bool flat = OnlyFirstValueSet(rows);
@@ -104,13 +158,16 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
       high[i] = WidenHigh(rows[i]);
       continue;
     }
-    // Signed coefficient times unsigned quantiser, as full 32-bit products.
+    // Signed coefficient times unsigned quantiser, as full 32-bit products;
+    // saturated to 16 bits beside them, which keeps a product outside the
+    // narrow bound outside it.
     const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantiser + 8 * i));
     const __m128i productLow = _mm_mullo_epi16(rows[i], factor);
     const __m128i productHigh =
         _mm_sub_epi16(_mm_mulhi_epu16(rows[i], factor), _mm_and_si128(_mm_srai_epi16(rows[i], 15), factor));
     low[i] = {_mm_unpacklo_epi16(productLow, productHigh)};
     high[i] = {_mm_unpackhi_epi16(productLow, productHigh)};
+    rows[i] = _mm_packs_epi32(low[i].v, high[i].v);
   }
   if (flat) {
     const __m128i dc = WrapToInt16(low[0], low[0]);
@@ -119,13 +176,21 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
     for (int i = 0; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), fill);
     return;
   }
-  TransformLines<Products>(low, high, rows, 0);
-  Transpose8x8(rows);
-  for (int i = 0; i < 8; ++i) {
-    low[i] = WidenLow(rows[i]);
-    high[i] = WidenHigh(rows[i]);
+  if (WithinBound(rows, kBound)) {
+    TransformLinesNarrow<NarrowProducts>(rows, 0);
+  } else {
+    TransformLines<Products>(low, high, rows, 0);
   }
-  TransformLines<Products>(low, high, rows, 3);
+  Transpose8x8(rows);
+  if (WithinBound(rows, kBound)) {
+    TransformLinesNarrow<NarrowProducts>(rows, 3);
+  } else {
+    for (int i = 0; i < 8; ++i) {
+      low[i] = WidenLow(rows[i]);
+      high[i] = WidenHigh(rows[i]);
+    }
+    TransformLines<Products>(low, high, rows, 3);
+  }
   Transpose8x8(rows);
   for (int i = 0; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), rows[i]);
 }
@@ -133,10 +198,11 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
 }  // namespace
 
 void InverseDctStillSse2(std::int16_t block[64], const std::uint16_t quantiser[64]) {
-  InverseDct<ExactProducts<LaneArithmetic>>(block, quantiser);
+  InverseDct<ExactProducts<LaneArithmetic>, ExactProducts<NarrowArithmetic>>(block, quantiser);
 }
 
-void InverseDctMovieSse2(std::int16_t block[64]) { InverseDct<ShiftProducts<Lanes>>(block, nullptr); }
+void InverseDctMovieSse2(std::int16_t block[64]) { InverseDct<ShiftProducts<Lanes>, ShiftProducts<NarrowLanes>>(block, nullptr);
+}
 
 #else
 

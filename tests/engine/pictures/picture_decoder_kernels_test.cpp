@@ -1,6 +1,7 @@
 // The picture decoder's SSE2 kernels against their portable definitions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -75,6 +76,45 @@ TEST(PictureDecoderKernels, InverseDctsMatchThePortableForms) {
       InverseDctMoviePortable(portable.data());
       InverseDctMovieSse2(fast.data());
       EXPECT_EQ(fast, portable) << "movie";
+    }
+  }
+}
+
+// Equal-sized values in every sign pattern, at sizes about where the SSE2
+// forms change between 16-bit and 32-bit lanes and beyond: the sums that could
+// leave 16 bits do so for some pattern. Patterns down the columns test the
+// column pass; patterns along the first row only reach the row pass intact,
+// since a column holding only its first value comes out flat.
+TEST(PictureDecoderKernels, InverseDctsMatchAtTheLaneWidthBounds) {
+  enum class Placement { Columns, Rows, FirstRowOnly };
+  std::uint16_t ones[64];
+  std::fill(std::begin(ones), std::end(ones), std::uint16_t{1});
+  for (int size : {1000, 1270, 1271, 1508, 1509, 2000, 4000, 8000, 16000, 32767}) {
+    for (Placement placement : {Placement::Columns, Placement::Rows, Placement::FirstRowOnly}) {
+      for (int first = 0; first < 256; first += 8) {
+        Block input{};
+        for (int line = 0; line < 8; ++line) {
+          for (int i = 0; i < 8; ++i) {
+            const bool positive = (((first + line) >> i) & 1) != 0;
+            const auto value = static_cast<std::int16_t>(positive ? size : -size);
+            if (placement == Placement::Columns) input[static_cast<std::size_t>(8 * i + line)] = value;
+            if (placement == Placement::Rows) input[static_cast<std::size_t>(8 * line + i)] = value;
+            if (placement == Placement::FirstRowOnly && line == 0) input[static_cast<std::size_t>(i)] = value;
+          }
+        }
+        SCOPED_TRACE(testing::Message() << "size " << size << " placement " << static_cast<int>(placement)
+                                        << " patterns from " << first);
+        Block portable = input;
+        Block fast = input;
+        InverseDctStillPortable(portable.data(), ones);
+        InverseDctStillSse2(fast.data(), ones);
+        EXPECT_EQ(fast, portable) << "still";
+        portable = input;
+        fast = input;
+        InverseDctMoviePortable(portable.data());
+        InverseDctMovieSse2(fast.data());
+        EXPECT_EQ(fast, portable) << "movie";
+      }
     }
   }
 }
