@@ -86,13 +86,6 @@ int FinishSymbol(BitReader& reader, const JbpHuffmanTree& tree, int node) {
   return node;
 }
 
-int DecodeSymbol(BitReader& reader, const PictureSymbolDecoder& decoder) {
-  reader.Fill();
-  const PictureSymbolDecoder::Entry& entry = decoder.lookahead[reader.Peek(PictureSymbolDecoder::kLookaheadBits)];
-  reader.Skip(entry.runOrCodeLength);
-  return FinishSymbol(reader, decoder.tree, entry.valueOrNode);
-}
-
 // An s-bit value whose first bit (bit 0 of raw) is its most significant; a
 // top bit of 0 marks a negative value.
 int ValueOfBits(std::uint32_t raw, int bits) {
@@ -113,8 +106,10 @@ int ReadValue(BitReader& reader, int bits) {
 
 // Decodes the AC symbols of one block into block (whose DC is set). With a
 // zigzag-order quantiser each value is stored dequantised.
-void DecodeAcBlock(BitReader& reader, const PictureSymbolDecoder& decoder, std::int16_t block[64],
+void DecodeAcBlock(BitReader& stream, const PictureSymbolDecoder& decoder, std::int16_t block[64],
                    const std::uint16_t* zigzagQuantiser) {
+  // A local copy the compiler can keep in registers.
+  BitReader reader = stream;
   int k = 0;
   while (k < 63) {
     reader.Fill();
@@ -141,6 +136,7 @@ void DecodeAcBlock(BitReader& reader, const PictureSymbolDecoder& decoder, std::
     const int stored = zigzagQuantiser != nullptr ? value * zigzagQuantiser[k] : value;
     block[kZigzagToNatural[k]] = static_cast<std::int16_t>(stored);
   }
+  stream = reader;
 }
 
 }  // namespace
@@ -155,12 +151,13 @@ void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts, Symbo
       ++length;
     }
     Entry entry{static_cast<std::int16_t>(node), static_cast<std::uint8_t>(length), 0};
+    const bool dc = kind == Symbols::DcSizes;
     // The end of block and the long zero runs carry no value.
-    const bool carriesValue = kind == Symbols::Coefficients && node < tree.leafCount && node != 0 && node < 0xF0;
-    const int valueBits = node & 15;
+    const bool carriesValue = node < tree.leafCount && (dc || (node != 0 && node < 0xF0));
+    const int valueBits = dc ? node : node & 15;
     if (carriesValue && length + valueBits <= kLookaheadBits) {
       entry = {static_cast<std::int16_t>(ValueOfBits(static_cast<std::uint32_t>(peek) >> length, valueBits)),
-               static_cast<std::uint8_t>(node >> 4), static_cast<std::uint8_t>(length + valueBits)};
+               static_cast<std::uint8_t>(dc ? 0 : node >> 4), static_cast<std::uint8_t>(length + valueBits)};
     }
     lookahead[peek] = entry;
   }
@@ -261,8 +258,8 @@ bool CPictureDecoder::PrepareStreams(Path path) {
   }
   dcStreamStart_ = position;
   acStreamStart_ = position + dcStreamBytes_;
-  dcDecoder_.Build(kJbpDcSymbols, dcCounts, PictureSymbolDecoder::Symbols::Plain);
-  acDecoder_.Build(kJbpAcSymbols, acCounts, PictureSymbolDecoder::Symbols::Coefficients);
+  dcDecoder_.Build(kJbpDcSymbols, dcCounts, PictureSymbolDecoder::Symbols::DcSizes);
+  acDecoder_.Build(kJbpAcSymbols, acCounts, PictureSymbolDecoder::Symbols::AcRunsAndSizes);
   return true;
 }
 
@@ -270,8 +267,17 @@ bool CPictureDecoder::DecodeDcPass(std::int16_t* dcs, std::size_t blockCount) {
   BitReader reader(input_ + dcStreamStart_, dcStreamBytes_);
   int dc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
-    const int category = DecodeSymbol(reader, dcDecoder_);
-    dc = static_cast<std::int16_t>(dc + ReadValue(reader, category));
+    reader.Fill();
+    const PictureSymbolDecoder::Entry& entry = dcDecoder_.lookahead[reader.Peek(PictureSymbolDecoder::kLookaheadBits)];
+    int difference;
+    if (entry.totalLength != 0) {
+      reader.Skip(entry.totalLength);
+      difference = entry.valueOrNode;
+    } else {
+      reader.Skip(entry.runOrCodeLength);
+      difference = ReadValue(reader, FinishSymbol(reader, dcDecoder_.tree, entry.valueOrNode));
+    }
+    dc = static_cast<std::int16_t>(dc + difference);
     dcs[b] = static_cast<std::int16_t>(dc);
   }
   return !reader.Overrun();

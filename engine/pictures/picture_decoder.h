@@ -23,13 +23,15 @@
 inline constexpr std::size_t kMovieFrameMaxMacroblocks = 1200;
 
 // A Huffman tree with a table that resolves the first 10 bits of a code at
-// once; longer codes go on bit by bit from the node reached. For
-// coefficient symbols (a run in the high nibble, a value size in the low one)
-// an entry whose code and value bits both fit in those 10 bits holds the
-// decoded run and value, so most coefficients take one look-up.
+// once; longer codes go on bit by bit from the node reached. Every symbol
+// but the AC end of block and long zero runs is followed by a value: a DC
+// symbol is the value's size, an AC symbol holds a run of zeros in its high
+// nibble and the size in its low one. An entry whose code and value bits both
+// fit in those 10 bits holds the decoded run and value, so most symbols take
+// one look-up.
 struct PictureSymbolDecoder {
   static constexpr int kLookaheadBits = 10;
-  enum class Symbols { Plain, Coefficients };
+  enum class Symbols { DcSizes, AcRunsAndSizes };
 
   // Resolved (totalLength > 0): value, run and the bits of code and value.
   // Otherwise: the node reached and the code bits taken to reach it.
