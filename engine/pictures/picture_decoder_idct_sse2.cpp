@@ -3,6 +3,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <algorithm>
+
 #include "engine/pictures/picture_idct_transform.h"
 
 namespace {
@@ -142,35 +144,44 @@ bool OnlyFirstValueSet(const __m128i rows[8]) {
   return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
 }
 
+// Signed coefficients times unsigned quantisers, as full 32-bit products.
+void Dequantise(const __m128i coefficients[8], const std::uint16_t* quantiser, Lanes low[8], Lanes high[8]) {
+  for (int i = 0; i < 8; ++i) {
+    const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantiser + 8 * i));
+    const __m128i productLow = _mm_mullo_epi16(coefficients[i], factor);
+    const __m128i productHigh = _mm_sub_epi16(_mm_mulhi_epu16(coefficients[i], factor),
+                                              _mm_and_si128(_mm_srai_epi16(coefficients[i], 15), factor));
+    low[i] = {_mm_unpacklo_epi16(productLow, productHigh)};
+    high[i] = {_mm_unpackhi_epi16(productLow, productHigh)};
+  }
+}
+
+void Widen(const __m128i lines[8], Lanes low[8], Lanes high[8]) {
+  for (int i = 0; i < 8; ++i) {
+    low[i] = WidenLow(lines[i]);
+    high[i] = WidenHigh(lines[i]);
+  }
+}
+
 // Both passes run in 16-bit lanes where their inputs allow, else in 32-bit
 // lanes; either way the results are the portable form's.
 template <typename Products, typename NarrowProducts>
 void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
   constexpr int kBound = kNarrowInputBound<NarrowProducts>;
-  __m128i rows[8];
-  for (int i = 0; i < 8; ++i) rows[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
-  const bool flat = OnlyFirstValueSet(rows);
+  __m128i coefficients[8];
+  for (int i = 0; i < 8; ++i) coefficients[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
   Lanes low[8];
   Lanes high[8];
-  for (int i = 0; i < 8; ++i) {
-    if (quantiser == nullptr) {
-      low[i] = WidenLow(rows[i]);
-      high[i] = WidenHigh(rows[i]);
-      continue;
-    }
-    // Signed coefficient times unsigned quantiser, as full 32-bit products;
-    // saturated to 16 bits beside them, which keeps a product outside the
-    // narrow bound outside it.
-    const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantiser + 8 * i));
-    const __m128i productLow = _mm_mullo_epi16(rows[i], factor);
-    const __m128i productHigh =
-        _mm_sub_epi16(_mm_mulhi_epu16(rows[i], factor), _mm_and_si128(_mm_srai_epi16(rows[i], 15), factor));
-    low[i] = {_mm_unpacklo_epi16(productLow, productHigh)};
-    high[i] = {_mm_unpackhi_epi16(productLow, productHigh)};
-    rows[i] = _mm_packs_epi32(low[i].v, high[i].v);
+  __m128i rows[8];
+  if (quantiser == nullptr) {
+    std::copy_n(coefficients, 8, rows);
+  } else {
+    // Saturated to 16 bits, a product outside the narrow bound stays outside.
+    Dequantise(coefficients, quantiser, low, high);
+    for (int i = 0; i < 8; ++i) rows[i] = _mm_packs_epi32(low[i].v, high[i].v);
   }
-  if (flat) {
-    const __m128i dc = WrapToInt16(low[0], low[0]);
+  if (OnlyFirstValueSet(coefficients)) {
+    const __m128i dc = quantiser == nullptr ? coefficients[0] : WrapToInt16(low[0], low[0]);
     const __m128i sample = _mm_shufflelo_epi16(_mm_srai_epi16(dc, 3), 0);
     const __m128i fill = _mm_unpacklo_epi64(sample, sample);
     for (int i = 0; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), fill);
@@ -179,16 +190,14 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
   if (WithinBound(rows, kBound)) {
     TransformLinesNarrow<NarrowProducts>(rows, 0);
   } else {
+    if (quantiser == nullptr) Widen(coefficients, low, high);
     TransformLines<Products>(low, high, rows, 0);
   }
   Transpose8x8(rows);
   if (WithinBound(rows, kBound)) {
     TransformLinesNarrow<NarrowProducts>(rows, 3);
   } else {
-    for (int i = 0; i < 8; ++i) {
-      low[i] = WidenLow(rows[i]);
-      high[i] = WidenHigh(rows[i]);
-    }
+    Widen(rows, low, high);
     TransformLines<Products>(low, high, rows, 3);
   }
   Transpose8x8(rows);
