@@ -31,7 +31,7 @@ struct ChromaTerms {
 // 16-bit multiplier, so the high halves of 16-bit products give them
 // exactly: 91,881 = 65,536 + 26,345; 116,129 = 2 x 65,536 - 14,943;
 // 22,553 c1 + 46,801 c2 = 65,536 c2 + (22,553 c1 - 18,735 c2).
-ChromaTerms TermsOfRow(const std::int16_t* cbRow, const std::int16_t* crRow) {
+[[gnu::always_inline]] inline ChromaTerms TermsOfRow(const std::int16_t* cbRow, const std::int16_t* crRow) {
   const __m128i low = _mm_set1_epi16(-1024);
   const __m128i high = _mm_set1_epi16(1023);
   const __m128i c1 = _mm_min_epi16(_mm_max_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cbRow)), low), high);
@@ -47,7 +47,7 @@ ChromaTerms TermsOfRow(const std::int16_t* cbRow, const std::int16_t* crRow) {
 }
 
 // Eight pixels of one luma row whose chroma terms are already doubled.
-void StoreEight(const std::int16_t* lumaRow, const ChromaTerms& terms, std::uint16_t* out) {
+[[gnu::always_inline]] inline void StoreEight(const std::int16_t* lumaRow, const ChromaTerms& terms, std::uint16_t* out) {
   const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lumaRow));
   const __m128i pixels =
       PackRgb565(Channel(y, terms.red, false), Channel(y, terms.green, true), Channel(y, terms.blue, false));

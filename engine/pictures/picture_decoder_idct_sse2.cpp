@@ -70,7 +70,7 @@ template <>
 inline constexpr int kNarrowInputBound<ShiftProducts<NarrowLanes>> = 1508;
 
 // True when every 16-bit value of v lies within -bound..bound.
-bool WithinBound(const __m128i v[8], int bound) {
+[[gnu::always_inline]] inline bool WithinBound(const __m128i v[8], int bound) {
   const __m128i high = _mm_set1_epi16(static_cast<short>(bound));
   const __m128i low = _mm_set1_epi16(static_cast<short>(-bound));
   __m128i outside = _mm_setzero_si128();
@@ -86,7 +86,7 @@ __m128i WrapToInt16(Lanes low, Lanes high) {
 Lanes WidenLow(__m128i v) { return {_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16)}; }
 Lanes WidenHigh(__m128i v) { return {_mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16)}; }
 
-void Transpose8x8(__m128i r[8]) {
+[[gnu::always_inline]] inline void Transpose8x8(__m128i r[8]) {
   const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]);
   const __m128i a1 = _mm_unpackhi_epi16(r[0], r[1]);
   const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]);
@@ -128,7 +128,7 @@ void TransformLines(const Lanes low[8], const Lanes high[8], __m128i out[8], int
 
 // The same pass in 16-bit lanes, for inputs within the narrow bound.
 template <typename Products>
-void TransformLinesNarrow(__m128i lines[8], int shift) {
+[[gnu::always_inline]] inline void TransformLinesNarrow(__m128i lines[8], int shift) {
   NarrowLanes in[8];
   NarrowLanes samples[8];
   for (int i = 0; i < 8; ++i) in[i] = {lines[i]};
@@ -138,14 +138,14 @@ void TransformLinesNarrow(__m128i lines[8], int shift) {
 
 // A block whose only nonzero value is its first comes out flat: every
 // product of a zero is zero.
-bool OnlyFirstValueSet(const __m128i rows[8]) {
+[[gnu::always_inline]] inline bool OnlyFirstValueSet(const __m128i rows[8]) {
   __m128i any = _mm_and_si128(rows[0], _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1));
   for (int i = 1; i < 8; ++i) any = _mm_or_si128(any, rows[i]);
   return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
 }
 
 // Signed coefficients times unsigned quantisers, as full 32-bit products.
-void Dequantise(const __m128i coefficients[8], const std::uint16_t* quantiser, Lanes low[8], Lanes high[8]) {
+[[gnu::always_inline]] inline void Dequantise(const __m128i coefficients[8], const std::uint16_t* quantiser, Lanes low[8], Lanes high[8]) {
   for (int i = 0; i < 8; ++i) {
     const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantiser + 8 * i));
     const __m128i productLow = _mm_mullo_epi16(coefficients[i], factor);
