@@ -106,14 +106,14 @@ int ReadValue(BitReader& reader, int bits) {
 
 // Decodes the AC symbols of one block into block (whose DC is set). With a
 // zigzag-order quantiser each value is stored dequantised.
-void DecodeAcBlock(BitReader& stream, const PictureSymbolDecoder& decoder, std::int16_t block[64],
+void DecodeAcBlock(BitReader& stream, const PictureAcDecoder& decoder, std::int16_t block[64],
                    const std::uint16_t* zigzagQuantiser) {
   // A local copy the compiler can keep in registers.
   BitReader reader = stream;
   int k = 0;
   while (k < 63) {
     reader.Fill();
-    const PictureSymbolDecoder::Entry& entry = decoder.lookahead[reader.Peek(PictureSymbolDecoder::kLookaheadBits)];
+    const PictureAcDecoder::Entry& entry = decoder.lookahead[reader.Peek(kAcLookaheadBits)];
     int value;
     if (entry.totalLength != 0) {
       reader.Skip(entry.totalLength);
@@ -141,7 +141,8 @@ void DecodeAcBlock(BitReader& stream, const PictureSymbolDecoder& decoder, std::
 
 }  // namespace
 
-void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts, Symbols kind) {
+template <int Bits>
+void PictureSymbolDecoder<Bits>::Build(int symbols, const std::uint32_t* counts, PictureSymbols kind) {
   BuildHuffmanTree(symbols, counts, tree);
   for (int peek = 0; peek < (1 << kLookaheadBits); ++peek) {
     int node = tree.Root();
@@ -151,7 +152,7 @@ void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts, Symbo
       ++length;
     }
     Entry entry{static_cast<std::int16_t>(node), static_cast<std::uint8_t>(length), 0};
-    const bool dc = kind == Symbols::DcSizes;
+    const bool dc = kind == PictureSymbols::DcSizes;
     // The end of block and the long zero runs carry no value.
     const bool carriesValue = node < tree.leafCount && (dc || (node != 0 && node < 0xF0));
     const int valueBits = dc ? node : node & 15;
@@ -162,6 +163,9 @@ void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts, Symbo
     lookahead[peek] = entry;
   }
 }
+
+template struct PictureSymbolDecoder<kDcLookaheadBits>;
+template struct PictureSymbolDecoder<kAcLookaheadBits>;
 
 void CPictureDecoder::InitForImage() {
   clampTables_.Build(768, 256);
@@ -258,8 +262,8 @@ bool CPictureDecoder::PrepareStreams(Path path) {
   }
   dcStreamStart_ = position;
   acStreamStart_ = position + dcStreamBytes_;
-  dcDecoder_.Build(kJbpDcSymbols, dcCounts, PictureSymbolDecoder::Symbols::DcSizes);
-  acDecoder_.Build(kJbpAcSymbols, acCounts, PictureSymbolDecoder::Symbols::AcRunsAndSizes);
+  dcDecoder_.Build(kJbpDcSymbols, dcCounts, PictureSymbols::DcSizes);
+  acDecoder_.Build(kJbpAcSymbols, acCounts, PictureSymbols::AcRunsAndSizes);
   return true;
 }
 
@@ -268,7 +272,7 @@ bool CPictureDecoder::DecodeDcPass(std::int16_t* dcs, std::size_t blockCount) {
   int dc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
     reader.Fill();
-    const PictureSymbolDecoder::Entry& entry = dcDecoder_.lookahead[reader.Peek(PictureSymbolDecoder::kLookaheadBits)];
+    const PictureDcDecoder::Entry& entry = dcDecoder_.lookahead[reader.Peek(kDcLookaheadBits)];
     int difference;
     if (entry.totalLength != 0) {
       reader.Skip(entry.totalLength);
