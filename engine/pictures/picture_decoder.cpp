@@ -21,8 +21,21 @@ class BitReader {
  public:
   BitReader(const std::uint8_t* data, std::size_t length) : data_(data), length_(length) {}
 
-  // Afterwards at least 57 bits are buffered.
+  // Afterwards at least 57 bits are buffered. Away from the stream's end a
+  // whole word is loaded: the bits it puts above the count belong to the next
+  // bytes at the places they will be loaded to, so loading those again
+  // changes nothing.
   void Fill() {
+    if (count_ > 56) return;
+    if (length_ - next_ >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data_ + next_, sizeof word);
+      buffer_ |= word << count_;
+      const int bytes = (64 - count_) >> 3;
+      next_ += static_cast<std::size_t>(bytes);
+      count_ += 8 * bytes;
+      return;
+    }
     while (count_ <= 56) {
       std::uint64_t byte = 0;
       if (next_ < length_) {
@@ -67,52 +80,69 @@ constexpr auto kReversedBytes = [] {
   return table;
 }();
 
-int DecodeSymbol(BitReader& reader, const PictureSymbolDecoder& decoder) {
-  reader.Fill();
-  const std::uint32_t peek = reader.Peek(PictureSymbolDecoder::kLookaheadBits);
-  int node = decoder.lookaheadNode[peek];
-  reader.Skip(decoder.lookaheadLength[peek]);
-  while (node >= decoder.tree.leafCount) node = decoder.tree.child[reader.Bit()][node];
+// Walks on bit by bit from a node the look-up table reached.
+int FinishSymbol(BitReader& reader, const JbpHuffmanTree& tree, int node) {
+  while (node >= tree.leafCount) node = tree.child[reader.Bit()][node];
   return node;
 }
 
-// An s-bit value, first bit most significant; a top bit of 0 marks a
-// negative value.
+// An s-bit value whose first bit (bit 0 of raw) is its most significant; a
+// top bit of 0 marks a negative value.
+int ValueOfBits(std::uint32_t raw, int bits) {
+  if (bits == 0) return 0;
+  const int value = static_cast<int>(
+      (static_cast<std::uint32_t>(kReversedBytes[raw & 0xFF]) << 8 | kReversedBytes[(raw >> 8) & 0xFF]) >>
+      (16 - bits));
+  return value < (1 << (bits - 1)) ? value - (1 << bits) + 1 : value;
+}
+
 int ReadValue(BitReader& reader, int bits) {
   if (bits == 0) return 0;
   reader.Fill();
   const std::uint32_t raw = reader.Peek(bits);
   reader.Skip(bits);
-  const int value = static_cast<int>(
-      (static_cast<std::uint32_t>(kReversedBytes[raw & 0xFF]) << 8 | kReversedBytes[raw >> 8]) >> (16 - bits));
-  return value < (1 << (bits - 1)) ? value - (1 << bits) + 1 : value;
+  return ValueOfBits(raw, bits);
 }
 
 // Decodes the AC symbols of one block into block (whose DC is set). With a
 // zigzag-order quantiser each value is stored dequantised.
-void DecodeAcBlock(BitReader& reader, const PictureSymbolDecoder& decoder, std::int16_t block[64],
+void DecodeAcBlock(BitReader& stream, const PictureAcDecoder& decoder, std::int16_t block[64],
                    const std::uint16_t* zigzagQuantiser) {
+  // A local copy the compiler can keep in registers.
+  BitReader reader = stream;
   int k = 0;
   while (k < 63) {
-    const int symbol = DecodeSymbol(reader, decoder);
-    if (symbol == 0) break;
-    if (symbol >= 0xF0) {
-      k += (symbol & 15) + 15;
-      continue;
+    reader.Fill();
+    const PictureAcDecoder::Entry& entry = decoder.lookahead[reader.Peek(kAcLookaheadBits)];
+    int value;
+    if (entry.totalLength != 0) {
+      reader.Skip(entry.totalLength);
+      k += entry.runOrCodeLength;
+      value = entry.valueOrNode;
+    } else {
+      reader.Skip(entry.runOrCodeLength);
+      const int symbol = FinishSymbol(reader, decoder.tree, entry.valueOrNode);
+      if (symbol == 0) break;
+      if (symbol >= 0xF0) {
+        k += (symbol & 15) + 15;
+        continue;
+      }
+      k += symbol >> 4;
+      value = ReadValue(reader, symbol & 15);
     }
-    k += symbol >> 4;
-    const int value = ReadValue(reader, symbol & 15);
     // A run that passes the last coefficient ends the block.
     if (k >= 63) break;
     ++k;
     const int stored = zigzagQuantiser != nullptr ? value * zigzagQuantiser[k] : value;
     block[kZigzagToNatural[k]] = static_cast<std::int16_t>(stored);
   }
+  stream = reader;
 }
 
 }  // namespace
 
-void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts) {
+template <int Bits>
+void PictureSymbolDecoder<Bits>::Build(int symbols, const std::uint32_t* counts, PictureSymbols kind) {
   BuildHuffmanTree(symbols, counts, tree);
   for (int peek = 0; peek < (1 << kLookaheadBits); ++peek) {
     int node = tree.Root();
@@ -121,10 +151,21 @@ void PictureSymbolDecoder::Build(int symbols, const std::uint32_t* counts) {
       node = tree.child[(peek >> length) & 1][node];
       ++length;
     }
-    lookaheadNode[peek] = static_cast<std::int16_t>(node);
-    lookaheadLength[peek] = static_cast<std::uint8_t>(length);
+    Entry entry{static_cast<std::int16_t>(node), static_cast<std::uint8_t>(length), 0};
+    const bool dc = kind == PictureSymbols::DcSizes;
+    // The end of block and the long zero runs carry no value.
+    const bool carriesValue = node < tree.leafCount && (dc || (node != 0 && node < 0xF0));
+    const int valueBits = dc ? node : node & 15;
+    if (carriesValue && length + valueBits <= kLookaheadBits) {
+      entry = {static_cast<std::int16_t>(ValueOfBits(static_cast<std::uint32_t>(peek) >> length, valueBits)),
+               static_cast<std::uint8_t>(dc ? 0 : node >> 4), static_cast<std::uint8_t>(length + valueBits)};
+    }
+    lookahead[peek] = entry;
   }
 }
+
+template struct PictureSymbolDecoder<kDcLookaheadBits>;
+template struct PictureSymbolDecoder<kAcLookaheadBits>;
 
 void CPictureDecoder::InitForImage() {
   clampTables_.Build(768, 256);
@@ -221,8 +262,8 @@ bool CPictureDecoder::PrepareStreams(Path path) {
   }
   dcStreamStart_ = position;
   acStreamStart_ = position + dcStreamBytes_;
-  dcDecoder_.Build(kJbpDcSymbols, dcCounts);
-  acDecoder_.Build(kJbpAcSymbols, acCounts);
+  dcDecoder_.Build(kJbpDcSymbols, dcCounts, PictureSymbols::DcSizes);
+  acDecoder_.Build(kJbpAcSymbols, acCounts, PictureSymbols::AcRunsAndSizes);
   return true;
 }
 
@@ -230,8 +271,17 @@ bool CPictureDecoder::DecodeDcPass(std::int16_t* dcs, std::size_t blockCount) {
   BitReader reader(input_ + dcStreamStart_, dcStreamBytes_);
   int dc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
-    const int category = DecodeSymbol(reader, dcDecoder_);
-    dc = static_cast<std::int16_t>(dc + ReadValue(reader, category));
+    reader.Fill();
+    const PictureDcDecoder::Entry& entry = dcDecoder_.lookahead[reader.Peek(kDcLookaheadBits)];
+    int difference;
+    if (entry.totalLength != 0) {
+      reader.Skip(entry.totalLength);
+      difference = entry.valueOrNode;
+    } else {
+      reader.Skip(entry.runOrCodeLength);
+      difference = ReadValue(reader, FinishSymbol(reader, dcDecoder_.tree, entry.valueOrNode));
+    }
+    dc = static_cast<std::int16_t>(dc + difference);
     dcs[b] = static_cast<std::int16_t>(dc);
   }
   return !reader.Overrun();

@@ -22,16 +22,39 @@
 
 inline constexpr std::size_t kMovieFrameMaxMacroblocks = 1200;
 
-// A Huffman tree with a table that resolves the first 8 bits of a code at
-// once; longer codes go on bit by bit from the node reached.
-struct PictureSymbolDecoder {
-  static constexpr int kLookaheadBits = 8;
-  JbpHuffmanTree tree;
-  std::int16_t lookaheadNode[1 << kLookaheadBits] = {};
-  std::uint8_t lookaheadLength[1 << kLookaheadBits] = {};
+// Every symbol but the AC end of block and long zero runs is followed by a
+// value: a DC symbol is the value's size, an AC symbol holds a run of zeros in
+// its high nibble and the size in its low one.
+enum class PictureSymbols { DcSizes, AcRunsAndSizes };
 
-  void Build(int symbols, const std::uint32_t* counts);
+// A Huffman tree with a table that resolves the first Bits bits of a code at
+// once; longer codes go on bit by bit from the node reached. An entry whose
+// code and value bits both fit in those bits holds the decoded run and value,
+// so most symbols take one look-up.
+template <int Bits>
+struct PictureSymbolDecoder {
+  static constexpr int kLookaheadBits = Bits;
+
+  // Resolved (totalLength > 0): value, run and the bits of code and value.
+  // Otherwise: the node reached and the code bits taken to reach it.
+  struct Entry {
+    std::int16_t valueOrNode = 0;
+    std::uint8_t runOrCodeLength = 0;
+    std::uint8_t totalLength = 0;
+  };
+
+  JbpHuffmanTree tree;
+  Entry lookahead[1 << Bits] = {};
+
+  void Build(int symbols, const std::uint32_t* counts, PictureSymbols kind);
 };
+
+// DC sizes have few and short codes; AC symbols gain from a table that
+// resolves most of them with their values.
+inline constexpr int kDcLookaheadBits = 8;
+inline constexpr int kAcLookaheadBits = 11;
+using PictureDcDecoder = PictureSymbolDecoder<kDcLookaheadBits>;
+using PictureAcDecoder = PictureSymbolDecoder<kAcLookaheadBits>;
 
 class CPictureDecoder {
  public:
@@ -113,8 +136,8 @@ class CPictureDecoder {
   std::size_t dcStreamStart_ = 0;
   std::size_t acStreamStart_ = 0;
 
-  PictureSymbolDecoder dcDecoder_;
-  PictureSymbolDecoder acDecoder_;
+  PictureDcDecoder dcDecoder_;
+  PictureAcDecoder acDecoder_;
   PictureClampTables clampTables_;
   std::int16_t movieDcs_[kMovieFrameMaxMacroblocks * 6] = {};
 };

@@ -22,8 +22,8 @@ int BoundChroma(int value) { return std::clamp(value, -1024, 1023); }
 
 }  // namespace
 
-void ConvertMacroblock(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
-                       std::size_t stride) {
+void ConvertMacroblockPortable(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
+                               std::size_t stride) {
   const std::int16_t* cb = blocks[4];
   const std::int16_t* cr = blocks[5];
   for (int v = 0; v < 8; ++v) {
@@ -47,4 +47,13 @@ void ConvertMacroblock(const std::int16_t blocks[6][64], const PictureClampTable
       }
     }
   }
+}
+
+void ConvertMacroblock(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
+                       std::size_t stride) {
+#if defined(__SSE2__)
+  ConvertMacroblockSse2(blocks, tables, out, stride);
+#else
+  ConvertMacroblockPortable(blocks, tables, out, stride);
+#endif
 }

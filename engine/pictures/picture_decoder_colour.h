@@ -20,6 +20,10 @@ class PictureClampTables {
   std::uint16_t Green(int value) const { return green_[Index(value)]; }
   std::uint16_t Blue(int value) const { return blue_[Index(value)]; }
 
+  // True when every channel is the sample clamped to 0..255, as both paths'
+  // tables are: conversion may then clamp arithmetically instead.
+  bool ClampsWholeRange() const { return firstSample_ >= 0 && size_ - 1 - firstSample_ >= 255; }
+
  private:
   static constexpr int kMaxSize = 768;
 
@@ -36,5 +40,13 @@ class PictureClampTables {
 
 // blocks: Y0, Y1, Y2, Y3, Cb, Cr samples after the inverse DCT. out points at
 // the macroblock's top-left pixel; rows are stride pixels apart.
+// The definition:
+void ConvertMacroblockPortable(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
+                               std::size_t stride);
+// The same pixels, a row of eight at a time in SSE2 registers, for tables
+// that clamp the whole range; other tables take the portable form.
+void ConvertMacroblockSse2(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
+                           std::size_t stride);
+// The fastest of the above this build has.
 void ConvertMacroblock(const std::int16_t blocks[6][64], const PictureClampTables& tables, std::uint16_t* out,
                        std::size_t stride);
