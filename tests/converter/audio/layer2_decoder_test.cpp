@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "converter/audio/layer2_decoder.h"
 #include "converter/audio/layer2_tables.h"
@@ -275,6 +276,30 @@ TEST(Layer2DecodeTest, CarriedStateOnlyChangesTheFrameStart) {
   for (std::size_t i = 0; i < 512 * 2; ++i) differing += alone[i] != carried[frameStart + i];
   EXPECT_GT(differing, 500);
   for (std::size_t i = 512 * 2; i < alone.size(); ++i) ASSERT_EQ(alone[i], carried[frameStart + i]) << i;
+}
+
+TEST(AudioGetBitsTest, ReadsMostSignificantFirstAndZerosPastTheEnd) {
+  // Reads of every width from 1 to 16 bits at every position of bodies of
+  // 0 to 12 bytes (a whole-word load must not reach past the body), against
+  // the bits read one by one.
+  std::mt19937 random(7);
+  for (std::size_t size = 0; size <= 12; ++size) {
+    std::vector<std::uint8_t> body(size);
+    for (auto& byte : body) byte = static_cast<std::uint8_t>(random());
+    // The body fills its allocation, so the sanitizer build sees an overread.
+    const auto bitAt = [&](std::size_t position) {
+      return position / 8 < size ? (body[position / 8] >> (7 - position % 8)) & 1 : 0;
+    };
+    for (int n = 1; n <= 16; ++n) {
+      for (std::size_t start = 0; start < 8 * size + 24; start += 3) {
+        reelpack::AudioBitCursor cursor{body.data(), size, start};
+        std::uint32_t expected = 0;
+        for (int b = 0; b < n; ++b) expected = (expected << 1) | bitAt(start + static_cast<std::size_t>(b));
+        ASSERT_EQ(reelpack::AudioGetBits(&cursor, n), expected) << size << " " << n << " " << start;
+        EXPECT_EQ(cursor.bitPosition, start + static_cast<std::size_t>(n));
+      }
+    }
+  }
 }
 
 }  // namespace
