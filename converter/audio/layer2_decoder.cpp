@@ -1,7 +1,6 @@
 #include "converter/audio/layer2_decoder.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "converter/audio/layer2_tables.h"
 
@@ -12,12 +11,6 @@ using namespace layer2;
 namespace {
 
 constexpr int kGranules = 12;
-
-struct FrameAllocation {
-  std::uint8_t quantClass[2][32];
-  std::uint8_t scfsi[2][32];
-  std::uint8_t scaleIndex[2][32][3];
-};
 
 void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int channels, FrameAllocation* alloc) {
   const AllocationTable& table = header.sblimit <= 20 ? kAllocationTableS : kAllocationTableL;
@@ -63,21 +56,6 @@ void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int c
   }
 }
 
-// Requantize with the class and the scale factor looked up.
-inline std::int32_t RequantizeScaled(std::uint32_t v, const QuantClass& q, std::int32_t scale) {
-  // 64-bit products: near full scale they reach 2^31. h is a power of two,
-  // so (v - h) * 32768 / h is exact as a multiplication.
-  const std::int64_t x = (static_cast<std::int64_t>(v) - q.h) *
-                         (std::int64_t{32768} >> std::countr_zero(static_cast<std::uint32_t>(q.h)));
-  const std::int64_t y = ((x + q.d) * q.c) >> 15;
-  const std::int64_t sample = (y * scale) >> 15;
-  // Valid codes give -65534 to 65536. Only a code the standard forbids (all
-  // ones in an ungrouped class) under the largest scale factors lands above,
-  // where a 32-bit product would have overflowed; holding it at 2.0 keeps the
-  // filter bank's products within 32 bits.
-  return static_cast<std::int32_t>(std::min<std::int64_t>(sample, 65536));
-}
-
 // A grouped code holds three values of `Steps` steps, the first lowest.
 template <std::uint32_t Steps>
 void Ungroup(std::uint32_t code, std::uint32_t values[3]) {
@@ -105,25 +83,26 @@ void ReadTriple(AudioBitCursor* cursor, const QuantClass& q, std::uint32_t value
   }
 }
 
-void ReadSamples(AudioBitCursor* cursor, const MpegAudioHeader& header, int channels, const FrameAllocation& alloc,
-                 FrameSamples* frame) {
+// The frame's values, not yet requantised, into `frame`; 0 where a subband
+// has no bits and in the subbands from sblimit to the next multiple of 8.
+void ReadValues(AudioBitCursor* cursor, const MpegAudioHeader& header, int channels, const FrameAllocation& alloc,
+                FrameSamples* frame) {
   const int bound = std::min(header.bound, header.sblimit);
+  const int padded = std::min(32, (header.sblimit + 7) / 8 * 8);
   for (int granule = 0; granule < kGranules; ++granule) {
-    const int part = granule / 4;
     const int slot = granule * 3;
     for (int band = 0; band < header.sblimit; ++band) {
-      std::uint32_t values[3];
+      std::uint32_t values[3] = {};
       for (int ch = 0; ch < channels; ++ch) {
-        std::int32_t* out[3] = {&frame->s[ch][slot][band], &frame->s[ch][slot + 1][band], &frame->s[ch][slot + 2][band]};
         const int quantClass = alloc.quantClass[ch][band];
-        if (!quantClass) {
-          for (int n = 0; n < 3; ++n) *out[n] = 0;
-          continue;
-        }
-        const QuantClass& q = kQuantClasses[quantClass];
-        if (band < bound || ch == 0) ReadTriple(cursor, q, values);
-        const std::int32_t scale = kScaleFactors[alloc.scaleIndex[ch][band][part]];
-        for (int n = 0; n < 3; ++n) *out[n] = RequantizeScaled(values[n], q, scale);
+        // Above the bound both channels share the first one's values.
+        if (quantClass && (band < bound || ch == 0)) ReadTriple(cursor, kQuantClasses[quantClass], values);
+        for (int n = 0; n < 3; ++n) frame->s[ch][slot + n][band] = quantClass ? static_cast<std::int32_t>(values[n]) : 0;
+      }
+    }
+    for (int ch = 0; ch < channels; ++ch) {
+      for (int n = 0; n < 3; ++n) {
+        for (int band = header.sblimit; band < padded; ++band) frame->s[ch][slot + n][band] = 0;
       }
     }
   }
@@ -174,27 +153,24 @@ std::size_t FindLayer2Header(const std::uint8_t* data, std::size_t size, std::si
   return size;
 }
 
-std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex) {
-  return RequantizeScaled(v, kQuantClasses[quantClass], kScaleFactors[scaleIndex]);
-}
-
 std::uint32_t DecodeLayer2Frame(std::uint8_t* output, const MpegAudioHeader& header, const std::uint8_t* body,
-                                std::size_t bodyBytes, SynthesisState* state, SynthesizeFrameForm synthesize) {
+                                std::size_t bodyBytes, SynthesisState* state, const Layer2Forms& forms) {
   AudioBitCursor cursor{body, bodyBytes, 0};
   const int channels = header.channels == 1 ? 1 : 2;
   if (header.crc) AudioGetBits(&cursor, 16);
   FrameAllocation alloc{};
   ReadAllocation(&cursor, header, channels, &alloc);
   FrameSamples frame;
-  ReadSamples(&cursor, header, channels, alloc, &frame);
-  synthesize(state, frame, channels, header.sblimit, output);
+  ReadValues(&cursor, header, channels, alloc, &frame);
+  forms.requantize(&frame, alloc, channels, header.sblimit);
+  forms.synthesize(state, frame, channels, header.sblimit, output);
   return kLayer2FramePcmBytes;
 }
 
 std::uint32_t DecodeFrame(const MpegAudioHeader& header, const std::uint8_t* body, std::size_t bodyBytes,
-                          std::uint8_t* output, SynthesisState* state, SynthesizeFrameForm synthesize) {
+                          std::uint8_t* output, SynthesisState* state, const Layer2Forms& forms) {
   if (!header.mpeg1 || header.layer != 2 || header.sblimit == 0) return 0;
-  return DecodeLayer2Frame(output, header, body, bodyBytes, state, synthesize);
+  return DecodeLayer2Frame(output, header, body, bodyBytes, state, forms);
 }
 
 }  // namespace reelpack

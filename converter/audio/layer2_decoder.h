@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "converter/audio/layer2_requantize.h"
 #include "converter/audio/layer2_synthesis.h"
 
 namespace reelpack {
@@ -57,18 +58,21 @@ int ParseAudioHeader(MpegAudioHeader* header, std::uint32_t word);
 // Layer II, with its record; `size` when no 4 bytes before `size` hold one.
 std::size_t FindLayer2Header(const std::uint8_t* data, std::size_t size, std::size_t position,
                              MpegAudioHeader* header);
+// The forms of the requantisation and the filter bank a decode runs.
+struct Layer2Forms {
+  RequantizeFrameForm requantize;
+  SynthesizeFrameForm synthesize;
+};
+inline constexpr Layer2Forms kFastestLayer2Forms{RequantizeFrame, SynthesizeFrame};
+inline constexpr Layer2Forms kPortableLayer2Forms{RequantizeFramePortable, SynthesizeFramePortable};
 // Decodes one Layer II frame body into output (signed 16-bit little-endian,
 // left then right). Returns the PCM bytes written: kLayer2FramePcmBytes, or 0
-// for a frame that is not Layer II. `synthesize` picks the filter bank's form.
+// for a frame that is not Layer II.
 std::uint32_t DecodeFrame(const MpegAudioHeader& header, const std::uint8_t* body, std::size_t bodyBytes,
                           std::uint8_t* output, SynthesisState* state,
-                          SynthesizeFrameForm synthesize = SynthesizeFrame);
+                          const Layer2Forms& forms = kFastestLayer2Forms);
 std::uint32_t DecodeLayer2Frame(std::uint8_t* output, const MpegAudioHeader& header, const std::uint8_t* body,
                                 std::size_t bodyBytes, SynthesisState* state,
-                                SynthesizeFrameForm synthesize = SynthesizeFrame);
-
-// The requantisation of one value v of quantisation class `quantClass` (1 to
-// 17) with scale factor index `scaleIndex`, in units of 1/32768.
-std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex);
+                                const Layer2Forms& forms = kFastestLayer2Forms);
 
 }  // namespace reelpack

@@ -38,7 +38,12 @@ void SynthesizeFramePortable(SynthesisState* state, const FrameSamples& frame, i
 // The same bits from four 32-bit lanes of SSE2 registers.
 void SynthesizeFrameSse2(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
                          std::uint8_t* output);
-// The fastest of the above this build has.
+// The same bits from eight lanes of AVX2 registers; only where the processor
+// has them.
+void SynthesizeFrameAvx2(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
+                         std::uint8_t* output);
+bool ProcessorHasAvx2();
+// The fastest of the above this build and processor have.
 void SynthesizeFrame(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
                      std::uint8_t* output);
 

@@ -32,6 +32,7 @@ void PrintTo(const FastForm& form, std::ostream* out) { *out << form.name; }
 const FastForm kFastForms[] = {
 #if defined(__SSE2__)
     {"Sse2", reelpack::SynthesizeFrameSse2},
+    {"Avx2", reelpack::SynthesizeFrameAvx2},
 #endif
     {"Selected", reelpack::SynthesizeFrame},
 };
@@ -97,7 +98,16 @@ std::unique_ptr<FrameSamples> RandomFrame(const RandomCase& c, std::mt19937& ran
   return frame;
 }
 
-class SynthesisFormTest : public ::testing::TestWithParam<FastForm> {};
+class SynthesisFormTest : public ::testing::TestWithParam<FastForm> {
+ protected:
+  void SetUp() override {
+#if defined(__SSE2__)
+    if (GetParam().synthesize == reelpack::SynthesizeFrameAvx2 && !reelpack::ProcessorHasAvx2()) {
+      GTEST_SKIP() << "the processor has no AVX2";
+    }
+#endif
+  }
+};
 
 TEST_P(SynthesisFormTest, RandomFramesMatchThePortableForm) {
   for (const RandomCase& c : kRandomCases) {
@@ -125,9 +135,10 @@ TEST_P(SynthesisFormTest, FixturesDecodeToThePortableFormsBytes) {
                            "sine_mono_44k", "sine_crc_44k", "silence_44k", "loud_44k", "pink_48k"}) {
     SCOPED_TRACE(name);
     const auto file = ReadFileBytes(layer2_test::FixturePath(std::string(name) + ".mp2"));
-    const auto expected = layer2_test::DecodeElementaryStream(file, reelpack::SynthesizeFramePortable);
+    const auto expected = layer2_test::DecodeElementaryStream(file, reelpack::kPortableLayer2Forms);
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(layer2_test::DecodeElementaryStream(file, GetParam().synthesize), expected);
+    const reelpack::Layer2Forms forms{reelpack::RequantizeFramePortable, GetParam().synthesize};
+    EXPECT_EQ(layer2_test::DecodeElementaryStream(file, forms), expected);
   }
 }
 

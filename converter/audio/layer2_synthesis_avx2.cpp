@@ -1,0 +1,109 @@
+// AVX2 form of the synthesis filter bank: the SSE2 form's arithmetic on
+// eight 32-bit lanes, for processors that have them.
+#include "converter/audio/layer2_synthesis.h"
+
+#if defined(__SSE2__)
+
+#include <immintrin.h>
+
+#include <bit>
+#include <initializer_list>
+
+#include "converter/audio/layer2_synthesis_pairs.h"
+
+#define AVX2_FUNCTION [[gnu::target("avx2")]]
+
+namespace reelpack {
+
+namespace {
+
+AVX2_FUNCTION inline __m256i Load(const std::int32_t* p) {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
+}
+AVX2_FUNCTION inline __m256i LoadUnaligned(const std::int32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+AVX2_FUNCTION inline void StoreUnaligned(std::int32_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+AVX2_FUNCTION inline __m256i Reversed(__m256i v) {
+  return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+}
+
+// Matrixes one channel's slot into the ring at `ring` (and its copy 1,024
+// further on).
+AVX2_FUNCTION void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimit, std::int32_t* ring) {
+  ColumnPlan plan;
+  PlanColumns(samples, sblimit, &plan);
+  // Rows 0 to 15 in acc[0..1], 33 to 48 in acc[2..3].
+  __m256i acc[4];
+  for (int r = 0; r < 4; ++r) acc[r] = Load(plan.rows + 8 * r);
+  for (std::uint32_t paired = plan.paired; paired != 0; paired &= paired - 1) {
+    const int k = std::countr_zero(paired);
+    const std::int32_t* pairs = t.matrix[k];
+    const __m256i halves = _mm256_set1_epi32(plan.halves[k]);
+    for (int r = 0; r < 4; ++r) {
+      acc[r] = _mm256_add_epi32(acc[r], _mm256_srai_epi32(_mm256_madd_epi16(Load(pairs + 8 * r), halves), 15));
+    }
+  }
+  for (std::int32_t* copy : {ring, ring + 1024}) {
+    for (int r = 0; r < 2; ++r) {
+      StoreUnaligned(copy + 8 * r, acc[r]);
+      // Row 32 - i from row i: rows 17 to 32 run backwards.
+      StoreUnaligned(copy + 25 - 8 * r, Reversed(_mm256_sub_epi32(Load(plan.negatedBase + 8 * r), acc[r])));
+      StoreUnaligned(copy + 33 + 8 * r, acc[2 + r]);
+      // Rows 48 to 63 are rows 48 down to 33.
+      StoreUnaligned(copy + 56 - 8 * r, Reversed(acc[2 + r]));
+    }
+    copy[16] = 0;
+  }
+}
+
+// u * d >> 15 for eight ring values against eight window coefficients.
+AVX2_FUNCTION [[gnu::always_inline]] inline __m256i WindowProducts(__m256i u, const SynthesisPairs& t, int n,
+                                                                   bool wide) {
+  const __m256i split = _mm256_add_epi32(u, _mm256_and_si256(u, _mm256_set1_epi32(-32768)));
+  __m256i low = _mm256_madd_epi16(split, Load(t.windowLow + n));
+  __m256i high = _mm256_madd_epi16(split, Load(t.windowHigh + n));
+  if (wide) {
+    low = _mm256_add_epi32(low, _mm256_madd_epi16(split, Load(t.windowLowSecond + n)));
+    high = _mm256_add_epi32(high, _mm256_madd_epi16(split, Load(t.windowHighSecond + n)));
+  }
+  return _mm256_add_epi32(_mm256_srai_epi32(low, 15), high);
+}
+
+// Windows one channel's ring into 32 sums, clipped to 16 bits in 4 registers.
+AVX2_FUNCTION void WindowSlot(const SynthesisPairs& t, const std::int32_t* v, int offset, __m128i out[4]) {
+  __m256i sum[4];
+  for (__m256i& s : sum) s = _mm256_setzero_si256();
+  for (int i = 0; i < 16; ++i) {
+    const std::int32_t* u = v + offset + 64 * i + 32 * (i & 1);
+    const bool wide = t.wideRow[i];
+    for (int g = 0; g < 4; ++g) {
+      sum[g] = _mm256_add_epi32(sum[g], WindowProducts(LoadUnaligned(u + 8 * g), t, 32 * i + 8 * g, wide));
+    }
+  }
+  for (int g = 0; g < 4; ++g) {
+    out[g] = _mm_packs_epi32(_mm256_castsi256_si128(sum[g]), _mm256_extracti128_si256(sum[g], 1));
+  }
+}
+
+}  // namespace
+
+AVX2_FUNCTION void SynthesizeFrameAvx2(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
+                                       std::uint8_t* output) {
+  const SynthesisPairs& t = SharedSynthesisPairs();
+  for (int slot = 0; slot < kSlotsPerFrame; ++slot) {
+    state->offset = (state->offset - 64) & 1023;
+    __m128i pcm[2][4];
+    for (int ch = 0; ch < channels; ++ch) {
+      MatrixSlot(t, frame.s[ch][slot], sblimit, state->v[ch] + state->offset);
+      WindowSlot(t, state->v[ch], state->offset, pcm[ch]);
+    }
+    StoreSlotPairs(pcm[0], pcm[channels - 1], output + slot * 32 * 4);
+  }
+}
+
+}  // namespace reelpack
+
+#endif
