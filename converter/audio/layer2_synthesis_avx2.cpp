@@ -35,22 +35,39 @@ AVX2_FUNCTION inline __m256i Reversed(__m256i v) {
 AVX2_FUNCTION void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimit, std::int32_t* ring) {
   ColumnPlan plan;
   PlanColumns(samples, sblimit, &plan);
-  // Rows 0 to 15 in acc[0..1], 33 to 48 in acc[2..3].
+  // Rows 0 to 15 in acc[0..1], 33 to 48 in acc[2..3]; negatedBase as in
+  // AddRareProducts.
   __m256i acc[4];
-  for (int r = 0; r < 4; ++r) acc[r] = Load(plan.rows + 8 * r);
+  __m256i negatedBase[2];
+  if (plan.rare) {
+    alignas(32) std::int32_t rows[32] = {};
+    alignas(32) std::int32_t exact[16] = {};
+    AddRareProducts(samples, sblimit, rows, exact);
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r) acc[r] = Load(rows + 8 * r);
+#pragma GCC unroll 2
+    for (int r = 0; r < 2; ++r) negatedBase[r] = _mm256_sub_epi32(Load(exact + 8 * r), _mm256_set1_epi32(plan.used));
+  } else {
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r) acc[r] = _mm256_setzero_si256();
+#pragma GCC unroll 2
+    for (int r = 0; r < 2; ++r) negatedBase[r] = _mm256_set1_epi32(-plan.used);
+  }
   for (std::uint32_t paired = plan.paired; paired != 0; paired &= paired - 1) {
     const int k = std::countr_zero(paired);
     const std::int32_t* pairs = t.matrix[k];
     const __m256i halves = _mm256_set1_epi32(plan.halves[k]);
+#pragma GCC unroll 4
     for (int r = 0; r < 4; ++r) {
       acc[r] = _mm256_add_epi32(acc[r], _mm256_srai_epi32(_mm256_madd_epi16(Load(pairs + 8 * r), halves), 15));
     }
   }
   for (std::int32_t* copy : {ring, ring + 1024}) {
+#pragma GCC unroll 2
     for (int r = 0; r < 2; ++r) {
       StoreUnaligned(copy + 8 * r, acc[r]);
       // Row 32 - i from row i: rows 17 to 32 run backwards.
-      StoreUnaligned(copy + 25 - 8 * r, Reversed(_mm256_sub_epi32(Load(plan.negatedBase + 8 * r), acc[r])));
+      StoreUnaligned(copy + 25 - 8 * r, Reversed(_mm256_sub_epi32(negatedBase[r], acc[r])));
       StoreUnaligned(copy + 33 + 8 * r, acc[2 + r]);
       // Rows 48 to 63 are rows 48 down to 33.
       StoreUnaligned(copy + 56 - 8 * r, Reversed(acc[2 + r]));
@@ -75,10 +92,12 @@ AVX2_FUNCTION [[gnu::always_inline]] inline __m256i WindowProducts(__m256i u, co
 // Windows one channel's ring into 32 sums, clipped to 16 bits in 4 registers.
 AVX2_FUNCTION void WindowSlot(const SynthesisPairs& t, const std::int32_t* v, int offset, __m128i out[4]) {
   __m256i sum[4];
+#pragma GCC unroll 8
   for (__m256i& s : sum) s = _mm256_setzero_si256();
   for (int i = 0; i < 16; ++i) {
     const std::int32_t* u = v + offset + 64 * i + 32 * (i & 1);
     const bool wide = t.wideRow[i];
+#pragma GCC unroll 4
     for (int g = 0; g < 4; ++g) {
       sum[g] = _mm256_add_epi32(sum[g], WindowProducts(LoadUnaligned(u + 8 * g), t, 32 * i + 8 * g, wide));
     }

@@ -52,28 +52,26 @@ ExactMasks BuildExactMasks() {
   return e;
 }
 
-// Rows from the samples pmaddwd does not take, and the count of products
-// that are multiples of 32768.
-void AddRareProducts(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
+}  // namespace
+
+const SynthesisPairs& SharedSynthesisPairs() {
+  static const SynthesisPairs pairs = BuildPairs();
+  return pairs;
+}
+
+void AddRareProducts(const std::int32_t* samples, int sblimit, std::int32_t rows[32], std::int32_t exact[16]) {
   const layer2::SynthesisMatrix& m = layer2::Matrix();
   for (int k = 0; k < sblimit; ++k) {
     const std::int32_t s = samples[k];
     if (s == 0) continue;
     if (s < -65535 || s > 65534) {
       for (int i = 0; i < 16; ++i) {
-        plan->rows[i] += static_cast<std::int32_t>((std::int64_t{m[i][k]} * s) >> 15);
-        plan->rows[16 + i] += static_cast<std::int32_t>((std::int64_t{m[33 + i][k]} * s) >> 15);
+        rows[i] += static_cast<std::int32_t>((std::int64_t{m[i][k]} * s) >> 15);
+        rows[16 + i] += static_cast<std::int32_t>((std::int64_t{m[33 + i][k]} * s) >> 15);
       }
     }
-    for (int i = 0; i < 16; ++i) plan->negatedBase[i] += ((std::int64_t{m[i][k]} * s) & 0x7FFF) == 0;
+    for (int i = 0; i < 16; ++i) exact[i] += ((std::int64_t{m[i][k]} * s) & 0x7FFF) == 0;
   }
-}
-
-}  // namespace
-
-const SynthesisPairs& SharedSynthesisPairs() {
-  static const SynthesisPairs pairs = BuildPairs();
-  return pairs;
 }
 
 void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
@@ -105,10 +103,8 @@ void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
   plan->paired = paired;
   alignas(16) std::int32_t zeroCounts[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(zeroCounts), zeros);
-  const std::int32_t used = 32 + zeroCounts[0] + zeroCounts[1] + zeroCounts[2] + zeroCounts[3];
-  for (std::int32_t& row : plan->rows) row = 0;
-  for (std::int32_t& base : plan->negatedBase) base = -used;
-  if (_mm_movemask_epi8(rare) != 0) AddRareProducts(samples, sblimit, plan);
+  plan->used = 32 + zeroCounts[0] + zeroCounts[1] + zeroCounts[2] + zeroCounts[3];
+  plan->rare = _mm_movemask_epi8(rare) != 0;
 }
 
 }  // namespace reelpack

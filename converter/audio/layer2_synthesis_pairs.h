@@ -38,18 +38,24 @@ const SynthesisPairs& SharedSynthesisPairs();
 
 // One channel's time slot made ready for the vector matrixing: the subbands
 // (bits of `paired`) whose non-zero samples pmaddwd takes, each sample split
-// into `halves`, and rows 0 to 15
-// and 33 to 48 (rows[0..15], rows[16..31]) starting from those products.
-// The rows of the negated half then follow from rows 0 to 15 as
-// negatedBase[i] - row[i]: (-p) >> 15 is -(p >> 15) - 1 unless p is a
-// multiple of 32768.
+// into `halves`, and the count of non-zero samples. `rare` marks a slot with
+// samples pmaddwd does not take or whose products may be multiples of 32768;
+// AddRareProducts then adds what they need.
 struct ColumnPlan {
   std::uint32_t paired;
+  std::int32_t used;
+  bool rare;
   alignas(64) std::int32_t halves[32];
-  alignas(64) std::int32_t rows[32];
-  alignas(64) std::int32_t negatedBase[16];
 };
 void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan);
+
+// Rows 0 to 15 and 33 to 48 (rows[0..15], rows[16..31]) are sums of the
+// products of every subband, and the rows of the negated half follow from
+// rows 0 to 15 as exact[i] - used - row[i]: (-p) >> 15 is -(p >> 15) - 1
+// unless p is a multiple of 32768. This adds to `rows` the products of the
+// samples pmaddwd does not take, one by one, and counts in `exact` the
+// products of rows 0 to 15 that are multiples of 32768.
+void AddRareProducts(const std::int32_t* samples, int sblimit, std::int32_t rows[32], std::int32_t exact[16]);
 
 #if defined(__SSE2__)
 // One time slot's 32 clipped samples per side, 8 per register, stored as

@@ -24,22 +24,39 @@ inline __m128i Reversed(__m128i v) { return _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 
 void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimit, std::int32_t* ring) {
   ColumnPlan plan;
   PlanColumns(samples, sblimit, &plan);
-  // Rows 0 to 15 in acc[0..3], 33 to 48 in acc[4..7].
+  // Rows 0 to 15 in acc[0..3], 33 to 48 in acc[4..7]; negatedBase as in
+  // AddRareProducts.
   __m128i acc[8];
-  for (int r = 0; r < 8; ++r) acc[r] = Load(plan.rows + 4 * r);
+  __m128i negatedBase[4];
+  if (plan.rare) {
+    alignas(16) std::int32_t rows[32] = {};
+    alignas(16) std::int32_t exact[16] = {};
+    AddRareProducts(samples, sblimit, rows, exact);
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) acc[r] = Load(rows + 4 * r);
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r) negatedBase[r] = _mm_sub_epi32(Load(exact + 4 * r), _mm_set1_epi32(plan.used));
+  } else {
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) acc[r] = _mm_setzero_si128();
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r) negatedBase[r] = _mm_set1_epi32(-plan.used);
+  }
   for (std::uint32_t paired = plan.paired; paired != 0; paired &= paired - 1) {
     const int k = std::countr_zero(paired);
     const std::int32_t* pairs = t.matrix[k];
     const __m128i halves = _mm_set1_epi32(plan.halves[k]);
+#pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) {
       acc[r] = _mm_add_epi32(acc[r], _mm_srai_epi32(_mm_madd_epi16(Load(pairs + 4 * r), halves), 15));
     }
   }
   for (std::int32_t* copy : {ring, ring + 1024}) {
+#pragma GCC unroll 4
     for (int r = 0; r < 4; ++r) {
       StoreUnaligned(copy + 4 * r, acc[r]);
       // Row 32 - i from row i: rows 17 to 32 run backwards.
-      StoreUnaligned(copy + 29 - 4 * r, Reversed(_mm_sub_epi32(Load(plan.negatedBase + 4 * r), acc[r])));
+      StoreUnaligned(copy + 29 - 4 * r, Reversed(_mm_sub_epi32(negatedBase[r], acc[r])));
       StoreUnaligned(copy + 33 + 4 * r, acc[4 + r]);
       // Rows 48 to 63 are rows 48 down to 33.
       StoreUnaligned(copy + 60 - 4 * r, Reversed(acc[4 + r]));
@@ -64,10 +81,12 @@ void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimi
 // Windows one channel's ring into 32 sums, clipped to 16 bits in 4 registers.
 void WindowSlot(const SynthesisPairs& t, const std::int32_t* v, int offset, __m128i out[4]) {
   __m128i sum[8];
+#pragma GCC unroll 8
   for (__m128i& s : sum) s = _mm_setzero_si128();
   for (int i = 0; i < 16; ++i) {
     const std::int32_t* u = v + offset + 64 * i + 32 * (i & 1);
     const bool wide = t.wideRow[i];
+#pragma GCC unroll 8
     for (int g = 0; g < 8; ++g) {
       sum[g] = _mm_add_epi32(sum[g], WindowProducts(Load(u + 4 * g), t, 32 * i + 4 * g, wide));
     }
