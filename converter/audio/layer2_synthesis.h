@@ -14,7 +14,9 @@ inline constexpr int kSlotsPerFrame = 36;
 // What carries over from frame to frame: the last 1,024 matrixed samples of
 // each channel in a ring, each written twice (at p and p + 1024) so that
 // every window read is contiguous, and the ring position, which steps back
-// by 64 per time slot.
+// by 64 per time slot. The vector forms hold each value u as the 16-bit
+// pair (u & 0x7FFF, u >> 15), so a state stays with the portable form or
+// with the vector forms from its clearing on.
 struct SynthesisState {
   alignas(16) std::int32_t v[2][2048];
   std::int32_t offset;

@@ -26,6 +26,8 @@ AVX2_FUNCTION inline __m256i LoadUnaligned(const std::int32_t* p) {
 AVX2_FUNCTION inline void StoreUnaligned(std::int32_t* p, __m256i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
+// Each ring value u as the 16-bit pair (u & 0x7FFF, u >> 15).
+AVX2_FUNCTION inline __m256i Split(__m256i u) { return _mm256_add_epi32(u, _mm256_and_si256(u, _mm256_set1_epi32(-32768))); }
 AVX2_FUNCTION inline __m256i Reversed(__m256i v) {
   return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
 }
@@ -62,24 +64,31 @@ AVX2_FUNCTION void MatrixSlot(const SynthesisPairs& t, const std::int32_t* sampl
       acc[r] = _mm256_add_epi32(acc[r], _mm256_srai_epi32(_mm256_madd_epi16(Load(pairs + 8 * r), halves), 15));
     }
   }
+  __m256i rows[6];
+#pragma GCC unroll 2
+  for (int r = 0; r < 2; ++r) {
+    rows[r] = Split(acc[r]);
+    // Row 32 - i from row i.
+    rows[2 + r] = Split(_mm256_sub_epi32(negatedBase[r], acc[r]));
+    rows[4 + r] = Split(acc[2 + r]);
+  }
   for (std::int32_t* copy : {ring, ring + 1024}) {
 #pragma GCC unroll 2
     for (int r = 0; r < 2; ++r) {
-      StoreUnaligned(copy + 8 * r, acc[r]);
-      // Row 32 - i from row i: rows 17 to 32 run backwards.
-      StoreUnaligned(copy + 25 - 8 * r, Reversed(_mm256_sub_epi32(negatedBase[r], acc[r])));
-      StoreUnaligned(copy + 33 + 8 * r, acc[2 + r]);
+      StoreUnaligned(copy + 8 * r, rows[r]);
+      // Rows 17 to 32 run backwards.
+      StoreUnaligned(copy + 25 - 8 * r, Reversed(rows[2 + r]));
+      StoreUnaligned(copy + 33 + 8 * r, rows[4 + r]);
       // Rows 48 to 63 are rows 48 down to 33.
-      StoreUnaligned(copy + 56 - 8 * r, Reversed(acc[2 + r]));
+      StoreUnaligned(copy + 56 - 8 * r, Reversed(rows[4 + r]));
     }
     copy[16] = 0;
   }
 }
 
-// u * d >> 15 for eight ring values against eight window coefficients.
-AVX2_FUNCTION [[gnu::always_inline]] inline __m256i WindowProducts(__m256i u, const SynthesisPairs& t, int n,
+// u * d >> 15 for eight ring values (split) against eight window coefficients.
+AVX2_FUNCTION [[gnu::always_inline]] inline __m256i WindowProducts(__m256i split, const SynthesisPairs& t, int n,
                                                                    bool wide) {
-  const __m256i split = _mm256_add_epi32(u, _mm256_and_si256(u, _mm256_set1_epi32(-32768)));
   __m256i low = _mm256_madd_epi16(split, Load(t.windowLow + n));
   __m256i high = _mm256_madd_epi16(split, Load(t.windowHigh + n));
   if (wide) {

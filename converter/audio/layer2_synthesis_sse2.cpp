@@ -17,6 +17,8 @@ namespace {
 
 inline __m128i Load(const std::int32_t* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void StoreUnaligned(std::int32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+// Each ring value u as the 16-bit pair (u & 0x7FFF, u >> 15).
+inline __m128i Split(__m128i u) { return _mm_add_epi32(u, _mm_and_si128(u, _mm_set1_epi32(-32768))); }
 inline __m128i Reversed(__m128i v) { return _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3)); }
 
 // Matrixes one channel's slot into the ring at `ring` (and its copy 1,024
@@ -51,24 +53,30 @@ void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimi
       acc[r] = _mm_add_epi32(acc[r], _mm_srai_epi32(_mm_madd_epi16(Load(pairs + 4 * r), halves), 15));
     }
   }
+  __m128i rows[12];
+#pragma GCC unroll 4
+  for (int r = 0; r < 4; ++r) {
+    rows[r] = Split(acc[r]);
+    // Row 32 - i from row i.
+    rows[4 + r] = Split(_mm_sub_epi32(negatedBase[r], acc[r]));
+    rows[8 + r] = Split(acc[4 + r]);
+  }
   for (std::int32_t* copy : {ring, ring + 1024}) {
 #pragma GCC unroll 4
     for (int r = 0; r < 4; ++r) {
-      StoreUnaligned(copy + 4 * r, acc[r]);
-      // Row 32 - i from row i: rows 17 to 32 run backwards.
-      StoreUnaligned(copy + 29 - 4 * r, Reversed(_mm_sub_epi32(negatedBase[r], acc[r])));
-      StoreUnaligned(copy + 33 + 4 * r, acc[4 + r]);
+      StoreUnaligned(copy + 4 * r, rows[r]);
+      // Rows 17 to 32 run backwards.
+      StoreUnaligned(copy + 29 - 4 * r, Reversed(rows[4 + r]));
+      StoreUnaligned(copy + 33 + 4 * r, rows[8 + r]);
       // Rows 48 to 63 are rows 48 down to 33.
-      StoreUnaligned(copy + 60 - 4 * r, Reversed(acc[4 + r]));
+      StoreUnaligned(copy + 60 - 4 * r, Reversed(rows[8 + r]));
     }
     copy[16] = 0;
   }
 }
 
-// u * d >> 15 for four ring values against four window coefficients.
-[[gnu::always_inline]] inline __m128i WindowProducts(__m128i u, const SynthesisPairs& t, int n, bool wide) {
-  // (low 15 bits, the rest) as a 16-bit pair in each lane.
-  const __m128i split = _mm_add_epi32(u, _mm_and_si128(u, _mm_set1_epi32(-32768)));
+// u * d >> 15 for four ring values (split) against four window coefficients.
+[[gnu::always_inline]] inline __m128i WindowProducts(__m128i split, const SynthesisPairs& t, int n, bool wide) {
   __m128i low = _mm_madd_epi16(split, Load(t.windowLow + n));
   __m128i high = _mm_madd_epi16(split, Load(t.windowHigh + n));
   if (wide) {

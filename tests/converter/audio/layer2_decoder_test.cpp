@@ -214,12 +214,19 @@ TEST(Layer2DecodeTest, GroupedCodesSplitLowestValueFirst) {
   for (int granule = 0; granule < 11; ++granule) put(13, 5);
   put(11, 5);
 
+  // The portable forms, whose ring holds the matrixed values as they are.
   SynthesisState state;
   ClearSynthesisState(&state);
   std::vector<std::uint8_t> pcm(kLayer2FramePcmBytes);
-  ASSERT_EQ(DecodeFrame(header, body.data(), body.size(), pcm.data(), &state), kLayer2FramePcmBytes);
+  ASSERT_EQ(DecodeFrame(header, body.data(), body.size(), pcm.data(), &state, reelpack::kPortableLayer2Forms),
+            kLayer2FramePcmBytes);
   const auto samples = Samples(pcm);
   for (std::size_t i = 0; i < samples.size(); i += 2) ASSERT_EQ(samples[i], samples[i + 1]) << "mono to both";
+  SynthesisState fastState;
+  ClearSynthesisState(&fastState);
+  std::vector<std::uint8_t> fastPcm(kLayer2FramePcmBytes);
+  DecodeFrame(header, body.data(), body.size(), fastPcm.data(), &fastState);
+  EXPECT_EQ(fastPcm, pcm);
 
   // The last three slots' subband-0 values are 2, 0, 1, that is +2/3, -2/3
   // and 0, and V holds them matrixed: (N[i][0] * value) >> 15 per row.
