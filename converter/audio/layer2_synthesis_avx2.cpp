@@ -32,11 +32,47 @@ AVX2_FUNCTION inline __m256i Reversed(__m256i v) {
   return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
 }
 
+}  // namespace
+
+AVX2_FUNCTION void PlanColumnsAvx2(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
+  const SynthesisPairs& t = SharedSynthesisPairs();
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i rare = zero;
+  std::uint32_t zeros = 0;
+  std::uint32_t outsides = 0;
+#pragma GCC unroll 4
+  for (int g = 0; g < 4; ++g) {
+    // Subbands at and above sblimit count as zero.
+    const __m256i below =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(sblimit), _mm256_add_epi32(_mm256_set1_epi32(8 * g), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    const __m256i s = _mm256_and_si256(below, LoadUnaligned(samples + 8 * g));
+    const __m256i isZero = _mm256_cmpeq_epi32(s, zero);
+    // Both halves fit 16 bits, and the pmaddwd sum 32 bits (-32768 only
+    // meets -32768 below -65535).
+    const __m256i outside =
+        _mm256_or_si256(_mm256_cmpgt_epi32(s, _mm256_set1_epi32(65534)), _mm256_cmpgt_epi32(_mm256_set1_epi32(-65535), s));
+    const __m256i mayBeExact =
+        _mm256_andnot_si256(isZero, _mm256_cmpeq_epi32(_mm256_and_si256(s, Load(t.exactMasks + 8 * g)), zero));
+    rare = _mm256_or_si256(rare, _mm256_or_si256(outside, mayBeExact));
+    const __m256i first = _mm256_srai_epi32(s, 1);
+    const __m256i second = _mm256_sub_epi32(s, first);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(plan->halves + 8 * g),
+                       _mm256_blend_epi16(first, _mm256_slli_epi32(second, 16), 0xAA));
+    zeros |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(isZero))) << (8 * g);
+    outsides |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(outside))) << (8 * g);
+  }
+  plan->paired = ~(zeros | outsides);
+  plan->used = 32 - std::popcount(zeros);
+  plan->rare = !_mm256_testz_si256(rare, rare);
+}
+
+namespace {
+
 // Matrixes one channel's slot into the ring at `ring` (and its copy 1,024
 // further on).
 AVX2_FUNCTION void MatrixSlot(const SynthesisPairs& t, const std::int32_t* samples, int sblimit, std::int32_t* ring) {
   ColumnPlan plan;
-  PlanColumns(samples, sblimit, &plan);
+  PlanColumnsAvx2(samples, sblimit, &plan);
   // Rows 0 to 15 in acc[0..1], 33 to 48 in acc[2..3]; negatedBase as in
   // AddRareProducts.
   __m256i acc[4];

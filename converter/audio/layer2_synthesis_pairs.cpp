@@ -31,25 +31,12 @@ SynthesisPairs BuildPairs() {
     t.windowHighSecond[n] = PairOf(0, second);
     t.wideRow[n / 32] = t.wideRow[n / 32] || wide;
   }
-  return t;
-}
-
-// Per subband: the low bits that must all be zero in a sample before one of
-// its products with rows 0 to 15 can be a multiple of 32768 (no coefficient
-// of those rows is zero).
-struct ExactMasks {
-  alignas(16) std::int32_t masks[32];
-};
-
-ExactMasks BuildExactMasks() {
-  ExactMasks e{};
-  const layer2::SynthesisMatrix& m = layer2::Matrix();
   for (int k = 0; k < 32; ++k) {
     int mostZeros = 0;
     for (int i = 0; i < 16; ++i) mostZeros = std::max(mostZeros, std::countr_zero(static_cast<std::uint32_t>(m[i][k])));
-    e.masks[k] = (1 << (15 - mostZeros)) - 1;
+    t.exactMasks[k] = (1 << (15 - mostZeros)) - 1;
   }
-  return e;
+  return t;
 }
 
 }  // namespace
@@ -75,7 +62,7 @@ void AddRareProducts(const std::int32_t* samples, int sblimit, std::int32_t rows
 }
 
 void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
-  static const ExactMasks exact = BuildExactMasks();
+  const SynthesisPairs& t = SharedSynthesisPairs();
   const __m128i zero = _mm_setzero_si128();
   __m128i zeros = zero;  // -1 per zero sample
   __m128i rare = zero;
@@ -91,7 +78,7 @@ void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan) {
     const __m128i outside =
         _mm_or_si128(_mm_cmpgt_epi32(s, _mm_set1_epi32(65534)), _mm_cmpgt_epi32(_mm_set1_epi32(-65535), s));
     const __m128i mayBeExact = _mm_andnot_si128(
-        isZero, _mm_cmpeq_epi32(_mm_and_si128(s, _mm_load_si128(reinterpret_cast<const __m128i*>(exact.masks + 4 * g))), zero));
+        isZero, _mm_cmpeq_epi32(_mm_and_si128(s, _mm_load_si128(reinterpret_cast<const __m128i*>(t.exactMasks + 4 * g))), zero));
     rare = _mm_or_si128(rare, _mm_or_si128(outside, mayBeExact));
     const __m128i first = _mm_srai_epi32(s, 1);
     const __m128i second = _mm_sub_epi32(s, first);

@@ -32,6 +32,10 @@ struct SynthesisPairs {
   alignas(64) std::int32_t windowLowSecond[512];
   alignas(64) std::int32_t windowHighSecond[512];
   bool wideRow[16];
+  // Per subband: the low bits that must all be zero in a sample before one
+  // of its products with rows 0 to 15 can be a multiple of 32768 (no
+  // coefficient of those rows is zero).
+  alignas(64) std::int32_t exactMasks[32];
 };
 
 const SynthesisPairs& SharedSynthesisPairs();
@@ -48,6 +52,8 @@ struct ColumnPlan {
   alignas(64) std::int32_t halves[32];
 };
 void PlanColumns(const std::int32_t* samples, int sblimit, ColumnPlan* plan);
+// The same, eight subbands at a time; only where the processor has AVX2.
+void PlanColumnsAvx2(const std::int32_t* samples, int sblimit, ColumnPlan* plan);
 
 // Rows 0 to 15 and 33 to 48 (rows[0..15], rows[16..31]) are sums of the
 // products of every subband, and the rows of the negated half follow from
