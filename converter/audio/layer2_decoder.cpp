@@ -56,31 +56,43 @@ void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int c
   }
 }
 
-// A grouped code holds three values of `Steps` steps, the first lowest.
-template <std::uint32_t Steps>
-void Ungroup(std::uint32_t code, std::uint32_t values[3]) {
-  values[0] = code % Steps;
-  code /= Steps;
-  values[1] = code % Steps;
-  values[2] = code / Steps;
+// How the three values of one subband and channel in a granule are read: a
+// first code of `firstBits`, then two of `restBits` (0 when the first code
+// groups all three, lowest value first). Dividing by `steps` is multiplying
+// by `reciprocal` and shifting by 16, exact for codes below 2^10; ungrouped
+// codes take 65536 steps, which leaves them whole. A subband without bits
+// reads nothing and gives zeros.
+struct TripleReader {
+  int firstBits;
+  int restBits;
+  std::uint32_t steps;
+  std::uint32_t reciprocal;
+};
+
+TripleReader ReaderOf(int quantClass) {
+  if (quantClass == 0) return {0, 0, 65536, 1};
+  const QuantClass& q = kQuantClasses[quantClass];
+  const auto steps = static_cast<std::uint32_t>(q.steps);
+  if (q.grouped) return {q.bits, 0, steps, (65536 + steps - 1) / steps};
+  return {q.bits, q.bits, 65536, 1};
 }
 
-// Three consecutive values of one subband: one grouped code or three codes.
-void ReadTriple(AudioBitCursor* cursor, const QuantClass& q, std::uint32_t values[3]) {
-  if (q.grouped) {
-    const std::uint32_t code = AudioGetBits(cursor, q.bits);
-    // The grouped classes have 3, 5 and 9 steps; constant divisors become
-    // multiplications.
-    if (q.steps == 3) {
-      Ungroup<3>(code, values);
-    } else if (q.steps == 5) {
-      Ungroup<5>(code, values);
-    } else {
-      Ungroup<9>(code, values);
-    }
-  } else {
-    for (int n = 0; n < 3; ++n) values[n] = AudioGetBits(cursor, q.bits);
-  }
+// Three values from one look at the bits (at most 48 of them), without a
+// branch on the class.
+inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32_t* first, std::int32_t* second,
+                       std::int32_t* third) {
+  std::uint64_t word = AudioPeekWord(cursor);
+  const std::uint32_t code = AudioTopBits(word, r.firstBits);
+  word <<= r.firstBits;
+  const std::uint32_t secondCode = AudioTopBits(word, r.restBits);
+  word <<= r.restBits;
+  const std::uint32_t thirdCode = AudioTopBits(word, r.restBits);
+  cursor->bitPosition += static_cast<std::size_t>(r.firstBits + 2 * r.restBits);
+  const std::uint32_t rest = (code * r.reciprocal) >> 16;
+  const std::uint32_t last = (rest * r.reciprocal) >> 16;
+  *first = static_cast<std::int32_t>(code - rest * r.steps);
+  *second = static_cast<std::int32_t>(rest - last * r.steps + secondCode);
+  *third = static_cast<std::int32_t>(last + thirdCode);
 }
 
 // The frame's values, not yet requantised, into `frame`; 0 where a subband
@@ -89,20 +101,26 @@ void ReadValues(AudioBitCursor* cursor, const MpegAudioHeader& header, int chann
                 FrameSamples* frame) {
   const int bound = std::min(header.bound, header.sblimit);
   const int padded = std::min(32, (header.sblimit + 7) / 8 * 8);
+  TripleReader readers[2][32];
+  for (int ch = 0; ch < channels; ++ch) {
+    for (int band = 0; band < header.sblimit; ++band) readers[ch][band] = ReaderOf(alloc.quantClass[ch][band]);
+  }
   for (int granule = 0; granule < kGranules; ++granule) {
     const int slot = granule * 3;
-    for (int band = 0; band < header.sblimit; ++band) {
-      std::uint32_t values[3] = {};
-      for (int ch = 0; ch < channels; ++ch) {
-        const int quantClass = alloc.quantClass[ch][band];
-        // Above the bound both channels share the first one's values.
-        if (quantClass && (band < bound || ch == 0)) ReadTriple(cursor, kQuantClasses[quantClass], values);
-        for (int n = 0; n < 3; ++n) frame->s[ch][slot + n][band] = quantClass ? static_cast<std::int32_t>(values[n]) : 0;
+    std::int32_t(*s[2])[32] = {frame->s[0] + slot, frame->s[1] + slot};
+    for (int band = 0; band < bound; ++band) {
+      for (int ch = 0; ch < channels; ++ch) ReadTriple(cursor, readers[ch][band], &s[ch][0][band], &s[ch][1][band], &s[ch][2][band]);
+    }
+    // Above the bound both channels share the first one's values.
+    for (int band = bound; band < header.sblimit; ++band) {
+      ReadTriple(cursor, readers[0][band], &s[0][0][band], &s[0][1][band], &s[0][2][band]);
+      if (channels == 2) {
+        for (int n = 0; n < 3; ++n) s[1][n][band] = s[0][n][band];
       }
     }
     for (int ch = 0; ch < channels; ++ch) {
       for (int n = 0; n < 3; ++n) {
-        for (int band = header.sblimit; band < padded; ++band) frame->s[ch][slot + n][band] = 0;
+        for (int band = header.sblimit; band < padded; ++band) s[ch][n][band] = 0;
       }
     }
   }

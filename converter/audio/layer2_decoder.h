@@ -36,8 +36,8 @@ struct AudioBitCursor {
   std::size_t size;
   std::size_t bitPosition;
 };
-// The next n bits (n up to 32), most significant first.
-inline std::uint32_t AudioGetBits(AudioBitCursor* cursor, int n) {
+// The next 57 bits or more at the top of a word, most significant first.
+inline std::uint64_t AudioPeekWord(const AudioBitCursor* cursor) {
   const std::size_t byte = cursor->bitPosition >> 3;
   std::uint64_t window = 0;
   if (byte + 8 <= cursor->size) {
@@ -46,11 +46,16 @@ inline std::uint32_t AudioGetBits(AudioBitCursor* cursor, int n) {
   } else {
     for (std::size_t i = 0; i < 8; ++i) window = (window << 8) | (byte + i < cursor->size ? cursor->data[byte + i] : 0);
   }
-  const int used = static_cast<int>(cursor->bitPosition & 7);
-  cursor->bitPosition += static_cast<std::size_t>(n);
-  return static_cast<std::uint32_t>((window << used >> 1) >> (63 - n));
+  return window << (cursor->bitPosition & 7);
 }
-
+// The top n bits of a word (n from 0 to 32).
+inline std::uint32_t AudioTopBits(std::uint64_t word, int n) { return static_cast<std::uint32_t>((word >> 1) >> (63 - n)); }
+// The next n bits (n from 0 to 32), most significant first.
+inline std::uint32_t AudioGetBits(AudioBitCursor* cursor, int n) {
+  const std::uint32_t bits = AudioTopBits(AudioPeekWord(cursor), n);
+  cursor->bitPosition += static_cast<std::size_t>(n);
+  return bits;
+}
 // 1 when the header word is a usable MPEG-1 header of the Layer II bit-rate
 // table, else 0 (the fields derived so far are left in the record).
 int ParseAudioHeader(MpegAudioHeader* header, std::uint32_t word);

@@ -286,7 +286,7 @@ TEST(Layer2DecodeTest, CarriedStateOnlyChangesTheFrameStart) {
 }
 
 TEST(AudioGetBitsTest, ReadsMostSignificantFirstAndZerosPastTheEnd) {
-  // Reads of every width from 1 to 16 bits at every position of bodies of
+  // Reads of every width from 0 to 16 bits at every position of bodies of
   // 0 to 12 bytes (a whole-word load must not reach past the body), against
   // the bits read one by one.
   std::mt19937 random(7);
@@ -297,7 +297,7 @@ TEST(AudioGetBitsTest, ReadsMostSignificantFirstAndZerosPastTheEnd) {
     const auto bitAt = [&](std::size_t position) {
       return position / 8 < size ? (body[position / 8] >> (7 - position % 8)) & 1 : 0;
     };
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 0; n <= 16; ++n) {
       for (std::size_t start = 0; start < 8 * size + 24; start += 3) {
         reelpack::AudioBitCursor cursor{body.data(), size, start};
         std::uint32_t expected = 0;
