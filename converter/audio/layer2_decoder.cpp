@@ -60,8 +60,7 @@ void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int c
 // first code of `firstBits`, then two of `restBits` (0 when the first code
 // groups all three, lowest value first). Dividing by `steps` is multiplying
 // by `reciprocal` and shifting by 16, exact for codes below 2^10; ungrouped
-// codes take 65536 steps, which leaves them whole. A subband without bits
-// reads nothing and gives zeros.
+// codes take 65536 steps, which leaves them whole.
 struct TripleReader {
   int firstBits;
   int restBits;
@@ -70,7 +69,6 @@ struct TripleReader {
 };
 
 TripleReader ReaderOf(int quantClass) {
-  if (quantClass == 0) return {0, 0, 65536, 1};
   const QuantClass& q = kQuantClasses[quantClass];
   const auto steps = static_cast<std::uint32_t>(q.steps);
   if (q.grouped) return {q.bits, 0, steps, (65536 + steps - 1) / steps};
@@ -79,8 +77,7 @@ TripleReader ReaderOf(int quantClass) {
 
 // Three values from one look at the bits (at most 48 of them), without a
 // branch on the class.
-inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32_t* first, std::int32_t* second,
-                       std::int32_t* third) {
+inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32_t values[3]) {
   std::uint64_t word = AudioPeekWord(cursor);
   const std::uint32_t code = AudioTopBits(word, r.firstBits);
   word <<= r.firstBits;
@@ -90,40 +87,46 @@ inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32
   cursor->bitPosition += static_cast<std::size_t>(r.firstBits + 2 * r.restBits);
   const std::uint32_t rest = (code * r.reciprocal) >> 16;
   const std::uint32_t last = (rest * r.reciprocal) >> 16;
-  *first = static_cast<std::int32_t>(code - rest * r.steps);
-  *second = static_cast<std::int32_t>(rest - last * r.steps + secondCode);
-  *third = static_cast<std::int32_t>(last + thirdCode);
+  values[0] = static_cast<std::int32_t>(code - rest * r.steps);
+  values[1] = static_cast<std::int32_t>(rest - last * r.steps + secondCode);
+  values[2] = static_cast<std::int32_t>(last + thirdCode);
 }
 
-// The frame's values, not yet requantised, into `frame`; 0 where a subband
-// has no bits and in the subbands from sblimit to the next multiple of 8.
-void ReadValues(AudioBitCursor* cursor, const MpegAudioHeader& header, int channels, const FrameAllocation& alloc,
-                FrameSamples* frame) {
+// The frame's values, not yet requantised, into `frame` (zeroed before):
+// per granule, the subbands with bits in the order the bit stream has them.
+void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int channels,
+                const FrameAllocation& alloc, FrameSamples* frame) {
+  struct Item {
+    TripleReader reader;
+    int channel;
+    int band;
+    int copyChannel;  // above the bound, the second channel shares the values
+  };
+  Item items[64];
+  int count = 0;
   const int bound = std::min(header.bound, header.sblimit);
-  const int padded = std::min(32, (header.sblimit + 7) / 8 * 8);
-  TripleReader readers[2][32];
-  for (int ch = 0; ch < channels; ++ch) {
-    for (int band = 0; band < header.sblimit; ++band) readers[ch][band] = ReaderOf(alloc.quantClass[ch][band]);
+  for (int band = 0; band < header.sblimit; ++band) {
+    for (int ch = 0; ch < (band < bound ? channels : 1); ++ch) {
+      const int quantClass = alloc.quantClass[ch][band];
+      if (quantClass == 0) continue;
+      const int copyChannel = band < bound ? ch : channels - 1;
+      items[count++] = {ReaderOf(quantClass), ch, band, copyChannel};
+    }
   }
-  for (int granule = 0; granule < kGranules; ++granule) {
-    const int slot = granule * 3;
-    std::int32_t(*s[2])[32] = {frame->s[0] + slot, frame->s[1] + slot};
-    for (int band = 0; band < bound; ++band) {
-      for (int ch = 0; ch < channels; ++ch) ReadTriple(cursor, readers[ch][band], &s[ch][0][band], &s[ch][1][band], &s[ch][2][band]);
-    }
-    // Above the bound both channels share the first one's values.
-    for (int band = bound; band < header.sblimit; ++band) {
-      ReadTriple(cursor, readers[0][band], &s[0][0][band], &s[0][1][band], &s[0][2][band]);
-      if (channels == 2) {
-        for (int n = 0; n < 3; ++n) s[1][n][band] = s[0][n][band];
-      }
-    }
-    for (int ch = 0; ch < channels; ++ch) {
+  // A copy the compiler keeps in registers.
+  AudioBitCursor local = *frameCursor;
+  for (int slot = 0; slot < kSlotsPerFrame; slot += 3) {
+    for (int i = 0; i < count; ++i) {
+      const Item& item = items[i];
+      std::int32_t values[3];
+      ReadTriple(&local, item.reader, values);
       for (int n = 0; n < 3; ++n) {
-        for (int band = header.sblimit; band < padded; ++band) s[ch][n][band] = 0;
+        frame->s[item.channel][slot + n][item.band] = values[n];
+        frame->s[item.copyChannel][slot + n][item.band] = values[n];
       }
     }
   }
+  *frameCursor = local;
 }
 
 }  // namespace
@@ -178,7 +181,7 @@ std::uint32_t DecodeLayer2Frame(std::uint8_t* output, const MpegAudioHeader& hea
   if (header.crc) AudioGetBits(&cursor, 16);
   FrameAllocation alloc{};
   ReadAllocation(&cursor, header, channels, &alloc);
-  FrameSamples frame;
+  FrameSamples frame{};
   ReadValues(&cursor, header, channels, alloc, &frame);
   forms.requantize(&frame, alloc, channels, header.sblimit);
   forms.synthesize(state, frame, channels, header.sblimit, output);
