@@ -12,7 +12,11 @@ namespace {
 
 constexpr int kGranules = 12;
 
-void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int channels, FrameAllocation* alloc) {
+void ReadAllocation(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int channels,
+                    FrameAllocation* alloc) {
+  // A copy the compiler keeps in registers.
+  AudioBitCursor local = *frameCursor;
+  AudioBitCursor* cursor = &local;
   const AllocationTable& table = header.sblimit <= 20 ? kAllocationTableS : kAllocationTableL;
   const int bound = std::min(header.bound, header.sblimit);
   for (int band = 0; band < header.sblimit; ++band) {
@@ -33,27 +37,25 @@ void ReadAllocation(AudioBitCursor* cursor, const MpegAudioHeader& header, int c
   for (int band = 0; band < header.sblimit; ++band) {
     for (int ch = 0; ch < channels; ++ch) {
       if (!alloc->quantClass[ch][band]) continue;
+      // The selection says which of up to three 6-bit fields each part
+      // takes: 0 all three, 1 the first twice, 2 one for all, 3 the second
+      // twice; a table instead of a jump on it.
+      static constexpr std::uint8_t kSecond[4] = {1, 0, 0, 1};
+      static constexpr std::uint8_t kThird[4] = {2, 1, 0, 1};
+      static constexpr std::uint8_t kBits[4] = {18, 12, 6, 12};
+      const int selection = alloc->scfsi[ch][band];
+      const std::uint64_t word = AudioPeekWord(cursor);
+      const std::uint8_t fields[3] = {static_cast<std::uint8_t>(AudioTopBits(word, 6)),
+                                      static_cast<std::uint8_t>(AudioTopBits(word << 6, 6)),
+                                      static_cast<std::uint8_t>(AudioTopBits(word << 12, 6))};
       std::uint8_t* sf = alloc->scaleIndex[ch][band];
-      switch (alloc->scfsi[ch][band]) {
-        case 0:
-          sf[0] = AudioGetBits(cursor, 6);
-          sf[1] = AudioGetBits(cursor, 6);
-          sf[2] = AudioGetBits(cursor, 6);
-          break;
-        case 1:
-          sf[0] = sf[1] = AudioGetBits(cursor, 6);
-          sf[2] = AudioGetBits(cursor, 6);
-          break;
-        case 2:
-          sf[0] = sf[1] = sf[2] = AudioGetBits(cursor, 6);
-          break;
-        default:
-          sf[0] = AudioGetBits(cursor, 6);
-          sf[1] = sf[2] = AudioGetBits(cursor, 6);
-          break;
-      }
+      sf[0] = fields[0];
+      sf[1] = fields[kSecond[selection]];
+      sf[2] = fields[kThird[selection]];
+      cursor->bitPosition += kBits[selection];
     }
   }
+  *frameCursor = local;
 }
 
 // How the three values of one subband and channel in a granule are read: a
