@@ -18,7 +18,7 @@ inline constexpr int kSlotsPerFrame = 36;
 // pair (u & 0x7FFF, u >> 15), so a state stays with the portable form or
 // with the vector forms from its clearing on.
 struct SynthesisState {
-  alignas(16) std::int32_t v[2][2048];
+  alignas(64) std::int32_t v[2][2048];
   std::int32_t offset;
 };
 void ClearSynthesisState(SynthesisState* state);
