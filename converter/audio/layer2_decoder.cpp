@@ -100,9 +100,9 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
                 const FrameAllocation& alloc, FrameSamples* frame) {
   struct Item {
     TripleReader reader;
-    int channel;
+    std::int32_t (*slots)[32];      // the channel's slots
+    std::int32_t (*copySlots)[32];  // above the bound, the second channel's: it shares the values
     int band;
-    int copyChannel;  // above the bound, the second channel shares the values
   };
   Item items[64];
   int count = 0;
@@ -112,7 +112,7 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
       const int quantClass = alloc.quantClass[ch][band];
       if (quantClass == 0) continue;
       const int copyChannel = band < bound ? ch : channels - 1;
-      items[count++] = {ReaderOf(quantClass), ch, band, copyChannel};
+      items[count++] = {ReaderOf(quantClass), frame->s[ch], frame->s[copyChannel], band};
     }
   }
   // A copy the compiler keeps in registers.
@@ -123,8 +123,8 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
       std::int32_t values[3];
       ReadTriple(&local, item.reader, values);
       for (int n = 0; n < 3; ++n) {
-        frame->s[item.channel][slot + n][item.band] = values[n];
-        frame->s[item.copyChannel][slot + n][item.band] = values[n];
+        item.slots[slot + n][item.band] = values[n];
+        item.copySlots[slot + n][item.band] = values[n];
       }
     }
   }
