@@ -6,6 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#include "converter/audio/layer2_requantize.h"
+#include "converter/audio/layer2_synthesis.h"
 
 namespace reelpack {
 
@@ -26,24 +30,32 @@ struct MpegAudioHeader {
   std::uint32_t word = 0;
 };
 
-// What carries over from frame to frame: the last 1,024 matrixed samples of
-// each channel in a ring, each written twice (at p and p + 1024) so that
-// every window read is contiguous, and the ring position, which steps back
-// by 64 per time slot.
-struct SynthesisState {
-  std::int32_t v[2][2048];
-  std::int32_t offset;
-};
-
 // Bit cursor over one frame body; reads past its end see zero bits.
 struct AudioBitCursor {
   const std::uint8_t* data;
   std::size_t size;
   std::size_t bitPosition;
 };
-// The next n bits (n up to 16), most significant first.
-std::uint32_t AudioGetBits(AudioBitCursor* cursor, int n);
-
+// The next 57 bits or more at the top of a word, most significant first.
+inline std::uint64_t AudioPeekWord(const AudioBitCursor* cursor) {
+  const std::size_t byte = cursor->bitPosition >> 3;
+  std::uint64_t window = 0;
+  if (byte + 8 <= cursor->size) {
+    std::memcpy(&window, cursor->data + byte, 8);
+    window = __builtin_bswap64(window);
+  } else {
+    for (std::size_t i = 0; i < 8; ++i) window = (window << 8) | (byte + i < cursor->size ? cursor->data[byte + i] : 0);
+  }
+  return window << (cursor->bitPosition & 7);
+}
+// The top n bits of a word (n from 0 to 32).
+inline std::uint32_t AudioTopBits(std::uint64_t word, int n) { return static_cast<std::uint32_t>((word >> 1) >> (63 - n)); }
+// The next n bits (n from 0 to 32), most significant first.
+inline std::uint32_t AudioGetBits(AudioBitCursor* cursor, int n) {
+  const std::uint32_t bits = AudioTopBits(AudioPeekWord(cursor), n);
+  cursor->bitPosition += static_cast<std::size_t>(n);
+  return bits;
+}
 // 1 when the header word is a usable MPEG-1 header of the Layer II bit-rate
 // table, else 0 (the fields derived so far are left in the record).
 int ParseAudioHeader(MpegAudioHeader* header, std::uint32_t word);
@@ -51,17 +63,21 @@ int ParseAudioHeader(MpegAudioHeader* header, std::uint32_t word);
 // Layer II, with its record; `size` when no 4 bytes before `size` hold one.
 std::size_t FindLayer2Header(const std::uint8_t* data, std::size_t size, std::size_t position,
                              MpegAudioHeader* header);
+// The forms of the requantisation and the filter bank a decode runs.
+struct Layer2Forms {
+  RequantizeFrameForm requantize;
+  SynthesizeFrameForm synthesize;
+};
+inline constexpr Layer2Forms kFastestLayer2Forms{RequantizeFrame, SynthesizeFrame};
+inline constexpr Layer2Forms kPortableLayer2Forms{RequantizeFramePortable, SynthesizeFramePortable};
 // Decodes one Layer II frame body into output (signed 16-bit little-endian,
 // left then right). Returns the PCM bytes written: kLayer2FramePcmBytes, or 0
 // for a frame that is not Layer II.
 std::uint32_t DecodeFrame(const MpegAudioHeader& header, const std::uint8_t* body, std::size_t bodyBytes,
-                          std::uint8_t* output, SynthesisState* state);
+                          std::uint8_t* output, SynthesisState* state,
+                          const Layer2Forms& forms = kFastestLayer2Forms);
 std::uint32_t DecodeLayer2Frame(std::uint8_t* output, const MpegAudioHeader& header, const std::uint8_t* body,
-                                std::size_t bodyBytes, SynthesisState* state);
-void ClearSynthesisState(SynthesisState* state);
-
-// The requantisation of one value v of quantisation class `quantClass` (1 to
-// 17) with scale factor index `scaleIndex`, in units of 1/32768.
-std::int32_t Requantize(std::uint32_t v, int quantClass, int scaleIndex);
+                                std::size_t bodyBytes, SynthesisState* state,
+                                const Layer2Forms& forms = kFastestLayer2Forms);
 
 }  // namespace reelpack

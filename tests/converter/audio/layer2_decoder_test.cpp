@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "converter/audio/layer2_decoder.h"
 #include "converter/audio/layer2_tables.h"
@@ -213,12 +214,19 @@ TEST(Layer2DecodeTest, GroupedCodesSplitLowestValueFirst) {
   for (int granule = 0; granule < 11; ++granule) put(13, 5);
   put(11, 5);
 
+  // The portable forms, whose ring holds the matrixed values as they are.
   SynthesisState state;
   ClearSynthesisState(&state);
   std::vector<std::uint8_t> pcm(kLayer2FramePcmBytes);
-  ASSERT_EQ(DecodeFrame(header, body.data(), body.size(), pcm.data(), &state), kLayer2FramePcmBytes);
+  ASSERT_EQ(DecodeFrame(header, body.data(), body.size(), pcm.data(), &state, reelpack::kPortableLayer2Forms),
+            kLayer2FramePcmBytes);
   const auto samples = Samples(pcm);
   for (std::size_t i = 0; i < samples.size(); i += 2) ASSERT_EQ(samples[i], samples[i + 1]) << "mono to both";
+  SynthesisState fastState;
+  ClearSynthesisState(&fastState);
+  std::vector<std::uint8_t> fastPcm(kLayer2FramePcmBytes);
+  DecodeFrame(header, body.data(), body.size(), fastPcm.data(), &fastState);
+  EXPECT_EQ(fastPcm, pcm);
 
   // The last three slots' subband-0 values are 2, 0, 1, that is +2/3, -2/3
   // and 0, and V holds them matrixed: (N[i][0] * value) >> 15 per row.
@@ -275,6 +283,30 @@ TEST(Layer2DecodeTest, CarriedStateOnlyChangesTheFrameStart) {
   for (std::size_t i = 0; i < 512 * 2; ++i) differing += alone[i] != carried[frameStart + i];
   EXPECT_GT(differing, 500);
   for (std::size_t i = 512 * 2; i < alone.size(); ++i) ASSERT_EQ(alone[i], carried[frameStart + i]) << i;
+}
+
+TEST(AudioGetBitsTest, ReadsMostSignificantFirstAndZerosPastTheEnd) {
+  // Reads of every width from 0 to 16 bits at every position of bodies of
+  // 0 to 12 bytes (a whole-word load must not reach past the body), against
+  // the bits read one by one.
+  std::mt19937 random(7);
+  for (std::size_t size = 0; size <= 12; ++size) {
+    std::vector<std::uint8_t> body(size);
+    for (auto& byte : body) byte = static_cast<std::uint8_t>(random());
+    // The body fills its allocation, so the sanitizer build sees an overread.
+    const auto bitAt = [&](std::size_t position) {
+      return position / 8 < size ? (body[position / 8] >> (7 - position % 8)) & 1 : 0;
+    };
+    for (int n = 0; n <= 16; ++n) {
+      for (std::size_t start = 0; start < 8 * size + 24; start += 3) {
+        reelpack::AudioBitCursor cursor{body.data(), size, start};
+        std::uint32_t expected = 0;
+        for (int b = 0; b < n; ++b) expected = (expected << 1) | bitAt(start + static_cast<std::size_t>(b));
+        ASSERT_EQ(reelpack::AudioGetBits(&cursor, n), expected) << size << " " << n << " " << start;
+        EXPECT_EQ(cursor.bitPosition, start + static_cast<std::size_t>(n));
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes) {
   return samples;
 }
 
-std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>& data) {
+std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>& data,
+                                                 const reelpack::Layer2Forms& forms) {
   SynthesisState state;
   ClearSynthesisState(&state);
   std::vector<std::uint8_t> pcm;
@@ -35,7 +36,7 @@ std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>
     const std::size_t start = pcm.size();
     pcm.resize(start + kLayer2FramePcmBytes);
     pcm.resize(start + DecodeFrame(header, data.data() + position + 4, frameEnd - position - 4,
-                                   pcm.data() + start, &state));
+                                   pcm.data() + start, &state, forms));
     position = frameEnd;
   }
   return Samples(pcm);

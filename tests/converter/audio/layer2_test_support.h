@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/audio/layer2_decoder.h"
 #include "tests/support/file_bytes.h"
 
 namespace layer2_test {
@@ -16,7 +17,8 @@ std::string FixturePath(const std::string& name);
 std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes);
 
 // Decodes every frame of a raw Layer II file with one carried synthesis state.
-std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>& data);
+std::vector<std::int16_t> DecodeElementaryStream(const std::vector<std::uint8_t>& data,
+                                                 const reelpack::Layer2Forms& forms = reelpack::kFastestLayer2Forms);
 
 // Differences in LSB of 16-bit samples: they do not depend on the signal's
 // level, so one set of limits holds for tones and noise alike.
