@@ -57,9 +57,10 @@ inline constexpr int kAddressStuffing = 34;
 inline constexpr int kAddressEscape = 35;
 
 // dct_coeff values: run in bits 8.., level (1..40) in the low byte; the
-// sign bit follows the code.
+// sign bit follows the code. End of block and escape lie outside that range
+// (run 0, level 1 is 1).
 inline constexpr int kCoefficientEndOfBlock = 0;
-inline constexpr int kCoefficientEscape = 1;
+inline constexpr int kCoefficientEscape = -1;
 constexpr int CoefficientValue(int run, int level) { return (run << 8) | level; }
 
 const MpegVlcTable& addressIncrementTable();
