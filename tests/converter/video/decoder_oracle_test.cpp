@@ -57,5 +57,15 @@ TEST(MpegVideoOracle, FfmpegStreams) {
     ExpectMatchesOracle(MpegFixture(name));
 }
 
+// Static content (skipped macroblocks), a 560-pixel row (address escapes),
+// an odd size, the ends of the quantiser range, a long GOP, and a second
+// encoder with open GOPs.
+TEST(MpegVideoOracle, MadeStreams) {
+  for (const char* name : {"ff_static_176x144.mpg", "ff_still_560x64.mpg", "ff_odd_97x65.mpg", "ff_q2_160x128.mpg",
+                           "ff_q31_160x128.mpg", "ff_longgop_128x96.mpg", "ff_motion_320x240.mpg", "mj_352x288.mpg",
+                           "mj_static_176x144.mpg"})
+    ExpectMatchesOracle(VideoTestStream(name));
+}
+
 }  // namespace
 }  // namespace reelpack

@@ -1,9 +1,16 @@
 #include "video_oracle.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+
+#include <gtest/gtest.h>
 
 namespace reelpack {
 namespace {
@@ -67,5 +74,22 @@ int PeakDifference(const std::vector<std::uint8_t>& a, const std::vector<std::ui
 }
 
 std::string MpegFixture(const std::string& name) { return std::string(NOVEL_TEST_DATA_DIR) + "/mpeg_stream/" + name; }
+
+// Made once and kept: every test runs in a process of its own, and a lock
+// keeps parallel tests from making them twice.
+std::string VideoTestStream(const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(NOVEL_BINARY_DIR) / "test_video_streams";
+  std::filesystem::create_directories(folder);
+  const int lock = open((folder / "lock").c_str(), O_CREAT | O_RDWR, 0644);
+  flock(lock, LOCK_EX);
+  if (!std::filesystem::exists(folder / "complete")) {
+    const std::string command =
+        std::string(NOVEL_TEST_DATA_DIR) + "/../../tools/make_video_test_streams.sh '" + folder.string() + "'";
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << command;
+  }
+  flock(lock, LOCK_UN);
+  close(lock);
+  return (folder / name).string();
+}
 
 }  // namespace reelpack

@@ -29,5 +29,7 @@ double Psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>&
 int PeakDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
 
 std::string MpegFixture(const std::string& name);
+// A stream of tools/make_video_test_streams.sh, made once per build folder.
+std::string VideoTestStream(const std::string& name);
 
 }  // namespace reelpack
