@@ -43,7 +43,7 @@ ffmpeg_stream ff_longgop_128x96 "testsrc2=size=128x96:rate=25" 70 -q:v 4 -g 60 -
 ffmpeg_stream ff_motion_320x240 "mandelbrot=size=320x240:rate=25" 30 -q:v 3 -g 12 -bf 2
 mjpeg_stream mj_352x288 "testsrc2=size=352x288:rate=25" 40 -q 6
 mjpeg_stream mj_static_176x144 "smptebars=size=176x144:rate=25" 30 -q 4 -g 12 -G 12
-# MPEG-2 video in a program stream: refused by the decoder.
+# MPEG-2 video in an MPEG-1 system stream: refused by the decoder.
 ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=64x48:rate=25" -frames:v 6 \
-  -c:v mpeg2video -f vob "$out/mpeg2_64x48.mpg"
+  -c:v mpeg2video -f mpeg "$out/mpeg2_64x48.mpg"
 touch "$out/complete"
