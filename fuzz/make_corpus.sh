@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,mpeg_video}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -58,3 +58,12 @@ for at in range(0, len(payload), 2000):
 out += b"\x00\x00\x01\xb9"
 open(sys.argv[1], "wb").write(out)
 PY
+
+# Video: an open GOP, an odd size, 560-pixel rows and static content (skipped
+# macroblocks), under each order of requests.
+{ printf '\x00'; cat "$data/mpeg_stream/s64x48_open_end.mpg"; } >"$corpus/mpeg_video/open_gop_in_order.mpg"
+{ printf '\x01'; cat "$data/mpeg_stream/s50x30_single_end.mpg"; } >"$corpus/mpeg_video/odd_size_backward.mpg"
+{ printf '\x02'; cat "$data/mpeg_stream/s560x48_nob_end.mpg"; } >"$corpus/mpeg_video/wide_jumping.mpg"
+ffmpeg -hide_banner -loglevel error -y -f lavfi -i "smptebars=size=48x32:rate=25" -frames:v 8 -c:v mpeg1video \
+  -q:v 10 -g 4 -bf 1 -f mpeg "$work/static.mpg"
+{ printf '\x02'; cat "$work/static.mpg"; } >"$corpus/mpeg_video/static_skips.mpg"
