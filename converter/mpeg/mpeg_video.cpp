@@ -9,9 +9,9 @@
 #include "converter/mpeg/mpeg_bit_reader.h"
 #include "converter/mpeg/mpeg_colour.h"
 #include "converter/mpeg/mpeg_headers.h"
-#include "converter/mpeg/mpeg_idct.h"
 #include "converter/mpeg/mpeg_slice.h"
 #include "converter/mpeg/mpeg_stream_index.h"
+#include "converter/mpeg/mpeg_video_kernels.h"
 #include "host/threads/thread_api.h"
 
 namespace reelpack {
@@ -26,6 +26,7 @@ struct MPEG_DECODER_CONTEXT {
   bool canSeek = false;
   MPEG_GOP_ENTRY gop{};  // the last seek's GOP, its estimates kept up while decoding
 
+  MPEG_PICTURE_POOL pool;
   MPEG_PICTURE* forward = nullptr;
   MPEG_PICTURE* backward = nullptr;
 
@@ -34,6 +35,7 @@ struct MPEG_DECODER_CONTEXT {
   MPEG_FRAME_INFO backwardInfo{};  // its number is the next display-order frame
   MPEG_OUTPUT_SLOT slot{};
 
+  const MPEG_VIDEO_KERNELS* kernels = &videoKernels();
   int frameCount = 0;
   int decodedPictures = 0;
   CRITICAL_SECTION lock;
@@ -73,8 +75,8 @@ void slotClear(MPEG_OUTPUT_SLOT& slot) {
 // samples (which stay usable for prediction) and it replaces the slot.
 void outputFrame(MPEG_DECODER_CONTEXT& c, MPEG_PICTURE* picture, const MPEG_FRAME_INFO& info) {
   if (picture == nullptr) return;
-  upsampleChromaFrame(picture->planeCb, picture->width, picture->height);
-  upsampleChromaFrame(picture->planeCr, picture->width, picture->height);
+  c.kernels->upsampleChroma(picture->planeCb, picture->width, picture->height);
+  c.kernels->upsampleChroma(picture->planeCr, picture->width, picture->height);
   slotClear(c.slot);
   c.slot = MPEG_OUTPUT_SLOT{info, pictureRetain(picture), c.colour.width, c.colour.height};
 }
@@ -115,7 +117,7 @@ void flushReferences(MPEG_DECODER_CONTEXT& c) {
 void setUpSequence(MPEG_DECODER_CONTEXT& c) {
   c.progressiveSequence = 1;
   colourParamsForPicture(c.sequence.horizontal_size, c.sequence.vertical_size, c.sequence.codedWidth, c.colour);
-  macroblockSetSequence(c.macroblocks, c.sequence, portablePredictionKernels(), inverseDct);
+  macroblockSetSequence(c.macroblocks, c.sequence, *c.kernels->prediction, c.kernels->inverseDct);
 }
 
 void decodePicture(MPEG_DECODER_CONTEXT& c) {
@@ -128,7 +130,7 @@ void decodePicture(MPEG_DECODER_CONTEXT& c) {
   if (type == kPictureTypeB &&
       (c.backward == nullptr || (c.forward == nullptr && c.closedGopState == 0)))
     return;
-  MPEG_PICTURE* current = pictureCreate(c.sequence.codedWidth, c.sequence.codedHeight);
+  MPEG_PICTURE* current = pictureCreate(c.sequence.codedWidth, c.sequence.codedHeight, &c.pool);
   if (current == nullptr) return;
   MPEG_FRAME_INFO info{c.nextFrame(), type, 0};
   if (type != kPictureTypeB) advanceReferences(c, current, info);
@@ -210,6 +212,7 @@ const MPEG_OUTPUT_SLOT* fetchLocked(MPEG_DECODER_CONTEXT& c, int frame) {
 void freeContext(MPEG_DECODER_CONTEXT* c) {
   slotClear(c->slot);
   releaseReferences(*c);
+  poolFree(c->pool);
   indexFree(c->index);
   bitsCloseStream(c->stream);
   DeleteCriticalSection(&c->lock);
@@ -320,7 +323,7 @@ int mpegGetFrame(MPEG_VIDEO_HANDLE* handle) {
   colourParamsForPicture(slot->shownWidth, slot->shownHeight, slot->picture->width, params);
   params.outStride = static_cast<int>(handle->stride);
   const MPEG_PICTURE& picture = *slot->picture;
-  convertToRgb24(picture.planeY, picture.planeCb, picture.planeCr, handle->buffer, params);
+  c.kernels->convert(picture.planeY, picture.planeCb, picture.planeCr, handle->buffer, params);
   return 1;
 }
 
