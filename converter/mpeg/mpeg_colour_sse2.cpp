@@ -28,6 +28,16 @@ inline __m128i Channel(__m128i lumaLow, __m128i lumaHigh, __m128i uvLow, __m128i
   return _mm_packs_epi32(low, high);
 }
 
+// Four pixels of 32-bit B, G, R, 0 packed into 12 bytes (the top 4 bytes
+// of the result are not part of them).
+inline __m128i PackPixels(__m128i pixels) {
+  const __m128i low24 = _mm_set1_epi64x(0xFFFFFF);
+  // In each 64-bit half: pixel 0 in bytes 0..2, pixel 1 in bytes 3..5.
+  const __m128i pairs = _mm_or_si128(_mm_and_si128(pixels, low24), _mm_andnot_si128(low24, _mm_srli_epi64(pixels, 8)));
+  const __m128i firstSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
+  return _mm_or_si128(_mm_and_si128(pairs, firstSix), _mm_andnot_si128(firstSix, _mm_srli_si128(pairs, 2)));
+}
+
 }  // namespace
 
 void upsampleChromaFrameSse2(std::uint8_t* plane, int codedWidth, int codedHeight) {
@@ -70,7 +80,6 @@ void convertToRgb24Sse2(const std::uint8_t* luma, const std::uint8_t* cb, const 
   const __m128i chromaOffset = _mm_set1_epi16(128);
   const __m128i lumaScale = pair(scale, 0);
   const __m128i rounding = _mm_set1_epi32(4096);
-  alignas(16) std::uint8_t channels[3][16];
   for (int r = 0; r < params.height; ++r) {
     const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(r) * params.lumaStride;
     const std::uint8_t* y = luma + rowStart;
@@ -95,15 +104,24 @@ void convertToRgb24Sse2(const std::uint8_t* luma, const std::uint8_t* cb, const 
       const __m128i b = Channel(lumaLow, lumaHigh, uvLow, uvHigh, blue);
       const __m128i g = Channel(lumaLow, lumaHigh, uvLow, uvHigh, green);
       const __m128i rr = Channel(lumaLow, lumaHigh, uvLow, uvHigh, red);
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(channels[0]), _mm_packus_epi16(b, b));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(channels[1]), _mm_packus_epi16(g, g));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(channels[2]), _mm_packus_epi16(rr, rr));
-      const int pixels = params.width - x < 8 ? params.width - x : 8;
-      for (int i = 0; i < pixels; ++i, out += 3) {
-        out[0] = channels[0][i];
-        out[1] = channels[1][i];
-        out[2] = channels[2][i];
+      const __m128i blueGreen = _mm_unpacklo_epi8(_mm_packus_epi16(b, b), _mm_packus_epi16(g, g));
+      const __m128i redZero = _mm_unpacklo_epi8(_mm_packus_epi16(rr, rr), zero);
+      const __m128i first = PackPixels(_mm_unpacklo_epi16(blueGreen, redZero));
+      const __m128i second = PackPixels(_mm_unpackhi_epi16(blueGreen, redZero));
+      if (x + 16 <= params.width) {
+        // 16-byte stores: the 4 bytes past the 24 of these pixels belong to
+        // the next ones, written after.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), first);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 12), second);
+        out += 24;
+        continue;
       }
+      alignas(16) std::uint8_t packed[32];
+      _mm_store_si128(reinterpret_cast<__m128i*>(packed), first);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + 12), second);
+      const int bytes = 3 * (params.width - x < 8 ? params.width - x : 8);
+      std::memcpy(out, packed, bytes);
+      out += bytes;
     }
   }
 }
