@@ -6,11 +6,19 @@
 
 namespace reelpack {
 
-int decodeCoefficient(MPEG_BIT_STREAM& stream, bool first, int* run, int* level) {
-  const int value = coefficientTable(first).decode(stream);
+int decodeCoefficient(MPEG_BIT_STREAM& stream, const MpegVlcTable& table, int* run, int* level) {
+  // The code and the sign bit after it in one peek.
+  const int bits = table.maxLength();
+  const std::uint32_t peek = bitsPeek(stream, bits + 1);
+  int length;
+  const int value = table.lookup(peek >> 1, &length);
   if (value == MpegVlcTable::kNoEntry) return -1;
-  if (value == kCoefficientEndOfBlock) return 0;
+  if (value == kCoefficientEndOfBlock) {
+    bitsSkip(stream, length);
+    return 0;
+  }
   if (value == kCoefficientEscape) {
+    bitsSkip(stream, length);
     *run = static_cast<int>(bitsGet(stream, 6));
     const int byte = static_cast<int>(bitsGet(stream, 8));
     if (byte == 0x00) {
@@ -22,8 +30,9 @@ int decodeCoefficient(MPEG_BIT_STREAM& stream, bool first, int* run, int* level)
     }
     return 1;
   }
+  bitsSkip(stream, length + 1);
   *run = value >> 8;
-  *level = bitsGet(stream, 1) ? -(value & 0xFF) : (value & 0xFF);
+  *level = (peek >> (bits - length)) & 1 ? -(value & 0xFF) : (value & 0xFF);
   return 1;
 }
 
@@ -36,9 +45,10 @@ int decodeIntraBlock(MPEG_BIT_STREAM& stream, const MpegVlcTable& dcSizeTable, i
     *predictor += v >= (1 << (size - 1)) ? v : v - (1 << size) + 1;
   }
   block[0] = static_cast<std::int16_t>(std::clamp(*predictor * 8, -2048, 2047));
+  const MpegVlcTable& next = coefficientTable(false);
   int run, level;
   for (int i = 1;; ++i) {
-    if (decodeCoefficient(stream, false, &run, &level) <= 0) return 1;
+    if (decodeCoefficient(stream, next, &run, &level) <= 0) return 1;
     i += run;
     if (i > 63) return 0;
     const int k = kZigzagToNatural[i];
@@ -47,9 +57,11 @@ int decodeIntraBlock(MPEG_BIT_STREAM& stream, const MpegVlcTable& dcSizeTable, i
 }
 
 int decodeNonIntraBlock(MPEG_BIT_STREAM& stream, const std::uint16_t* scaledNonIntra, std::int16_t* block) {
+  const MpegVlcTable& first = coefficientTable(true);
+  const MpegVlcTable& next = coefficientTable(false);
   int run, level;
   for (int i = 0;; ++i) {
-    if (decodeCoefficient(stream, i == 0, &run, &level) <= 0) return 1;
+    if (decodeCoefficient(stream, i == 0 ? first : next, &run, &level) <= 0) return 1;
     i += run;
     if (i > 63) return 0;
     const int k = kZigzagToNatural[i];

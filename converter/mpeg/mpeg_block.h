@@ -10,9 +10,10 @@
 
 namespace reelpack {
 
-// One run/level pair: 1 with *run and the signed *level; 0 at end of block;
-// -1 for bits that start no code (the block ends the same way).
-int decodeCoefficient(MPEG_BIT_STREAM& stream, bool first, int* run, int* level);
+// One run/level pair from the table (coefficientTable(first)): 1 with *run
+// and the signed *level; 0 at end of block; -1 for bits that start no code
+// (the block ends the same way).
+int decodeCoefficient(MPEG_BIT_STREAM& stream, const MpegVlcTable& table, int* run, int* level);
 
 // A dequantised value made odd (an even, non-zero value moves one step
 // toward zero) and clamped to -2048..2047.

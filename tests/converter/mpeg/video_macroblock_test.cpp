@@ -75,7 +75,7 @@ TEST(VideoBlocks, CoefficientCodesEscapesAndEndOfBlock) {
     Put(w, "1111 1111");
     Bits b(w);
     int run = 0, level = 0;
-    ASSERT_EQ(decodeCoefficient(b.stream, c.first, &run, &level), c.result) << c.bits;
+    ASSERT_EQ(decodeCoefficient(b.stream, coefficientTable(c.first), &run, &level), c.result) << c.bits;
     if (c.result > 0) {
       EXPECT_EQ(run, c.run) << c.bits;
       EXPECT_EQ(level, c.level) << c.bits;
