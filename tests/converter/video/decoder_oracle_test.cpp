@@ -67,5 +67,31 @@ TEST(MpegVideoOracle, MadeStreams) {
     ExpectMatchesOracle(VideoTestStream(name));
 }
 
+// The thresholds above against the oracle's own spread: the same streams
+// decoded with two of its inverse DCTs stay inside them too.
+TEST(MpegVideoOracle, ThresholdsHoldBetweenTwoOracleIdcts) {
+  for (const std::string& path : {MpegFixture("s176x144_closed_end.mpg"), VideoTestStream("ff_longgop_128x96.mpg"),
+                                  VideoTestStream("mj_352x288.mpg"), VideoTestStream("ff_q2_160x128.mpg")}) {
+    MPEG_VIDEO_HANDLE* h = mpegOpen(path.c_str());
+    ASSERT_NE(h, nullptr);
+    const int w = h->width, height = h->height;
+    mpegClose(h);
+    const std::vector<OracleFrame> a = OracleFrames(path, w, height, "simple");
+    const std::vector<OracleFrame> b = OracleFrames(path, w, height, "int");
+    const std::string types = OraclePictureTypes(path);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_EQ(a.size(), types.size());
+    Worst intra, predicted;
+    for (std::size_t n = 0; n < a.size(); ++n) {
+      const double psnr = Psnr(a[n].y, b[n].y);
+      Worst& worst = types[n] == 'I' ? intra : predicted;
+      if (psnr < worst.psnr) worst = Worst{psnr, static_cast<int>(n)};
+      EXPECT_GE(psnr, types[n] == 'I' ? 50 : 40) << path << " frame " << n;
+    }
+    std::printf("%s: oracle IDCTs simple/int, worst luma PSNR I %.2f dB (frame %d), P/B %.2f dB (frame %d)\n",
+                path.c_str(), intra.psnr, intra.frame, predicted.psnr, predicted.frame);
+  }
+}
+
 }  // namespace
 }  // namespace reelpack
