@@ -259,6 +259,7 @@ MPEG_DECODER_CONTEXT* createContext(const char* path, MpegOpenResult* result) {
 }  // namespace
 
 bool mpegHasKnownExtension(const char* path) {
+  if (path == nullptr) return false;
   const std::string_view name(path);
   const std::size_t dot = name.find_last_of(".\\/");
   if (dot == std::string_view::npos || name[dot] != '.') return false;

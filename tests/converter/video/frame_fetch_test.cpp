@@ -124,6 +124,7 @@ TEST(MpegFetch, KnownExtensions) {
                {"x.dat", true},     {"x.DAH", true},          {"x.mpeg.bak", false}, {"noext", false},
                {"dir.mpg\\file", false}, {"dir.mpg/file", false}, {"x.mp", false},    {"x.", false}};
   for (const Case& c : cases) EXPECT_EQ(mpegHasKnownExtension(c.name), c.known) << c.name;
+  EXPECT_FALSE(mpegHasKnownExtension(nullptr));
 }
 
 TEST(MpegFetch, OpenSaysWhyItRefuses) {
