@@ -14,7 +14,7 @@ PACKAGES=(
   zlib1g-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
   ffmpeg twolame mpg123 lame vorbis-tools
-  libavcodec-dev
+  libavcodec-dev mjpegtools
 )
 
 missing=()

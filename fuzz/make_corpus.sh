@@ -11,6 +11,7 @@ data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,mpeg_video}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -96,3 +97,11 @@ write("time_base_0.rzm2", movie(records, base=0))
 write("refused_record.rzm2", movie([records[0], b"JBP1" + records[1][4:40]]))
 write("too_large.rzm2", movie(records, width=523, height=640))
 PY
+# Video: an open GOP, an odd size, 560-pixel rows and static content (skipped
+# macroblocks), under each order of requests.
+{ printf '\x00'; cat "$data/mpeg_stream/s64x48_open_end.mpg"; } >"$corpus/mpeg_video/open_gop_in_order.mpg"
+{ printf '\x01'; cat "$data/mpeg_stream/s50x30_single_end.mpg"; } >"$corpus/mpeg_video/odd_size_backward.mpg"
+{ printf '\x02'; cat "$data/mpeg_stream/s560x48_nob_end.mpg"; } >"$corpus/mpeg_video/wide_jumping.mpg"
+ffmpeg -hide_banner -loglevel error -y -f lavfi -i "smptebars=size=48x32:rate=25" -frames:v 8 -c:v mpeg1video \
+  -q:v 10 -g 4 -bf 1 -f mpeg "$work/static.mpg"
+{ printf '\x02'; cat "$work/static.mpg"; } >"$corpus/mpeg_video/static_skips.mpg"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "converter/mpeg/mpeg_idct_tables.h"
+
 namespace reelpack {
 namespace {
 
@@ -16,15 +18,11 @@ constexpr std::int32_t kRowValues[4][7] = {
     {21407, 27969, 11585, 29692, 25172, 16819, 5906},
     {19266, 25172, 10426, 26722, 22654, 15137, 5315},
 };
-// Rows k and 8 - k share a table.
-constexpr int kRowTableOf[8] = {0, 1, 2, 3, 0, 3, 2, 1};
 
-using RowTable = std::array<std::array<std::int32_t, 8>, 8>;  // [u][x]
-
-constexpr RowTable MakeRowTable(const std::int32_t* values) {
+constexpr IdctRowTable MakeRowTable(const std::int32_t* values) {
   // cos(n pi / 16) reduced to one of the listed values with its sign.
   constexpr int kValueOf[9] = {0, 3, 1, 4, 0, 5, 2, 6, -1};
-  RowTable table{};
+  IdctRowTable table{};
   for (int u = 0; u < 8; ++u) {
     for (int x = 0; x < 8; ++x) {
       int n = ((2 * x + 1) * u) % 32;
@@ -40,13 +38,8 @@ constexpr RowTable MakeRowTable(const std::int32_t* values) {
   return table;
 }
 
-constexpr std::array<RowTable, 4> kRowTables = {MakeRowTable(kRowValues[0]), MakeRowTable(kRowValues[1]),
-                                                MakeRowTable(kRowValues[2]), MakeRowTable(kRowValues[3])};
-
-constexpr std::int16_t kTan1 = 13036;    // tan(pi/16)
-constexpr std::int16_t kTan2 = 27146;    // tan(2pi/16)
-constexpr std::int16_t kTan3m1 = -21746; // tan(3pi/16) - 1
-constexpr std::int16_t kCos4m1 = -19195; // cos(pi/4) - 1
+constexpr std::array<IdctRowTable, 4> kRowTables = {MakeRowTable(kRowValues[0]), MakeRowTable(kRowValues[1]),
+                                                    MakeRowTable(kRowValues[2]), MakeRowTable(kRowValues[3])};
 
 inline std::int16_t Saturate16(std::int32_t v) {
   return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
@@ -58,7 +51,7 @@ inline std::int16_t MulHigh(std::int16_t a, std::int16_t c) {
   return static_cast<std::int16_t>((static_cast<std::int32_t>(a) * c) >> 16);
 }
 
-void RowPass(std::int16_t* row, const RowTable& table) {
+void RowPass(std::int16_t* row, const IdctRowTable& table) {
   std::int32_t out[8];
   for (int x = 0; x < 8; ++x) {
     std::int32_t sum = 1024;
@@ -75,21 +68,21 @@ void ColumnPass(std::int16_t* c) {
   const std::int16_t x0 = c[0], x1 = c[8], x2 = c[16], x3 = c[24];
   const std::int16_t x4 = c[32], x5 = c[40], x6 = c[48], x7 = c[56];
 
-  const std::int16_t tp17 = Add(x1, MulHigh(x7, kTan1));
-  const std::int16_t tm17 = Sub(MulHigh(x1, kTan1), x7);
-  const std::int16_t tp35 = Add(x3, Add(x5, MulHigh(x5, kTan3m1)));
-  const std::int16_t tm35 = Sub(Add(x3, MulHigh(x3, kTan3m1)), x5);
+  const std::int16_t tp17 = Add(x1, MulHigh(x7, kIdctTan1));
+  const std::int16_t tm17 = Sub(MulHigh(x1, kIdctTan1), x7);
+  const std::int16_t tp35 = Add(x3, Add(x5, MulHigh(x5, kIdctTan3m1)));
+  const std::int16_t tm35 = Sub(Add(x3, MulHigh(x3, kIdctTan3m1)), x5);
   const std::int16_t b0 = Add(tp17, tp35);
   const std::int16_t b3 = Sub(tm17, tm35);
   const std::int16_t t = Sub(tp17, tp35);
   const std::int16_t u = Add(tm17, tm35);
   const std::int16_t sum = Add(t, u);
   const std::int16_t diff = Sub(t, u);
-  const std::int16_t b1 = Add(sum, MulHigh(sum, kCos4m1));
-  const std::int16_t b2 = Add(diff, MulHigh(diff, kCos4m1));
+  const std::int16_t b1 = Add(sum, MulHigh(sum, kIdctCos4m1));
+  const std::int16_t b2 = Add(diff, MulHigh(diff, kIdctCos4m1));
 
-  const std::int16_t tp26 = Add(x2, MulHigh(x6, kTan2));
-  const std::int16_t tm26 = Sub(MulHigh(x2, kTan2), x6);
+  const std::int16_t tp26 = Add(x2, MulHigh(x6, kIdctTan2));
+  const std::int16_t tm26 = Sub(MulHigh(x2, kIdctTan2), x6);
   const std::int16_t tp04 = Add(x0, x4);
   const std::int16_t tm04 = Sub(x0, x4);
   const std::int16_t a0 = Add(tp04, tp26);
@@ -108,8 +101,10 @@ void ColumnPass(std::int16_t* c) {
 
 }  // namespace
 
+const IdctRowTable& idctRowTable(int table) { return kRowTables[table]; }
+
 void inverseDct(std::int16_t* block) {
-  for (int r = 0; r < 8; ++r) RowPass(block + 8 * r, kRowTables[kRowTableOf[r]]);
+  for (int r = 0; r < 8; ++r) RowPass(block + 8 * r, kRowTables[kIdctRowTableOf[r]]);
   for (int col = 0; col < 8; ++col) ColumnPass(block + col);
 }
 

@@ -38,26 +38,14 @@ void Predict(const std::uint8_t* source, std::uint8_t* destination, int sourceSt
   }
 }
 
-template <int Width>
-constexpr void Fill(MpegPredictionKernel* k) {
-  k[0] = Predict<Width, 0, 0, 0>;
-  k[1] = Predict<Width, 0, 0, 1>;
-  k[2] = Predict<Width, 0, 1, 0>;
-  k[3] = Predict<Width, 0, 1, 1>;
-  k[4] = Predict<Width, 1, 0, 0>;
-  k[5] = Predict<Width, 1, 0, 1>;
-  k[6] = Predict<Width, 1, 1, 0>;
-  k[7] = Predict<Width, 1, 1, 1>;
-}
+struct Family {
+  static constexpr MpegBlockKernel AddBlock = &reelpack::AddBlock;
+  static constexpr MpegBlockKernel StoreBlock = &reelpack::StoreBlock;
+  template <int Width, int Hx, int Hy, int Put>
+  static constexpr MpegPredictionKernel Predict = &reelpack::Predict<Width, Hx, Hy, Put>;
+};
 
-constexpr MPEG_PREDICTION_KERNELS MakePortable() {
-  MPEG_PREDICTION_KERNELS k{AddBlock, StoreBlock, {}};
-  Fill<8>(k.predict);
-  Fill<16>(k.predict + 8);
-  return k;
-}
-
-constexpr MPEG_PREDICTION_KERNELS kPortable = MakePortable();
+constexpr MPEG_PREDICTION_KERNELS kPortable = MakePredictionKernels<Family>();
 
 }  // namespace
 

@@ -23,6 +23,26 @@ inline constexpr int PredictionKernelIndex(int wide16, int hx, int hy, int put) 
   return 8 * wide16 + 4 * hx + 2 * hy + put;
 }
 
+// A kernel table from a family's block kernels and its prediction template
+// Family::Predict<Width, Hx, Hy, Put>.
+template <typename Family>
+constexpr MPEG_PREDICTION_KERNELS MakePredictionKernels() {
+  MPEG_PREDICTION_KERNELS k{Family::AddBlock, Family::StoreBlock, {}};
+  auto fill = [&k]<int Width>(MpegPredictionKernel* entry) {
+    entry[0] = Family::template Predict<Width, 0, 0, 0>;
+    entry[1] = Family::template Predict<Width, 0, 0, 1>;
+    entry[2] = Family::template Predict<Width, 0, 1, 0>;
+    entry[3] = Family::template Predict<Width, 0, 1, 1>;
+    entry[4] = Family::template Predict<Width, 1, 0, 0>;
+    entry[5] = Family::template Predict<Width, 1, 0, 1>;
+    entry[6] = Family::template Predict<Width, 1, 1, 0>;
+    entry[7] = Family::template Predict<Width, 1, 1, 1>;
+  };
+  fill.template operator()<8>(k.predict);
+  fill.template operator()<16>(k.predict + 8);
+  return k;
+}
+
 const MPEG_PREDICTION_KERNELS& portablePredictionKernels();
 
 }  // namespace reelpack

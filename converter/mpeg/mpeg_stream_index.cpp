@@ -235,7 +235,8 @@ int countFrames(MPEG_STREAM_INDEX& index) {
   MPEG_GOP_ENTRY entry;
   if (!scanGop(index, entry)) return -1;
   index.frameOffset = entry.firstFrame;
-  if (index.lastScanReachedEnd) return entry.count;
+  // Even when that scan ran to the end, the stream may hold a later GOP
+  // header (its I picture only counted as the next GOP's start).
 
   // The last GOP holding a picture gives the total; GOPs a cut stream ends
   // before their first picture are passed over.

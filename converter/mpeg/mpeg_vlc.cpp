@@ -1,6 +1,5 @@
 #include "converter/mpeg/mpeg_vlc.h"
 
-#include <bit>
 #include <string>
 
 namespace reelpack {
@@ -35,30 +34,6 @@ MpegVlcTable::MpegVlcTable(const MpegVlcCode* codes, int count) {
     for (unsigned k = 0; k < (1u << (sub.bits - tailLength)); ++k)
       sub.entries[first + k] = Entry{codes[i].value, static_cast<int>(p.size())};
   }
-}
-
-int MpegVlcTable::lookup(std::uint32_t peek, int* length) const {
-  if (flat_) {
-    const Entry& e = byZeros_[0].entries[peek];
-    *length = e.length;
-    return e.value;
-  }
-  const int zeros = maxLength_ - std::bit_width(peek);
-  *length = 0;
-  if (zeros >= maxLength_) return kNoEntry;
-  const SubTable& sub = byZeros_[zeros];
-  const int rest = maxLength_ - zeros - 1;
-  const std::uint32_t index = (peek & ((1u << rest) - 1)) >> (rest - sub.bits);
-  const Entry& e = sub.entries[index];
-  *length = e.length;
-  return e.value;
-}
-
-int MpegVlcTable::decode(MPEG_BIT_STREAM& stream) const {
-  int length;
-  const int value = lookup(bitsPeek(stream, maxLength_), &length);
-  if (value != kNoEntry) bitsSkip(stream, length);
-  return value;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // first 1 index it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -22,10 +23,30 @@ class MpegVlcTable {
   MpegVlcTable(const MpegVlcCode* codes, int count);
   // The value of the next code, consumed; kNoEntry (nothing consumed) when
   // the bits start no code of the table.
-  int decode(MPEG_BIT_STREAM& stream) const;
+  int decode(MPEG_BIT_STREAM& stream) const {
+    int length;
+    const int value = lookup(bitsPeek(stream, maxLength_), &length);
+    if (value != kNoEntry) bitsSkip(stream, length);
+    return value;
+  }
   // The same on a peek of maxLength() bits, for tests and callers that peek
   // themselves; *length gets the code's length.
-  int lookup(std::uint32_t peek, int* length) const;
+  int lookup(std::uint32_t peek, int* length) const {
+    if (flat_) {
+      const Entry& e = byZeros_[0].entries[peek];
+      *length = e.length;
+      return e.value;
+    }
+    const int zeros = maxLength_ - std::bit_width(peek);
+    *length = 0;
+    if (zeros >= maxLength_) return kNoEntry;
+    const SubTable& sub = byZeros_[zeros];
+    const int rest = maxLength_ - zeros - 1;
+    const std::uint32_t index = (peek & ((1u << rest) - 1)) >> (rest - sub.bits);
+    const Entry& e = sub.entries[index];
+    *length = e.length;
+    return e.value;
+  }
   int maxLength() const { return maxLength_; }
 
  private:
@@ -57,9 +78,10 @@ inline constexpr int kAddressStuffing = 34;
 inline constexpr int kAddressEscape = 35;
 
 // dct_coeff values: run in bits 8.., level (1..40) in the low byte; the
-// sign bit follows the code.
+// sign bit follows the code. End of block and escape lie outside that range
+// (run 0, level 1 is 1).
 inline constexpr int kCoefficientEndOfBlock = 0;
-inline constexpr int kCoefficientEscape = 1;
+inline constexpr int kCoefficientEscape = -1;
 constexpr int CoefficientValue(int run, int level) { return (run << 8) | level; }
 
 const MpegVlcTable& addressIncrementTable();
