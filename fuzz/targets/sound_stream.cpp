@@ -27,8 +27,15 @@ void LoadPlugins() {
   (void)loaded;
 }
 
+// The sound opened from memory or from its file, then read through.
 template <typename Stream, typename Suspend, typename Resume>
-void ReadThrough(Stream& stream, int loop, bool suspend, Suspend suspendStream, Resume resumeStream) {
+void OpenAndRead(Stream& stream, const std::vector<std::uint8_t>& image, const std::string& path, int loop,
+                 bool suspend, Suspend suspendStream, Resume resumeStream) {
+  if (!path.empty()) {
+    stream.OpenFile(path, 0, 0);
+  } else {
+    stream.OpenMemory(image.data(), static_cast<std::uint32_t>(image.size()));
+  }
   std::vector<std::uint8_t> out(kReadBytes + kMp3MaxFramePcmBytes);
   for (int i = 0; i < kReads && !stream.IsEnded(); ++i) {
     if (suspend && i == kReads / 2) {
@@ -58,23 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EngineFileName file = EngineNameOf(WriteFuzzFile(image.data(), image.size(), ogg ? ".ogg" : ".mp3"));
     path = file.folder + file.name;
   }
-  const auto size32 = static_cast<std::uint32_t>(image.size());
   if (ogg) {
     COggStream stream;
-    if (fromFile) {
-      stream.OpenFile(path, 0, 0);
-    } else {
-      stream.OpenMemory(image.data(), size32);
-    }
-    ReadThrough(stream, loop, suspend, [](COggStream& s) { s.Suspend(); }, [](COggStream& s) { s.Resume(); });
+    OpenAndRead(stream, image, path, loop, suspend, [](COggStream& s) { s.Suspend(); },
+                [](COggStream& s) { s.Resume(); });
   } else {
     CMp3Stream stream;
-    if (fromFile) {
-      stream.OpenFile(path, 0, 0);
-    } else {
-      stream.OpenMemory(image.data(), size32);
-    }
-    ReadThrough(stream, loop, suspend, [](CMp3Stream& s) { s.Unmap(); }, [](CMp3Stream& s) { s.Remap(); });
+    OpenAndRead(stream, image, path, loop, suspend, [](CMp3Stream& s) { s.Unmap(); }, [](CMp3Stream& s) { s.Remap(); });
   }
   return 0;
 }
