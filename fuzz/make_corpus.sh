@@ -102,3 +102,5 @@ for name in sine22_stereo sine44_mono silence22; do
   { printf '\x01'; cat "$data/sound/$name.ogg"; } >"$corpus/sound_stream/${name}_ogg"
 done
 { printf '\x0f'; cat "$data/sound/sine22_stereo.ogg"; } >"$corpus/sound_stream/sine22_stereo_ogg_file_loop"
+# An empty Ogg image (mode byte only): once read through a null pointer.
+printf '\x23' >"$corpus/sound_stream/ogg_fault_empty_image"
