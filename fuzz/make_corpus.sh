@@ -76,7 +76,8 @@ for name in sine_stereo_44k sine_mono_44k sine_joint_32k sine_crc_44k sine_stere
 done
 
 # jpegWrite: the 18 field bytes of the target (see fuzz/targets/jpeg_write.cpp)
-# for the accepted layouts, baseline and progressive, then a few pixels.
+# for the accepted layouts, baseline and progressive, on the plain and the
+# SSE2 kernels in turn, then a few pixels.
 python3 - "$corpus/jpeg_write" <<'PY'
 import os, sys
 layouts = {  # name: image channels-1, image colour index, packed, jpeg channels-1, jpeg colour index, sampling index
@@ -84,10 +85,11 @@ layouts = {  # name: image channels-1, image colour index, packed, jpeg channels
     "grey": (0, 3, 0, 0, 3, 0), "rgba_to_ycca4204": (3, 4, 0, 3, 5, 3), "packed422": (2, 2, 1, 2, 2, 2),
     "other4": (3, 6, 0, 2, 6, 0), "rgb_plain": (2, 0, 0, 2, 0, 0),
 }
-for name, (ich, icol, packed, jch, jcol, samp) in layouts.items():
+for number, (name, (ich, icol, packed, jch, jcol, samp)) in enumerate(layouts.items()):
     for progressive in (0, 1):
+        kernels = 4 * ((number + progressive) % 2)  # processor class index: 0 plain, 4 SSE2
         fields = bytes([37, 0, 22, 0, progressive, ich, icol, packed, jch, jcol, samp, 75, progressive * 3,
-                        8 * (1 - progressive), progressive | 8, 255, 2 * progressive, 1])
+                        8 * (1 - progressive), progressive | kernels << 1, 255, 2 * progressive, 1])
         pixels = bytes((i * 37 + (i // 97) * 11) & 0xFF for i in range(600))
         open(os.path.join(sys.argv[1], f"{name}_{'progressive' if progressive else 'baseline'}"), "wb").write(fields + pixels)
 PY
