@@ -26,10 +26,6 @@ std::size_t FittingPrefix(const char* src, std::size_t n) {
 
 }  // namespace
 
-int IsSjisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 1 : 0;
-}
-
 std::size_t StrLength(const char* s) {
   std::size_t n = 0;
   while (s[n]) ++n;

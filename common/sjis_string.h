@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-int IsSjisLeadByte(unsigned char byte);
+// Inline: the script tokenizer asks it of every byte it reads.
+inline int IsSjisLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 1 : 0;
+}
 // Bytes before the NUL.
 std::size_t StrLength(const char* s);
 // Copies src with its NUL into dst, cutting it to fit dstCapacity bytes

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -37,4 +38,11 @@ std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
                                                                 static_cast<std::streamsize>(size));
   return path.string();
+}
+
+EngineFileName EngineNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  EngineFileName name{path.substr(0, slash + 1), path.substr(slash + 1)};
+  std::replace(name.folder.begin(), name.folder.end(), '/', '\\');
+  return name;
 }

@@ -13,3 +13,11 @@ void LimitAllocationsAsTheDevice();
 // Writes data to this process's scratch file of that extension and returns
 // its path.
 std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char* extension);
+
+// The folder of a scratch file as the engine names folders ('\' separators,
+// one at the end) and the file's own name.
+struct EngineFileName {
+  std::string folder;
+  std::string name;
+};
+EngineFileName EngineNameOf(const std::string& path);

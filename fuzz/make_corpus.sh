@@ -12,6 +12,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie}
 mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,mpeg_video}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -105,3 +106,50 @@ PY
 ffmpeg -hide_banner -loglevel error -y -f lavfi -i "smptebars=size=48x32:rate=25" -frames:v 8 -c:v mpeg1video \
   -q:v 10 -g 4 -bf 1 -f mpeg "$work/static.mpg"
 { printf '\x02'; cat "$work/static.mpg"; } >"$corpus/mpeg_video/static_skips.mpg"
+# Pictures: "JBP1" records for both paths, ".rbp" files of every kind and a
+# save file, written by the seed maker (each with the target's mode byte).
+"$build/fuzz/make_picture_seeds" "$corpus/picture"
+
+# System streams with video (open and closed GOPs, drop-frame time codes, no B
+# pictures, one picture) and with two sound tracks.
+for name in s50x30_single_end s64x48_open s64x48_ntsc_df_end s80x64_film_end ffmux_24_6s; do
+  cp "$data/mpeg_stream/$name.mpg" "$corpus/mpeg_stream/"
+done
+cp "$data/layer2/two_audio_streams.mpg" "$corpus/mpeg_stream/"
+
+# Layer II elementary streams: stereo, mono, joint stereo, CRC, three rates.
+for name in sine_stereo_44k sine_mono_44k sine_joint_32k sine_crc_44k sine_stereo_48k; do
+  head -c 2500 "$data/layer2/$name.mp2" >"$corpus/layer2_frames/$name.mp2"
+done
+
+# jpegWrite: the 18 field bytes of the target (see fuzz/targets/jpeg_write.cpp)
+# for the accepted layouts, baseline and progressive, on the plain and the
+# SSE2 kernels in turn, then a few pixels.
+python3 - "$corpus/jpeg_write" <<'PY'
+import os, sys
+layouts = {  # name: image channels-1, image colour index, packed, jpeg channels-1, jpeg colour index, sampling index
+    "rgb_to_ycc420": (2, 0, 0, 2, 2, 1), "bgr_to_ycc422": (2, 1, 0, 2, 2, 2), "rgb_to_grey": (2, 0, 0, 0, 3, 0),
+    "grey": (0, 3, 0, 0, 3, 0), "rgba_to_ycca4204": (3, 4, 0, 3, 5, 3), "packed422": (2, 2, 1, 2, 2, 2),
+    "other4": (3, 6, 0, 2, 6, 0), "rgb_plain": (2, 0, 0, 2, 0, 0),
+}
+for number, (name, (ich, icol, packed, jch, jcol, samp)) in enumerate(layouts.items()):
+    for progressive in (0, 1):
+        kernels = 4 * ((number + progressive) % 2)  # processor class index: 0 plain, 4 SSE2
+        fields = bytes([37, 0, 22, 0, progressive, ich, icol, packed, jch, jcol, samp, 75, progressive * 3,
+                        8 * (1 - progressive), progressive | kernels << 1, 255, 2 * progressive, 1])
+        pixels = bytes((i * 37 + (i // 97) * 11) & 0xFF for i in range(600))
+        open(os.path.join(sys.argv[1], f"{name}_{'progressive' if progressive else 'baseline'}"), "wb").write(fields + pixels)
+PY
+
+# Sounds: MP3 (tags, encoder info frame, VBR, mono) and Ogg Vorbis, read from
+# memory and from a file, looping and suspended (mode byte first).
+for name in tagged44 info_frame44 vbr44 sine22_mono silence22; do
+  { printf '\x00'; head -c 6000 "$data/sound/$name.mp3"; } >"$corpus/sound_stream/${name}_mp3"
+done
+{ printf '\x0e'; head -c 6000 "$data/sound/sine22_stereo.mp3"; } >"$corpus/sound_stream/sine22_stereo_mp3_file_loop"
+for name in sine22_stereo sine44_mono silence22; do
+  { printf '\x01'; cat "$data/sound/$name.ogg"; } >"$corpus/sound_stream/${name}_ogg"
+done
+{ printf '\x0f'; cat "$data/sound/sine22_stereo.ogg"; } >"$corpus/sound_stream/sine22_stereo_ogg_file_loop"
+# An empty Ogg image (mode byte only): once read through a null pointer.
+printf '\x23' >"$corpus/sound_stream/ogg_fault_empty_image"

@@ -50,6 +50,8 @@ const CommandName kCommandTable[kCommandCount] = {
 
 namespace {
 
+char FoldAsciiLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // Only ">=" may stand inside a tag; every other '>' closes it.
 bool ClosesTag(const char* p) { return p[0] == '>' && p[1] != '='; }
 
@@ -108,8 +110,11 @@ int ParseCommandTag(const char* tag, ParsedCommand& out) {
 
 ScriptOpcode LookupCommand(const char* name) {
   if (name[0] == '\0') return OP_UNKNOWN;
+  // Every token of a frame is looked up: names whose first letter differs are
+  // passed over before the full comparison.
+  const char first = FoldAsciiLetter(name[0]);
   for (const CommandName& entry : kCommandTable) {
-    if (StrEqualNoCase(name, entry.name)) return entry.code;
+    if (FoldAsciiLetter(entry.name[0]) == first && StrEqualNoCase(name, entry.name)) return entry.code;
   }
   return OP_UNKNOWN;
 }

@@ -54,12 +54,16 @@ int CScriptInterpreter::RunScriptFrame() {
   char token[kTextTokenCapacity];
   for (int budget = kTokensPerFrame; budget > 0 && hasScript_; --budget) {
     const std::uint32_t start = position_;
-    const std::uint32_t next = ReadNextToken(Script(), start, token, sizeof token);
     jumped_ = false;
     bool goOn = false;
-    if (token[0] == '<') {
+    if (const ScriptTagCache::Entry* tag = tags_.Find(start)) {
+      CopyParsedCommand(tag->command, command_);
+      goOn = RunCommand(tag->code, start, tag->next);
+    } else if (const std::uint32_t next = ReadNextToken(Script(), start, token, sizeof token); token[0] == '<') {
       ParseCommandTag(token, command_);
-      goOn = RunCommand(LookupCommand(command_.name), start, next);
+      const ScriptOpcode code = LookupCommand(command_.name);
+      tags_.Store(start, next, code, command_);
+      goOn = RunCommand(code, start, next);
     } else if (token[0] == '[') {
       Advance(next);
       goOn = true;
@@ -85,12 +89,6 @@ bool CScriptInterpreter::RunText(const char* text, std::uint32_t next) {
 }
 
 bool CScriptInterpreter::RunCommand(ScriptOpcode code, std::uint32_t tagPosition, std::uint32_t next) {
-  for (const InstantTag& tag : kInstantTags) {
-    if (tag.code != code) continue;
-    if (tag.handler != nullptr) (services_.*tag.handler)(command_);
-    Advance(next);
-    return true;
-  }
   switch (code) {
     case OP_KW:
       return RunTimedTag(services_.WaitForReader(tagPosition, stepFrames_), next);
@@ -148,6 +146,12 @@ bool CScriptInterpreter::RunCommand(ScriptOpcode code, std::uint32_t tagPosition
     case OP_SLT_RUN:
       return RunChoice(next);
     default:
+      for (const InstantTag& tag : kInstantTags) {
+        if (tag.code != code) continue;
+        if (tag.handler != nullptr) (services_.*tag.handler)(command_);
+        Advance(next);
+        return true;
+      }
       ReportStall("unknown tag");
       return false;
   }
@@ -232,6 +236,7 @@ void CScriptInterpreter::ReportStall(const char* why) const {
 void CScriptInterpreter::DropScript() {
   std::vector<char>().swap(text_);
   labels_.reset();
+  tags_.Clear();
   hasScript_ = false;
   position_ = 0;
   stepFrames_ = 0;

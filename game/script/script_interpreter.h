@@ -13,6 +13,7 @@
 
 #include "game/script/script_command.h"
 #include "game/script/script_label_index.h"
+#include "game/script/script_tag_cache.h"
 #include "game/script/script_services.h"
 #include "game/script/script_tokenizer.h"
 #include "game/script/script_variables.h"
@@ -91,6 +92,7 @@ class CScriptInterpreter {
   // Built at the first label seek after a load, so a looping jump costs a
   // lookup, not a scan of the script.
   std::optional<ScriptLabelIndex> labels_;
+  ScriptTagCache tags_;
   bool hasScript_ = false;
   char scriptName_[kScriptNameSize] = {};
   std::uint32_t position_ = 0;

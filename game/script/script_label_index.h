@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "game/script/script_tokenizer.h"
@@ -19,5 +21,13 @@ class ScriptLabelIndex {
   std::optional<std::uint32_t> Find(const char* label) const;
 
  private:
-  std::unordered_map<std::string, std::uint32_t> positions_;
+  // Looked up by a folded name in a stack buffer: no allocation per jump.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+  };
+  std::unordered_map<std::string, std::uint32_t, KeyHash, std::equal_to<>> positions_;
+  // The last label found: a loop asks for the same one over and over.
+  mutable std::string lastKey_;
+  mutable std::uint32_t lastPosition_ = 0;
 };

@@ -25,6 +25,8 @@ class TokenWriter {
     length_ += count;
     out_[length_] = '\0';
   }
+  // Bytes a piece may still have; 0 once a piece was dropped.
+  std::size_t Room() const { return full_ ? 0 : capacity_ - 1 - length_; }
 
  private:
   char* out_;
@@ -72,16 +74,22 @@ std::uint32_t SkipSeparators(ScriptBytes script, std::uint32_t position) {
 }
 
 // From '<' up to and including the first '>' that is not followed by '='.
+// The tag is measured first and written in one piece: the whole characters
+// that fit.
 std::uint32_t ReadTag(ScriptBytes script, std::uint32_t position, TokenWriter& out) {
   const std::uint32_t size = static_cast<std::uint32_t>(script.size());
-  out.Put(&script[position++], 1);
+  const std::uint32_t start = position++;
+  const std::size_t room = out.Room();
+  std::uint32_t fitting = room >= 1 ? position : start;
   while (position < size) {
     const std::uint32_t width = CharWidth(script, position);
     const char byte = script[position];
-    out.Put(&script[position], width);
     position += width;
+    if (position - start <= room) fitting = position;
     if (width == 1 && byte == '>' && !(position < size && script[position] == '=')) break;
   }
+  out.Put(&script[start], fitting - start);
+  if (fitting != position) out.Put(&script[fitting], position - fitting);
   return position;
 }
 

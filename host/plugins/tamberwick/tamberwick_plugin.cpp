@@ -43,7 +43,8 @@ std::size_t ReadMemory(void* out, std::size_t size, std::size_t count, void* sou
   auto* in = static_cast<MemoryInput*>(source);
   const std::size_t wanted = size * count;
   const std::size_t taken = std::min(wanted, in->size - in->position);
-  std::memcpy(out, in->data + in->position, taken);
+  // An empty image may come without any bytes behind it.
+  if (taken != 0) std::memcpy(out, in->data + in->position, taken);
   in->position += taken;
   return size ? taken / size : 0;
 }

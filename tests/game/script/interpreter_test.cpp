@@ -90,6 +90,35 @@ TEST_F(InterpreterTest, EveryCommandCodeIsDispatched) {
   EXPECT_EQ(Frame(), (Log{"BgSet yes"}));
 }
 
+TEST_F(InterpreterTest, ATagRunAgainSeesWhatAFreshReadWouldGive) {
+  // <KW> has no arguments, so its slots keep those of the tags before it,
+  // and those differ from pass to pass.
+  Start("[top]<Inc n><IF odd,n==1><ChrSet 0,even_arg><Jump wait>\n"
+        "[odd]<Mov n,-1><BgSet odd_arg,x>\n"
+        "[wait]<KW><Jump top>\n");
+  for (int pass = 0; pass < 4; ++pass) {
+    Frame();
+    const ParsedCommand& command = interpreter.Command();
+    EXPECT_STREQ(command.name, "KW") << pass;
+    EXPECT_EQ(command.count, 0u) << pass;
+    EXPECT_STREQ(command.args[0], pass % 2 == 0 ? "odd_arg" : "wait") << pass;
+    EXPECT_STREQ(command.args[1], pass % 2 == 0 ? "x" : "even_arg") << pass;
+  }
+}
+
+TEST_F(InterpreterTest, AnotherScriptAtTheSamePositionsRunsItsOwnTags) {
+  services.scripts["a.txt"] = "<BgSet aaa><KW><Jump ,b.txt>";
+  services.scripts["b.txt"] = "<BgSet bbb><KW><Jump ,a.txt>";
+  ASSERT_EQ(interpreter.JumpToScript("a.txt", ""), 1);
+  services.Take();
+  const std::string kw = "KW " + std::to_string(std::string("<BgSet aaa>").size()) + " @0";
+  EXPECT_EQ(Frame(), (Log{"BgSet aaa", kw}));
+  for (const char* name : {"b", "a", "b"}) {
+    const std::string script = std::string(name) + ".txt";
+    EXPECT_EQ(Frame(), (Log{"MarkScriptSeen " + script, "BgSet " + std::string(3, name[0]), kw}));
+  }
+}
+
 TEST_F(InterpreterTest, UnknownTagStallsEveryFrame) {
   Start("<BgSet a><Foo 1,2><BgSet b>");
   EXPECT_EQ(Frame(), (Log{"BgSet a"}));

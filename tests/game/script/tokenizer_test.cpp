@@ -169,6 +169,16 @@ TEST(ReadNextToken, CutsLongTokensToTheBuffer) {
   const std::string tag = "<A " + std::string(400, 'y') + ">rest";
   EXPECT_EQ(ReadNextToken(Bytes(tag), 0, token, sizeof token), tag.size() - 4);
   EXPECT_EQ(std::strlen(token), kTokenCapacity - 1);
+
+  // A double-byte character that would end one byte past the buffer is left
+  // out whole, and so is everything after it.
+  const std::string wide = "<A " + std::string(kTokenCapacity - 5, 'y') + "\x82\xa0z>rest";
+  EXPECT_EQ(ReadNextToken(Bytes(wide), 0, token, sizeof token), wide.size() - 4);
+  EXPECT_EQ(std::string(token), wide.substr(0, kTokenCapacity - 2));
+  // A tag that fits exactly is kept whole.
+  const std::string exact = "<A " + std::string(kTokenCapacity - 5, 'y') + ">";
+  EXPECT_EQ(ReadNextToken(Bytes(exact), 0, token, sizeof token), exact.size());
+  EXPECT_EQ(std::string(token), exact);
 }
 
 std::optional<std::uint32_t> FindLabel(ScriptBytes script, const char* label) {
@@ -181,6 +191,18 @@ TEST(FindLabel, FindsTheFirstLabelOfThatName) {
   EXPECT_EQ(FindLabel(Bytes(script), "start"), std::optional<std::uint32_t>(12));
   EXPECT_EQ(FindLabel(Bytes(script), "missing"), std::nullopt);
   EXPECT_EQ(FindLabel(Bytes(""), "start"), std::nullopt);
+}
+
+TEST(FindLabel, OneIndexAnswersEveryLookupInTurn) {
+  // A loop asks for the same label again and again, then for others.
+  const std::string script = "[a]<A>\r\n[b]<B>\r\n[A]<C>\r\n";
+  const ScriptLabelIndex index(Bytes(script));
+  const struct {
+    const char* label;
+    std::optional<std::uint32_t> position;
+  } lookups[] = {{"a", 3}, {"a", 3}, {"B", 11}, {"missing", std::nullopt}, {"A", 3},
+                 {"b", 11}, {"", std::nullopt}, {"bb", std::nullopt}, {"b", 11}};
+  for (const auto& lookup : lookups) EXPECT_EQ(index.Find(lookup.label), lookup.position) << lookup.label;
 }
 
 TEST(FindLabel, IgnoresLabelsInsideTextAndCutsAt0x5D) {

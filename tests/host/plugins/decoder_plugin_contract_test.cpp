@@ -249,13 +249,20 @@ TEST_F(DecoderPluginTest, OggFormatEndReplayAndSuspension) {
   EXPECT_EQ(first, whole);
   freeHandle(h);
 
-  // Input that is not Ogg Vorbis ends at once.
+  // Input that is not Ogg Vorbis ends at once, an empty image without any
+  // bytes behind it too.
   const char notOgg[] = "not an ogg stream at all";
-  h = create(this);
-  inputMemory(h, notOgg, sizeof notOgg, 0);
-  EXPECT_NE(eof(h), 0);
-  EXPECT_EQ(process(h, first.data(), 1024, 0), 0);
-  freeHandle(h);
+  const struct {
+    const char* data;
+    unsigned size;
+  } foreign[] = {{notOgg, sizeof notOgg}, {"OggS", 4}, {nullptr, 0}};
+  for (const auto& input : foreign) {
+    h = create(this);
+    inputMemory(h, input.data, input.size, 0);
+    EXPECT_NE(eof(h), 0) << input.size;
+    EXPECT_EQ(process(h, first.data(), 1024, 0), 0) << input.size;
+    freeHandle(h);
+  }
 
   char text[kOggVersionBytes];
   std::memset(text, 'x', sizeof text);
