@@ -5,7 +5,8 @@
 
 CGame::CGame(CGameEngine& engine)
     : workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},
-      seenPool(kSeenPoolBytes, 0),
+      sound(engine, std::make_unique<MixerSoundOutput>(engine)),
+      frames(engine),
       engine_(engine),
       interpreter_(*this) {}
 
