@@ -5,6 +5,7 @@
 
 CGame::CGame(CGameEngine& engine)
     : workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},
+      backlog(engine.options[BACKLOG_SIZE_MODE]),
       sound(engine, std::make_unique<MixerSoundOutput>(engine)),
       frames(engine),
       engine_(engine),

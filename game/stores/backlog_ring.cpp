@@ -23,7 +23,7 @@ void CBacklogRing::AddBacklogEntry(const char* voice, const char* speaker, const
   StrCopy(entry.speaker, speaker != nullptr ? speaker : "");
   StrCopy(entry.voice, voice != nullptr ? voice : "");
   next_ = (next_ + 1) % kBacklogSlots;
-  if (kept_ < KeptCap(sizeMode)) ++kept_;
+  if (kept_ < KeptCap(sizeMode_)) ++kept_;
 }
 
 int CBacklogRing::GetBacklogEntry(std::int32_t n, char (*voice)[kBacklogVoiceSize],

@@ -1,7 +1,7 @@
 // The backlog: the last message pages of the current game with speaker and
 // voice, newest first to its readers. The ring has 96 slots; how many
-// entries are kept depends on the size mode (see KeptCap), and the mode the
-// engine object sets keeps 32.
+// entries are kept depends on the size mode (see KeptCap), read from the
+// option word the ring is given; the mode the engine object sets keeps 32.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,6 @@ inline constexpr std::uint32_t kBacklogSlots = 96;
 inline constexpr std::size_t kBacklogTextSize = 160;
 inline constexpr std::size_t kBacklogSpeakerSize = 48;
 inline constexpr std::size_t kBacklogVoiceSize = 24;
-inline constexpr std::uint32_t kBacklogDefaultSizeMode = 96;
 
 struct BacklogEntry {
   char text[kBacklogTextSize];
@@ -21,6 +20,8 @@ struct BacklogEntry {
 
 class CBacklogRing {
  public:
+  explicit CBacklogRing(const std::uint32_t& sizeMode) : sizeMode_(sizeMode) {}
+
   // The kept-entry cap of a size mode: 0, 1, 2, 3 give 32, 48, 64, 96; any
   // other mode 32.
   static std::uint32_t KeptCap(std::uint32_t sizeMode);
@@ -34,9 +35,9 @@ class CBacklogRing {
   void Clear();
 
   std::uint32_t KeptCount() const { return kept_; }
-  std::uint32_t sizeMode = kBacklogDefaultSizeMode;
 
  private:
+  const std::uint32_t& sizeMode_;
   BacklogEntry entries_[kBacklogSlots] = {};
   std::uint32_t kept_ = 0;
   std::uint32_t next_ = 0;

@@ -11,8 +11,11 @@ std::string TextOf(const CBacklogRing& ring, std::int32_t n) {
   return ring.GetBacklogEntry(n, nullptr, nullptr, &text) < 0 ? "-" : text;
 }
 
+// The size mode the engine object sets.
+constexpr std::uint32_t kEngineSizeMode = 96;
+
 TEST(BacklogRing, FortyPagesKeepTheNewest32NewestFirst) {
-  CBacklogRing ring;
+  CBacklogRing ring{kEngineSizeMode};
   for (int page = 1; page <= 40; ++page) {
     ring.AddBacklogEntry(("v" + std::to_string(page)).c_str(), "speaker", ("page " + std::to_string(page)).c_str());
   }
@@ -31,8 +34,8 @@ TEST(BacklogRing, FortyPagesKeepTheNewest32NewestFirst) {
 }
 
 TEST(BacklogRing, TheRingWrapsPastItsLastSlot) {
-  CBacklogRing ring;
-  ring.sizeMode = 3;
+  const std::uint32_t sizeMode = 3;
+  CBacklogRing ring{sizeMode};
   for (int page = 1; page <= 100; ++page) ring.AddBacklogEntry("", "", std::to_string(page).c_str());
   EXPECT_EQ(ring.KeptCount(), 96u);
   EXPECT_EQ(TextOf(ring, 0), "100");
@@ -47,12 +50,17 @@ TEST(BacklogRing, SizeModesGiveTheirCaps) {
   } cases[] = {{0, 32}, {1, 48}, {2, 64}, {3, 96}, {96, 32}, {4, 32}};
   for (const auto& c : cases) {
     EXPECT_EQ(CBacklogRing::KeptCap(c.mode), c.cap) << c.mode;
-    CBacklogRing ring;
-    ring.sizeMode = c.mode;
+    CBacklogRing ring{c.mode};
     for (int page = 0; page < 100; ++page) ring.AddBacklogEntry("", "", "x");
     EXPECT_EQ(ring.KeptCount(), c.cap) << c.mode;
   }
-  EXPECT_EQ(CBacklogRing().sizeMode, 96u);
+  // The ring reads the option word as it is when a page is added.
+  std::uint32_t mode = kEngineSizeMode;
+  CBacklogRing ring{mode};
+  for (int page = 0; page < 40; ++page) ring.AddBacklogEntry("", "", "x");
+  mode = 3;
+  for (int page = 0; page < 10; ++page) ring.AddBacklogEntry("", "", "x");
+  EXPECT_EQ(ring.KeptCount(), 42u);
 }
 
 TEST(BacklogRing, OverLongFieldsAreCutAtACharacterBoundary) {
@@ -64,7 +72,7 @@ TEST(BacklogRing, OverLongFieldsAreCutAtACharacterBoundary) {
   for (const auto& c : cases) {
     const std::string keep(c.field - 2, 'k');
     const std::string source = keep + "\x93\xfa" + std::string(600, 'z');
-    CBacklogRing ring;
+    CBacklogRing ring{kEngineSizeMode};
     ring.AddBacklogEntry(c.which == 2 ? source.c_str() : "", c.which == 1 ? source.c_str() : "",
                          c.which == 0 ? source.c_str() : "");
     char text[kBacklogTextSize];
