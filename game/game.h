@@ -31,8 +31,11 @@ class CGame : public GamePort, public ScriptServices {
   // --- GamePort: what the engine asks of the game.
   // Until the settings file is read, opens the sound mixer with the default
   // settings (22,050 Hz, full buffers).
+  // Then reads "system.dat" from the save folder.
   void LoadConfigAndBuildMenu(CGameApp& app) override;
   void RunSceneFrame(CGameEngine& engine) override;
+  // Global variables, seen-lists and read marks into "system.dat".
+  void WriteSystemData(CGameEngine& engine) override;
 
   // --- ScriptServices: what the script asks of the engine.
   bool ReadScript(const char* name, std::vector<char>& bytes) override;

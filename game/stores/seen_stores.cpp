@@ -64,15 +64,32 @@ const ReadMarkSet* CSeenStores::AddReadMark(const char* script, std::uint32_t po
     set.positions[set.count++] = position;
     return found;
   }
+  ReadMarkSet* set = TakeSet(script);
+  if (set == nullptr) return nullptr;
+  set->positions[0] = position;
+  set->count = 1;
+  return set;
+}
+
+ReadMarkSet* CSeenStores::TakeSet(const char* script) {
   if (pool_->setCount >= kReadMarkSetCount) return nullptr;
   const std::uint32_t index = pool_->setCount++;
   ReadMarkSet& set = pool_->sets[index];
   set.link = 0;
   if (index > 0) pool_->sets[index - 1].link = index + 1;
   StrCopy(set.name, script);
-  set.positions[0] = position;
-  set.count = 1;
+  set.count = 0;
   return &set;
+}
+
+const ReadMarkSet* CSeenStores::RestoreReadMarkSet(const char* script, const std::uint32_t* positions,
+                                                   std::uint32_t count) {
+  ReadMarkSet* set = TakeSet(script);
+  if (set == nullptr) return nullptr;
+  const std::uint32_t kept = count < kReadMarkPositions ? count : kReadMarkPositions;
+  std::memcpy(set->positions, positions, kept * sizeof(std::uint32_t));
+  set->count = kept;
+  return set;
 }
 
 const ReadMarkSet* CSeenStores::ReadMarkSetAt(std::uint32_t n) const {

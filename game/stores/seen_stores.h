@@ -53,6 +53,9 @@ class CSeenStores {
   int HasReadMark(const char* script, std::uint32_t position) const;
   // The script's set, or null when a new set was needed and none is left.
   const ReadMarkSet* AddReadMark(const char* script, std::uint32_t position);
+  // A stored set taken anew with up to 1,024 of its positions; null when
+  // none is left.
+  const ReadMarkSet* RestoreReadMarkSet(const char* script, const std::uint32_t* positions, std::uint32_t count);
   // The sets in the order they were taken: index n, or null past the end.
   const ReadMarkSet* ReadMarkSetAt(std::uint32_t n) const;
 
@@ -62,6 +65,7 @@ class CSeenStores {
 
  private:
   const ReadMarkSet* FindSet(const char* script) const;
+  ReadMarkSet* TakeSet(const char* script);
 
   std::unique_ptr<SeenPool> pool_;
   std::uint32_t heads_[kSeenListCount] = {};
