@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,system_data}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -57,4 +57,20 @@ for at in range(0, len(payload), 2000):
     out += b"\x00\x00\x01\xc0" + struct.pack(">H", len(chunk) + 1) + b"\x0f" + chunk
 out += b"\x00\x00\x01\xb9"
 open(sys.argv[1], "wb").write(out)
+PY
+
+# "system.dat" images: globals, both seen-lists and read marks; and one whose
+# stored set claims more positions than a set holds.
+python3 - "$corpus/system_data" <<'PY'
+import os, struct, sys
+def word(v): return struct.pack("<I", v & 0xFFFFFFFF)
+def block(names): body = b"".join(n + b"\0" for n in names); return word(len(names)) + word(len(body)) + body
+def sets(items):
+    body = b"".join(n + b"\0" + word(len(p)) + b"".join(word(x) for x in p) for n, p in items)
+    return word(len(items)) + word(len(body)) + body
+globals_ = word(2) + b"g_cleared\0" + word(5) + b"g_route\0" + word(-1)
+image = b"STS0" + globals_ + block([b"bg01", b"chr_a"]) + block([b"main.txt"]) + sets([(b"main.txt", [120, 300])])
+open(os.path.join(sys.argv[1], "small.dat"), "wb").write(image)
+big = b"STS0" + word(0) + block([]) + block([]) + sets([(b"long.txt", list(range(1030)))])
+open(os.path.join(sys.argv[1], "long_set.dat"), "wb").write(big)
 PY
