@@ -35,6 +35,7 @@ class CWindowFrames {
   // Always 1. Clears the window's hidden-by-user mark in every case.
   int ShowMessageWindow(int show);
   void DestroyMessageWindow();
+  // The plate sprite; the window object cannot draw the name on it yet.
   void ShowNamePlate(const char* name);
   void RemoveNamePlate();
   void PageEndIcon(int show);
