@@ -10,9 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie}
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,mpeg_video}
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -153,3 +151,18 @@ done
 { printf '\x0f'; cat "$data/sound/sine22_stereo.ogg"; } >"$corpus/sound_stream/sine22_stereo_ogg_file_loop"
 # An empty Ogg image (mode byte only): once read through a null pointer.
 printf '\x23' >"$corpus/sound_stream/ogg_fault_empty_image"
+# "system.dat" images: globals, both seen-lists and read marks; and one whose
+# stored set claims more positions than a set holds.
+python3 - "$corpus/system_data" <<'PY'
+import os, struct, sys
+def word(v): return struct.pack("<I", v & 0xFFFFFFFF)
+def block(names): body = b"".join(n + b"\0" for n in names); return word(len(names)) + word(len(body)) + body
+def sets(items):
+    body = b"".join(n + b"\0" + word(len(p)) + b"".join(word(x) for x in p) for n, p in items)
+    return word(len(items)) + word(len(body)) + body
+globals_ = word(2) + b"g_cleared\0" + word(5) + b"g_route\0" + word(-1)
+image = b"STS0" + globals_ + block([b"bg01", b"chr_a"]) + block([b"main.txt"]) + sets([(b"main.txt", [120, 300])])
+open(os.path.join(sys.argv[1], "small.dat"), "wb").write(image)
+big = b"STS0" + word(0) + block([]) + block([]) + sets([(b"long.txt", list(range(1030)))])
+open(os.path.join(sys.argv[1], "long_set.dat"), "wb").write(big)
+PY

@@ -2,14 +2,24 @@
 
 #include "engine/shell/scene_state.h"
 #include "game/script/script_archive.h"
+#include "game/stores/system_data.h"
 
 CGame::CGame(CGameEngine& engine)
     : workBuffers{std::vector<std::uint8_t>(kWorkBufferBytes), std::vector<std::uint8_t>(kWorkBufferBytes)},
-      seenPool(kSeenPoolBytes, 0),
+      backlog(engine.options[BACKLOG_SIZE_MODE]),
+      sound(engine, std::make_unique<MixerSoundOutput>(engine)),
+      frames(engine),
       engine_(engine),
       interpreter_(*this) {}
 
-void CGame::LoadConfigAndBuildMenu(CGameApp& app) { app.mixer->Open(22050, 0); }
+void CGame::LoadConfigAndBuildMenu(CGameApp& app) {
+  app.mixer->Open(22050, 0);
+  ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
+}
+
+void CGame::WriteSystemData(CGameEngine& /*engine*/) {
+  WriteSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
+}
 
 void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   switch (engine_.sceneState) {

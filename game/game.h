@@ -12,36 +12,44 @@
 #include "engine/archive/archive_reader.h"
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
+#include "game/frames/window_frames.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
+#include "game/sound/sound_commands.h"
+#include "game/stores/backlog_ring.h"
+#include "game/stores/seen_stores.h"
 
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";
 
-// A sound that may be playing and its level in percent (BGM, effects).
-struct SoundRecord {
-  std::uint32_t playing = 0;
-  std::uint32_t level = 100;
-};
-
 class CGame : public GamePort, public ScriptServices {
  public:
   static constexpr std::size_t kWorkBufferBytes = 16 * 1024;
-  static constexpr std::size_t kSeenPoolBytes = 1253384;
 
   explicit CGame(CGameEngine& engine);
 
   // --- GamePort: what the engine asks of the game.
   // Until the settings file is read, opens the sound mixer with the default
   // settings (22,050 Hz, full buffers).
+  // Then reads "system.dat" from the save folder.
   void LoadConfigAndBuildMenu(CGameApp& app) override;
   void RunSceneFrame(CGameEngine& engine) override;
+  // Global variables, seen-lists and read marks into "system.dat".
+  void WriteSystemData(CGameEngine& engine) override;
 
   // --- ScriptServices: what the script asks of the engine.
   bool ReadScript(const char* name, std::vector<char>& bytes) override;
   std::uint32_t* InputWords() override;
   int IsSkipping() override;
   void SetSceneState(std::uint32_t state, std::uint32_t subState) override;
+  void MarkScriptSeen(const char* name) override;
+  int IsMessageWindowShown() override;
+  void ShowMessageWindow(int show) override;
+  void TagWinFrameType(const ParsedCommand& command) override;
+  void TagWinType(const ParsedCommand& command) override;
+  void TagSndPlay(const ParsedCommand& command) override;
+  void TagSndStop(const ParsedCommand& command) override;
+  void TagMoviePlay(const ParsedCommand& command) override;
   void SetBackgroundColor(std::uint32_t rgb) override;
   // Back to the title menu, dropping the game in progress.
   void ReturnToTitle() override;
@@ -58,12 +66,13 @@ class CGame : public GamePort, public ScriptServices {
   CScriptInterpreter& Interpreter() { return interpreter_; }
 
   std::vector<std::uint8_t> workBuffers[2];
-  std::vector<std::uint8_t> seenPool;
   std::uint32_t previousChoiceSaved = 0;
   // Whether the player may load a game now; the settings routine reads it.
   std::uint32_t loadAllowed = 1;
-  SoundRecord bgm;
-  SoundRecord soundEffects[4];
+  CSeenStores seen;
+  CBacklogRing backlog;
+  CSoundCommands sound;
+  CWindowFrames frames;
 
  protected:
   // The steps of the return to the title and of a new game that belong to
@@ -75,15 +84,15 @@ class CGame : public GamePort, public ScriptServices {
   virtual void FreeRuleTransition();
   virtual void FreeAllPartSlots() {}
   virtual void FreeAllPictureSlots();
-  virtual void DestroyMessageWindow() {}
-  virtual void ResetWindowParts() {}
+  virtual void DestroyMessageWindow();
+  virtual void ResetWindowParts();
   virtual void FreeSaveThumbnail() {}
   virtual void ClearSaveHeader() {}
   // Background and character records; character priorities back to 0..4.
   virtual void ClearSceneRecords() {}
   virtual void ClearSoundRecords();
   virtual void ClearChoiceRecords() {}
-  virtual void ClearBacklog() {}
+  virtual void ClearBacklog();
   // WinRubi texts, current voice name, message text and speaker.
   virtual void ClearMessageTexts() {}
   // Drops the previous-choice snapshot and disables its menu command (40329).

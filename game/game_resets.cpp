@@ -57,10 +57,13 @@ void CGame::FreeRuleTransition() { engine_.ruleTransition.reset(); }
 
 void CGame::FreeAllPictureSlots() { engine_.pictureSlots.FreeAllPictureSlots(); }
 
-void CGame::ClearSoundRecords() {
-  bgm = SoundRecord();
-  for (SoundRecord& effect : soundEffects) effect = SoundRecord();
-}
+void CGame::ClearSoundRecords() { sound.ClearRecords(); }
+
+void CGame::ClearBacklog() { backlog.Clear(); }
+
+void CGame::DestroyMessageWindow() { frames.DestroyMessageWindow(); }
+
+void CGame::ResetWindowParts() { frames.ResetWindowParts(); }
 
 void CGame::DropPreviousChoice() { previousChoiceSaved = 0; }
 

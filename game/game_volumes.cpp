@@ -1,16 +1,10 @@
 // The channel volumes the settings and the sound records give.
 #include "game/game.h"
 
-namespace {
-
-constexpr int kMusicChannel = 0;
-constexpr int kFirstEffectChannel = 10;
-constexpr int kVoiceChannel = 20;
-
-}  // namespace
-
 void CGame::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
   const ConfigOptions& options = engine_.options;
+  const SoundRecord& bgm = sound.music;
+  const SoundRecord* soundEffects = sound.effects;
   const bool moviePlaying = engine_.backBuffer->IsMoviePlaying();
   const std::uint64_t v = volume;
   auto set = [this](int channel, std::uint64_t value) {
@@ -20,7 +14,7 @@ void CGame::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
     case 0:
       if (bgm.playing && !moviePlaying) set(kMusicChannel, options[MUSIC_VOL] * std::uint64_t{bgm.level} * v / 10000);
       if (moviePlaying) set(kMusicChannel, options[MOV_VOL] * v / 100);
-      for (int i = 0; i < 4; ++i) {
+      for (int i = 0; i < kEffectCount; ++i) {
         if (soundEffects[i].playing) {
           set(kFirstEffectChannel + i, options[SE_VOL] * std::uint64_t{soundEffects[i].level} * v / 10000);
         }
@@ -34,7 +28,7 @@ void CGame::ApplyVolumes(std::uint32_t category, std::uint32_t volume) {
       set(kVoiceChannel, options[MASTER_VOL] * v / 100);
       break;
     case 3:
-      for (int i = 0; i < 4; ++i) {
+      for (int i = 0; i < kEffectCount; ++i) {
         if (soundEffects[i].playing) {
           set(kFirstEffectChannel + i, soundEffects[i].level * std::uint64_t{options[MASTER_VOL]} * v / 10000);
         }

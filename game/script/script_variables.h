@@ -25,6 +25,7 @@ class ScriptVariables {
   int Set(const char* name, std::int32_t value);
 
   void ClearLocals() { locals_.clear(); }
+  void ClearGlobals() { globals_.clear(); }
   const std::vector<ScriptVariable>& Globals() const { return globals_; }
   const std::vector<ScriptVariable>& Locals() const { return locals_; }
 

@@ -23,6 +23,10 @@ class VolumeTest : public ShellTest {
     game.ApplyVolumes(category, volume);
     return Only(HostCallLogTake(), {"Volume"});
   }
+  static void SetPlaying(SoundRecord& record, std::uint32_t level) {
+    record.playing = 1;
+    record.level = level;
+  }
   CGameEngine engine;
   CGame game{engine};
 };
@@ -31,8 +35,8 @@ TEST_F(VolumeTest, EachCategoryTouchesItsChannels) {
   using Log = std::vector<std::string>;
   // Nothing playing: master reaches only the voice channel.
   EXPECT_EQ(Apply(0, 80), (Log{"Volume 20=72"}));
-  game.bgm = {1, 90};
-  game.soundEffects[1] = {1, 30};
+  SetPlaying(game.sound.music, 90);
+  SetPlaying(game.sound.effects[1], 30);
   EXPECT_EQ(Apply(0, 80), (Log{"Volume 0=36", "Volume 11=16", "Volume 20=72"}));
   EXPECT_EQ(Apply(1, 50), (Log{"Volume 0=36"}));
   EXPECT_EQ(Apply(2, 33), (Log{"Volume 20=26"}));
@@ -43,7 +47,7 @@ TEST_F(VolumeTest, EachCategoryTouchesItsChannels) {
 
 TEST_F(VolumeTest, MovieOwnsTheMusicChannelWhilePlaying) {
   engine.backBuffer->AttachMovie(std::make_unique<CMoviePlayer>());
-  game.bgm = {1, 90};
+  SetPlaying(game.sound.music, 90);
   using Log = std::vector<std::string>;
   EXPECT_EQ(Apply(0, 80), (Log{"Volume 0=32", "Volume 20=72"}));
   EXPECT_EQ(Apply(1, 50), Log{});
