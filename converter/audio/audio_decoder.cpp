@@ -172,20 +172,24 @@ std::int32_t CMpegAudioDecoder::Run() {
   return 0;
 }
 
-std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
-  std::vector<std::uint8_t> pcm;
-  decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
+std::uint8_t* WaveImageFromPcm(const WAVEFORMATEX& format, const std::vector<std::uint8_t>& pcm,
+                               std::uint32_t* dataSize) {
   // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
   constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
   const auto bytes = static_cast<std::uint32_t>(std::min(pcm.size(), kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
   auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveFileHeaderBytes + bytes));
   *dataSize = 0;
   if (!image) return nullptr;
-  const WAVEFORMATEX& format = decoder->Format();
   WriteWaveFileHeader(image, format.nChannels, format.nSamplesPerSec, bytes);
   if (bytes) std::memcpy(image + kWaveFileHeaderBytes, pcm.data(), bytes);
   *dataSize = bytes;
   return image;
+}
+
+std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
+  std::vector<std::uint8_t> pcm;
+  decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
+  return WaveImageFromPcm(decoder->Format(), pcm, dataSize);
 }
 
 }  // namespace reelpack

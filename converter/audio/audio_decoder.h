@@ -70,5 +70,9 @@ class CMpegAudioDecoder : public CWinThreadMaster {
 // frees with LocalFree. *dataSize gets the PCM length; null when the block
 // cannot be had.
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize);
+// The same image of PCM already decoded in format; *dataSize below
+// pcm.size() means the track was cut to fit the 32-bit sizes.
+std::uint8_t* WaveImageFromPcm(const WAVEFORMATEX& format, const std::vector<std::uint8_t>& pcm,
+                               std::uint32_t* dataSize);
 
 }  // namespace reelpack
