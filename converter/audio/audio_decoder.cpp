@@ -35,7 +35,10 @@ CMpegAudioDecoder::CMpegAudioDecoder(const char* path, int mode)
   }
   MpegAudioHeader header;
   CriticalSectionLock lock(&m_lock);
-  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) != m_buffer.size()) TakeFormat(header);
+  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) != m_buffer.size()) {
+    TakeFormat(header);
+    m_firstFrameBytes = 4 + static_cast<std::size_t>(header.bodyLength);
+  }
 }
 
 CMpegAudioDecoder::~CMpegAudioDecoder() {
@@ -172,24 +175,32 @@ std::int32_t CMpegAudioDecoder::Run() {
   return 0;
 }
 
-std::uint8_t* WaveImageFromPcm(const WAVEFORMATEX& format, const std::vector<std::uint8_t>& pcm,
-                               std::uint32_t* dataSize) {
+std::uint32_t FinishWaveImage(std::vector<std::uint8_t>* image, const WAVEFORMATEX& format) {
   // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
   constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
-  const auto bytes = static_cast<std::uint32_t>(std::min(pcm.size(), kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
+  const std::size_t pcm = image->size() - kWaveFileHeaderBytes;
+  const auto bytes = static_cast<std::uint32_t>(std::min(pcm, kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
+  image->resize(kWaveFileHeaderBytes + bytes);
+  WriteWaveFileHeader(image->data(), format.nChannels, format.nSamplesPerSec, bytes);
+  return bytes;
+}
+
+std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
+  std::vector<std::uint8_t> pcm(kWaveFileHeaderBytes);
+  decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
+  const std::uint32_t bytes = FinishWaveImage(&pcm, decoder->Format());
   auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveFileHeaderBytes + bytes));
   *dataSize = 0;
   if (!image) return nullptr;
-  WriteWaveFileHeader(image, format.nChannels, format.nSamplesPerSec, bytes);
-  if (bytes) std::memcpy(image + kWaveFileHeaderBytes, pcm.data(), bytes);
+  std::memcpy(image, pcm.data(), kWaveFileHeaderBytes + bytes);
   *dataSize = bytes;
   return image;
 }
 
-std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
-  std::vector<std::uint8_t> pcm;
-  decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
-  return WaveImageFromPcm(decoder->Format(), pcm, dataSize);
+std::size_t CMpegAudioDecoder::PcmBytesEstimate() const {
+  if (m_firstFrameBytes == 0) return 0;
+  CriticalSectionLock lock(&m_lock);
+  return (m_buffer.size() / m_firstFrameBytes + 1) * kLayer2FramePcmBytes;
 }
 
 }  // namespace reelpack

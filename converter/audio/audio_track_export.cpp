@@ -1,5 +1,6 @@
 // CMpegFileConv's audio pass: decode, encode, write or remove, report.
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "converter/audio/audio_decoder.h"
@@ -7,7 +8,6 @@
 #include "converter/job/conversion_job_record.h"
 #include "converter/job/job_output_path.h"
 #include "host/files/file_api.h"
-#include "host/memory/memory_api.h"
 
 namespace reelpack {
 namespace {
@@ -15,13 +15,16 @@ namespace {
 constexpr char kMp3Extension[] = ".mp3";
 constexpr char kOggExtension[] = ".ogg";
 
-// The whole sound track as PCM; false when stop said so.
-bool DecodeTrack(const char* inputPath, std::vector<std::uint8_t>* pcm, WAVEFORMATEX* format,
+// The whole sound track as a WAVE image, decoded in place (the PCM is the
+// largest block of the pass: it is made once); false when stop said so.
+bool DecodeTrack(const char* inputPath, std::vector<std::uint8_t>* image, WAVEFORMATEX* format,
                  const StopCheck& stop) {
   CMpegAudioDecoder decoder(inputPath, 1);
+  image->reserve(kWaveFileHeaderBytes + decoder.PcmBytesEstimate() + kLayer2FramePcmBytes);
+  image->resize(kWaveFileHeaderBytes);
   do {
     if (StopRequested(stop)) return false;
-  } while (decoder.DecodeFrames(pcm, 1) == 0);
+  } while (decoder.DecodeFrames(image, 1) == 0);
   *format = decoder.Format();
   return true;
 }
@@ -37,6 +40,32 @@ bool WriteTrack(const std::string& path, const std::vector<std::uint8_t>& track)
   }
   DeleteFileW(WidePath(temporary.c_str()).c_str());
   return false;
+}
+
+// Decodes the job's sound track and encodes it into *track; sets the
+// result's status.
+void MakeTrack(const CMpegFileConv& job, bool mp3, const StopCheck& stop, std::vector<std::uint8_t>* track,
+               AudioExportResult* result) {
+  std::vector<std::uint8_t> image;
+  WAVEFORMATEX format{};
+  if (!DecodeTrack(job.m_inputPath, &image, &format, stop)) {
+    result->status = AudioExportStatus::Stopped;
+    return;
+  }
+  if (format.nChannels == 0 || image.size() == kWaveFileHeaderBytes) {
+    result->status = AudioExportStatus::NoSound;
+    return;
+  }
+  const std::size_t pcmBytes = image.size() - kWaveFileHeaderBytes;
+  const std::uint32_t dataSize = FinishWaveImage(&image, format);
+  result->cut = dataSize < pcmBytes;
+  const AudioExportChoice choice{job.m_audioBitRateIndex, job.m_sampleRateIndex, job.m_stereo != 0};
+  const auto imageLength = static_cast<std::uint32_t>(kWaveFileHeaderBytes + dataSize);
+  if (mp3) {
+    ExportMp3(image.data(), imageLength, choice, track, result, stop);
+  } else {
+    ExportOgg(image.data(), imageLength, choice, track, result, stop);
+  }
 }
 
 std::string Describe(const AudioExportResult& result, const char* encoderName) {
@@ -91,30 +120,12 @@ AudioExportResult CMpegFileConv::ExportAudioTrack(const StopCheck& stop) {
   result.trackPath = JobOutputPath(m_outputFolder, m_inputPath, mp3 ? kMp3Extension : kOggExtension);
   const std::string otherPath = JobOutputPath(m_outputFolder, m_inputPath, mp3 ? kOggExtension : kMp3Extension);
 
-  std::vector<std::uint8_t> pcm;
-  WAVEFORMATEX format{};
   std::vector<std::uint8_t> track;
-  if (!DecodeTrack(m_inputPath, &pcm, &format, latched)) {
-    result.status = AudioExportStatus::Stopped;
-  } else if (format.nChannels == 0 || pcm.empty()) {
-    result.status = AudioExportStatus::NoSound;
-  } else {
-    std::uint32_t dataSize = 0;
-    std::uint8_t* image = WaveImageFromPcm(format, pcm, &dataSize);
-    result.cut = dataSize < pcm.size();
-    std::vector<std::uint8_t>().swap(pcm);
-    if (image == nullptr) {
-      result.status = AudioExportStatus::EncoderFailed;
-    } else {
-      const AudioExportChoice choice{m_audioBitRateIndex, m_sampleRateIndex, m_stereo != 0};
-      const auto imageLength = static_cast<std::uint32_t>(kWaveFileHeaderBytes + dataSize);
-      if (mp3) {
-        ExportMp3(image, imageLength, choice, &track, &result, latched);
-      } else {
-        ExportOgg(image, imageLength, choice, &track, &result, latched);
-      }
-      LocalFree(image);
-    }
+  try {
+    MakeTrack(*this, mp3, latched, &track, &result);
+  } catch (const std::bad_alloc&) {
+    // Hours of sound on a small machine.
+    result.status = AudioExportStatus::EncoderFailed;
   }
   if (result.status == AudioExportStatus::Written && !WriteTrack(result.trackPath, track)) {
     result.status = AudioExportStatus::WriteFailed;
