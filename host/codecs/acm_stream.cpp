@@ -16,6 +16,9 @@ struct AcmStream {
   std::uint64_t framesIn = 0;   // source frames since the source started
   std::uint64_t framesOut = 0;  // target frames made from them
   std::vector<std::int16_t> pending;  // made, not yet delivered (target channels)
+  // Scratch of one conversion, kept so blocks reuse their memory.
+  std::vector<std::int16_t> mixed;
+  std::vector<std::int16_t> work;
 };
 
 namespace {
@@ -40,13 +43,16 @@ std::uint64_t TargetFrames(const AcmStream& stream, std::uint64_t frames) {
 // to `out`, until the input is taken or, when flushing, nothing more comes.
 void Resample(AcmStream& stream, const std::int16_t* in, std::size_t frames, std::vector<std::int16_t>* out) {
   const double ratio = static_cast<double>(stream.target.nSamplesPerSec) / stream.source.nSamplesPerSec;
-  std::vector<std::int16_t> block((static_cast<std::size_t>(frames * ratio) + 256) * stream.workChannels);
-  const std::size_t capacity = block.size() / stream.workChannels;
+  const std::size_t capacity = static_cast<std::size_t>(static_cast<double>(frames) * ratio) + 256;
   do {
+    const std::size_t at = out->size();
+    out->resize(at + capacity * stream.workChannels);
     std::size_t taken = 0;
     std::size_t made = 0;
-    if (soxr_process(stream.resampler, in, frames, &taken, block.data(), capacity, &made) != nullptr) return;
-    out->insert(out->end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(made * stream.workChannels));
+    const soxr_error_t error =
+        soxr_process(stream.resampler, in, frames, &taken, out->data() + at, capacity, &made);
+    out->resize(at + (error ? 0 : made) * stream.workChannels);
+    if (error) return;
     if (in) {
       if (taken == 0 && made == 0) return;
       in += taken * stream.workChannels;
@@ -168,18 +174,19 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, DWORD flag
   if (flags & ~ACM_STREAMCONVERTF_BLOCKALIGN) return MMSYSERR_INVALFLAG;
 
   const std::size_t frames = header->cbSrcLength / stream->source.nBlockAlign;
-  std::vector<std::int16_t> source(frames * stream->source.nChannels);
-  if (frames) std::memcpy(source.data(), header->pbSrc, frames * stream->source.nBlockAlign);
+  const auto* source = reinterpret_cast<const std::int16_t*>(header->pbSrc);
   if (stream->source.nChannels > stream->workChannels) {
-    MixStereoToMono(source.data(), frames, source.data());
-    source.resize(frames);
+    stream->mixed.resize(frames);
+    MixStereoToMono(source, frames, stream->mixed.data());
+    source = stream->mixed.data();
   }
   stream->framesIn += frames;
-  std::vector<std::int16_t> work;
+  std::vector<std::int16_t>& work = stream->work;
+  work.clear();
   if (stream->resampler) {
-    Resample(*stream, source.data(), frames, &work);
+    Resample(*stream, source, frames, &work);
   } else {
-    work = std::move(source);
+    work.assign(source, source + frames * stream->workChannels);
   }
   if (flags & ACM_STREAMCONVERTF_BLOCKALIGN) {
     stream->framesOut += work.size() / stream->workChannels;
