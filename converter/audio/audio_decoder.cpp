@@ -175,24 +175,22 @@ std::int32_t CMpegAudioDecoder::Run() {
   return 0;
 }
 
-std::uint32_t FinishWaveImage(std::vector<std::uint8_t>* image, const WAVEFORMATEX& format) {
+std::uint32_t WaveImagePcmBytes(std::size_t pcmBytes) {
   // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
   constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
-  const std::size_t pcm = image->size() - kWaveFileHeaderBytes;
-  const auto bytes = static_cast<std::uint32_t>(std::min(pcm, kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
-  image->resize(kWaveFileHeaderBytes + bytes);
-  WriteWaveFileHeader(image->data(), format.nChannels, format.nSamplesPerSec, bytes);
-  return bytes;
+  return static_cast<std::uint32_t>(std::min(pcmBytes, kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
 }
 
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
-  std::vector<std::uint8_t> pcm(kWaveFileHeaderBytes);
+  std::vector<std::uint8_t> pcm;
   decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
-  const std::uint32_t bytes = FinishWaveImage(&pcm, decoder->Format());
+  const std::uint32_t bytes = WaveImagePcmBytes(pcm.size());
   auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveFileHeaderBytes + bytes));
   *dataSize = 0;
   if (!image) return nullptr;
-  std::memcpy(image, pcm.data(), kWaveFileHeaderBytes + bytes);
+  const WAVEFORMATEX& format = decoder->Format();
+  WriteWaveFileHeader(image, format.nChannels, format.nSamplesPerSec, bytes);
+  if (bytes) std::memcpy(image + kWaveFileHeaderBytes, pcm.data(), bytes);
   *dataSize = bytes;
   return image;
 }

@@ -74,9 +74,8 @@ class CMpegAudioDecoder : public CWinThreadMaster {
 // frees with LocalFree. *dataSize gets the PCM length; null when the block
 // cannot be had.
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize);
-// Makes a WAVE image of *image in place: it holds kWaveFileHeaderBytes of
-// room, then PCM in format. The PCM is cut to the whole frames the 32-bit
-// sizes hold; returns its length.
-std::uint32_t FinishWaveImage(std::vector<std::uint8_t>* image, const WAVEFORMATEX& format);
+// The PCM bytes of a WAVE image of pcmBytes of decoded PCM: the whole frames
+// its 32-bit sizes hold.
+std::uint32_t WaveImagePcmBytes(std::size_t pcmBytes);
 
 }  // namespace reelpack

@@ -16,7 +16,9 @@ namespace {
 class TargetPcm {
  public:
   TargetPcm() = default;
-  ~TargetPcm() { LocalFree(converted_); }
+  ~TargetPcm() {
+    if (converted_) VirtualFree(converted_, 0, MEM_RELEASE);
+  }
   TargetPcm(const TargetPcm&) = delete;
   TargetPcm& operator=(const TargetPcm&) = delete;
 

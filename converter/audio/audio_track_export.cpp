@@ -1,10 +1,12 @@
 // CMpegFileConv's audio pass: decode, encode, write or remove, report.
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "converter/audio/audio_decoder.h"
 #include "converter/audio/audio_export.h"
+#include "converter/audio/wave_image_buffer.h"
 #include "converter/job/conversion_job_record.h"
 #include "converter/job/job_output_path.h"
 #include "host/files/file_api.h"
@@ -15,18 +17,23 @@ namespace {
 constexpr char kMp3Extension[] = ".mp3";
 constexpr char kOggExtension[] = ".ogg";
 
-// The whole sound track as a WAVE image, decoded in place (the PCM is the
-// largest block of the pass: it is made once); false when stop said so.
-bool DecodeTrack(const char* inputPath, std::vector<std::uint8_t>* image, WAVEFORMATEX* format,
-                 const StopCheck& stop) {
+enum class Decoded { Whole, Stopped, OutOfMemory };
+
+// The whole sound track as a WAVE image, decoded frame by frame.
+Decoded DecodeTrack(const char* inputPath, std::unique_ptr<CWaveImageBuffer>* image, WAVEFORMATEX* format,
+                    const StopCheck& stop) {
   CMpegAudioDecoder decoder(inputPath, 1);
-  image->reserve(kWaveFileHeaderBytes + decoder.PcmBytesEstimate() + kLayer2FramePcmBytes);
-  image->resize(kWaveFileHeaderBytes);
-  do {
-    if (StopRequested(stop)) return false;
-  } while (decoder.DecodeFrames(image, 1) == 0);
+  *image = std::make_unique<CWaveImageBuffer>(decoder.PcmBytesEstimate());
+  std::vector<std::uint8_t> frame;
+  frame.reserve(kLayer2FramePcmBytes);
+  for (int ended = 0; !ended;) {
+    if (StopRequested(stop)) return Decoded::Stopped;
+    frame.clear();
+    ended = decoder.DecodeFrames(&frame, 1);
+    if (!(*image)->Append(frame.data(), frame.size())) return Decoded::OutOfMemory;
+  }
   *format = decoder.Format();
-  return true;
+  return Decoded::Whole;
 }
 
 // The track goes under a temporary name first, so a short write never
@@ -46,25 +53,26 @@ bool WriteTrack(const std::string& path, const std::vector<std::uint8_t>& track)
 // result's status.
 void MakeTrack(const CMpegFileConv& job, bool mp3, const StopCheck& stop, std::vector<std::uint8_t>* track,
                AudioExportResult* result) {
-  std::vector<std::uint8_t> image;
+  std::unique_ptr<CWaveImageBuffer> buffer;
   WAVEFORMATEX format{};
-  if (!DecodeTrack(job.m_inputPath, &image, &format, stop)) {
-    result->status = AudioExportStatus::Stopped;
+  const Decoded decoded = DecodeTrack(job.m_inputPath, &buffer, &format, stop);
+  if (decoded != Decoded::Whole) {
+    result->status = decoded == Decoded::Stopped ? AudioExportStatus::Stopped : AudioExportStatus::EncoderFailed;
     return;
   }
-  if (format.nChannels == 0 || image.size() == kWaveFileHeaderBytes) {
+  if (format.nChannels == 0 || buffer->PcmBytes() == 0) {
     result->status = AudioExportStatus::NoSound;
     return;
   }
-  const std::size_t pcmBytes = image.size() - kWaveFileHeaderBytes;
-  const std::uint32_t dataSize = FinishWaveImage(&image, format);
-  result->cut = dataSize < pcmBytes;
+  std::uint32_t dataSize = 0;
+  const std::uint8_t* image = buffer->Finish(format, &dataSize);
+  result->cut = dataSize < buffer->PcmBytes();
   const AudioExportChoice choice{job.m_audioBitRateIndex, job.m_sampleRateIndex, job.m_stereo != 0};
   const auto imageLength = static_cast<std::uint32_t>(kWaveFileHeaderBytes + dataSize);
   if (mp3) {
-    ExportMp3(image.data(), imageLength, choice, track, result, stop);
+    ExportMp3(image, imageLength, choice, track, result, stop);
   } else {
-    ExportOgg(image.data(), imageLength, choice, track, result, stop);
+    ExportOgg(image, imageLength, choice, track, result, stop);
   }
 }
 

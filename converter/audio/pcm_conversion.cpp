@@ -50,14 +50,14 @@ std::uint32_t ConvertPcmFormat(const WAVEFORMATEX& source, const WAVEFORMATEX& t
   if (acmStreamOpen(&stream, nullptr, &source, &target, nullptr, 0, 0, 0) != MMSYSERR_NOERROR) return 0;
   DWORD capacity = 0;
   auto* destination = acmStreamSize(stream, size, &capacity, ACM_STREAMSIZEF_SOURCE) == MMSYSERR_NOERROR
-                          ? static_cast<std::uint8_t*>(LocalAlloc(LPTR, capacity))
+                          ? static_cast<std::uint8_t*>(VirtualAlloc(nullptr, capacity, MEM_COMMIT, PAGE_READWRITE))
                           : nullptr;
   std::uint32_t used = 0;
   const bool converted =
       destination != nullptr && ConvertBlocks(stream, source, data, size, destination, capacity, &used, stop);
   acmStreamClose(stream, 0);
   if (!converted || used == 0) {
-    LocalFree(destination);
+    if (destination) VirtualFree(destination, 0, MEM_RELEASE);
     return 0;
   }
   *out = destination;

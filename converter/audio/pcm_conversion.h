@@ -13,8 +13,8 @@ namespace reelpack {
 bool SamePcmLayout(const WAVEFORMATEX& source, const WAVEFORMATEX& target);
 
 // Converts size bytes of data from source to target in blocks, asking stop
-// between them. Returns the converted bytes, in a zero-filled local-heap
-// block stored in *out (free it with LocalFree); 0 with *out null when the
+// between them. Returns the converted bytes, in a zero-filled block of pages
+// stored in *out (free it with VirtualFree); 0 with *out null when the
 // conversion cannot be opened or fails, memory cannot be had or stop said so.
 std::uint32_t ConvertPcmFormat(const WAVEFORMATEX& source, const WAVEFORMATEX& target, const std::uint8_t* data,
                                std::uint32_t size, std::uint8_t** out, const StopCheck& stop);
