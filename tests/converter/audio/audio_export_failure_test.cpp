@@ -147,6 +147,21 @@ TEST_F(AudioExportFailureTest, UnwritableFolderFullMediumAndFailedRename) {
   }
 }
 
+TEST_F(AudioExportFailureTest, MemoryForTheWholeTrackCannotBeHad) {
+  const std::string input = StreamOf("sine_stereo_44k.mp2", "clip.mpg");
+  for (int encoder : {0, 1}) {
+    // 44,100 Hz stereo needs no conversion block; 22,050 Hz mono does.
+    for (int sampleRateIndex : {1, 0}) {
+      HostFailCall("VirtualAlloc");
+      const AudioExportResult result =
+          ExportOverEarlierTrack(*Job(input, encoder, 7, sampleRateIndex, sampleRateIndex == 1));
+      EXPECT_TRUE(result.Failed()) << result.text;
+      EXPECT_NE(result.status, AudioExportStatus::Written);
+      HostClearFailures();
+    }
+  }
+}
+
 TEST_F(AudioExportFailureTest, StopIsAskedAtEveryStageAndLeavesNoTrack) {
   const std::string input = StreamOf("sine_stereo_44k.mp2", "clip.mpg");
   // Counting the questions of one whole run finds the stages: Layer II
