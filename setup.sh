@@ -13,7 +13,7 @@ PACKAGES=(
   libmpg123-dev libvorbis-dev libmp3lame-dev libsoxr-dev
   zlib1g-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
-  ffmpeg twolame mpg123 lame vorbis-tools
+  ffmpeg twolame mpg123 lame vorbis-tools sox
   libavcodec-dev mjpegtools
 )
 

@@ -35,7 +35,10 @@ CMpegAudioDecoder::CMpegAudioDecoder(const char* path, int mode)
   }
   MpegAudioHeader header;
   CriticalSectionLock lock(&m_lock);
-  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) != m_buffer.size()) TakeFormat(header);
+  if (FindLayer2Header(m_buffer.data(), m_buffer.size(), 0, &header) != m_buffer.size()) {
+    TakeFormat(header);
+    m_firstFrameBytes = 4 + static_cast<std::size_t>(header.bodyLength);
+  }
 }
 
 CMpegAudioDecoder::~CMpegAudioDecoder() {
@@ -172,12 +175,16 @@ std::int32_t CMpegAudioDecoder::Run() {
   return 0;
 }
 
+std::uint32_t WaveImagePcmBytes(std::size_t pcmBytes) {
+  // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
+  constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
+  return static_cast<std::uint32_t>(std::min(pcmBytes, kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
+}
+
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize) {
   std::vector<std::uint8_t> pcm;
   decoder->DecodeFrames(&pcm, std::numeric_limits<std::uint32_t>::max());
-  // The RIFF sizes are 32-bit: a longer track keeps the whole frames that fit.
-  constexpr std::size_t kMaxPcm = std::numeric_limits<std::uint32_t>::max() - kWaveFileHeaderBytes;
-  const auto bytes = static_cast<std::uint32_t>(std::min(pcm.size(), kMaxPcm - kMaxPcm % kLayer2FramePcmBytes));
+  const std::uint32_t bytes = WaveImagePcmBytes(pcm.size());
   auto* image = static_cast<std::uint8_t*>(LocalAlloc(LMEM_FIXED, kWaveFileHeaderBytes + bytes));
   *dataSize = 0;
   if (!image) return nullptr;
@@ -186,6 +193,12 @@ std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize
   if (bytes) std::memcpy(image + kWaveFileHeaderBytes, pcm.data(), bytes);
   *dataSize = bytes;
   return image;
+}
+
+std::size_t CMpegAudioDecoder::PcmBytesEstimate() const {
+  if (m_firstFrameBytes == 0) return 0;
+  CriticalSectionLock lock(&m_lock);
+  return (m_buffer.size() / m_firstFrameBytes + 1) * kLayer2FramePcmBytes;
 }
 
 }  // namespace reelpack

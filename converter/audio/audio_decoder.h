@@ -36,6 +36,9 @@ class CMpegAudioDecoder : public CWinThreadMaster {
   // frame has been seen (a frame past the first buffer fill sets it as it is
   // decoded).
   const WAVEFORMATEX& Format() const { return m_format; }
+  // About the PCM bytes the buffered stream gives (the whole stream in mode
+  // 1), from the first frame's length: room to reserve. 0 before a frame.
+  std::size_t PcmBytesEstimate() const;
 
   // The mode-2 refill loop.
   std::int32_t Run() override;
@@ -61,8 +64,9 @@ class CMpegAudioDecoder : public CWinThreadMaster {
   std::atomic<bool> m_streamEnded{false};
   SynthesisState m_synthesis;
   WAVEFORMATEX m_format{};
+  std::size_t m_firstFrameBytes = 0;  // header included; 0 when the first buffer held no frame
   // Guards the buffer and the consumed count while the mode-2 thread runs.
-  CRITICAL_SECTION m_lock;
+  mutable CRITICAL_SECTION m_lock;
 };
 
 // Decodes every frame into a RIFF/WAVE file image (a 44-byte header, then
@@ -70,5 +74,8 @@ class CMpegAudioDecoder : public CWinThreadMaster {
 // frees with LocalFree. *dataSize gets the PCM length; null when the block
 // cannot be had.
 std::uint8_t* BuildWaveImage(CMpegAudioDecoder* decoder, std::uint32_t* dataSize);
+// The PCM bytes of a WAVE image of pcmBytes of decoded PCM: the whole frames
+// its 32-bit sizes hold.
+std::uint32_t WaveImagePcmBytes(std::size_t pcmBytes);
 
 }  // namespace reelpack

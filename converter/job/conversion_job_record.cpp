@@ -1,7 +1,5 @@
 #include "converter/job/conversion_job_record.h"
 
-#include <string>
-
 #include "host/text/code_page.h"
 #include "host/files/file_api.h"
 
@@ -10,11 +8,18 @@ namespace reelpack {
 CMpegFileConv::CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo)
     : m_audioBitRateIndex(audioBitRateIndex), m_sampleRateIndex(sampleRateIndex), m_stereo(stereo) {}
 
-std::int64_t FileSize(const char* path) {
+std::u16string WidePath(const char* path) {
   const int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (units <= 0) return -1;
+  if (units <= 0) return {};
   std::u16string wide(static_cast<std::size_t>(units), u'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), units) <= 0) return -1;
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), units) <= 0) return {};
+  wide.pop_back();
+  return wide;
+}
+
+std::int64_t FileSize(const char* path) {
+  const std::u16string wide = WidePath(path);
+  if (wide.empty()) return -1;
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(wide.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return -1;

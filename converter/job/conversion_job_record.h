@@ -5,14 +5,25 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "common/win_thread_master.h"
+#include "converter/audio/audio_export_result.h"
+#include "converter/audio/stop_check.h"
 
 namespace reelpack {
 
 class CMpegFileConv : public CWinThreadMaster {
  public:
   CMpegFileConv(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex, std::int32_t stereo);
+
+  // The audio pass: writes the sound track beside the movie (the output
+  // folder, the input's base name, ".mp3" or ".ogg") and nothing else. With
+  // no sound, on a failure or a stop no track is written and one of that name
+  // from an earlier conversion is removed. stop is asked between Layer II
+  // frames, conversion blocks, MP3 frames and Vorbis blocks. The result is
+  // also kept in m_audioExport.
+  AudioExportResult ExportAudioTrack(const StopCheck& stop = {});
 
   // Progress, polled by the dialog's timer while the job thread writes it.
   std::atomic<std::int32_t> m_done{0};           // 1 once both passes have completed
@@ -35,8 +46,11 @@ class CMpegFileConv : public CWinThreadMaster {
   std::uint32_t m_totalBits = 0;       // bits of all frame records so far (wraps)
   std::int32_t* m_avgKbpsOut = nullptr;  // the dialog's average bit-rate figure
   std::int32_t* m_maxKbpsOut = nullptr;  // the dialog's maximum bit-rate figure
+  AudioExportResult m_audioExport;       // what the last audio pass did
 };
 
+// The platform form of a Shift-JIS path; empty when it holds no valid text.
+std::u16string WidePath(const char* path);
 // The size in bytes of the file at path (Shift-JIS), or -1 when there is none.
 std::int64_t FileSize(const char* path);
 

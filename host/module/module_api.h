@@ -31,4 +31,9 @@ HMODULE LoadLibraryW(LPCWSTR name);
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
 // The exported entry point, or null with ERROR_PROC_NOT_FOUND.
 FARPROC GetProcAddressW(HMODULE module, LPCWSTR name);
+// The same with a Shift-JIS name (code page 932).
+HMODULE LoadLibraryA(LPCSTR name);
+// The exported entry point by its single-byte name, or null with
+// ERROR_PROC_NOT_FOUND.
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);

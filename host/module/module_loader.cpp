@@ -4,6 +4,7 @@
 
 #include "host/files/file_api.h"
 #include "host/module/module_api.h"
+#include "host/text/code_page.h"
 #include "host/text/wide_text.h"
 
 namespace {
@@ -41,10 +42,24 @@ HMODULE LoadLibraryW(LPCWSTR name) {
 
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD) { return LoadLibraryW(name); }
 
-FARPROC GetProcAddressW(HMODULE module, LPCWSTR name) {
-  void* entry = module && name ? dlsym(module, Utf8FromWide(name).c_str()) : nullptr;
+HMODULE LoadLibraryA(LPCSTR name) {
+  const int units = name ? MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0) : 0;
+  std::u16string wide(units > 0 ? static_cast<std::size_t>(units) : 1, u'\0');
+  if (units <= 0 || MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), units) <= 0) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  return LoadLibraryW(wide.c_str());
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  void* entry = module && name ? dlsym(module, name) : nullptr;
   SetLastError(entry ? ERROR_SUCCESS : ERROR_PROC_NOT_FOUND);
   return reinterpret_cast<FARPROC>(entry);
+}
+
+FARPROC GetProcAddressW(HMODULE module, LPCWSTR name) {
+  return GetProcAddress(module, name ? Utf8FromWide(name).c_str() : nullptr);
 }
 
 BOOL FreeLibrary(HMODULE module) {

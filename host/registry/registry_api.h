@@ -16,6 +16,8 @@ using REGSAM = DWORD;
 inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u));
 inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u));
 inline constexpr REGSAM KEY_READ = 0x20019;
+// The store is read-only; a key opened with all access is read like any other.
+inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_DWORD = 4;
 inline constexpr DWORD ERROR_MORE_DATA = 234;

@@ -23,13 +23,7 @@ class AudioDecoderTest : public TempDirTest {
  protected:
   // A system stream around payload, in packets of 2,000 bytes.
   std::string WriteStream(const std::string& name, const std::vector<std::uint8_t>& payload, bool endCode = true) {
-    SystemStreamBuilder builder;
-    for (std::size_t at = 0; at < payload.size(); at += 2000) {
-      builder.PackHeader();
-      builder.Packet(0xC0, payload.data() + at, std::min<std::size_t>(2000, payload.size() - at), PacketHeader::Pts);
-    }
-    if (endCode) builder.EndCode();
-    return dir_.WriteFile(name, builder.Bytes());
+    return dir_.WriteFile(name, AudioSystemStream(payload, endCode));
   }
 };
 

@@ -57,4 +57,14 @@ void SystemStreamBuilder::Raw(const std::vector<std::uint8_t>& bytes) {
   m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
 }
 
+std::vector<std::uint8_t> AudioSystemStream(const std::vector<std::uint8_t>& payload, bool endCode) {
+  SystemStreamBuilder builder;
+  for (std::size_t at = 0; at < payload.size(); at += 2000) {
+    builder.PackHeader();
+    builder.Packet(0xC0, payload.data() + at, std::min<std::size_t>(2000, payload.size() - at), PacketHeader::Pts);
+  }
+  if (endCode) builder.EndCode();
+  return builder.Bytes();
+}
+
 }  // namespace layer2_test

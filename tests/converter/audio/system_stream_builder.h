@@ -24,4 +24,8 @@ class SystemStreamBuilder {
   std::vector<std::uint8_t> m_bytes;
 };
 
+// A system stream carrying payload as audio stream 0xC0, one pack of a
+// 2,000-byte packet after another, closed by an end code when asked.
+std::vector<std::uint8_t> AudioSystemStream(const std::vector<std::uint8_t>& payload, bool endCode = true);
+
 }  // namespace layer2_test

@@ -1,0 +1,14 @@
+// Where a job's outputs go: the movie and its sound track share one base name.
+#pragma once
+
+#include <string>
+
+namespace reelpack {
+
+// The output folder, then the input's file name (from its last '\' or '/'
+// on; a separator is put between when the input has none), its extension
+// (from the last '.' after that, double-byte aware) replaced by `extension`
+// (".rzm2", ".mp3", ".ogg"), or the extension appended when it has none.
+std::string JobOutputPath(const char* outputFolder, const char* inputPath, const char* extension);
+
+}  // namespace reelpack
