@@ -165,6 +165,10 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = dequantizeAccurate;
+  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
+  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
+  table.writeBgr420 = nullptr;
+  table.writeRgb420 = nullptr;
 }
 
 int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {
