@@ -45,6 +45,7 @@ struct JpegImageRead {
   int clip[4] = {};
   JpegConversion conversion = JpegConversion::Copy;
   bool fastLayout = false;  // a per-MCU converter of the processor class serves this layout
+  bool whole420 = false;    // ... and whole 4:2:0 MCUs go to RGB or BGR in one kernel call
   JpegComponentLayout layout[4];
 
   std::vector<std::int16_t> store[4];  // 64 coefficients a block, natural order

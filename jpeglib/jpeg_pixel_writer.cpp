@@ -155,6 +155,15 @@ void jpegWriteMcu(JpegWorkingState& work, const JpegMcuPlanes& planes, int colum
   const int y0 = std::max(mcuTop, image.clip[1]);
   const int y1 = std::min(mcuTop + image.mcuPixelsHigh, image.clip[3]);
   const int components = work.frame.componentCount;
+  const bool wholeMcu = x0 == mcuLeft && x1 == mcuLeft + 16 && y0 == mcuTop && y1 == mcuTop + 16;
+  if (wholeMcu && image.whole420 && form == JpegColourForm::Converter) {
+    std::uint8_t* out = const_cast<std::uint8_t*>(picture.top) +
+                        static_cast<std::ptrdiff_t>(y0 - image.clip[1]) * picture.stride + (x0 - image.clip[0]) * 3;
+    const JpegMcuWriter420 write =
+        image.conversion == JpegConversion::YccToBgr ? work.table.writeBgr420 : work.table.writeRgb420;
+    write(planes.samples[0], planes.samples[1], planes.samples[2], kJpegPlaneStride, out, picture.stride);
+    return;
+  }
   const std::ptrdiff_t pixelBytes = image.conversion == JpegConversion::PackedYcc ? 2 : picture.channels;
   auto* pictureTop = const_cast<std::uint8_t*>(picture.top);
   for (int y = y0; y < y1; ++y) {

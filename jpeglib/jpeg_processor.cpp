@@ -10,6 +10,7 @@
 
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_mcu_convert.h"
+#include "jpeglib/jpeg_ycc_mcu.h"
 #include "jpeglib/simd/simd_kernels.h"
 
 namespace {
@@ -167,8 +168,9 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.dequantizeAccurate = dequantizeAccurate;
   table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
   table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
-  table.writeBgr420 = nullptr;
-  table.writeRgb420 = nullptr;
+  const bool sse2 = processorClass == kJpegClassSse2;
+  table.writeBgr420 = sse2 ? writeBgr420Sse2 : simd ? simd_portable::writeBgr420Lanes : writeBgr420Plain;
+  table.writeRgb420 = sse2 ? writeRgb420Sse2 : simd ? simd_portable::writeRgb420Lanes : writeRgb420Plain;
 }
 
 int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {

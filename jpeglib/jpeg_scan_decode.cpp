@@ -253,6 +253,8 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   image.clip[2] = right;
   image.clip[3] = bottom;
   image.fastLayout = hasFastConverter(frame, side);
+  image.whole420 = image.fastLayout && frame.componentCount == 3 && frame.hMax == 2 && frame.vMax == 2 &&
+                   (image.conversion == JpegConversion::YccToBgr || image.conversion == JpegConversion::YccToRgb);
   for (int c = 0; c < frame.componentCount; ++c) {
     const JpegComponent& component = frame.components[c];
     JpegComponentLayout& layout = image.layout[c];
