@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "jpeg_image_reader.h"
 #include "jpeg_reference_library.h"
 #include "jpeg_test_support.h"
 #include "support/scoped_temp_dir.h"
@@ -26,62 +27,6 @@ void PlainRgb(int y, int cb, int cr, std::uint8_t* rgb) {
   rgb[0] = static_cast<std::uint8_t>(Clamp(y + ((359 * cr - 45813) >> 8)));
   rgb[1] = static_cast<std::uint8_t>(Clamp(y - ((88 * cb + 183 * cr - 34806) >> 8)));
   rgb[2] = static_cast<std::uint8_t>(Clamp(y + ((454 * cb - 57937) >> 8)));
-}
-
-struct Picture {
-  int width = 0;
-  int height = 0;
-  int channels = 3;
-  Bytes pixels;
-};
-
-// Reads the parameters, then the image at `mode` into a picture of the
-// given colour (width and height 0: the output size).
-struct ImageReader {
-  JPEG_PROPERTIES props{};
-  int processorClass;
-  explicit ImageReader(int cls = -1) : processorClass(cls) {
-    jpegInit(&props);
-    if (cls >= 0) jpegFillProcessorTable(props.work->table, cls);
-  }
-  ~ImageReader() { jpegFree(&props); }
-  ImageReader(const ImageReader&) = delete;
-  ImageReader& operator=(const ImageReader&) = delete;
-
-  JPEG_STATUS Parameters(Bytes& stream) {
-    props.jpegBuffer = stream.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
-    return jpegRead(&props, JPEG_READ_INFO_BUFFER);
-  }
-  JPEG_STATUS Read(Bytes& stream, int mode, Picture& picture, int color, int channels) {
-    picture.channels = channels;
-    picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height * channels, 0xA5);
-    props.imagePixels = picture.pixels.data();
-    props.imageWidth = picture.width;
-    props.imageHeight = picture.height;
-    props.imageChannels = channels;
-    props.imageColor = color;
-    props.imageRowPadding = 0;
-    props.jpegBuffer = stream.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
-    return jpegRead(&props, mode);
-  }
-};
-
-int ScaleOf(int mode) { return mode >= 18 ? 8 : mode >= 16 ? 4 : mode >= 14 ? 2 : 1; }
-
-// The library's read of `stream` into RGB or grey at the mode's scale.
-Picture ReadOurs(Bytes stream, int mode, int processorClass, JPEG_STATUS& status) {
-  ImageReader reader(processorClass);
-  Picture picture;
-  status = reader.Parameters(stream);
-  if (status != JPEG_SUCCESS) return picture;
-  const int scale = ScaleOf(mode);
-  picture.width = (reader.props.jpegWidth + scale - 1) / scale;
-  picture.height = (reader.props.jpegHeight + scale - 1) / scale;
-  const bool grey = reader.props.jpegChannels == 1;
-  status = reader.Read(stream, mode, picture, grey ? JPEG_COLOR_GRAY : JPEG_COLOR_RGB, grey ? 1 : 3);
-  return picture;
 }
 
 // libjpeg-turbo's samples with our conversion formulas applied.
