@@ -108,12 +108,16 @@ JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
   int eobRun = 0;
   JpegMcuPlanes planes;
   for (int row = scan.resumeRow; row < frame.mcuRows; ++row) {
-    // Past the written rows with the data used up, nothing is left to do.
-    if (row > lastVisibleRow && in.atEnd && in.bitCount == 0) break;
     const int firstColumn = row == scan.resumeRow ? scan.resumeColumn : 0;
     for (int column = firstColumn; column < frame.mcusPerRow; ++column) {
       const bool visible = jpegMcuVisible(image, column, row);
       const bool spent = inputSpent(in);
+      // With no restart to come, the rest of the scan is empty: only the
+      // written MCUs are still worth visiting.
+      if (spent && (in.atEnd || work.restartInterval == 0) && !visible) {
+        if (row > lastVisibleRow) return JPEG_SUCCESS;
+        continue;
+      }
       std::int16_t* block = work.mcuBlocks;
       for (int i = 0; i < scan.componentCount; ++i) {
         const int c = scan.component[i];
