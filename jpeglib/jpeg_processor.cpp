@@ -98,6 +98,9 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   const JpegBlockTransform accurateInverse[4] = {idctAccurate, idctAccurate4x4, idctAccurate2x2, idctAccurate1x1};
   std::copy_n(fastInverse, 4, table.idctFast);
   std::copy_n(accurateInverse, 4, table.idctAccurate);
+  if (processorClass >= kJpegClassMmx) {
+    table.idctAccurate[0] = processorClass == kJpegClassSse2 ? idctBlockSse2 : simd_portable::idctBlockLanes;
+  }
   table.openOutput = simd ? outputBeginWide : outputBegin;
   table.writeOutputBytes = simd ? outputWriteBytesWide : outputWriteBytes;
   table.convertMcu = nullptr;

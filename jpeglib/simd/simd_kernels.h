@@ -75,6 +75,11 @@ void convertRgbaBlock411Simd(const std::uint8_t* pixels, std::ptrdiff_t stride, 
 void unpackBlock422Mmx(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 void unpackBlock422Sse(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 
+// ---- decoder inverse DCT -------------------------------------------------
+// Kind 1 at full size in 16-bit lanes (simd/idct_lanes.h); class 6 in SSE2
+// registers, classes 3 to 5 by the portable form.
+void idctBlockSse2(std::int16_t block[64]);
+
 // ---- decoder output ------------------------------------------------------
 // Whole 4:2:0 MCUs into three-byte pixels by the lane colour arithmetic
 // (jpeg_ycc_colour.h); class 6 runs it in SSE2 registers.
@@ -102,6 +107,7 @@ void splitPackedYcc422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std
                           std::int16_t* cr);  // also the samples of splitPackedYcc422Sse
 void levelShiftGreyBlockMmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* block);
 
+void idctBlockLanes(std::int16_t block[64]);
 void writeBgr420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
                       std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
 void writeRgb420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
