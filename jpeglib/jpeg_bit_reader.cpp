@@ -79,6 +79,13 @@ void pushByte(JpegInputStream& in, std::uint8_t byte) {
 }  // namespace
 
 JPEG_STATUS fillBits(JpegInputStream& in, int n) {
+  if (in.bitCount >= n) return JPEG_SUCCESS;
+  // Plain data bytes straight from the window, up to 56 bits held.
+  while (in.bitCount <= 48 && in.bytesLeft != 0 && *in.position != 0xFF && in.marker == 0) {
+    pushByte(in, *in.position++);
+    --in.bytesLeft;
+    ++in.bytesConsumed;
+  }
   while (in.bitCount <= 24 && in.marker == 0) {
     std::uint8_t byte = 0;
     int got = inputNextByte(in, byte);

@@ -10,8 +10,26 @@
 
 namespace {
 
-void lanePass(__m128i rows[8], int shift, std::int32_t round) {
-  const JpegIdctLaneBasis& b = jpegIdctLaneBasis();
+// Basis pairs (basis[2p][k], basis[2p + 1][k]) repeated over four lanes.
+struct LaneWeights {
+  __m128i pair[8][4];
+};
+
+const LaneWeights& laneWeights() {
+  static const LaneWeights weights = [] {
+    const JpegIdctLaneBasis& b = jpegIdctLaneBasis();
+    LaneWeights w;
+    for (int k = 0; k < 8; ++k) {
+      for (int p = 0; p < 4; ++p) w.pair[k][p] = _mm_set1_epi32(static_cast<std::int32_t>(
+          static_cast<std::uint16_t>(b.basis[2 * p][k]) |
+          static_cast<std::uint32_t>(static_cast<std::uint16_t>(b.basis[2 * p + 1][k])) << 16));
+    }
+    return w;
+  }();
+  return weights;
+}
+
+void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   __m128i low[4], high[4];
   for (int p = 0; p < 4; ++p) {
     low[p] = _mm_unpacklo_epi16(rows[2 * p], rows[2 * p + 1]);
@@ -19,20 +37,15 @@ void lanePass(__m128i rows[8], int shift, std::int32_t round) {
   }
   const __m128i rounding = _mm_set1_epi32(round);
   const __m128i shiftCount = _mm_cvtsi32_si128(shift);
-  __m128i out[8];
   for (int k = 0; k < 8; ++k) {
     __m128i sumLow = rounding, sumHigh = rounding;
     for (int p = 0; p < 4; ++p) {
-      const auto pair = static_cast<std::int32_t>(static_cast<std::uint16_t>(b.basis[2 * p][k]) |
-                                                  static_cast<std::uint32_t>(static_cast<std::uint16_t>(b.basis[2 * p + 1][k])) << 16);
-      const __m128i weights = _mm_set1_epi32(pair);
-      sumLow = _mm_add_epi32(sumLow, _mm_madd_epi16(low[p], weights));
-      sumHigh = _mm_add_epi32(sumHigh, _mm_madd_epi16(high[p], weights));
+      sumLow = _mm_add_epi32(sumLow, _mm_madd_epi16(low[p], w.pair[k][p]));
+      sumHigh = _mm_add_epi32(sumHigh, _mm_madd_epi16(high[p], w.pair[k][p]));
     }
-    out[k] = _mm_packs_epi32(_mm_sra_epi32(sumLow, shiftCount), _mm_sra_epi32(sumHigh, shiftCount));
+    rows[k] = _mm_packs_epi32(_mm_sra_epi32(sumLow, shiftCount), _mm_sra_epi32(sumHigh, shiftCount));
   }
-  sse2_util::transpose8x8(out);
-  for (int k = 0; k < 8; ++k) rows[k] = out[k];
+  sse2_util::transpose8x8(rows);
 }
 
 }  // namespace
@@ -40,8 +53,9 @@ void lanePass(__m128i rows[8], int shift, std::int32_t round) {
 void idctBlockSse2(std::int16_t block[64]) {
   __m128i rows[8];
   for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
-  lanePass(rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
-  lanePass(rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
+  const LaneWeights& weights = laneWeights();
+  lanePass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
+  lanePass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
   const __m128i zero = _mm_setzero_si128();
   for (int r = 0; r < 8; r += 2) {
     // Saturating to bytes and back clamps to 0..255.
