@@ -3,6 +3,7 @@
 // the caller's memory alone, and cut or damaged streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -97,6 +98,25 @@ TEST(JpegImageReadBehaviour, InterruptedReadGivesOneMcuACallAndTheSamePicture) {
   EXPECT_EQ(rectangles[1], (std::vector<int>{16, 0, 32, 16}));
   EXPECT_EQ(rectangles[2], (std::vector<int>{0, 16, 16, 32}));
   EXPECT_EQ(picture.pixels, whole.pixels);
+}
+
+TEST(JpegImageReadBehaviour, BottomUpPictureHoldsTheRowsReversed) {
+  Bytes stream = EncodeOurs(45, 29, JPEG_SAMPLING_422, false);
+  JPEG_STATUS status = 0;
+  const Picture whole = ReadOurs(stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+  ASSERT_EQ(status, JPEG_SUCCESS);
+  ImageReader reader;
+  ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+  Picture flipped;
+  flipped.width = 45;
+  flipped.height = -29;
+  flipped.pixels.assign(45 * 29 * 3, 0xA5);
+  ASSERT_EQ(reader.Read(stream, JPEG_READ_IMAGE_BUFFER, flipped, JPEG_COLOR_RGB, 3, false), JPEG_SUCCESS);
+  for (int y = 0; y < 29; ++y) {
+    const auto* top = whole.pixels.data() + y * 45 * 3;
+    const auto* bottom = flipped.pixels.data() + (28 - y) * 45 * 3;
+    ASSERT_TRUE(std::equal(top, top + 45 * 3, bottom)) << y;
+  }
 }
 
 // Reads a stream from a file with the file modes and from memory with the
