@@ -235,6 +235,10 @@ JPEG_STATUS decodeIntoStore(JpegWorkingState& work, JPEG_SCAN& scan) {
 JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   JpegImageRead& image = work.read.image;
   if (image.prepared) return JPEG_SUCCESS;
+  // Every component is transformed, also one that no scan names.
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    if (work.frame.components[c].quantTable > 3) return JPEG_DATA_ERROR;
+  }
   if (const JPEG_STATUS status = jpegSelectConversion(work)) return status;
   jpegSetUpPicture(work);
   const JpegFrame& frame = work.frame;

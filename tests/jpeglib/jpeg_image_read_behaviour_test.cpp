@@ -300,6 +300,16 @@ TEST(JpegImageReadBehaviour, RefusalsComeBeforeAnyPixelIsWritten) {
     for (int i = 5; i <= 8; ++i) s[frame + i] = 0xFF;
     cases.push_back({"progressive store too large", s, JPEG_COLOR_BGR, 3, 3, 3, JPEG_MEMORY_ERROR});
   }
+  {
+    // A second component that no scan names, with table selector 9.
+    Bytes s = EncodeOurs(40, 24, JPEG_SAMPLING_444, false, 0, 1);
+    const std::size_t frame = OffsetOf(s, 0xC0);
+    s[frame + 3] = static_cast<std::uint8_t>(s[frame + 3] + 3);
+    s[frame + 9] = 2;
+    const Bytes extra{0x7E, 0x11, 9};
+    s.insert(s.begin() + static_cast<std::ptrdiff_t>(frame + 13), extra.begin(), extra.end());
+    cases.push_back({"unscanned component's table", s, JPEG_COLOR_OTHER, 2, JPEG_COLOR_OTHER, 2, JPEG_DATA_ERROR});
+  }
   for (const Case& c : cases) {
     GuardedPicture picture(40, 24, c.channels);
     EXPECT_EQ(ReadInto(c.stream, picture, c.color, -1, c.jpegColor, c.jpegChannels), c.expected) << c.what;
