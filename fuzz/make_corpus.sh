@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -166,3 +166,28 @@ open(os.path.join(sys.argv[1], "small.dat"), "wb").write(image)
 big = b"STS0" + word(0) + block([]) + block([]) + sets([(b"long.txt", list(range(1030)))])
 open(os.path.join(sys.argv[1], "long_set.dat"), "wb").write(big)
 PY
+# JPEG streams from libjpeg-turbo's cjpeg in the layouts a reader meets,
+# each behind ten setting bytes (mode, picture layout, size, region).
+python3 - "$work/colour.ppm" "$work/grey.pgm" <<'PY'
+import sys
+w, h = 48, 40
+rgb = bytes((x * 5 + y * 3) & 255 if c == 0 else (y * 6) & 255 if c == 1 else (x * y) & 255
+            for y in range(h) for x in range(w) for c in range(3))
+open(sys.argv[1], "wb").write(b"P6 %d %d 255\n" % (w, h) + rgb)
+open(sys.argv[2], "wb").write(b"P5 %d %d 255\n" % (w, h) + rgb[::3])
+PY
+jpeg_seed() {  # name settings-hex input cjpeg-options...
+  local name=$1 settings=$2 input=$3
+  shift 3
+  { printf "$settings"; cjpeg "$@" "$input"; } >"$corpus/jpeg_read/$name.bin"
+}
+jpeg_seed baseline_420 '\x00\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x2,1x1,1x1
+jpeg_seed baseline_422_half '\x11\x01\x17\x00\x13\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x1,1x1,1x1 -optimize
+jpeg_seed baseline_444_restart '\x08\x02\x20\x00\x20\x00\x02\x02\x04\x04' "$work/colour.ppm" -sample 1x1,1x1,1x1 -restart 1B
+jpeg_seed progressive_420 '\x10\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -progressive
+jpeg_seed progressive_region '\x00\x06\x10\x00\x10\x00\x03\x03\x03\x03' "$work/colour.ppm" -progressive -sample 1x1,1x1,1x1
+jpeg_seed grey_quarter '\x02\x03\x0b\x00\x09\x00\x00\x00\x00\x00' "$work/grey.pgm" -grayscale
+jpeg_seed packed_422 '\x00\x04\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x1,1x1,1x1
+jpeg_seed odd_411_eighth '\x13\x00\x05\x00\x05\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 4x1,1x1,1x1
+jpeg_seed parameters_restart '\x04\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -restart 2
+jpeg_seed arithmetic '\x00\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -arithmetic

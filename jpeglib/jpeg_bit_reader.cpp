@@ -42,6 +42,7 @@ void inputBeginBuffer(JpegInputStream& in, const std::uint8_t* data, std::size_t
   in.bytesLeft = size;
   in.bytesConsumed = 0;
   in.marker = 0;
+  in.atEnd = false;
   in.file = nullptr;
 }
 
@@ -52,11 +53,13 @@ void inputBeginFile(JpegInputStream& in, HANDLE file) {
 
 int inputNextByte(JpegInputStream& in, std::uint8_t& byte) {
   if (in.bytesLeft == 0) {
-    if (in.file == nullptr) return 0;
+    in.atEnd = in.file == nullptr;
+    if (in.atEnd) return 0;
     DWORD read = 0;
     // A failed read is never retried; the file's end is the data's end.
     if (!ReadFile(in.file, in.staging, kJpegInputStagingSize, &read, nullptr)) return JPEG_FILE_ERROR;
-    if (read == 0) return 0;
+    in.atEnd = read == 0;
+    if (in.atEnd) return 0;
     in.position = in.staging;
     in.bytesLeft = read;
   }
@@ -76,6 +79,13 @@ void pushByte(JpegInputStream& in, std::uint8_t byte) {
 }  // namespace
 
 JPEG_STATUS fillBits(JpegInputStream& in, int n) {
+  if (in.bitCount >= n) return JPEG_SUCCESS;
+  // Plain data bytes straight from the window, up to 56 bits held.
+  while (in.bitCount <= 48 && in.bytesLeft != 0 && *in.position != 0xFF && in.marker == 0) {
+    pushByte(in, *in.position++);
+    --in.bytesLeft;
+    ++in.bytesConsumed;
+  }
   while (in.bitCount <= 24 && in.marker == 0) {
     std::uint8_t byte = 0;
     int got = inputNextByte(in, byte);

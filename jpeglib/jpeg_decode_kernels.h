@@ -33,6 +33,7 @@ struct JpegInputStream {
   std::size_t bytesLeft = 0;
   std::size_t bytesConsumed = 0;
   int marker = 0;  // marker met in the data, 0 = none
+  bool atEnd = false;  // the data have ended (memory used up or the file's end read)
   HANDLE file = nullptr;
   std::uint8_t staging[kJpegInputStagingSize];
 };

@@ -10,6 +10,7 @@
 
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_mcu_convert.h"
+#include "jpeglib/jpeg_ycc_mcu.h"
 #include "jpeglib/simd/simd_kernels.h"
 
 namespace {
@@ -97,6 +98,9 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   const JpegBlockTransform accurateInverse[4] = {idctAccurate, idctAccurate4x4, idctAccurate2x2, idctAccurate1x1};
   std::copy_n(fastInverse, 4, table.idctFast);
   std::copy_n(accurateInverse, 4, table.idctAccurate);
+  if (processorClass >= kJpegClassMmx) {
+    table.idctAccurate[0] = processorClass == kJpegClassSse2 ? idctBlockSse2 : simd_portable::idctBlockLanes;
+  }
   table.openOutput = simd ? outputBeginWide : outputBegin;
   table.writeOutputBytes = simd ? outputWriteBytesWide : outputWriteBytes;
   table.convertMcu = nullptr;
@@ -165,6 +169,11 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = dequantizeAccurate;
+  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
+  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
+  const bool sse2 = processorClass == kJpegClassSse2;
+  table.writeBgr420 = sse2 ? writeBgr420Sse2 : simd ? simd_portable::writeBgr420Lanes : writeBgr420Plain;
+  table.writeRgb420 = sse2 ? writeRgb420Sse2 : simd ? simd_portable::writeRgb420Lanes : writeRgb420Plain;
 }
 
 int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {

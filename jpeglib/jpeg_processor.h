@@ -10,6 +10,7 @@
 #include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/jpeg_output.h"
 #include "jpeglib/jpeg_tables.h"
+#include "jpeglib/jpeg_ycc_colour.h"
 
 struct JpegWorkingState;
 
@@ -42,6 +43,11 @@ using JpegBlockCoder = JPEG_STATUS (*)(JpegOutputStream& out, const JpegHuffmanC
 using JpegBlockDecoder = JPEG_STATUS (*)(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
                                          const JpegHuffmanDecodeTable& ac, std::int16_t& predictor,
                                          std::int16_t block[64]);
+using JpegYccPixel = JpegRgb (*)(int y, int cb, int cr);
+// A whole 4:2:0 MCU: luma 16 x 16 and chroma 8 x 8 samples, each plane
+// with row stride `planeStride`, into 16 rows of 16 three-byte pixels.
+using JpegMcuWriter420 = void (*)(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
+                                  std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
 using JpegDequantizer = void (*)(std::int16_t block[64], const std::int32_t table[80]);
 using JpegOutputOpener = void (*)(JpegOutputStream& out, std::uint8_t* buffer, std::size_t size);
 using JpegByteWriter = JPEG_STATUS (*)(const std::uint8_t* bytes, std::size_t count, JpegOutputStream& out);
@@ -84,6 +90,13 @@ struct JPEG_PROCESSOR_TABLE {
   JpegQuantizer quantize;          // active
   JpegDequantizer dequantizeFast;      // method 0
   JpegDequantizer dequantizeAccurate;  // method 1
+
+  // Decoder output of the per-MCU converters: the colour arithmetic of RGB
+  // and BGR, that of RGBA and four-component output, and whole 4:2:0 MCUs.
+  JpegYccPixel yccPixel;
+  JpegYccPixel yccPixelOpaque;
+  JpegMcuWriter420 writeBgr420;
+  JpegMcuWriter420 writeRgb420;
 };
 
 // CPUID leaves 0 and 1 into the record (left as preset where unsupported).

@@ -1,9 +1,12 @@
-// jpegRead: the read entry and its marker loop. Parameter, table and
-// thumbnail reads are served; image reads are refused (-12) for now.
+// jpegRead: the read entry and its marker loop, for parameter, table,
+// thumbnail and image reads.
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "host/files/file_api.h"
 #include "jpeglib/jpeg_input_segments.h"
+#include "jpeglib/jpeg_scan_decode.h"
 #include "jpeglib/jpeg_segment_parsers.h"
 #include "jpeglib/jpeg_working_state.h"
 
@@ -12,6 +15,7 @@ namespace {
 bool isFileMode(int mode) { return mode % 2 == 0; }
 bool isParameterMode(int mode) { return mode <= JPEG_READ_INFO_BUFFER || mode >= JPEG_READ_THUMBNAIL_FILE; }
 bool isTableMode(int mode) { return mode == JPEG_READ_HEADER_FILE || mode == JPEG_READ_HEADER_BUFFER; }
+bool isImageMode(int mode) { return !isParameterMode(mode) && !isTableMode(mode); }
 
 bool isUnsupportedFrame(int code) {
   return code == 0xC3 || (code >= 0xC5 && code <= 0xC7) || (code >= 0xC8 && code <= 0xCB) ||
@@ -19,68 +23,6 @@ bool isUnsupportedFrame(int code) {
 }
 
 // `heldBack` receives the count of bytes taken but left for the next read.
-JPEG_STATUS readMarkers(JpegWorkingState& work, std::size_t& heldBack) {
-  JpegReadState& read = work.read;
-  JpegInputStream& in = read.input;
-  int code = 0;
-  JPEG_STATUS status = jpegNextMarker(in, code);
-  if (status < 0) return status;
-  if (code != 0xD8) return JPEG_NOT_JPEG;
-  bool afterEoi = false;
-  for (;;) {
-    status = jpegNextMarker(in, code);
-    if (status < 0) return status;
-    const bool goalReached = read.frameTaken;
-    if (code == kJpegEndOfData) return isTableMode(work.mode) || goalReached ? JPEG_SUCCESS : JPEG_NO_IMAGE;
-    if (afterEoi && code != 0xD8) return JPEG_NO_IMAGE;
-    afterEoi = false;
-    if (code >= 0xC0 && code <= 0xC2) {
-      if (isTableMode(work.mode)) {
-        // The frame marker stays for the data read that follows.
-        heldBack = 2;
-        return JPEG_SUCCESS;
-      }
-      if (read.frameTaken) return JPEG_MULTIPLE_FRAMES;
-      status = parseSof(work);
-      if (status < 0) return status;
-      read.frameTaken = true;
-      read.frameWanted = false;
-      read.progressive = code == 0xC2;
-    } else if (isUnsupportedFrame(code)) {
-      return JPEG_UNSUPPORTED_FRAME;
-    } else if (code == 0xC4) {
-      status = parseDht(work);
-    } else if (code >= 0xD0 && code <= 0xD7) {
-      continue;
-    } else if (code == 0xD8) {
-      work.restartInterval = 0;
-    } else if (code == 0xD9) {
-      if (isTableMode(work.mode) || goalReached) return JPEG_SUCCESS;
-      afterEoi = true;
-    } else if (code == 0xDA) {
-      if (read.frameWanted) return JPEG_NO_FRAME;
-      JPEG_SCAN scan;
-      status = parseSos(work, scan);
-      if (status < 0) return status;
-      // Parameter reads stop at the first scan.
-      return JPEG_SUCCESS;
-    } else if (code == 0xDB) {
-      status = parseDqt(work);
-    } else if (code == 0xDD) {
-      status = parseDri(work);
-    } else if (code == 0xE0) {
-      status = parseApp0(work);
-    } else if (code == 0xEE) {
-      status = parseApp14(work);
-    } else if (code == 0xFE) {
-      status = parseCom(work);
-    } else {
-      status = jpegSkipSegment(in);
-    }
-    if (status < 0) return status;
-  }
-}
-
 int samplingCode(const JpegFrame& frame) {
   const auto factors = [&](int c) { return frame.components[c].h * 16 + frame.components[c].v; };
   bool othersPlain = true;
@@ -136,6 +78,103 @@ void deriveColours(JpegWorkingState& work) {
   f.thumbHeight = read.thumbHeight;
 }
 
+// A scan of an image read: decoded, or kept pending when interrupted.
+JPEG_STATUS decodeImageScan(JpegWorkingState& work, const JPEG_SCAN& header) {
+  if (work.pendingRead == nullptr) {
+    deriveColours(work);
+    if (const JPEG_STATUS status = jpegPrepareImageRead(work)) return status;
+    work.pendingRead = std::make_unique<JPEG_SCAN>(header);
+    // The padding bits of the scan before are not this scan's.
+    work.read.input.bits = 0;
+    work.read.input.bitCount = 0;
+  }
+  const JPEG_STATUS status = jpegDecodeScan(work, *work.pendingRead);
+  if (status != JPEG_INTERRUPT_SUCCESS) work.pendingRead.reset();
+  return status;
+}
+
+// A progressive or one-component-a-scan picture that the last scan left
+// unwritten is written when the data end.
+JPEG_STATUS endOfImage(JpegWorkingState& work) {
+  jpegOutputStore(work);
+  return JPEG_SUCCESS;
+}
+
+JPEG_STATUS readMarkers(JpegWorkingState& work, std::size_t& heldBack) {
+  JpegReadState& read = work.read;
+  JpegInputStream& in = read.input;
+  int code = 0;
+  JPEG_STATUS status = JPEG_SUCCESS;
+  const bool image = isImageMode(work.mode);
+  if (work.pendingRead != nullptr) {
+    status = decodeImageScan(work, *work.pendingRead);
+    if (status != JPEG_SUCCESS) return status;
+  } else if (!image) {
+    status = jpegNextMarker(in, code);
+    if (status < 0) return status;
+    if (code != 0xD8) return JPEG_NOT_JPEG;
+  }
+  bool afterEoi = false;
+  for (;;) {
+    status = jpegNextMarker(in, code);
+    if (status < 0) return status;
+    const bool goalReached = image ? read.image.scanDecoded : read.frameTaken;
+    if (code == kJpegEndOfData) {
+      if (image && goalReached) return endOfImage(work);
+      return isTableMode(work.mode) || goalReached ? JPEG_SUCCESS : JPEG_NO_IMAGE;
+    }
+    if (afterEoi && code != 0xD8) return JPEG_NO_IMAGE;
+    afterEoi = false;
+    if (code >= 0xC0 && code <= 0xC2) {
+      if (isTableMode(work.mode)) {
+        // The frame marker stays for the data read that follows.
+        heldBack = 2;
+        return JPEG_SUCCESS;
+      }
+      if (read.frameTaken) return JPEG_MULTIPLE_FRAMES;
+      status = parseSof(work);
+      if (status < 0) return status;
+      read.frameTaken = true;
+      read.frameWanted = false;
+      read.progressive = code == 0xC2;
+    } else if (isUnsupportedFrame(code)) {
+      return JPEG_UNSUPPORTED_FRAME;
+    } else if (code == 0xC4) {
+      status = parseDht(work);
+    } else if (code >= 0xD0 && code <= 0xD7) {
+      continue;
+    } else if (code == 0xD8) {
+      work.restartInterval = 0;
+    } else if (code == 0xD9) {
+      if (image && goalReached) return endOfImage(work);
+      if (isTableMode(work.mode) || goalReached) return JPEG_SUCCESS;
+      afterEoi = true;
+    } else if (code == 0xDA) {
+      if (read.frameWanted) return JPEG_NO_FRAME;
+      JPEG_SCAN scan;
+      status = parseSos(work, scan);
+      if (status < 0) return status;
+      // Parameter reads stop at the first scan.
+      if (!image) return JPEG_SUCCESS;
+      status = decodeImageScan(work, scan);
+      if (status == JPEG_INTERRUPT_SUCCESS) return status;
+    } else if (code == 0xDB) {
+      status = parseDqt(work);
+    } else if (code == 0xDD) {
+      status = parseDri(work);
+    } else if (code == 0xE0) {
+      status = parseApp0(work);
+    } else if (code == 0xEE) {
+      status = parseApp14(work);
+    } else if (code == 0xFE) {
+      status = parseCom(work);
+    } else {
+      status = jpegSkipSegment(in);
+    }
+    if (status < 0) return status;
+  }
+}
+
 void returnFields(JPEG_PROPERTIES& props, const JpegCallerFields& f) {
   props.jpegWidth = f.jpegWidth;
   props.jpegHeight = f.jpegHeight;
@@ -156,9 +195,43 @@ void closeReadFile(JpegReadState& read) {
   read.input.file = nullptr;
 }
 
+// After a 1 the region names the MCU just produced, in output pixels.
+void reportProducedMcu(JpegWorkingState& work) {
+  const JpegImageRead& image = work.read.image;
+  const int left = work.lastMcuColumn * image.mcuPixelsWide;
+  const int top = work.lastMcuRow * image.mcuPixelsHigh;
+  work.regionOfInterest[0] = left;
+  work.regionOfInterest[1] = top;
+  work.regionOfInterest[2] = std::min(left + image.mcuPixelsWide, image.outputWidth);
+  work.regionOfInterest[3] = std::min(top + image.mcuPixelsHigh, image.outputHeight);
+}
+
+JPEG_STATUS continueImageRead(JPEG_PROPERTIES& props, JpegWorkingState& work) {
+  std::size_t heldBack = 0;
+  JPEG_STATUS status = readMarkers(work, heldBack);
+  if (status == JPEG_INTERRUPT_SUCCESS) {
+    work.interruptRequest = 0;
+    reportProducedMcu(work);
+    return status;
+  }
+  work.read.image = JpegImageRead{};
+  if (status < 0) return status;
+  returnFields(props, work.fields);
+  if (isFileMode(work.mode)) {
+    const BOOL closed = CloseHandle(work.read.input.file);
+    work.read.input.file = nullptr;
+    if (!closed) return JPEG_ERROR_CLOSE_FILE;
+  }
+  return status;
+}
+
 JPEG_STATUS runRead(JPEG_PROPERTIES& props, JpegWorkingState& work, int mode) {
   JpegReadState& read = work.read;
-  if (!isParameterMode(mode) && !isTableMode(mode)) return JPEG_NOT_SUPPORTED;
+  if (work.pendingRead != nullptr) {
+    if (isImageMode(mode)) return continueImageRead(props, work);
+    work.pendingRead.reset();
+  }
+  read.image = JpegImageRead{};
   read.frameWanted = true;
   read.frameTaken = false;
   read.jfifSeen = read.adobeSeen = false;
@@ -178,6 +251,7 @@ JPEG_STATUS runRead(JPEG_PROPERTIES& props, JpegWorkingState& work, int mode) {
     }
     inputBeginFile(read.input, read.input.file);
   }
+  if (isImageMode(mode)) return continueImageRead(props, work);
   std::size_t heldBack = 0;
   JPEG_STATUS status = readMarkers(work, heldBack);
   if (status < 0) return status;

@@ -1,10 +1,12 @@
 // What a read keeps between markers and between calls: the input, the
-// decoding tables, the markers met and the frame-wanted flag.
+// decoding tables, the markers met, the frame-wanted flag and the image
+// being decoded.
 #pragma once
 
 #include <cstdint>
 
 #include "jpeglib/jpeg_decode_kernels.h"
+#include "jpeglib/jpeg_image_read.h"
 
 struct JpegReadState {
   JpegInputStream input;
@@ -30,4 +32,6 @@ struct JpegReadState {
   // The caller's comment buffer; the size becomes the comment's length.
   std::uint8_t* commentBuffer = nullptr;
   std::uint16_t commentSize = 0;
+
+  JpegImageRead image;
 };

@@ -110,6 +110,11 @@ JPEG_STATUS parseSof(JpegWorkingState& work) {
     const JpegComponent& component = frame.components[c];
     if (frame.hMax % component.h != 0 || frame.vMax % component.v != 0) return JPEG_NOT_SUPPORTED;
   }
+  if (frame.componentCount == 1) {
+    // A lone component's MCU is one block, whatever its factors say.
+    frame.components[0].h = frame.components[0].v = 1;
+    frame.hMax = frame.vMax = 1;
+  }
   frame.mcuWidth = 8 * frame.hMax;
   frame.mcuHeight = 8 * frame.vMax;
   frame.mcusPerRow = (frame.width + frame.mcuWidth - 1) / frame.mcuWidth;

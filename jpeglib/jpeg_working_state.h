@@ -139,6 +139,7 @@ struct JpegWorkingState {
   JPEG_PROCESSOR_TABLE table{};
   int processorClass = 0;
   JpegReadState read;
+  std::unique_ptr<JPEG_SCAN> pendingRead;  // scan of an interrupted image read
   alignas(32) std::int16_t mcuBlocks[kJpegMaxMcuBlocks * 64] = {};
 };
 

@@ -1,4 +1,4 @@
-// Encoder kernels of the SIMD processor classes (3 MMX, 4 MMX-2, 5 SSE,
+// Encoder and decoder-output kernels of the SIMD processor classes (3 MMX, 4 MMX-2, 5 SSE,
 // 6 SSE2). Each kernel is defined by its 16-bit lane arithmetic: the forms in
 // namespace simd_portable compute it in plain C++ on any host, the kernels
 // outside it run the same lanes in SSE2 registers where the host has them and
@@ -75,6 +75,19 @@ void convertRgbaBlock411Simd(const std::uint8_t* pixels, std::ptrdiff_t stride, 
 void unpackBlock422Mmx(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 void unpackBlock422Sse(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 
+// ---- decoder inverse DCT -------------------------------------------------
+// Kind 1 at full size in 16-bit lanes (simd/idct_lanes.h); class 6 in SSE2
+// registers, classes 3 to 5 by the portable form.
+void idctBlockSse2(std::int16_t block[64]);
+
+// ---- decoder output ------------------------------------------------------
+// Whole 4:2:0 MCUs into three-byte pixels by the lane colour arithmetic
+// (jpeg_ycc_colour.h); class 6 runs it in SSE2 registers.
+void writeBgr420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
+void writeRgb420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
+
 namespace simd_portable {
 
 void fdctBlockMmx(std::int16_t block[64]);   // also the arithmetic of fdctBlockSse
@@ -93,5 +106,11 @@ JPEG_STATUS encodeBlockSse(JpegOutputStream& out, const JpegHuffmanCodes& dc, co
 void splitPackedYcc422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* luma, std::int16_t* cb,
                           std::int16_t* cr);  // also the samples of splitPackedYcc422Sse
 void levelShiftGreyBlockMmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* block);
+
+void idctBlockLanes(std::int16_t block[64]);
+void writeBgr420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
+                      std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
+void writeRgb420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
+                      std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
 
 }  // namespace simd_portable

@@ -68,7 +68,14 @@ void collect(j_common_ptr cinfo) {
 }
 
 // Only trivially destructible locals live between setjmp and longjmp.
-bool readStream(const std::vector<std::uint8_t>& stream, bool samples, ReferenceRead& result) {
+struct DecodeOptions {
+  bool plain = false;  // integer transform, repeated chroma
+  bool keepYcc = false;
+  int scaleDenom = 1;
+};
+
+bool readStream(const std::vector<std::uint8_t>& stream, bool samples, const DecodeOptions& options,
+                ReferenceRead& result) {
   const Library& lib = library();
   Errors errors{};
   jpeg_decompress_struct cinfo{};
@@ -87,6 +94,14 @@ bool readStream(const std::vector<std::uint8_t>& stream, bool samples, Reference
   result.width = static_cast<int>(cinfo.image_width);
   result.height = static_cast<int>(cinfo.image_height);
   if (samples) {
+    if (options.plain) {
+      cinfo.dct_method = JDCT_ISLOW;
+      cinfo.do_fancy_upsampling = FALSE;
+      cinfo.do_block_smoothing = FALSE;
+      cinfo.scale_num = 1;
+      cinfo.scale_denom = static_cast<unsigned>(options.scaleDenom);
+      if (options.keepYcc && cinfo.jpeg_color_space == JCS_YCbCr) cinfo.out_color_space = JCS_YCbCr;
+    }
     lib.start(&cinfo);
     result.outputComponents = cinfo.output_components;
     const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) * cinfo.output_components;
@@ -122,13 +137,13 @@ bool readStream(const std::vector<std::uint8_t>& stream, bool samples, Reference
   return true;
 }
 
-ReferenceRead read(const std::vector<std::uint8_t>& stream, bool samples) {
+ReferenceRead read(const std::vector<std::uint8_t>& stream, bool samples, const DecodeOptions& options = {}) {
   ReferenceRead result;
   if (!library().loaded()) {
     result.messages = "libjpeg.so.62 not loaded";
     return result;
   }
-  result.ok = readStream(stream, samples, result);
+  result.ok = readStream(stream, samples, options, result);
   return result;
 }
 
@@ -139,3 +154,7 @@ bool ReferenceLibraryLoaded() { return library().loaded(); }
 ReferenceRead ReadCoefficientsWithReference(const std::vector<std::uint8_t>& stream) { return read(stream, false); }
 
 ReferenceRead DecodeSamplesWithReference(const std::vector<std::uint8_t>& stream) { return read(stream, true); }
+
+ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom) {
+  return read(stream, true, DecodeOptions{true, keepYcc, scaleDenom});
+}

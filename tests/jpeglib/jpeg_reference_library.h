@@ -36,3 +36,6 @@ ReferenceRead ReadCoefficientsWithReference(const std::vector<std::uint8_t>& str
 // Decodes to the library's default output colour (RGB for YCbCr, grey for
 // grey, the components as stored otherwise).
 ReferenceRead DecodeSamplesWithReference(const std::vector<std::uint8_t>& stream);
+// Decodes with the integer transform and chroma repeated (no smoothing),
+// at 1 / scaleDenom; `keepYcc` leaves YCbCr unconverted.
+ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom);

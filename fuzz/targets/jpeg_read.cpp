@@ -1,0 +1,77 @@
+// A JPEG stream read by jpegRead. The first ten bytes choose the read: mode
+// (parameters, or an image at one of the four scales), picture colour and
+// channels, picture size (up to 512 x 512, often smaller than the image),
+// a region, interruption after every MCU, and processor class 0 or 6. The
+// picture sits between guard bytes that must stay untouched.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "fuzz/fuzz_input.h"
+#include "jpeglib/jpeg_api.h"
+#include "jpeglib/jpeg_working_state.h"
+
+namespace {
+
+struct Layout {
+  int color;
+  int channels;
+  int jpegColor;
+  int jpegChannels;
+};
+
+constexpr Layout kLayouts[] = {
+    {JPEG_COLOR_BGR, 3, JPEG_COLOR_YCBCR, 3},  {JPEG_COLOR_RGB, 3, JPEG_COLOR_YCBCR, 3},
+    {JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCR, 3}, {JPEG_COLOR_GRAY, 1, JPEG_COLOR_GRAY, 1},
+    {JPEG_COLOR_YCBCR, 2, JPEG_COLOR_YCBCR, 3}, {JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCRA, 4},
+    {JPEG_COLOR_BGR, 3, JPEG_COLOR_RGB, 3},    {JPEG_COLOR_OTHER, 2, JPEG_COLOR_OTHER, 2},
+};
+
+constexpr int kModes[] = {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
+                          JPEG_READ_EIGHTH_BUFFER, JPEG_READ_INFO_BUFFER, JPEG_READ_HEADER_BUFFER,
+                          JPEG_READ_THUMBNAIL_BUFFER, JPEG_READ_IMAGE_BUFFER};
+
+constexpr std::size_t kGuard = 32;
+constexpr std::size_t kSettings = 10;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  LimitAllocationsAsTheDevice();
+  if (size < kSettings) return 0;
+  const int mode = kModes[data[0] & 7];
+  const bool interrupt = (data[0] & 8) != 0;
+  const int processorClass = (data[0] & 16) != 0 ? 6 : 0;
+  const bool bottomUp = (data[0] & 32) != 0;
+  const Layout& layout = kLayouts[data[1] & 7];
+  const int width = 1 + ((data[2] | (data[3] & 1) << 8) & 511);
+  const int height = 1 + ((data[4] | (data[5] & 1) << 8) & 511);
+  const int region[4] = {data[6] * 4, data[7] * 4, data[6] * 4 + data[8] * 4, data[7] * 4 + data[9] * 4};
+  std::vector<std::uint8_t> stream(data + kSettings, data + size);
+  if (stream.empty()) return 0;
+
+  std::vector<std::uint8_t> memory(2 * kGuard + static_cast<std::size_t>(width) * height * layout.channels, 0x5A);
+  JPEG_PROPERTIES props{};
+  if (jpegInit(&props) != JPEG_SUCCESS) return 0;
+  jpegFillProcessorTable(props.work->table, processorClass);
+  props.imagePixels = memory.data() + kGuard;
+  props.imageWidth = width;
+  props.imageHeight = bottomUp ? -height : height;
+  props.imageChannels = layout.channels;
+  props.imageColor = layout.color;
+  props.jpegColor = layout.jpegColor;
+  props.jpegChannels = layout.jpegChannels;
+  props.jpegBuffer = stream.data();
+  props.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
+  for (int i = 0; i < 4; ++i) props.work->regionOfInterest[i] = region[i];
+  // An interrupted read is followed for a while, then abandoned.
+  for (int call = 0; call < 64; ++call) {
+    props.work->interruptRequest = interrupt ? 1 : 0;
+    if (jpegRead(&props, mode) != JPEG_INTERRUPT_SUCCESS) break;
+  }
+  jpegFree(&props);
+  for (std::size_t i = 0; i < kGuard; ++i) {
+    if (memory[i] != 0x5A || memory[memory.size() - 1 - i] != 0x5A) std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,327 @@
+// Scan decoding: MCU loops, restart intervals, interruption and the
+// coefficient store.
+#include "jpeglib/jpeg_scan_decode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "jpeglib/jpeg_input_segments.h"
+#include "jpeglib/jpeg_pixel_writer.h"
+
+namespace {
+
+int blockSideOfMode(int mode) {
+  switch (mode) {
+    case JPEG_READ_HALF_FILE:
+    case JPEG_READ_HALF_BUFFER:
+      return 4;
+    case JPEG_READ_QUARTER_FILE:
+    case JPEG_READ_QUARTER_BUFFER:
+      return 2;
+    case JPEG_READ_EIGHTH_FILE:
+    case JPEG_READ_EIGHTH_BUFFER:
+      return 1;
+    default:
+      return 8;
+  }
+}
+
+int transformIndex(int blockSide) { return blockSide == 8 ? 0 : blockSide == 4 ? 1 : blockSide == 2 ? 2 : 3; }
+
+int ceilDiv(int a, int b) { return (a + b - 1) / b; }
+
+// Layouts with a per-MCU converter of the processor class at full size.
+bool hasFastConverter(const JpegFrame& frame, int blockSide) {
+  if (blockSide != 8) return false;
+  const auto factors = [&](int c) { return frame.components[c].h * 16 + frame.components[c].v; };
+  const auto lumaFits = [](int f) { return f == 0x11 || f == 0x21 || f == 0x22; };
+  switch (frame.componentCount) {
+    case 1:
+      return true;
+    case 3:
+      return lumaFits(factors(0)) && factors(1) == 0x11 && factors(2) == 0x11;
+    case 4:
+      return lumaFits(factors(0)) && factors(3) == factors(0) && factors(1) == 0x11 && factors(2) == 0x11;
+    default:
+      return false;
+  }
+}
+
+// No bits held and nothing more to take before the next marker.
+bool inputSpent(const JpegInputStream& in) { return in.bitCount == 0 && (in.atEnd || in.marker != 0); }
+
+// At a restart boundary: drop the held bits and take the marker there,
+// whatever its code.
+JPEG_STATUS takeRestartMarker(JpegInputStream& in) {
+  in.bits = 0;
+  in.bitCount = 0;
+  if (in.marker != 0) {
+    in.marker = 0;
+    return JPEG_SUCCESS;
+  }
+  if (in.atEnd) return JPEG_SUCCESS;
+  int code = 0;
+  return jpegNextMarker(in, code);
+}
+
+// Counts an MCU (or a block of a one-component scan); at each interval's
+// end, except after the last, the restart marker is taken and the
+// predictors and the end-of-band run start again.
+JPEG_STATUS restartStep(JpegWorkingState& work, JPEG_SCAN& scan, bool last, int& eobRun) {
+  if (work.restartInterval == 0 || last) return JPEG_SUCCESS;
+  if (++scan.restartCounter < static_cast<unsigned>(work.restartInterval)) return JPEG_SUCCESS;
+  scan.restartCounter = 0;
+  std::fill(std::begin(scan.dcPredictor), std::end(scan.dcPredictor), std::int16_t{0});
+  eobRun = 0;
+  return takeRestartMarker(work.read.input);
+}
+
+// Dequantises and transforms `block` at its component's scale into the
+// component's plane at (x, y) blocks.
+void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int bx, int by, JpegMcuPlanes& planes) {
+  const JpegComponentLayout& layout = work.read.image.layout[c];
+  const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
+  const int index = transformIndex(layout.blockSide);
+  if (work.dctMethod == 0) {
+    work.table.dequantizeFast(block, dequant);
+    work.table.idctFast[index](block);
+  } else {
+    work.table.dequantizeAccurate(block, dequant);
+    work.table.idctAccurate[index](block);
+  }
+  const int side = layout.blockSide;
+  std::uint8_t* target = planes.samples[c] + by * side * kJpegPlaneStride + bx * side;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) target[y * kJpegPlaneStride + x] = static_cast<std::uint8_t>(block[y * side + x]);
+  }
+}
+
+// Sequential scan over every component: each MCU is decoded, transformed
+// and written; MCUs outside the written part keep only their DC values.
+JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
+  const JpegFrame& frame = work.frame;
+  JpegImageRead& image = work.read.image;
+  JpegInputStream& in = work.read.input;
+  const JpegColourForm form = image.fastLayout ? JpegColourForm::Converter : JpegColourForm::InPlace;
+  const int lastVisibleRow = ceilDiv(image.clip[3], image.mcuPixelsHigh) - 1;
+  int eobRun = 0;
+  JpegMcuPlanes planes;
+  for (int row = scan.resumeRow; row < frame.mcuRows; ++row) {
+    const int firstColumn = row == scan.resumeRow ? scan.resumeColumn : 0;
+    for (int column = firstColumn; column < frame.mcusPerRow; ++column) {
+      const bool visible = jpegMcuVisible(image, column, row);
+      const bool spent = inputSpent(in);
+      // With no restart to come, the rest of the scan is empty: only the
+      // written MCUs are still worth visiting.
+      if (spent && (in.atEnd || work.restartInterval == 0) && !visible) {
+        if (row > lastVisibleRow) return JPEG_SUCCESS;
+        continue;
+      }
+      std::int16_t* block = work.mcuBlocks;
+      for (int i = 0; i < scan.componentCount; ++i) {
+        const int c = scan.component[i];
+        const JpegComponent& component = frame.components[c];
+        for (int by = 0; by < component.v; ++by) {
+          for (int bx = 0; bx < component.h; ++bx, block += 64) {
+            if (spent) {
+              std::memset(block, 0, 64 * sizeof block[0]);
+            } else {
+              const JpegBlockDecoder decode = visible ? work.table.decodeBlock : work.table.decodeBlockDcOnly;
+              const JPEG_STATUS status = decode(in, work.read.dcTables[work.dcSelector[i]],
+                                                work.read.acTables[work.acSelector[i]], scan.dcPredictor[i], block);
+              if (status < 0) return status;
+            }
+            if (visible) transformBlock(work, c, block, bx, by, planes);
+          }
+        }
+      }
+      if (visible) jpegWriteMcu(work, planes, column, row, form);
+      const bool last = row == frame.mcuRows - 1 && column == frame.mcusPerRow - 1;
+      if (const JPEG_STATUS status = restartStep(work, scan, last, eobRun)) return status;
+      if (work.interruptRequest != 0 && !last) {
+        work.lastMcuColumn = column;
+        work.lastMcuRow = row;
+        scan.resumeColumn = (column + 1) % frame.mcusPerRow;
+        scan.resumeRow = scan.resumeColumn == 0 ? row + 1 : row;
+        return JPEG_INTERRUPT_SUCCESS;
+      }
+    }
+  }
+  return JPEG_SUCCESS;
+}
+
+JPEG_STATUS allocateStore(JpegWorkingState& work) {
+  JpegImageRead& image = work.read.image;
+  if (!image.store[0].empty()) return JPEG_SUCCESS;
+  std::size_t total = 0;
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    const JpegComponentLayout& layout = image.layout[c];
+    total += static_cast<std::size_t>(layout.storeWide) * layout.storeHigh * 64 * sizeof(std::int16_t);
+  }
+  if (total > kJpegStoreLimit) return JPEG_MEMORY_ERROR;
+  try {
+    for (int c = 0; c < work.frame.componentCount; ++c) {
+      const JpegComponentLayout& layout = image.layout[c];
+      image.store[c].assign(static_cast<std::size_t>(layout.storeWide) * layout.storeHigh * 64, 0);
+    }
+  } catch (const std::bad_alloc&) {
+    for (auto& plane : image.store) plane.clear();
+    return JPEG_MEMORY_ERROR;
+  }
+  return JPEG_SUCCESS;
+}
+
+std::int16_t* storedBlock(JpegImageRead& image, int c, int bx, int by) {
+  return image.store[c].data() + (static_cast<std::size_t>(by) * image.layout[c].storeWide + bx) * 64;
+}
+
+// One block of a store scan by the scan's kind.
+JPEG_STATUS decodeStoredBlock(JpegWorkingState& work, JPEG_SCAN& scan, int i, std::int16_t* block, int& eobRun) {
+  JpegReadState& read = work.read;
+  const JpegHuffmanDecodeTable& dc = read.dcTables[work.dcSelector[i]];
+  const JpegHuffmanDecodeTable& ac = read.acTables[work.acSelector[i]];
+  if (!read.progressive) return work.table.decodeBlock(read.input, dc, ac, scan.dcPredictor[i], block);
+  if (scan.spectralStart == 0) {
+    return scan.approxHigh == 0 ? decodeDcFirst(read.input, dc, block, scan.dcPredictor[i], scan.approxLow)
+                                : decodeDcRefine(read.input, block, scan.approxLow);
+  }
+  return scan.approxHigh == 0
+             ? decodeAcFirst(read.input, block, ac, scan.spectralStart, scan.spectralEnd, scan.approxLow, eobRun)
+             : decodeAcRefine(read.input, block, ac, scan.spectralStart, scan.spectralEnd, scan.approxLow, eobRun);
+}
+
+JPEG_STATUS decodeIntoStore(JpegWorkingState& work, JPEG_SCAN& scan) {
+  if (const JPEG_STATUS status = allocateStore(work)) return status;
+  const JpegFrame& frame = work.frame;
+  JpegImageRead& image = work.read.image;
+  JpegInputStream& in = work.read.input;
+  // A one-component scan goes block by block over the component's own size;
+  // an interleaved one MCU by MCU.
+  const bool single = scan.componentCount == 1;
+  const JpegComponentLayout& first = image.layout[scan.component[0]];
+  const int unitsWide = single ? first.blocksWide : frame.mcusPerRow;
+  const int unitsHigh = single ? first.blocksHigh : frame.mcuRows;
+  int eobRun = 0;
+  for (int row = 0; row < unitsHigh; ++row) {
+    for (int column = 0; column < unitsWide; ++column) {
+      if (inputSpent(in)) {
+        // The rest of the scan is empty, up to the next restart marker.
+        if (in.atEnd || work.restartInterval == 0) return JPEG_SUCCESS;
+      } else {
+        for (int i = 0; i < scan.componentCount; ++i) {
+          const int c = scan.component[i];
+          const int h = single ? 1 : frame.components[c].h;
+          const int v = single ? 1 : frame.components[c].v;
+          for (int by = 0; by < v; ++by) {
+            for (int bx = 0; bx < h; ++bx) {
+              std::int16_t* block = storedBlock(image, c, column * h + bx, row * v + by);
+              if (const JPEG_STATUS status = decodeStoredBlock(work, scan, i, block, eobRun); status < 0) {
+                return status;
+              }
+            }
+          }
+        }
+      }
+      const bool last = row == unitsHigh - 1 && column == unitsWide - 1;
+      if (const JPEG_STATUS status = restartStep(work, scan, last, eobRun)) return status;
+    }
+  }
+  return JPEG_SUCCESS;
+}
+
+}  // namespace
+
+JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
+  JpegImageRead& image = work.read.image;
+  if (image.prepared) return JPEG_SUCCESS;
+  // Every component is transformed, also one that no scan names.
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    if (work.frame.components[c].quantTable > 3) return JPEG_DATA_ERROR;
+  }
+  if (const JPEG_STATUS status = jpegSelectConversion(work)) return status;
+  jpegSetUpPicture(work);
+  const JpegFrame& frame = work.frame;
+  const int side = blockSideOfMode(work.mode);
+  image.blockSide = side;
+  image.mcuPixelsWide = frame.hMax * side;
+  image.mcuPixelsHigh = frame.vMax * side;
+  image.outputWidth = ceilDiv(frame.width * side, 8);
+  image.outputHeight = ceilDiv(frame.height * side, 8);
+  const int* region = work.regionOfInterest;
+  const bool hasRegion = region[2] > region[0] && region[3] > region[1];
+  const int left = hasRegion ? std::max(region[0], 0) : 0;
+  const int top = hasRegion ? std::max(region[1], 0) : 0;
+  int right = hasRegion ? std::min(region[2], image.outputWidth) : image.outputWidth;
+  int bottom = hasRegion ? std::min(region[3], image.outputHeight) : image.outputHeight;
+  right = std::max(left, std::min(right, left + work.source.width));
+  bottom = std::max(top, std::min(bottom, top + work.source.height));
+  image.clip[0] = left;
+  image.clip[1] = top;
+  image.clip[2] = right;
+  image.clip[3] = bottom;
+  image.fastLayout = hasFastConverter(frame, side);
+  image.whole420 = image.fastLayout && frame.componentCount == 3 && frame.hMax == 2 && frame.vMax == 2 &&
+                   (image.conversion == JpegConversion::YccToBgr || image.conversion == JpegConversion::YccToRgb);
+  for (int c = 0; c < frame.componentCount; ++c) {
+    const JpegComponent& component = frame.components[c];
+    JpegComponentLayout& layout = image.layout[c];
+    const int fx = frame.hMax / component.h;
+    const int fy = frame.vMax / component.v;
+    // A reduced read of evenly sub-sampled chroma takes a larger transform
+    // instead of repeating samples.
+    layout.blockSide = fx == fy && side * fx <= 8 ? side * fx : side;
+    layout.repeatX = frame.hMax * side / (component.h * layout.blockSide);
+    layout.repeatY = frame.vMax * side / (component.v * layout.blockSide);
+    layout.blocksWide = ceilDiv(ceilDiv(frame.width * component.h, frame.hMax), 8);
+    layout.blocksHigh = ceilDiv(ceilDiv(frame.height * component.v, frame.vMax), 8);
+    layout.storeWide = frame.mcusPerRow * component.h;
+    layout.storeHigh = frame.mcuRows * component.v;
+  }
+  image.prepared = true;
+  return JPEG_SUCCESS;
+}
+
+JPEG_STATUS jpegDecodeScan(JpegWorkingState& work, JPEG_SCAN& scan) {
+  JpegImageRead& image = work.read.image;
+  const bool direct = !work.read.progressive && scan.componentCount == work.frame.componentCount;
+  if (direct) {
+    const JPEG_STATUS status = decodeDirect(work, scan);
+    if (status == JPEG_SUCCESS) image.scanDecoded = true;
+    return status;
+  }
+  const JPEG_STATUS status = decodeIntoStore(work, scan);
+  if (status != JPEG_SUCCESS) return status;
+  image.scanDecoded = true;
+  image.storeChanged = true;
+  for (int i = 0; i < scan.componentCount; ++i) image.scanned[scan.component[i]] = true;
+  bool complete = true;
+  for (int c = 0; c < work.frame.componentCount; ++c) complete = complete && image.scanned[c];
+  if (complete) jpegOutputStore(work);
+  return JPEG_SUCCESS;
+}
+
+void jpegOutputStore(JpegWorkingState& work) {
+  JpegImageRead& image = work.read.image;
+  if (!image.storeChanged || image.store[0].empty()) return;
+  image.storeChanged = false;
+  const JpegFrame& frame = work.frame;
+  const int lastRow = std::min(frame.mcuRows, ceilDiv(image.clip[3], image.mcuPixelsHigh));
+  const int lastColumn = std::min(frame.mcusPerRow, ceilDiv(image.clip[2], image.mcuPixelsWide));
+  JpegMcuPlanes planes;
+  alignas(16) std::int16_t block[64];
+  for (int row = image.clip[1] / image.mcuPixelsHigh; row < lastRow; ++row) {
+    for (int column = image.clip[0] / image.mcuPixelsWide; column < lastColumn; ++column) {
+      for (int c = 0; c < frame.componentCount; ++c) {
+        const JpegComponent& component = frame.components[c];
+        for (int by = 0; by < component.v; ++by) {
+          for (int bx = 0; bx < component.h; ++bx) {
+            std::memcpy(block, storedBlock(image, c, column * component.h + bx, row * component.v + by), sizeof block);
+            transformBlock(work, c, block, bx, by, planes);
+          }
+        }
+      }
+      jpegWriteMcu(work, planes, column, row, JpegColourForm::InPlace);
+    }
+  }
+}

