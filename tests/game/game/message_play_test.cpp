@@ -111,4 +111,44 @@ TEST_F(MessagePlayTest, PagesAVoiceAndAChoiceReachTheChosenLabel) {
   EXPECT_EQ(game.choices.state.snapshotSaved, 1u);
 }
 
+// The test data's choice script: pages, a voice and five choice blocks, the
+// last choosable row of each tapped twice.
+TEST_F(MessagePlayTest, TheTestDataScriptPlaysToItsEnd) {
+  const std::string data = NOVEL_TEST_DATA_DIR "/game/";
+  engine.pictureSlots.SetArchivePaths((data + "pict_v.mlz").c_str(), (data + "pict_v.mlz").c_str());
+  engine.scriptArchive = data + "script.mlz";
+  game.StartNewGame();
+  game.Interpreter().JumpToScript("choice.txt", "");
+  int blocks = 0;
+  for (int frame = 0; frame < 400 && game.Interpreter().Command().name != std::string("TW"); ++frame) {
+    const std::string tag = game.Interpreter().Command().name;
+    const bool waiting = game.Interpreter().StepFrames() > 0;
+    if (waiting && tag == "KW") {
+      Tap(0, 0);
+    } else if (waiting && tag == "SltRun") {
+      const ChoiceState& choice = game.choices.state;
+      std::int32_t row = choice.count - 1;
+      while (row > 0 && choice.labels[row][0] == '\0') --row;
+      if (choice.highlight == kNoHighlight) ++blocks;
+      Tap(400, choice.top + choice.spacing * row + 10);
+    } else {
+      game.RunSceneFrame(engine);
+    }
+  }
+  EXPECT_EQ(blocks, 5);
+  EXPECT_EQ(game.Interpreter().GetVariable("g_choice"), 5);
+  EXPECT_EQ(game.Interpreter().GetVariable("g_last"), 33);
+  const struct {
+    const char* speaker;
+    const char* voice;
+  } newestFirst[] = {{"\x83\x67\x83\x6F\x83\x8B", ""}, {"", ""}, {"\x81\x45\x81\x45\x81\x45", "v001"}};
+  for (int n = 0; n < 3; ++n) {
+    char speaker[kBacklogSpeakerSize];
+    char voice[kBacklogVoiceSize];
+    ASSERT_EQ(game.backlog.GetBacklogEntry(n, &voice, &speaker, nullptr), n + 1);
+    EXPECT_STREQ(speaker, newestFirst[n].speaker) << n;
+    EXPECT_STREQ(voice, newestFirst[n].voice) << n;
+  }
+}
+
 }  // namespace
