@@ -9,6 +9,8 @@ CGame::CGame(CGameEngine& engine)
       backlog(engine.options[BACKLOG_SIZE_MODE]),
       sound(engine, std::make_unique<MixerSoundOutput>(engine)),
       frames(engine),
+      messages(engine, frames, backlog, seen, sound, *this),
+      choices(engine, *this),
       engine_(engine),
       interpreter_(*this) {}
 

@@ -12,7 +12,10 @@
 #include "engine/archive/archive_reader.h"
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
+#include "game/choices/choice_screen.h"
 #include "game/frames/window_frames.h"
+#include "game/messages/message_hooks.h"
+#include "game/messages/message_pages.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
 #include "game/sound/sound_commands.h"
@@ -22,7 +25,7 @@
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";
 
-class CGame : public GamePort, public ScriptServices {
+class CGame : public GamePort, public ScriptServices, public MessageHooks {
  public:
   static constexpr std::size_t kWorkBufferBytes = 16 * 1024;
 
@@ -50,9 +53,25 @@ class CGame : public GamePort, public ScriptServices {
   void TagSndPlay(const ParsedCommand& command) override;
   void TagSndStop(const ParsedCommand& command) override;
   void TagMoviePlay(const ParsedCommand& command) override;
+  int ShowMessageText(const char* text, std::uint32_t stepFrames) override;
+  int WaitForReader(std::uint32_t tagPosition, std::uint32_t stepFrames) override;
+  void ClearMessagePage() override;
+  void TagWinFontSize(const ParsedCommand& command) override;
+  void TagWinFontColor(const ParsedCommand& command) override;
+  void TagWinRubi(const ParsedCommand& command) override;
+  void TagWinFontColorEnd(const ParsedCommand& command) override;
+  void TagSltDel(const ParsedCommand& command) override;
+  void TagSltAdd(const ParsedCommand& command) override;
+  int RunChoice(std::uint32_t stepFrames, std::string& chosenLabel) override;
   void SetBackgroundColor(std::uint32_t rgb) override;
   // Back to the title menu, dropping the game in progress.
   void ReturnToTitle() override;
+
+  // --- MessageHooks: what pages and choices ask of the game around them.
+  const char* CurrentScriptName() override;
+
+  // The pop-up menu's "previous choice" (command 40329).
+  void ReturnToPreviousChoice() { choices.ReturnToPreviousChoice(); }
 
   // The state of a fresh game, then its first script from the start.
   void StartNewGame();
@@ -66,13 +85,14 @@ class CGame : public GamePort, public ScriptServices {
   CScriptInterpreter& Interpreter() { return interpreter_; }
 
   std::vector<std::uint8_t> workBuffers[2];
-  std::uint32_t previousChoiceSaved = 0;
   // Whether the player may load a game now; the settings routine reads it.
   std::uint32_t loadAllowed = 1;
   CSeenStores seen;
   CBacklogRing backlog;
   CSoundCommands sound;
   CWindowFrames frames;
+  CMessagePages messages;
+  CChoiceScreen choices;
 
  protected:
   // The steps of the return to the title and of a new game that belong to
@@ -91,15 +111,15 @@ class CGame : public GamePort, public ScriptServices {
   // Background and character records; character priorities back to 0..4.
   virtual void ClearSceneRecords() {}
   virtual void ClearSoundRecords();
-  virtual void ClearChoiceRecords() {}
+  virtual void ClearChoiceRecords();
   virtual void ClearBacklog();
   // WinRubi texts, current voice name, message text and speaker.
-  virtual void ClearMessageTexts() {}
+  virtual void ClearMessageTexts();
   // Drops the previous-choice snapshot and disables its menu command (40329).
   virtual void DropPreviousChoice();
   virtual void InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
-  virtual void SetMessageFontColor(std::uint32_t /*rgb*/) {}
-  virtual void SetMessageFontSize(std::int32_t /*size*/) {}
+  virtual void SetMessageFontColor(std::uint32_t rgb);
+  virtual void SetMessageFontSize(std::int32_t size);
 
  private:
   CGameEngine& engine_;

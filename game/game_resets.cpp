@@ -65,7 +65,7 @@ void CGame::DestroyMessageWindow() { frames.DestroyMessageWindow(); }
 
 void CGame::ResetWindowParts() { frames.ResetWindowParts(); }
 
-void CGame::DropPreviousChoice() { previousChoiceSaved = 0; }
+void CGame::DropPreviousChoice() { choices.DropSnapshot(); }
 
 void CGame::InvalidateDesignRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   engine_.InvalidateDesignRect(x, y, width, height);

@@ -8,6 +8,7 @@
 
 enum InputAction : std::size_t {
   ACTION_UP = 0,
+  ACTION_DOWN = 1,
   ACTION_SKIP_KEY = 2,     // the left key's counter
   ACTION_CLICK = 3,        // the right key's counter
   ACTION_CENTRE = 4,       // the start key's counter

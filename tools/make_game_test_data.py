@@ -26,6 +26,8 @@ WINDOW_PICTURES = {
     "M_frame_C": (800, 171),
     "M_frame_name": (368, 49),
     "WIN_PARTS": (905, 423),
+    # The choice screen's base strip (0, 0, 800 x 205) and highlight (0, 238, 540 x 33).
+    "SELECT_BASE": (800, 271),
 }
 # Picture archive and the screen its pictures are made for.
 SCREENS = {"pict_v.mlz": (640, 480), "pict.mlz": (320, 240)}
@@ -144,6 +146,21 @@ SCRIPTS = {
                 "[loop]\r\n<TW 100>\r\n<Jump loop,main.txt>\r\n",
     # The full-screen layout.
     "novel.txt": "<WinType NOVEL>\r\n<WinFrame 1>\r\n[loop]\r\n<TW 100>\r\n<Jump loop,novel.txt>\r\n",
+    # Pages with speakers (one whose name starts with "・"), a voice, two
+    # texts on one page, and choice blocks of 1 to 5 entries, with captions;
+    # g_choice counts the blocks passed and g_last holds the last choice.
+    "choice.txt": "<WinType WINDOW>\r\n<WinFrame 1>\r\n"
+                  "【トバル】最初のページ。<KW>\r\n<WinClear>\r\n"
+                  "<SndPlay voice01,v001>【・・・】声のあるページ。<KW>\r\n続きの文。<KW>\r\n<WinClear>\r\n"
+                  "<SltDel><SltAdd 0,c1a,ひとつ><SltRun>\r\n[c1a]<Mov g_last,1><Inc g_choice>\r\n"
+                  "<SltDel><SltAdd 0,どれにする？><SltAdd 1,c2a,はい><SltRun>\r\n[c2a]<Mov g_last,2><Inc g_choice>\r\n"
+                  "<SltDel><SltAdd 0,c3a,あ><SltAdd 2,c3c,う><SltRun>\r\n"
+                  "[c3a]<Mov g_last,31><Jump c4,choice.txt>\r\n[c3c]<Mov g_last,33>\r\n"
+                  "[c4]<Inc g_choice><SltDel><SltAdd 0,c4a,あ><SltAdd 1,c4b,い><SltAdd 2,c4c,う><SltAdd 3,c4d,え>"
+                  "<SltRun>\r\n[c4a]\r\n[c4b]\r\n[c4c]\r\n[c4d]<Inc g_choice>\r\n"
+                  "<SltDel><SltAdd 0,見出し><SltAdd 1,c5b,い><SltAdd 2,c5c,う><SltAdd 3,c5d,え><SltAdd 4,c5e,お>"
+                  "<SltRun>\r\n[c5b]\r\n[c5c]\r\n[c5d]\r\n[c5e]<Inc g_choice>\r\n"
+                  "【トバル】終わり。<KW>\r\n[loop]\r\n<TW 100>\r\n<Jump loop,choice.txt>\r\n",
 }
 
 
@@ -153,7 +170,7 @@ def make_scripts(tools_folder, work, out):
     files = []
     for name, text in SCRIPTS.items():
         files.append(os.path.join(folder, name))
-        with open(files[-1], "w", newline="") as f:
+        with open(files[-1], "w", newline="", encoding="cp932") as f:
             f.write(text)
     subprocess.run([os.path.join(tools_folder, "mlz_pack"), "-2", os.path.join(out, "script.mlz"), "-z"] + files,
                    check=True)

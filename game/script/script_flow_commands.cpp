@@ -82,7 +82,8 @@ bool CScriptInterpreter::RunTitleReturn() {
 bool CScriptInterpreter::RunChoice(std::uint32_t next) {
   std::string label;
   if (!services_.RunChoice(stepFrames_, label)) return false;
-  if (!SeekLabel(label.c_str())) Advance(next);
+  // No label: nothing was chosen, and the script goes on after the tag.
+  if (label.empty() || !SeekLabel(label.c_str())) Advance(next);
   return false;
 }
 

@@ -139,6 +139,14 @@ void CSoundCommands::ScriptSoundStop(const char* channel, const char* option, co
   }
 }
 
+void CSoundCommands::StopVoice(std::uint32_t fadeMs) {
+  if (fadeMs > 0) {
+    output_->FadeOut(kVoiceChannel, fadeMs);
+  } else {
+    output_->Stop(kVoiceChannel);
+  }
+}
+
 void CSoundCommands::ScriptMoviePlay(const char* name) {
   char movie[kSoundFileNameSize];
   StrCopy(movie, name);

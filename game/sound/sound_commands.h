@@ -55,6 +55,8 @@ class CSoundCommands {
   // one starts: nothing brings back music the movie silenced.
   void ScriptMoviePlay(const char* name);
 
+  // Stops the voice channel, at once (fadeMs 0) or fading out.
+  void StopVoice(std::uint32_t fadeMs);
   void ClearRecords();
 
   SoundRecord music;
