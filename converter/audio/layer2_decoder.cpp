@@ -100,9 +100,7 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
                 const FrameAllocation& alloc, FrameSamples* frame) {
   struct Item {
     TripleReader reader;
-    std::int32_t (*slots)[32];      // the channel's slots
-    std::int32_t (*copySlots)[32];  // above the bound, the second channel's: it shares the values
-    int band;
+    std::int32_t* values;  // the channel's subband in the first slot
   };
   Item items[64];
   int count = 0;
@@ -110,25 +108,28 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
   for (int band = 0; band < header.sblimit; ++band) {
     for (int ch = 0; ch < (band < bound ? channels : 1); ++ch) {
       const int quantClass = alloc.quantClass[ch][band];
-      if (quantClass == 0) continue;
-      const int copyChannel = band < bound ? ch : channels - 1;
-      items[count++] = {ReaderOf(quantClass), frame->s[ch], frame->s[copyChannel], band};
+      if (quantClass != 0) items[count++] = {ReaderOf(quantClass), &frame->s[ch][0][band]};
     }
   }
   // A copy the compiler keeps in registers.
   AudioBitCursor local = *frameCursor;
   for (int slot = 0; slot < kSlotsPerFrame; slot += 3) {
     for (int i = 0; i < count; ++i) {
-      const Item& item = items[i];
       std::int32_t values[3];
-      ReadTriple(&local, item.reader, values);
-      for (int n = 0; n < 3; ++n) {
-        item.slots[slot + n][item.band] = values[n];
-        item.copySlots[slot + n][item.band] = values[n];
-      }
+      ReadTriple(&local, items[i].reader, values);
+      std::int32_t* out = items[i].values + 32 * slot;
+      out[0] = values[0];
+      out[32] = values[1];
+      out[64] = values[2];
     }
   }
   *frameCursor = local;
+  // Above the bound the second channel shares the first one's values.
+  if (channels == 2 && bound < header.sblimit) {
+    for (int slot = 0; slot < kSlotsPerFrame; ++slot) {
+      std::copy(frame->s[0][slot] + bound, frame->s[0][slot] + header.sblimit, frame->s[1][slot] + bound);
+    }
+  }
 }
 
 }  // namespace
