@@ -60,12 +60,13 @@ void ReadAllocation(AudioBitCursor* frameCursor, const MpegAudioHeader& header, 
 
 // How the three values of one subband and channel in a granule are read: a
 // first code of `firstBits`, then two of `restBits` (0 when the first code
-// groups all three, lowest value first). Dividing by `steps` is multiplying
-// by `reciprocal` and shifting by 16, exact for codes below 2^10; ungrouped
-// codes take 65536 steps, which leaves them whole.
+// groups all three, lowest value first), `bits` in all. Dividing by `steps`
+// is multiplying by `reciprocal` and shifting by 16, exact for codes below
+// 2^10; ungrouped codes take 65536 steps, which leaves them whole.
 struct TripleReader {
-  int firstBits;
+  int bits;
   int restBits;
+  std::uint32_t restMask;
   std::uint32_t steps;
   std::uint32_t reciprocal;
 };
@@ -73,20 +74,18 @@ struct TripleReader {
 TripleReader ReaderOf(int quantClass) {
   const QuantClass& q = kQuantClasses[quantClass];
   const auto steps = static_cast<std::uint32_t>(q.steps);
-  if (q.grouped) return {q.bits, 0, steps, (65536 + steps - 1) / steps};
-  return {q.bits, q.bits, 65536, 1};
+  if (q.grouped) return {q.bits, 0, 0, steps, (65536 + steps - 1) / steps};
+  return {3 * q.bits, q.bits, (1u << q.bits) - 1, 65536, 1};
 }
 
 // Three values from one look at the bits (at most 48 of them), without a
 // branch on the class.
 inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32_t values[3]) {
-  std::uint64_t word = AudioPeekWord(cursor);
-  const std::uint32_t code = AudioTopBits(word, r.firstBits);
-  word <<= r.firstBits;
-  const std::uint32_t secondCode = AudioTopBits(word, r.restBits);
-  word <<= r.restBits;
-  const std::uint32_t thirdCode = AudioTopBits(word, r.restBits);
-  cursor->bitPosition += static_cast<std::size_t>(r.firstBits + 2 * r.restBits);
+  const std::uint64_t codes = AudioPeekWord(cursor) >> (64 - r.bits);
+  cursor->bitPosition += static_cast<std::size_t>(r.bits);
+  const std::uint32_t code = static_cast<std::uint32_t>(codes >> (2 * r.restBits));
+  const auto secondCode = static_cast<std::uint32_t>(codes >> r.restBits) & r.restMask;
+  const auto thirdCode = static_cast<std::uint32_t>(codes) & r.restMask;
   const std::uint32_t rest = (code * r.reciprocal) >> 16;
   const std::uint32_t last = (rest * r.reciprocal) >> 16;
   values[0] = static_cast<std::int32_t>(code - rest * r.steps);
