@@ -60,12 +60,13 @@ void ReadAllocation(AudioBitCursor* frameCursor, const MpegAudioHeader& header, 
 
 // How the three values of one subband and channel in a granule are read: a
 // first code of `firstBits`, then two of `restBits` (0 when the first code
-// groups all three, lowest value first). Dividing by `steps` is multiplying
-// by `reciprocal` and shifting by 16, exact for codes below 2^10; ungrouped
-// codes take 65536 steps, which leaves them whole.
+// groups all three, lowest value first), `bits` in all. Dividing by `steps`
+// is multiplying by `reciprocal` and shifting by 16, exact for codes below
+// 2^10; ungrouped codes take 65536 steps, which leaves them whole.
 struct TripleReader {
-  int firstBits;
+  int bits;
   int restBits;
+  std::uint32_t restMask;
   std::uint32_t steps;
   std::uint32_t reciprocal;
 };
@@ -73,20 +74,18 @@ struct TripleReader {
 TripleReader ReaderOf(int quantClass) {
   const QuantClass& q = kQuantClasses[quantClass];
   const auto steps = static_cast<std::uint32_t>(q.steps);
-  if (q.grouped) return {q.bits, 0, steps, (65536 + steps - 1) / steps};
-  return {q.bits, q.bits, 65536, 1};
+  if (q.grouped) return {q.bits, 0, 0, steps, (65536 + steps - 1) / steps};
+  return {3 * q.bits, q.bits, (1u << q.bits) - 1, 65536, 1};
 }
 
 // Three values from one look at the bits (at most 48 of them), without a
 // branch on the class.
 inline void ReadTriple(AudioBitCursor* cursor, const TripleReader& r, std::int32_t values[3]) {
-  std::uint64_t word = AudioPeekWord(cursor);
-  const std::uint32_t code = AudioTopBits(word, r.firstBits);
-  word <<= r.firstBits;
-  const std::uint32_t secondCode = AudioTopBits(word, r.restBits);
-  word <<= r.restBits;
-  const std::uint32_t thirdCode = AudioTopBits(word, r.restBits);
-  cursor->bitPosition += static_cast<std::size_t>(r.firstBits + 2 * r.restBits);
+  const std::uint64_t codes = AudioPeekWord(cursor) >> (64 - r.bits);
+  cursor->bitPosition += static_cast<std::size_t>(r.bits);
+  const std::uint32_t code = static_cast<std::uint32_t>(codes >> (2 * r.restBits));
+  const auto secondCode = static_cast<std::uint32_t>(codes >> r.restBits) & r.restMask;
+  const auto thirdCode = static_cast<std::uint32_t>(codes) & r.restMask;
   const std::uint32_t rest = (code * r.reciprocal) >> 16;
   const std::uint32_t last = (rest * r.reciprocal) >> 16;
   values[0] = static_cast<std::int32_t>(code - rest * r.steps);
@@ -100,9 +99,7 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
                 const FrameAllocation& alloc, FrameSamples* frame) {
   struct Item {
     TripleReader reader;
-    std::int32_t (*slots)[32];      // the channel's slots
-    std::int32_t (*copySlots)[32];  // above the bound, the second channel's: it shares the values
-    int band;
+    std::int32_t* values;  // the channel's subband in the first slot
   };
   Item items[64];
   int count = 0;
@@ -110,25 +107,28 @@ void ReadValues(AudioBitCursor* frameCursor, const MpegAudioHeader& header, int 
   for (int band = 0; band < header.sblimit; ++band) {
     for (int ch = 0; ch < (band < bound ? channels : 1); ++ch) {
       const int quantClass = alloc.quantClass[ch][band];
-      if (quantClass == 0) continue;
-      const int copyChannel = band < bound ? ch : channels - 1;
-      items[count++] = {ReaderOf(quantClass), frame->s[ch], frame->s[copyChannel], band};
+      if (quantClass != 0) items[count++] = {ReaderOf(quantClass), &frame->s[ch][0][band]};
     }
   }
   // A copy the compiler keeps in registers.
   AudioBitCursor local = *frameCursor;
   for (int slot = 0; slot < kSlotsPerFrame; slot += 3) {
     for (int i = 0; i < count; ++i) {
-      const Item& item = items[i];
       std::int32_t values[3];
-      ReadTriple(&local, item.reader, values);
-      for (int n = 0; n < 3; ++n) {
-        item.slots[slot + n][item.band] = values[n];
-        item.copySlots[slot + n][item.band] = values[n];
-      }
+      ReadTriple(&local, items[i].reader, values);
+      std::int32_t* out = items[i].values + 32 * slot;
+      out[0] = values[0];
+      out[32] = values[1];
+      out[64] = values[2];
     }
   }
   *frameCursor = local;
+  // Above the bound the second channel shares the first one's values.
+  if (channels == 2 && bound < header.sblimit) {
+    for (int slot = 0; slot < kSlotsPerFrame; ++slot) {
+      std::copy(frame->s[0][slot] + bound, frame->s[0][slot] + header.sblimit, frame->s[1][slot] + bound);
+    }
+  }
 }
 
 }  // namespace

@@ -18,17 +18,17 @@ namespace reelpack {
 
 namespace {
 
-// One part's constants per subband; all 0 for a subband without bits, which
-// makes its values 0.
-struct PartConstants {
+// A channel's constants per subband, the scale factors per part; all 0 for a
+// subband without bits, which makes its values 0.
+struct ChannelConstants {
   alignas(32) std::int32_t h[32];
   alignas(32) std::int32_t shift[32];
   alignas(32) std::int32_t d[32];
   alignas(32) std::int32_t cAbove[32];
-  alignas(32) std::int32_t scale[32];
+  alignas(32) std::int32_t scale[3][32];
 };
 
-void FillConstants(const FrameAllocation& alloc, int ch, int part, PartConstants* k) {
+void FillConstants(const FrameAllocation& alloc, int ch, ChannelConstants* k) {
   for (int band = 0; band < 32; ++band) {
     const int quantClass = alloc.quantClass[ch][band];
     const layer2::QuantClass& q = layer2::kQuantClasses[quantClass];
@@ -37,7 +37,9 @@ void FillConstants(const FrameAllocation& alloc, int ch, int part, PartConstants
     k->shift[band] = coded ? 15 - std::countr_zero(static_cast<std::uint32_t>(q.h)) : 0;
     k->d[band] = coded ? q.d : 0;
     k->cAbove[band] = coded ? q.c - 32768 : 0;
-    k->scale[band] = coded ? layer2::kScaleFactors[alloc.scaleIndex[ch][band][part]] : 0;
+    for (int part = 0; part < 3; ++part) {
+      k->scale[part][band] = coded ? layer2::kScaleFactors[alloc.scaleIndex[ch][band][part]] : 0;
+    }
   }
 }
 
@@ -51,9 +53,9 @@ void FillConstants(const FrameAllocation& alloc, int ch, int part, PartConstants
                                                   int sblimit) {
   const int groups = (sblimit + 7) / 8;
   for (int ch = 0; ch < channels; ++ch) {
+    ChannelConstants k;
+    FillConstants(alloc, ch, &k);
     for (int part = 0; part < 3; ++part) {
-      PartConstants k;
-      FillConstants(alloc, ch, part, &k);
       for (int slot = 12 * part; slot < 12 * part + 12; ++slot) {
         std::int32_t* values = frame->s[ch][slot];
         for (int g = 0; g < groups; ++g) {
@@ -62,7 +64,7 @@ void FillConstants(const FrameAllocation& alloc, int ch, int part, PartConstants
           const __m256i x = _mm256_sllv_epi32(_mm256_sub_epi32(v, Load(k.h + 8 * g)), Load(k.shift + 8 * g));
           const __m256i a = _mm256_add_epi32(x, Load(k.d + 8 * g));
           const __m256i y = _mm256_add_epi32(a, _mm256_srai_epi32(_mm256_mullo_epi32(a, Load(k.cAbove + 8 * g)), 15));
-          const __m256i scale = Load(k.scale + 8 * g);
+          const __m256i scale = Load(k.scale[part] + 8 * g);
           const __m256i low = _mm256_and_si256(y, _mm256_set1_epi32(0x7FFF));
           const __m256i sample = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(y, 15), scale),
                                                   _mm256_srai_epi32(_mm256_mullo_epi32(low, scale), 15));

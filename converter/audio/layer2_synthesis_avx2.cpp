@@ -134,17 +134,28 @@ AVX2_FUNCTION [[gnu::always_inline]] inline __m256i WindowProducts(__m256i split
   return _mm256_add_epi32(_mm256_srai_epi32(low, 15), high);
 }
 
+// Adds window row i of the ring from `u` to the 32 sums.
+template <bool kWide>
+AVX2_FUNCTION [[gnu::always_inline]] inline void AddWindowRow(const SynthesisPairs& t, const std::int32_t* u, int i,
+                                                              __m256i sum[4]) {
+  const std::int32_t* row = u + 64 * i + 32 * (i & 1);
+#pragma GCC unroll 4
+  for (int g = 0; g < 4; ++g) {
+    sum[g] = _mm256_add_epi32(sum[g], WindowProducts(LoadUnaligned(row + 8 * g), t, 32 * i + 8 * g, kWide));
+  }
+}
+
 // Windows one channel's ring into 32 sums, clipped to 16 bits in 4 registers.
 AVX2_FUNCTION void WindowSlot(const SynthesisPairs& t, const std::int32_t* v, int offset, __m128i out[4]) {
   __m256i sum[4];
 #pragma GCC unroll 8
   for (__m256i& s : sum) s = _mm256_setzero_si256();
+  // One branch per row on its width, not one per group.
   for (int i = 0; i < 16; ++i) {
-    const std::int32_t* u = v + offset + 64 * i + 32 * (i & 1);
-    const bool wide = t.wideRow[i];
-#pragma GCC unroll 4
-    for (int g = 0; g < 4; ++g) {
-      sum[g] = _mm256_add_epi32(sum[g], WindowProducts(LoadUnaligned(u + 8 * g), t, 32 * i + 8 * g, wide));
+    if (t.wideRow[i]) {
+      AddWindowRow<true>(t, v + offset, i, sum);
+    } else {
+      AddWindowRow<false>(t, v + offset, i, sum);
     }
   }
   for (int g = 0; g < 4; ++g) {
