@@ -9,6 +9,7 @@ CGame::CGame(CGameEngine& engine)
       backlog(engine.options[BACKLOG_SIZE_MODE]),
       sound(engine, std::make_unique<MixerSoundOutput>(engine)),
       frames(engine),
+      scene(engine, seen),
       engine_(engine),
       interpreter_(*this) {}
 
@@ -19,21 +20,6 @@ void CGame::LoadConfigAndBuildMenu(CGameApp& app) {
 
 void CGame::WriteSystemData(CGameEngine& /*engine*/) {
   WriteSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
-}
-
-void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
-  switch (engine_.sceneState) {
-    case SCENE_TITLE:
-      // Until the title screen exists, the program's start goes straight
-      // into a new game; the title menu (a return to the title) stays idle.
-      if (engine_.subState == 0) StartNewGame();
-      break;
-    case SCENE_GAME:
-      interpreter_.RunScriptFrame();
-      break;
-    default:
-      break;
-  }
 }
 
 bool CGame::ReadScript(const char* name, std::vector<char>& bytes) {

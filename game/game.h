@@ -13,6 +13,7 @@
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "game/frames/window_frames.h"
+#include "game/scene/scene_commands.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
 #include "game/sound/sound_commands.h"
@@ -51,11 +52,27 @@ class CGame : public GamePort, public ScriptServices {
   void TagSndStop(const ParsedCommand& command) override;
   void TagMoviePlay(const ParsedCommand& command) override;
   void SetBackgroundColor(std::uint32_t rgb) override;
+  // The scene tags (game/game_scene_tags.cpp).
+  void TagReversal(const ParsedCommand& command) override;
+  void TagBgSetColor(const ParsedCommand& command) override;
+  void TagBgSet(const ParsedCommand& command) override;
+  void TagBgSetXY(const ParsedCommand& command) override;
+  void TagChrSetXY(const ParsedCommand& command) override;
+  void TagChrSet(const ParsedCommand& command) override;
+  void TagChrDel(const ParsedCommand& command) override;
+  void TagChrSetPry(const ParsedCommand& command) override;
+  void TagChrSetARGB(const ParsedCommand& command) override;
+  int TagChrMove(const ParsedCommand& command, std::uint32_t stepFrames) override;
+  int TagUpDate(const ParsedCommand& command, std::uint32_t stepFrames) override;
+  std::uint32_t TransitionKind() override;
+  int TagEffect(const ParsedCommand& command, std::uint32_t stepFrames) override;
   // Back to the title menu, dropping the game in progress.
   void ReturnToTitle() override;
 
   // The state of a fresh game, then its first script from the start.
   void StartNewGame();
+  // One frame of the title screen; its sub-state selects the step.
+  virtual void RunTitleScreen();
   // The state of a fresh game; the title then loads the first script.
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0
@@ -73,6 +90,7 @@ class CGame : public GamePort, public ScriptServices {
   CBacklogRing backlog;
   CSoundCommands sound;
   CWindowFrames frames;
+  CSceneCommands scene;
 
  protected:
   // The steps of the return to the title and of a new game that belong to
@@ -89,7 +107,7 @@ class CGame : public GamePort, public ScriptServices {
   virtual void FreeSaveThumbnail() {}
   virtual void ClearSaveHeader() {}
   // Background and character records; character priorities back to 0..4.
-  virtual void ClearSceneRecords() {}
+  virtual void ClearSceneRecords();
   virtual void ClearSoundRecords();
   virtual void ClearChoiceRecords() {}
   virtual void ClearBacklog();
