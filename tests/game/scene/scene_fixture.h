@@ -85,6 +85,7 @@ class SceneTest : public ShellTest {
   std::uint16_t PictureCorner(int slot) const { return engine->pictureSlots.Get(slot)->GetPixels()[0]; }
   // One frame's drawing as the frame tick does it, without the present.
   void DrawFrame() {
+    GetClockMs();  // the frame's time, which the draw lists freeze
     engine->ClearDrawLists();
     engine->BuildDrawLists();
     engine->RemoveFinishedSprites();
