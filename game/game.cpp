@@ -10,6 +10,7 @@ CGame::CGame(CGameEngine& engine)
       sound(engine, std::make_unique<MixerSoundOutput>(engine)),
       frames(engine),
       scene(engine, seen),
+      title(*this),
       engine_(engine),
       interpreter_(*this) {}
 

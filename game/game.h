@@ -19,6 +19,7 @@
 #include "game/sound/sound_commands.h"
 #include "game/stores/backlog_ring.h"
 #include "game/stores/seen_stores.h"
+#include "game/title/title_screen.h"
 
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";
@@ -71,8 +72,17 @@ class CGame : public GamePort, public ScriptServices {
 
   // The state of a fresh game, then its first script from the start.
   void StartNewGame();
-  // One frame of the title screen; its sub-state selects the step.
-  virtual void RunTitleScreen();
+  void RunTitleScreen() { title.RunFrame(); }
+
+  // The screens the title leads to that this build does not have yet: each
+  // sets its scene state, and the dispatcher sends the player back.
+  virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
+  virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
+  virtual void ClearExtrasSelection() {}
+  // The last quick save (0 to 2; anything else: none yet) and loading a save.
+  virtual std::uint32_t LastQuickSaveIndex() const { return kNoQuickSave; }
+  virtual void LoadGame(int /*saveNumber*/) {}
+  static constexpr std::uint32_t kNoQuickSave = 0xFFFFFFFFu;
   // The state of a fresh game; the title then loads the first script.
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0
@@ -91,6 +101,7 @@ class CGame : public GamePort, public ScriptServices {
   CSoundCommands sound;
   CWindowFrames frames;
   CSceneCommands scene;
+  CTitleScreen title;
 
  protected:
   // The steps of the return to the title and of a new game that belong to

@@ -34,8 +34,3 @@ void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
     return;
   }
 }
-
-void CGame::RunTitleScreen() {
-  // The program's start goes straight into a new game.
-  if (engine_.subState == 0) StartNewGame();
-}

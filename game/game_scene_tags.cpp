@@ -18,7 +18,10 @@ void CGame::TagBgSetColor(const ParsedCommand& command) {
                            ArgWord(command.args[2]));
 }
 
-void CGame::TagBgSet(const ParsedCommand& command) { scene.SetBackground(command.args[0]); }
+void CGame::TagBgSet(const ParsedCommand& command) {
+  scene.SetBackground(command.args[0]);
+  sound.mannerTinted = scene.model.mannerTinted;
+}
 
 void CGame::TagBgSetXY(const ParsedCommand& command) {
   scene.SetBackgroundOffset(ParseArgValue(command.args[0]), ParseArgValue(command.args[1]));

@@ -85,7 +85,6 @@ class CSceneCommands {
   // Effects off, skipping, the skip key held or an advance input down: a
   // timed step jumps to its end state.
   bool StepsCutShort() const;
-  void ClearAdvanceInputs();
   void RemoveBackground();
   void PlaceCharacter(int slot, std::int32_t x, std::int32_t y);
   void BuildZoomFrame();

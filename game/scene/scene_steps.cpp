@@ -56,12 +56,6 @@ bool CSceneCommands::StepsCutShort() const {
          engine_.input.words[ACTION_SKIP_KEY] != 0 || engine_.IsAdvanceInputDown();
 }
 
-void CSceneCommands::ClearAdvanceInputs() {
-  engine_.input.words[ACTION_TAP] = 0;
-  engine_.input.words[ACTION_ADVANCE_KEY] = 0;
-  engine_.input.words[ACTION_CLICK] = 0;
-}
-
 int CSceneCommands::MoveCharacterStep(const ParsedCommand& command, std::uint32_t stepFrames) {
   const std::uint32_t now = GetClockMs();
   if (stepFrames == 0) {
@@ -184,7 +178,7 @@ int CSceneCommands::CrossStep() {
                                                  : engine_.ruleTransition != nullptr;
   if (running && !StepsCutShort()) return 0;
   if (running) {
-    ClearAdvanceInputs();
+    ClearAdvanceInputs(engine_.input.words.data());
     engine_.ruleTransition.reset();
   }
   FinishCross();
@@ -205,7 +199,7 @@ int CSceneCommands::ZoomStep() {
     }
     return 0;
   }
-  if (t < duration_) ClearAdvanceInputs();
+  if (t < duration_) ClearAdvanceInputs(engine_.input.words.data());
   FreePartSlot(engine_, kZoomFrameSlot, 1);
   engine_.pictureSlots.FreePictureSlot(kZoomFrameSlot);
   ShowSceneSprites(1);

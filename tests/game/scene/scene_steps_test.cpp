@@ -221,6 +221,18 @@ TEST_F(SceneStepsTest, ATapThatEndsACrossIsConsumed) {
   EXPECT_FALSE(engine->pictureSlots.IsPictureSlotUsed(kSnapshotSlot));
 }
 
+TEST_F(SceneStepsTest, ImageCrossWithoutItsRuleEndsOnTheNextFrame) {
+  const auto step = Update("<UpDate ImageCross,1000,no_such_rule.png>");
+  EXPECT_EQ(step(0), 0);
+  EXPECT_EQ(game->TransitionKind(), static_cast<std::uint32_t>(TRANSITION_IMAGE_CROSS));
+  ASSERT_NE(Sprite(kSnapshotSlot), nullptr);
+  EXPECT_EQ(Sprite(kSnapshotSlot)->node.ruleMode, kRuleModeTransition);
+  EXPECT_EQ(engine->ruleTransition, nullptr);
+  EXPECT_EQ(step(1), 1);
+  EXPECT_EQ(Sprite(kSnapshotSlot), nullptr);
+  EXPECT_FALSE(engine->pictureSlots.IsPictureSlotUsed(kSnapshotSlot));
+}
+
 TEST_F(SceneStepsTest, UnknownAndNormalUpdatesEndAtOnce) {
   for (const char* tag : {"<UpDate Normal>", "<UpDate Fade,100>", "<UpDate>"}) {
     EXPECT_EQ(RunFrames(Update(tag), {}), 1) << tag;
