@@ -16,15 +16,15 @@ namespace {
 // Tint of a listed event picture per DISP_FREE_MODE (1 dimmed, 2 black).
 constexpr std::uint32_t kMannerBrightness[] = {256, 64, 0};
 
-bool IsCharacterSlot(int slot, const char* tag) {
+std::string WithRbp(const char* name) { return std::string(name) + ".rbp"; }
+
+}  // namespace
+
+bool CSceneCommands::IsCharacterSlot(int slot, const char* tag) {
   if (slot >= 0 && slot < kSceneCharacterCount) return true;
   DiagnosticLine("scene: %s slot %d is not 0 to 4; ignored", tag, slot);
   return false;
 }
-
-std::string WithRbp(const char* name) { return std::string(name) + ".rbp"; }
-
-}  // namespace
 
 void CSceneCommands::ClearRecords() {
   model = SceneModel();

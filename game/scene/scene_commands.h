@@ -85,6 +85,8 @@ class CSceneCommands {
   // Effects off, skipping, the skip key held or an advance input down: a
   // timed step jumps to its end state.
   bool StepsCutShort() const;
+  // Slots outside 0..4 would reach past the five records: refused, reported.
+  static bool IsCharacterSlot(int slot, const char* tag);
   void RemoveBackground();
   void PlaceCharacter(int slot, std::int32_t x, std::int32_t y);
   void BuildZoomFrame();

@@ -61,10 +61,7 @@ int CSceneCommands::MoveCharacterStep(const ParsedCommand& command, std::uint32_
   if (stepFrames == 0) {
     int slot = 0;
     ParseInt(command.args[0], &slot);
-    if (!(slot >= 0 && slot < kSceneCharacterCount)) {
-      SetCharacterPosition(slot, 0, 0);  // reports the bad slot
-      return 1;
-    }
+    if (!IsCharacterSlot(slot, "ChrMove")) return 1;
     move_.slot = slot;
     move_.duration = static_cast<std::uint32_t>(ParseArgValue(command.args[1])) * 1000u / 25u;
     for (int axis = 0; axis < 2; ++axis) {

@@ -115,12 +115,13 @@ TEST_F(SceneModelTest, ChrSetArgbWaitsForTheNextChrSet) {
 TEST_F(SceneModelTest, SlotsOutsideZeroToFourAreRefused) {
   const SceneModel before = game->scene.model;
   for (const char* tag : {"<ChrSet 5,chr_a>", "<ChrSet -1,chr_a>", "<ChrSetXY 5,1,2>", "<ChrSetXY -1,1,2>",
-                          "<ChrSetARGB 5,1,2,3,4>", "<ChrSetARGB 9,1,2,3,4>"}) {
+                          "<ChrSetARGB 5,1,2,3,4>", "<ChrSetARGB 9,1,2,3,4>", "<ChrMove 7,5,0,0,9,9>"}) {
     SCOPED_TRACE(tag);
     const ParsedCommand command = Tag(tag);
     switch (LookupCommand(command.name)) {
       case OP_CHR_SET: game->TagChrSet(command); break;
       case OP_CHR_SET_XY: game->TagChrSetXY(command); break;
+      case OP_CHR_MOVE: EXPECT_EQ(game->TagChrMove(command, 0), 1); break;
       default: game->TagChrSetARGB(command); break;
     }
     EXPECT_EQ(std::memcmp(&game->scene.model, &before, sizeof before), 0);
