@@ -11,6 +11,8 @@ CGame::CGame(CGameEngine& engine)
       frames(engine),
       messages(engine, frames, backlog, seen, sound, *this),
       choices(engine, *this),
+      scene(engine, seen),
+      title(*this),
       engine_(engine),
       interpreter_(*this) {}
 
@@ -21,21 +23,6 @@ void CGame::LoadConfigAndBuildMenu(CGameApp& app) {
 
 void CGame::WriteSystemData(CGameEngine& /*engine*/) {
   WriteSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
-}
-
-void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
-  switch (engine_.sceneState) {
-    case SCENE_TITLE:
-      // Until the title screen exists, the program's start goes straight
-      // into a new game; the title menu (a return to the title) stays idle.
-      if (engine_.subState == 0) StartNewGame();
-      break;
-    case SCENE_GAME:
-      interpreter_.RunScriptFrame();
-      break;
-    default:
-      break;
-  }
 }
 
 bool CGame::ReadScript(const char* name, std::vector<char>& bytes) {

@@ -16,11 +16,13 @@
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
+#include "game/scene/scene_commands.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
 #include "game/sound/sound_commands.h"
 #include "game/stores/backlog_ring.h"
 #include "game/stores/seen_stores.h"
+#include "game/title/title_screen.h"
 
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";
@@ -64,6 +66,20 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   void TagSltAdd(const ParsedCommand& command) override;
   int RunChoice(std::uint32_t stepFrames, std::string& chosenLabel) override;
   void SetBackgroundColor(std::uint32_t rgb) override;
+  // The scene tags (game/game_scene_tags.cpp).
+  void TagReversal(const ParsedCommand& command) override;
+  void TagBgSetColor(const ParsedCommand& command) override;
+  void TagBgSet(const ParsedCommand& command) override;
+  void TagBgSetXY(const ParsedCommand& command) override;
+  void TagChrSetXY(const ParsedCommand& command) override;
+  void TagChrSet(const ParsedCommand& command) override;
+  void TagChrDel(const ParsedCommand& command) override;
+  void TagChrSetPry(const ParsedCommand& command) override;
+  void TagChrSetARGB(const ParsedCommand& command) override;
+  int TagChrMove(const ParsedCommand& command, std::uint32_t stepFrames) override;
+  int TagUpDate(const ParsedCommand& command, std::uint32_t stepFrames) override;
+  std::uint32_t TransitionKind() override;
+  int TagEffect(const ParsedCommand& command, std::uint32_t stepFrames) override;
   // Back to the title menu, dropping the game in progress.
   void ReturnToTitle() override;
 
@@ -75,6 +91,17 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
 
   // The state of a fresh game, then its first script from the start.
   void StartNewGame();
+  void RunTitleScreen() { title.RunFrame(); }
+
+  // The screens the title leads to that this build does not have yet: each
+  // sets its scene state, and the dispatcher sends the player back.
+  virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
+  virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
+  virtual void ClearExtrasSelection() {}
+  // The last quick save (0 to 2; anything else: none yet) and loading a save.
+  virtual std::uint32_t LastQuickSaveIndex() const { return kNoQuickSave; }
+  virtual void LoadGame(int /*saveNumber*/) {}
+  static constexpr std::uint32_t kNoQuickSave = 0xFFFFFFFFu;
   // The state of a fresh game; the title then loads the first script.
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0
@@ -93,6 +120,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CWindowFrames frames;
   CMessagePages messages;
   CChoiceScreen choices;
+  CSceneCommands scene;
+  CTitleScreen title;
 
  protected:
   // The steps of the return to the title and of a new game that belong to
@@ -109,7 +138,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   virtual void FreeSaveThumbnail() {}
   virtual void ClearSaveHeader() {}
   // Background and character records; character priorities back to 0..4.
-  virtual void ClearSceneRecords() {}
+  virtual void ClearSceneRecords();
   virtual void ClearSoundRecords();
   virtual void ClearChoiceRecords();
   virtual void ClearBacklog();

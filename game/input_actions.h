@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 enum InputAction : std::size_t {
   ACTION_UP = 0,
@@ -16,3 +17,10 @@ enum InputAction : std::size_t {
   ACTION_CANCEL = 6,       // the A key's counter
   ACTION_TAP = 17,         // stylus pressed this frame
 };
+
+// Clears the three advance inputs (tap, C key, right key) once consumed.
+inline void ClearAdvanceInputs(std::uint32_t* words) {
+  words[ACTION_TAP] = 0;
+  words[ACTION_ADVANCE_KEY] = 0;
+  words[ACTION_CLICK] = 0;
+}

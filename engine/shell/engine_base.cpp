@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/sjis_string.h"
+#include "engine/pictures/picture_rgb565.h"
 #include "engine/raster/compositor_engine.h"
 #include "engine/raster/raster_primitives.h"
 #include "engine/shell/display_access.h"
@@ -110,7 +111,7 @@ int CEngineBase::RenderFrame(const LayerNode* layers) {
     if (backgroundClear) {
       FillRectColor(pixels, width, std::max<std::int32_t>(rect.left, 0), std::max<std::int32_t>(rect.top, 0),
                     std::min<std::int32_t>(rect.right, width), std::min<std::int32_t>(rect.bottom, height),
-                    static_cast<std::uint16_t>(backgroundColor));
+                    PackRgb565((backgroundColor >> 16) & 0xFF, (backgroundColor >> 8) & 0xFF, backgroundColor & 0xFF));
     }
     compositor->ComposeRect(layers, rect);
   }

@@ -105,6 +105,7 @@ class CEngineBase : public CAppWindow {
   std::string programFolder;
   std::uint32_t screenEffectLevel = 256;
   std::uint32_t backgroundClear = 1;
+  // The game screen's fill where no picture covers it: 0x00RRGGBB.
   std::uint32_t backgroundColor = 0;
   std::int32_t shakeX = 0;
   std::int32_t shakeY = 0;

@@ -1,5 +1,6 @@
 #include "engine/shell/game_app.h"
 
+#include "engine/pictures/picture_design_space.h"
 #include "engine/shell/display_access.h"
 #include "engine/runtime/engine_clock.h"
 #include "host/device/power_api.h"
@@ -103,7 +104,8 @@ int CGameApp::OnIdle() {
   if (shakeX == 0 && shakeY == 0) {
     PresentDirtyRects(0, nullptr);
   } else {
-    const POINT shake{shakeX, shakeY};
+    // The offsets are design px; the present moves back-buffer px.
+    const POINT shake{DesignXToScreen(shakeX), DesignYToScreen(shakeY)};
     PresentDirtyRects(1, &shake);
   }
   dirtyList->Clear();

@@ -41,7 +41,17 @@ struct Program {
   const BuildVariant& (*build)();
   HostPanel panel;
   std::uint32_t screenWidth;
+  // The title menu's "new game" row (design 100, 310) on this screen.
+  const char* newGameRow;
 };
+
+// Through the title to a new game: a tap skips the logo (the data folder has
+// no opening movie), one ends the white fade, one highlights "new game" and
+// the next runs it; the game starts after a 1 s fade to black, by 1.8 s.
+std::string ToNewGame(const char* row) {
+  const std::string tap = std::string(" tap ") + row;
+  return "100 tap 1 1; 300 tap 1 1; 500" + tap + "; 700" + tap + "; ";
+}
 
 void PrintTo(const Program& program, std::ostream* out) { *out << program.name; }
 
@@ -85,8 +95,15 @@ class GameRunTest : public ShellTest, public ::testing::WithParamInterface<Progr
   ObservingServices services_;
 };
 
-TEST_P(GameRunTest, TheFirstScriptRunsFromTheDataFolder) {
-  EXPECT_EQ(Run("1000 close"), 0);
+TEST_P(GameRunTest, TheProgramStartsOnTheTitleAndStaysThereUntilChosen) {
+  EXPECT_EQ(Run("2000 close"), 0);
+  EXPECT_EQ(services_.sceneState, SCENE_TITLE);
+  EXPECT_EQ(services_.started, 0);
+  EXPECT_FALSE(services_.hasScript);
+}
+
+TEST_P(GameRunTest, ANewGameFromTheTitleRunsTheFirstScript) {
+  EXPECT_EQ(Run(ToNewGame(GetParam().newGameRow) + "2800 close"), 0);
   ASSERT_NE(services_.game, nullptr) << "the program's engine object carries the game";
   EXPECT_EQ(services_.started, 7);
   EXPECT_EQ(services_.sceneState, SCENE_GAME);
@@ -98,15 +115,15 @@ TEST_P(GameRunTest, TheFirstScriptRunsFromTheDataFolder) {
 
 TEST_P(GameRunTest, WithoutAScriptArchiveTheGameStaysIdle) {
   std::remove(dir_.HostPath("data/script.mlz").c_str());
-  EXPECT_EQ(Run("300 close"), 0);
+  EXPECT_EQ(Run(ToNewGame(GetParam().newGameRow) + "2000 close"), 0);
   EXPECT_EQ(services_.started, 0);
   EXPECT_FALSE(services_.hasScript);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, GameRunTest,
-                         ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640},
+                         ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, "80 248"},
                                            Program{"novel_small_test", SmallScreenTestBuild,
-                                                   HostPanel{240, 320, 0}, 320}),
+                                                   HostPanel{240, 320, 0}, 320, "40 124"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

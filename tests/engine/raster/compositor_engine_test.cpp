@@ -48,7 +48,7 @@ TEST_F(CompositorInEngine, BackgroundAndLayersGoIntoRedrawRectanglesOnly) {
   fill.srcRight = kWidth;
   fill.srcBottom = kHeight;
   engine_->backgroundClear = 1;
-  engine_->backgroundColor = 0x001F;
+  engine_->backgroundColor = 0x000000F8;  // blue, 0x001F on screen
   engine_->RenderFrame(&fill);
   EXPECT_EQ(At(5, 5), 0x7BFF);    // half white over the blue background
   EXPECT_EQ(At(25, 25), 0x0001);  // present-only: not redrawn

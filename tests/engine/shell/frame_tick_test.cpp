@@ -145,7 +145,7 @@ TEST_F(FrameTickTest, FatalStatusDestroysTheWindowBeforeAnyPresent) {
 
 TEST_F(FrameTickTest, SceneFrameComposesDirtyRectanglesAndPresents) {
   const unsigned resets = HostIdleTimerResets();
-  app->backgroundColor = 0x07E0;
+  app->backgroundColor = 0x0000FC00;  // full green, 0x07E0 on screen
   game->frame = [](CGameEngine& engine, int) {
     RECT rect{10, 20, 30, 40};
     engine.dirtyList->Add(&rect, 1);
@@ -180,10 +180,11 @@ TEST_F(FrameTickTest, BackgroundIsClearedOutsideTheGameAndInItOnlyWithoutSlot28)
 
 TEST_F(FrameTickTest, ShakenFramePresentsTheWholeScreenMoved) {
   std::fill(app->backBuffer->GetPixels(), app->backBuffer->GetPixels() + 640 * 480, std::uint16_t{0xF800});
-  app->shakeX = 4;
+  // A shake of 24 design px moves the 640-wide screen by 19 px.
+  app->shakeX = 24;
   app->OnIdle();
-  EXPECT_EQ(HostDisplayPixel(0, 639 - 3), 0);
-  EXPECT_EQ(HostDisplayPixel(0, 639 - 4), 0xF800);
+  EXPECT_EQ(HostDisplayPixel(0, 639 - 18), 0);
+  EXPECT_EQ(HostDisplayPixel(0, 639 - 19), 0xF800);
   EXPECT_EQ(HostDisplayPixel(479, 0), 0xF800);
 }
 

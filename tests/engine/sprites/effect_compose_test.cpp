@@ -28,7 +28,7 @@ class ComposedFrame : public SpriteTest {
     UseScreen(kWidth, kHeight);
     engine = std::make_unique<CEngineBase>();
     engine->dirtyList->SetSize(kWidth, kHeight);
-    engine->backgroundColor = kBackground;
+    engine->backgroundColor = 0x000000F8;  // kBackground on screen
     engine->pictureSlots.CreateBlankPictureSlot(1, 800, 600);
     CImage* picture = engine->pictureSlots.Get(1);
     ASSERT_EQ(picture->CreateBlank(kWidth, kHeight, 0, 2), 1);
