@@ -151,8 +151,8 @@ done
 { printf '\x0f'; cat "$data/sound/sine22_stereo.ogg"; } >"$corpus/sound_stream/sine22_stereo_ogg_file_loop"
 # An empty Ogg image (mode byte only): once read through a null pointer.
 printf '\x23' >"$corpus/sound_stream/ogg_fault_empty_image"
-# "system.dat" images: globals, both seen-lists and read marks; and one whose
-# stored set claims more positions than a set holds.
+# "system.dat" images: globals, both seen-lists and read marks; one whose
+# stored set claims more positions than a set holds, and one with an empty set.
 python3 - "$corpus/system_data" <<'PY'
 import os, struct, sys
 def word(v): return struct.pack("<I", v & 0xFFFFFFFF)
@@ -165,6 +165,9 @@ image = b"STS0" + globals_ + block([b"bg01", b"chr_a"]) + block([b"main.txt"]) +
 open(os.path.join(sys.argv[1], "small.dat"), "wb").write(image)
 big = b"STS0" + word(0) + block([]) + block([]) + sets([(b"long.txt", list(range(1030)))])
 open(os.path.join(sys.argv[1], "long_set.dat"), "wb").write(big)
+# A stored set with no positions: once copied from a null array.
+empty = b"STS0" + word(0) + block([]) + block([]) + sets([(b"main.txt", [])])
+open(os.path.join(sys.argv[1], "empty_set_fault.dat"), "wb").write(empty)
 PY
 # JPEG streams from libjpeg-turbo's cjpeg in the layouts a reader meets,
 # each behind ten setting bytes (mode, picture layout, size, region).

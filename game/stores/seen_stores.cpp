@@ -87,7 +87,8 @@ const ReadMarkSet* CSeenStores::RestoreReadMarkSet(const char* script, const std
   ReadMarkSet* set = TakeSet(script);
   if (set == nullptr) return nullptr;
   const std::uint32_t kept = count < kReadMarkPositions ? count : kReadMarkPositions;
-  std::memcpy(set->positions, positions, kept * sizeof(std::uint32_t));
+  // A stored set may hold no positions at all, and then no array stands behind them.
+  if (kept > 0) std::memcpy(set->positions, positions, kept * sizeof(std::uint32_t));
   set->count = kept;
   return set;
 }
