@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/sse2_transpose.h"
 #include "engine/pictures/picture_idct_transform.h"
 
 namespace {
@@ -86,33 +87,6 @@ __m128i WrapToInt16(Lanes low, Lanes high) {
 Lanes WidenLow(__m128i v) { return {_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16)}; }
 Lanes WidenHigh(__m128i v) { return {_mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16)}; }
 
-[[gnu::always_inline]] inline void Transpose8x8(__m128i r[8]) {
-  const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]);
-  const __m128i a1 = _mm_unpackhi_epi16(r[0], r[1]);
-  const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]);
-  const __m128i a3 = _mm_unpackhi_epi16(r[2], r[3]);
-  const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]);
-  const __m128i a5 = _mm_unpackhi_epi16(r[4], r[5]);
-  const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]);
-  const __m128i a7 = _mm_unpackhi_epi16(r[6], r[7]);
-  const __m128i b0 = _mm_unpacklo_epi32(a0, a2);
-  const __m128i b1 = _mm_unpackhi_epi32(a0, a2);
-  const __m128i b2 = _mm_unpacklo_epi32(a1, a3);
-  const __m128i b3 = _mm_unpackhi_epi32(a1, a3);
-  const __m128i b4 = _mm_unpacklo_epi32(a4, a6);
-  const __m128i b5 = _mm_unpackhi_epi32(a4, a6);
-  const __m128i b6 = _mm_unpacklo_epi32(a5, a7);
-  const __m128i b7 = _mm_unpackhi_epi32(a5, a7);
-  r[0] = _mm_unpacklo_epi64(b0, b4);
-  r[1] = _mm_unpackhi_epi64(b0, b4);
-  r[2] = _mm_unpacklo_epi64(b1, b5);
-  r[3] = _mm_unpackhi_epi64(b1, b5);
-  r[4] = _mm_unpacklo_epi64(b2, b6);
-  r[5] = _mm_unpackhi_epi64(b2, b6);
-  r[6] = _mm_unpacklo_epi64(b3, b7);
-  r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // One pass over eight 16-bit vectors (vector i holds frequency i of eight
 // lines): vector i becomes sample i of each line, shifted right by shift.
 template <typename Products>
@@ -193,14 +167,14 @@ void InverseDct(std::int16_t block[64], const std::uint16_t* quantiser) {
     if (quantiser == nullptr) Widen(coefficients, low, high);
     TransformLines<Products>(low, high, rows, 0);
   }
-  Transpose8x8(rows);
+  Transpose8x8Words(rows);
   if (WithinBound(rows, kBound)) {
     TransformLinesNarrow<NarrowProducts>(rows, 3);
   } else {
     Widen(rows, low, high);
     TransformLines<Products>(low, high, rows, 3);
   }
-  Transpose8x8(rows);
+  Transpose8x8Words(rows);
   for (int i = 0; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), rows[i]);
 }
 

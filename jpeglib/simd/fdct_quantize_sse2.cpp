@@ -103,9 +103,9 @@ void tangentDct(std::int16_t* block) {
   __m128i x[8];
   for (int r = 0; r < 8; ++r) x[r] = load(block + r * 8);
   tangentColumns<SubtractFirst>(x);
-  sse2_util::transpose8x8(x);
+  Transpose8x8Words(x);
   weightedRows(x);
-  sse2_util::transpose8x8(x);
+  Transpose8x8Words(x);
   for (int r = 0; r < 8; ++r) store(block + r * 8, x[r]);
 }
 
@@ -154,9 +154,9 @@ void fdctBlockSse2(std::int16_t block[64]) { tangentDct<true>(block); }
 void fdctAanBlockMmx(std::int16_t block[64]) {
   __m128i x[8];
   for (int r = 0; r < 8; ++r) x[r] = load(block + r * 8);
-  sse2_util::transpose8x8(x);
+  Transpose8x8Words(x);
   aanButterflies(x);  // along the rows
-  sse2_util::transpose8x8(x);
+  Transpose8x8Words(x);
   aanButterflies(x);  // along the columns
   for (int r = 0; r < 8; ++r) store(block + r * 8, x[r]);
 }

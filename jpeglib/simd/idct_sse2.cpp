@@ -45,7 +45,7 @@ void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t rou
     }
     rows[k] = _mm_packs_epi32(_mm_sra_epi32(sumLow, shiftCount), _mm_sra_epi32(sumHigh, shiftCount));
   }
-  sse2_util::transpose8x8(rows);
+  Transpose8x8Words(rows);
 }
 
 }  // namespace
