@@ -26,8 +26,28 @@ void CopyTurnedPortable(const TurnedBlock& block) {
   }
 }
 
+TurnedBlock PartOfTurnedBlock(const TurnedBlock& block, std::int32_t i, std::int32_t j, std::int32_t columns,
+                              std::int32_t rows) {
+  TurnedBlock part = block;
+  part.from = block.from + j * block.fromPitch + i;
+  part.to = block.to + i * block.stepAlongI + j * block.stepAlongJ;
+  part.columns = columns;
+  part.rows = rows;
+  return part;
+}
+
+bool TurnedCopyHasAvx2() {
+#if defined(__SSE2__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
 void CopyTurned(const TurnedBlock& block) {
 #if defined(__SSE2__)
+  if (TurnedCopyHasAvx2()) return CopyTurnedAvx2(block);
   CopyTurnedSse2(block);
 #else
   CopyTurnedPortable(block);

@@ -12,16 +12,6 @@ namespace {
 constexpr std::int32_t kTile = 8;
 constexpr std::int32_t kBandRows = 32;
 
-// The part of block starting at pixel (i, j), count columns x rows.
-TurnedBlock Part(const TurnedBlock& block, std::int32_t i, std::int32_t j, std::int32_t columns, std::int32_t rows) {
-  TurnedBlock part = block;
-  part.from = block.from + j * block.fromPitch + i;
-  part.to = block.to + i * block.stepAlongI + j * block.stepAlongJ;
-  part.columns = columns;
-  part.rows = rows;
-  return part;
-}
-
 #if defined(__SSE2__)
 // Eight source rows of eight pixels in, eight target runs of eight out.
 inline void TurnTile(const std::uint16_t* in, std::ptrdiff_t inPitch, std::uint8_t* to, std::ptrdiff_t stepAlongI) {
@@ -76,8 +66,8 @@ void CopyTurnedSse2(const TurnedBlock& block) {
                    block.to + i * block.stepAlongI + j * block.stepAlongJ, block.stepAlongI);
       }
     }
-    CopyTurnedPortable(Part(block, tiledColumns, 0, block.columns - tiledColumns, block.rows));
-    CopyTurnedPortable(Part(block, 0, tiledRows, tiledColumns, block.rows - tiledRows));
+    CopyTurnedPortable(PartOfTurnedBlock(block, tiledColumns, 0, block.columns - tiledColumns, block.rows));
+    CopyTurnedPortable(PartOfTurnedBlock(block, 0, tiledRows, tiledColumns, block.rows - tiledRows));
     return;
   }
 #endif
