@@ -9,10 +9,12 @@
 #if defined(__SSE2__)
 namespace {
 
-// One 5- or 6-bit channel of sixteen pixels, weighted in 64ths, in place.
-AVX2_FUNCTION inline __m256i WeighChannel(__m256i oldChannel, __m256i newChannel, __m256i weight, __m256i rest) {
-  return _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_mullo_epi16(oldChannel, weight), _mm256_mullo_epi16(newChannel, rest)), 6);
+// One 5- or 6-bit channel of sixteen pixels, weighted in 64ths, in place:
+// (old * w + new * (64 - w)) >> 6 is new + ((old - new) * w >> 6), as
+// 64 * new drops out of the floor whole; one multiply instead of two.
+AVX2_FUNCTION inline __m256i WeighChannel(__m256i oldChannel, __m256i newChannel, __m256i weight) {
+  return _mm256_add_epi16(newChannel,
+                          _mm256_srai_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(oldChannel, newChannel), weight), 6));
 }
 
 }  // namespace
@@ -40,13 +42,12 @@ AVX2_FUNCTION void StepRuleRowAvx2(RuleStepKind kind, const std::uint8_t* levels
     } else {
       const __m256i weight = _mm256_min_epi16(
           _mm256_max_epi16(_mm256_sub_epi16(whole, _mm256_srai_epi16(_mm256_sub_epi16(limit, level), 2)), zero), whole);
-      const __m256i rest = _mm256_sub_epi16(whole, weight);
       const __m256i red =
-          WeighChannel(_mm256_srli_epi16(oldPixels, 11), _mm256_srli_epi16(newPixels, 11), weight, rest);
+          WeighChannel(_mm256_srli_epi16(oldPixels, 11), _mm256_srli_epi16(newPixels, 11), weight);
       const __m256i green = WeighChannel(_mm256_and_si256(_mm256_srli_epi16(oldPixels, 5), six),
-                                         _mm256_and_si256(_mm256_srli_epi16(newPixels, 5), six), weight, rest);
+                                         _mm256_and_si256(_mm256_srli_epi16(newPixels, 5), six), weight);
       const __m256i blue =
-          WeighChannel(_mm256_and_si256(oldPixels, five), _mm256_and_si256(newPixels, five), weight, rest);
+          WeighChannel(_mm256_and_si256(oldPixels, five), _mm256_and_si256(newPixels, five), weight);
       result = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi16(red, 11), _mm256_slli_epi16(green, 5)), blue);
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(newRow + x), result);
