@@ -68,7 +68,9 @@ class TitleScreenshotsRunTest : public ShellTest {
     }
     HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
     ProcessServicesPort services;
-    ASSERT_EQ(RunEngine(Ce5Build(), services, [] { return MakeGameApp(); }, nullptr, nullptr, SW_SHOWNORMAL), 0);
+    ASSERT_EQ(RunEngine(
+                  Ce5Build(), services, [] { return MakeGameApp(); }, nullptr, nullptr, SW_SHOWNORMAL),
+              0);
   }
   std::string Path(const Shot& shot) const { return dir_.HostPath(shot.name + ".png"); }
   std::uint16_t Centre(const Shot& shot) const { return ScreenshotCentrePixel(Path(shot)); }
