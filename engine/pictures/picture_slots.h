@@ -30,6 +30,8 @@ class CPictureSlots {
   // for the second-first form) with its path in *outPath, or -1.
   int FindPictureArchive(const char* name, std::string* outPath);
   int FindPictureArchiveSecondFirst(const char* name, std::string* outPath);
+  // The reader of archive index (0 or 1) as the Find forms return it.
+  CArchiveReader& ArchiveReader(int index) { return readers_[static_cast<std::size_t>(index)]; }
 
   // Replaces the slot's picture with name loaded from the archives: returns
   // the archive used, or -1 (slot left empty) when neither holds it. A bad

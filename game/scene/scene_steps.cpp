@@ -161,8 +161,10 @@ int CSceneCommands::StartCross(const ParsedCommand& command, bool rule) {
   part->node.ruleMode = kRuleModeTransition;
   engine_.ruleTransition =
       std::make_unique<CRuleTransition>(engine_.backBuffer->GetWidth(), engine_.backBuffer->GetHeight());
-  if (engine_.pictureSlots.FindPictureArchive(ruleName.c_str(), &archive) < 0 ||
-      !engine_.ruleTransition->LoadRule(ruleName.c_str(), archive.c_str(), nullptr, duration_, 1) ||
+  const int index = engine_.pictureSlots.FindPictureArchive(ruleName.c_str(), &archive);
+  if (index < 0 ||
+      !engine_.ruleTransition->LoadRule(ruleName.c_str(), archive.c_str(), &engine_.pictureSlots.ArchiveReader(index),
+                                        duration_, 1) ||
       !engine_.ruleTransition->Start()) {
     engine_.ruleTransition.reset();
   }

@@ -18,25 +18,13 @@
 #include "tests/engine/movie/movie_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tools/rbp_make/png_picture.h"
+#include "tests/support/screenshot_pixel.h"
 
 namespace {
 
 constexpr std::uint32_t kFramesPerSecond = 4;
 constexpr std::uint32_t kFrames = 12;  // 3 s, longer than the 1.07 s track
 constexpr std::size_t kWaveHeader = 44;
-
-// The RGB565 pixel at the centre of a screenshot.
-std::uint16_t CentrePixel(const std::string& path) {
-  SourcePicture picture;
-  std::string error;
-  if (!ReadPngPicture(path, picture, error)) {
-    ADD_FAILURE() << error;
-    return 0;
-  }
-  const std::uint8_t* p = &picture.rgba[(picture.height / 2 * picture.width + picture.width / 2) * 4];
-  return static_cast<std::uint16_t>((p[0] >> 3) << 11 | (p[1] >> 2) << 5 | p[2] >> 3);
-}
 
 // The mixer of the run, noting each play position the movie reads and when.
 // The sound device is first brought up to the virtual clock, so the position
@@ -132,7 +120,7 @@ TEST_F(MovieHeadlessTest, MovieFollowsItsSoundTrackAndTheScreenComesBackAfterIt)
     ASSERT_GE(position, 0) << "no position before " << at;
     const std::int64_t frame = MovieFrameAt(kFramesPerSecond, 1, position);
     framesSeen.insert(frame);
-    EXPECT_EQ(CentrePixel(dir_.HostPath(std::to_string(at) + ".png")), colours[frame]) << "shot at " << at;
+    EXPECT_EQ(ScreenshotCentrePixel(dir_.HostPath(std::to_string(at) + ".png")), colours[frame]) << "shot at " << at;
   }
   EXPECT_EQ(framesSeen, (std::set<std::int64_t>{0, 1, 2, 3}));
   // The track ended the movie long before its last frame, and the screen

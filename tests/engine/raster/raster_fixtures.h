@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/pictures/picture_object.h"
+#include "tests/support/rule_picture.h"
 #include "tests/support/scoped_temp_dir.h"
 
 using PixelAt = std::function<std::uint16_t(int x, int y)>;
@@ -24,12 +25,6 @@ std::unique_ptr<CImage> MakePalettePicture(int width, int height, const ByteAt& 
                                            const std::vector<std::uint32_t>& colors);
 // Gives an alpha picture a mask plane of width x height bytes over the screen.
 void AddMaskPlane(CImage& picture, int width, int height, const ByteAt& mask);
-
-// A JBP1 record of a grey picture whose 6-bit green is green6(bx, by) over
-// each 8 x 8 block (bx, by).
-std::vector<std::uint8_t> MakeRuleRecord(int width, int height, const std::function<int(int bx, int by)>& green6);
-// A ".rbp" of kind 30 around MakeRuleRecord's picture.
-std::vector<std::uint8_t> MakeRuleFile(int width, int height, const std::function<int(int bx, int by)>& green6);
 
 // The engine clock held at a value the test sets.
 class TestClock {

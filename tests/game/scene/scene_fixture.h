@@ -7,36 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "engine/pictures/rbp_format.h"
-#include "engine/shell/shell_fixture.h"
 #include "engine/runtime/engine_clock.h"
+#include "engine/shell/shell_fixture.h"
 #include "game/game.h"
 #include "game/input_actions.h"
 #include "host/time/time_api.h"
+#include "tests/support/flat_rbp.h"
+#include "tests/support/rule_picture.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
-#include "tools/rbp_make/rbp_writer.h"
-
-inline std::vector<std::uint8_t> FlatRbp(std::uint32_t width, std::uint32_t height, std::uint8_t r, std::uint8_t g,
-                                         std::uint8_t b) {
-  SourcePicture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.rgba.resize(std::size_t{width} * height * 4);
-  for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
-    picture.rgba[i] = r;
-    picture.rgba[i + 1] = g;
-    picture.rgba[i + 2] = b;
-    picture.rgba[i + 3] = 255;
-  }
-  const auto design = DesignSizeFor(width, height, 640, 480);
-  return BuildRbpFile(picture, {kRbpKindRgb565, design[0], design[1]});
-}
 
 class SceneTest : public ShellTest {
  protected:
-  // Screen-sized pictures (design 800 x 600), a wide one, and 80 x 160
-  // characters (design 100 x 200).
+  // Screen-sized pictures (design 800 x 600), a wide one, 80 x 160
+  // characters (design 100 x 200) and a rule whose left half (green 63,
+  // level 192) turns before its right half (green 0, level 255).
   void SetUp() override {
     ShellTest::SetUp();
     std::vector<MlzEntrySource> entries = {
@@ -46,6 +31,7 @@ class SceneTest : public ShellTest {
         {"EVC009.rbp", FlatRbp(640, 480, 0x80, 0x80, 0x80), true},
         {"chr_a.rbp", FlatRbp(80, 160, 0xF8, 0xFC, 0), true},
         {"chr_b.rbp", FlatRbp(80, 160, 0, 0xFC, 0xF8), true},
+        {"halves.rbp", MakeRuleFile(640, 480, [](int bx, int) { return bx < 40 ? 63 : 0; }), true},
     };
     dir.WriteFile("pict.mlz", BuildMlzArchive(entries, '3'));
     engine = std::make_unique<CGameEngine>();

@@ -37,6 +37,46 @@ TEST_F(ScenePixelsTest, CrossAtHalfItsDurationBlendsOldAndNew) {
   EXPECT_EQ(ScreenPixel(320, 240), 0x001F);
 }
 
+// A soft rule over 1000 ms crosses pixel of level L from t = L to t = L + 256
+// on a clock of 512 per duration. At 490 ms (t 250) the right half (level
+// 255) has not begun while the left (level 192) is mid-way; at 900 ms (t 460)
+// the left is done while the right is mid-way.
+TEST_F(ScenePixelsTest, ImageCrossRunsItsRuleToTheEnd) {
+  game->TagBgSet(Tag("<BgSet bg_red>"));
+  DrawFrame();
+  const ParsedCommand cross = Tag("<UpDate ImageCross,1000,halves.png>");
+  const std::uint32_t start = GetClockMs();
+  EXPECT_EQ(game->TagUpDate(cross, 0), 0);
+  ASSERT_NE(engine->ruleTransition, nullptr);
+  game->TagBgSet(Tag("<BgSet bg_blue>"));
+  const auto mixed = [](std::uint16_t p) { return Red5(p) > 0 && Red5(p) < 31 && Blue5(p) > 0 && Blue5(p) < 31; };
+  const std::pair<int, int> left[] = {{0, 0}, {319, 479}}, right[] = {{320, 0}, {639, 479}};
+
+  HostClockSetVirtualNow(start + 490);
+  DrawFrame();
+  EXPECT_EQ(game->TagUpDate(cross, 1), 0);
+  for (const auto& [x, y] : left) EXPECT_TRUE(mixed(ScreenPixel(x, y))) << std::hex << ScreenPixel(x, y);
+  for (const auto& [x, y] : right) EXPECT_EQ(ScreenPixel(x, y), 0xF800) << x;
+
+  HostClockSetVirtualNow(start + 900);
+  DrawFrame();
+  EXPECT_EQ(game->TagUpDate(cross, 2), 0);
+  for (const auto& [x, y] : left) EXPECT_EQ(ScreenPixel(x, y), 0x001F) << x;
+  for (const auto& [x, y] : right) EXPECT_TRUE(mixed(ScreenPixel(x, y))) << std::hex << ScreenPixel(x, y);
+
+  // Past the duration the frame shows the new picture whole and lets go of
+  // the rule; the update ends on the next step.
+  HostClockSetVirtualNow(start + 1000);
+  DrawFrame();
+  EXPECT_EQ(engine->ruleTransition, nullptr);
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{320, 240}, std::pair{639, 479}})
+    EXPECT_EQ(ScreenPixel(x, y), 0x001F) << x << "," << y;
+  EXPECT_EQ(game->TagUpDate(cross, 3), 1);
+  EXPECT_FALSE(engine->pictureSlots.IsPictureSlotUsed(kSnapshotSlot));
+  DrawFrame();
+  EXPECT_EQ(ScreenPixel(320, 240), 0x001F);
+}
+
 TEST_F(ScenePixelsTest, ZoomFrameShowsEachCharacterWhereItsSpriteWas) {
   game->TagBgSet(Tag("<BgSet bg_blue>"));
   game->TagChrSetXY(Tag("<ChrSetXY 0,200,100>"));
