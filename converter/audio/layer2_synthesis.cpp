@@ -87,15 +87,6 @@ void SynthesizeFramePortable(SynthesisState* state, const FrameSamples& frame, i
   }
 }
 
-bool ProcessorHasAvx2() {
-#if defined(__SSE2__)
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-#else
-  return false;
-#endif
-}
-
 void SynthesizeFrame(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
                      std::uint8_t* output) {
 #if defined(__SSE2__)

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "common/cpu_features.h"
+
 namespace reelpack {
 
 inline constexpr int kSlotsPerFrame = 36;
@@ -44,7 +46,6 @@ void SynthesizeFrameSse2(SynthesisState* state, const FrameSamples& frame, int c
 // has them.
 void SynthesizeFrameAvx2(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
                          std::uint8_t* output);
-bool ProcessorHasAvx2();
 // The fastest of the above this build and processor have.
 void SynthesizeFrame(SynthesisState* state, const FrameSamples& frame, int channels, int sblimit,
                      std::uint8_t* output);

@@ -25,19 +25,10 @@ void StepRuleRowPortable(RuleStepKind kind, const std::uint8_t* levels, const st
   }
 }
 
-bool RuleStepRowHasAvx2() {
-#if defined(__SSE2__)
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-#else
-  return false;
-#endif
-}
-
 void StepRuleRow(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                  std::int32_t count, std::int32_t threshold) {
 #if defined(__SSE2__)
-  if (RuleStepRowHasAvx2()) return StepRuleRowAvx2(kind, levels, oldRow, newRow, count, threshold);
+  if (ProcessorHasAvx2()) return StepRuleRowAvx2(kind, levels, oldRow, newRow, count, threshold);
   StepRuleRowSse2(kind, levels, oldRow, newRow, count, threshold);
 #else
   StepRuleRowPortable(kind, levels, oldRow, newRow, count, threshold);

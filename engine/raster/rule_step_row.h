@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "common/cpu_features.h"
+
 enum class RuleStepKind { Hard, Soft };
 
 // The definition.
@@ -14,10 +16,9 @@ void StepRuleRowPortable(RuleStepKind kind, const std::uint8_t* levels, const st
 void StepRuleRowSse2(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                      std::int32_t count, std::int32_t threshold);
 // The same pixels, sixteen at a time in AVX2 registers; only where
-// RuleStepRowHasAvx2().
+// ProcessorHasAvx2().
 void StepRuleRowAvx2(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                      std::int32_t count, std::int32_t threshold);
-bool RuleStepRowHasAvx2();
 // The fastest of the above this build and processor have.
 void StepRuleRow(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                  std::int32_t count, std::int32_t threshold);

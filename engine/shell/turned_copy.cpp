@@ -36,18 +36,9 @@ TurnedBlock PartOfTurnedBlock(const TurnedBlock& block, std::int32_t i, std::int
   return part;
 }
 
-bool TurnedCopyHasAvx2() {
-#if defined(__SSE2__)
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-#else
-  return false;
-#endif
-}
-
 void CopyTurned(const TurnedBlock& block) {
 #if defined(__SSE2__)
-  if (TurnedCopyHasAvx2()) return CopyTurnedAvx2(block);
+  if (ProcessorHasAvx2()) return CopyTurnedAvx2(block);
   CopyTurnedSse2(block);
 #else
   CopyTurnedPortable(block);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/cpu_features.h"
+
 // Source pixel (i, j), i along a source row and j down its rows, lands at
 // to + i * stepAlongI + j * stepAlongJ (byte steps of either sign; the
 // target needs no alignment).
@@ -25,9 +27,8 @@ void CopyTurnedPortable(const TurnedBlock& block);
 void CopyTurnedSse2(const TurnedBlock& block);
 // The same bytes: 8 x 16 tiles turned in AVX2 registers, each target run
 // 16 pixels long, where target rows run along j; the SSE2 form otherwise.
-// Only where TurnedCopyHasAvx2().
+// Only where ProcessorHasAvx2().
 void CopyTurnedAvx2(const TurnedBlock& block);
-bool TurnedCopyHasAvx2();
 // The part of block starting at pixel (i, j), columns x rows.
 TurnedBlock PartOfTurnedBlock(const TurnedBlock& block, std::int32_t i, std::int32_t j, std::int32_t columns,
                               std::int32_t rows);

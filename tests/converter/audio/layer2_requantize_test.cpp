@@ -45,7 +45,7 @@ class RequantizeFormTest : public ::testing::TestWithParam<FastForm> {
  protected:
   void SetUp() override {
 #if defined(__SSE2__)
-    if (GetParam().needsAvx2 && !reelpack::ProcessorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+    if (GetParam().needsAvx2 && !ProcessorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
 #endif
   }
 

@@ -102,7 +102,7 @@ class SynthesisFormTest : public ::testing::TestWithParam<FastForm> {
  protected:
   void SetUp() override {
 #if defined(__SSE2__)
-    if (GetParam().synthesize == reelpack::SynthesizeFrameAvx2 && !reelpack::ProcessorHasAvx2()) {
+    if (GetParam().synthesize == reelpack::SynthesizeFrameAvx2 && !ProcessorHasAvx2()) {
       GTEST_SKIP() << "the processor has no AVX2";
     }
 #endif

@@ -21,7 +21,7 @@ struct FastForm {
 // Every threshold a step can use (and beyond), over random levels and
 // pixels, on rows of odd lengths from odd starting offsets.
 TEST(RuleStepRowTest, FastFormsGiveThePortablePixels) {
-  const FastForm forms[] = {{"SSE2", StepRuleRowSse2, true}, {"AVX2", StepRuleRowAvx2, RuleStepRowHasAvx2()}};
+  const FastForm forms[] = {{"SSE2", StepRuleRowSse2, true}, {"AVX2", StepRuleRowAvx2, ProcessorHasAvx2()}};
   std::mt19937 random(16);
   const std::int32_t thresholds[] = {-40000, -5, 0, 1, 100, 192, 193, 255, 256, 300, 447, 448, 511, 40000};
   for (RuleStepKind kind : {RuleStepKind::Hard, RuleStepKind::Soft}) {

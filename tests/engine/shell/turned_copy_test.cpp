@@ -27,7 +27,7 @@ struct FastForm {
 };
 
 TEST(TurnedCopyTest, FastFormsWriteTheSameBytesAsThePortableForm) {
-  const FastForm forms[] = {{"SSE2", CopyTurnedSse2, true}, {"AVX2", CopyTurnedAvx2, TurnedCopyHasAvx2()}};
+  const FastForm forms[] = {{"SSE2", CopyTurnedSse2, true}, {"AVX2", CopyTurnedAvx2, ProcessorHasAvx2()}};
   const Geometry geometries[] = {
       {"whole packed portrait", 640, 480, 640, -960, 2},
       {"padded target rows", 640, 480, 640, -1024, 2},
