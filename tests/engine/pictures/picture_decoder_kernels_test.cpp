@@ -45,6 +45,20 @@ Block MakeBlock(BlockKind kind, std::mt19937& random) {
 constexpr BlockKind kBlockKinds[] = {BlockKind::FullRange, BlockKind::Sparse, BlockKind::FirstValueOnly,
                                      BlockKind::OneHighFrequency};
 
+// The still and movie transforms of one block, SSE2 against portable.
+void ExpectBothInverseDctsMatch(const Block& input, const std::uint16_t* quantiser) {
+  Block portable = input;
+  Block fast = input;
+  InverseDctStillPortable(portable.data(), quantiser);
+  InverseDctStillSse2(fast.data(), quantiser);
+  EXPECT_EQ(fast, portable) << "still";
+  portable = input;
+  fast = input;
+  InverseDctMoviePortable(portable.data());
+  InverseDctMovieSse2(fast.data());
+  EXPECT_EQ(fast, portable) << "movie";
+}
+
 TEST(PictureDecoderKernels, InverseDctsMatchThePortableForms) {
   std::mt19937 random(1600);
   std::uniform_int_distribution<int> quantiserValue(1, 255);
@@ -65,17 +79,7 @@ TEST(PictureDecoderKernels, InverseDctsMatchThePortableForms) {
       for (std::uint16_t& q : quantiser) q = static_cast<std::uint16_t>(round == 0 ? 255 : quantiserValue(random));
       SCOPED_TRACE(testing::Message() << "round " << round << " kind " << static_cast<int>(kind));
 
-      Block portable = input;
-      Block fast = input;
-      InverseDctStillPortable(portable.data(), quantiser);
-      InverseDctStillSse2(fast.data(), quantiser);
-      EXPECT_EQ(fast, portable) << "still";
-
-      portable = input;
-      fast = input;
-      InverseDctMoviePortable(portable.data());
-      InverseDctMovieSse2(fast.data());
-      EXPECT_EQ(fast, portable) << "movie";
+      ExpectBothInverseDctsMatch(input, quantiser);
     }
   }
 }
@@ -104,16 +108,7 @@ TEST(PictureDecoderKernels, InverseDctsMatchAtTheLaneWidthBounds) {
         }
         SCOPED_TRACE(testing::Message() << "size " << size << " placement " << static_cast<int>(placement)
                                         << " patterns from " << first);
-        Block portable = input;
-        Block fast = input;
-        InverseDctStillPortable(portable.data(), ones);
-        InverseDctStillSse2(fast.data(), ones);
-        EXPECT_EQ(fast, portable) << "still";
-        portable = input;
-        fast = input;
-        InverseDctMoviePortable(portable.data());
-        InverseDctMovieSse2(fast.data());
-        EXPECT_EQ(fast, portable) << "movie";
+        ExpectBothInverseDctsMatch(input, ones);
       }
     }
   }
