@@ -6,6 +6,7 @@
 #include "common/sjis_string.h"
 #include "engine/runtime/file_helpers.h"
 #include "game/stores/byte_image.h"
+#include "host/base/diagnostics.h"
 #include "host/memory/memory_api.h"
 
 namespace {
@@ -113,6 +114,12 @@ int ReadSystemDataFile(const char* path, ScriptVariables& variables, CSeenStores
   void* block = ReadWholeFile(path, &size, 0);
   if (block == nullptr) return 0;
   const int applied = ApplySystemData(static_cast<const std::uint8_t*>(block), size, variables, stores);
+  if (!applied) {
+    // The next write replaces the file; a copy keeps what a player could
+    // still recover.
+    DiagnosticLine("%s is damaged; kept as %s.bad", path, path);
+    ReplaceWholeFile((std::string(path) + ".bad").c_str(), block, size);
+  }
   LocalFree(block);
   return applied;
 }
