@@ -4,6 +4,7 @@
 
 #include "common/byte_order.h"
 #include "common/format_text.h"
+#include "common/sjis_string.h"
 #include "game/stores/byte_image.h"
 
 namespace {
@@ -130,7 +131,7 @@ bool ReadLocals(const std::uint8_t* bytes, std::size_t size, std::vector<ScriptV
   for (std::uint32_t i = 0; i < count && in.ok(); ++i) {
     const std::string name = in.Name();
     ScriptVariable& variable = locals.emplace_back();
-    std::strncpy(variable.name, name.c_str(), sizeof variable.name - 1);
+    StrCopy(variable.name, name.c_str());
     variable.value = static_cast<std::int32_t>(in.Word());
   }
   return in.ok() && in.AtEnd();
