@@ -49,7 +49,7 @@ struct LoggingHooks : MessageHooks {
   void CaptureSaveState() override { log_.push_back("Capture"); }
   int SaveGame(int slot) override {
     log_.push_back("SaveGame " + std::to_string(slot));
-    return 1;
+    return saveResult;
   }
   int LoadGame(int slot) override {
     log_.push_back("LoadGame " + std::to_string(slot));
@@ -63,6 +63,7 @@ struct LoggingHooks : MessageHooks {
     log_.push_back("Enable " + std::to_string(command) + " " + std::to_string(enabled));
   }
   int buttonRun = -1;
+  int saveResult = 1;
   Log& log_;
 };
 
