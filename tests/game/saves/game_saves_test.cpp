@@ -145,6 +145,56 @@ TEST_F(GameSavesTest, ALoadBringsBackTheSavedPage) {
   EXPECT_EQ(Fingerprint(), atSave);
 }
 
+// The running game's state lands at its offsets (checked against the
+// format's table, not against the reader).
+TEST_F(GameSavesTest, TheSavedBytesHoldTheRunningState) {
+  PlayToFirstPage();
+  Game().sound.music = {1, "bgm01", 100, 1};
+  Game().messages.state.fontColor = 0x00112233;
+  Engine().backgroundColor = 0x00445566;
+  Game().scene.model.priorities[4] = -1;
+  Game().CaptureSaveState();
+  ASSERT_EQ(Game().SaveGame(3), 1);
+  const std::string bytes = *File("save004.dat");
+  const auto word = [&bytes](std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<std::uint8_t>(bytes[at + i])} << (8 * i);
+    return value;
+  };
+  const auto text = [&bytes](std::size_t at) { return std::string(bytes.c_str() + at); };
+  EXPECT_EQ(bytes.substr(0, 4), "STA1");
+  EXPECT_EQ(word(4), 1656u);
+  EXPECT_EQ(text(8), "2026-12-11 12:34:56");
+  EXPECT_EQ(bytes.substr(28, 64), std::string(64, '\0'));
+  EXPECT_EQ(text(104), "page one");
+  EXPECT_EQ(text(360), "main.txt");
+  EXPECT_EQ(word(460), 1u);  // frame type
+  EXPECT_EQ(word(464), 0u);  // not the novel layout
+  EXPECT_EQ(word(468), 1u);  // window shown
+  EXPECT_EQ(word(476), 0x00445566u);
+  EXPECT_EQ(word(480), 0xFF112233u);
+  EXPECT_EQ(text(492), "bg01");
+  EXPECT_EQ(word(708), 1u);
+  EXPECT_EQ(text(712), "bgm01");
+  EXPECT_EQ(word(748), 1u);
+  const std::size_t character = 752 + 2 * 48;
+  EXPECT_EQ(word(character), 1u);
+  EXPECT_EQ(text(character + 4), "chr_a");
+  EXPECT_EQ(word(character + 36), 100u);
+  EXPECT_EQ(word(character + 40), 50u);
+  EXPECT_EQ(word(1628 + 16), 0xFFFFFFFFu);
+  EXPECT_EQ(word(1648), Game().Interpreter().ReadPosition());
+  EXPECT_EQ(kScript.substr(word(1648), 4), "<KW>");  // captured here, at the wait
+  // Thumbnail, then the local variables in creation order, then the backlog.
+  const std::size_t locals = 1656 + word(92);
+  EXPECT_EQ(bytes.substr(1656, 2), "BM");
+  EXPECT_EQ(word(locals), 1u);
+  EXPECT_EQ(text(locals + 4), "a");
+  EXPECT_EQ(word(locals + 6), 5u);
+  EXPECT_EQ(word(96), 10u);
+  EXPECT_EQ(locals + word(96) + word(100), bytes.size());
+}
+
 TEST_F(GameSavesTest, TheBacklogComesBackOldestFirst) {
   PlayToFirstPage();
   Advance();
