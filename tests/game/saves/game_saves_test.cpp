@@ -195,6 +195,40 @@ TEST_F(GameSavesTest, TheSavedBytesHoldTheRunningState) {
   EXPECT_EQ(locals + word(96) + word(100), bytes.size());
 }
 
+TEST_F(GameSavesTest, MusicLoopingEffectsAndTheVoiceComeBack) {
+  PlayToFirstPage();
+  CSoundCommands& sound = Game().sound;
+  sound.music = {1, "bgm02", 100, 1};
+  sound.effects[0] = {1, "rain", 100, 1};
+  sound.effects[1] = {1, "door", 100, 0};
+  std::strcpy(sound.voice.name, "v001");
+  sound.voice.speaker = 2;
+  Game().CaptureSaveState();
+  ASSERT_EQ(Game().SaveGame(3), 1);
+  // A looping effect 0 only; a one-shot effect 0 is not played again.
+  Game().sound.effects[0] = {1, "other", 100, 1};
+  sound.effects[1] = {1, "bell", 100, 1};
+  sound.music = SoundRecord();
+  sound.voice = VoiceRecord();
+  ASSERT_EQ(Game().LoadGame(3), 1);
+  EXPECT_EQ(sound.music.playing, 1u);
+  EXPECT_STREQ(sound.music.name, "bgm02");
+  EXPECT_EQ(sound.music.loop, 1u);
+  EXPECT_STREQ(sound.effects[0].name, "rain");
+  EXPECT_STREQ(sound.effects[1].name, "bell");  // records 1 to 3 stay as they were
+  EXPECT_STREQ(sound.voice.name, "v001");
+  EXPECT_EQ(sound.voice.speaker, 2u);
+
+  std::string bytes = *File("save004.dat");
+  bytes[532 + 40] = 0;  // effect 0 not looping
+  for (std::size_t at : {384u, 708u}) bytes[at] = 0;  // no voice, no music
+  dir.WriteFile("save004.dat", bytes);
+  ASSERT_EQ(Game().LoadGame(3), 1);
+  EXPECT_EQ(sound.effects[0].playing, 0u);
+  EXPECT_EQ(sound.music.playing, 0u);
+  EXPECT_STREQ(sound.voice.name, "");
+}
+
 TEST_F(GameSavesTest, TheBacklogComesBackOldestFirst) {
   PlayToFirstPage();
   Advance();
@@ -370,6 +404,20 @@ TEST_F(GameSavesTest, TheKeptThumbnailShowsTheGameNotTheScreenAfterIt) {
 
 TEST_F(GameSavesTest, SaveQuitRestartAndLoadGivesTheSameGame) {
   PlayToFirstPage();
+  // A pending call return and a choice block travel too: set in the game
+  // and in the state captured at the page's start.
+  std::strcpy(Game().Interpreter().Return().name, "sub.txt");
+  Game().Interpreter().Return().position = 77;
+  ChoiceState& choice = Game().choices.state;
+  choice.count = 2;
+  choice.chosen = 1;
+  std::strcpy(choice.labels[1], "L2");
+  SaveHeader& captured = Game().saves.captured.header;
+  std::strcpy(captured.returnName, "sub.txt");
+  captured.returnPosition = 77;
+  captured.choice.count = 2;
+  captured.choice.chosen = 1;
+  std::strcpy(captured.choice.labels[1], "L2");
   ASSERT_EQ(Game().SaveGame(3), 1);
   const Bytes atSave = Fingerprint();
   app->gameApp->WriteSystemData();  // what closing the window does
@@ -380,6 +428,8 @@ TEST_F(GameSavesTest, SaveQuitRestartAndLoadGivesTheSameGame) {
   ASSERT_TRUE(RunUntilWaiting("KW"));
   EXPECT_EQ(Fingerprint(), atSave);
   EXPECT_STREQ(Game().messages.state.text, "page one");
+  EXPECT_STREQ(Game().Interpreter().Return().name, "sub.txt");
+  EXPECT_STREQ(Game().choices.state.labels[1], "L2");
   EXPECT_NE(Engine().sprites[kBackgroundSlot], nullptr);
   EXPECT_NE(Engine().sprites[kCharacterSlotBase + 2], nullptr);
 }
