@@ -35,7 +35,8 @@ Bytes ReferenceRgb(const Bytes& stream, int scale) {
   EXPECT_TRUE(ref.ok) << ref.messages;
   Bytes rgb = ref.samples;
   if (ref.outputComponents == 3) {
-    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) PlainRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &rgb[i]);
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+      PlainRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &rgb[i]);
   }
   return rgb;
 }
@@ -66,9 +67,7 @@ struct Fixture {
 // Our encoder's streams and libjpeg-turbo's, in every layout.
 std::vector<Fixture> Fixtures() {
   std::vector<Fixture> fixtures;
-  const struct {
-    int width, height;
-  } sizes[] = {{1, 1}, {17, 9}, {641, 479}};
+  const struct { int width, height; } sizes[] = {{1, 1}, {17, 9}, {641, 479}};
   for (const auto& size : sizes) {
     const TestPicture picture = MakePicture(size.width, size.height, 3, 7);
     const std::string tag = std::to_string(size.width) + "x" + std::to_string(size.height);
@@ -106,12 +105,13 @@ std::vector<Fixture> Fixtures() {
       const char* name;
       const char* sampling;
       const char* extra;
-    } peers[] = {{"420", "2x2,1x1,1x1", ""},       {"422", "2x1,1x1,1x1", "-optimize"},
-                 {"440", "1x2,1x1,1x1", ""},       {"411", "4x1,1x1,1x1", ""},
-                 {"420p", "2x2,1x1,1x1", "-progressive"}, {"444r", "1x1,1x1,1x1", "-restart 1B"}};
+    } peers[] = {
+        {"420", "2x2,1x1,1x1", ""}, {"422", "2x1,1x1,1x1", "-optimize"},     {"440", "1x2,1x1,1x1", ""},
+        {"411", "4x1,1x1,1x1", ""}, {"420p", "2x2,1x1,1x1", "-progressive"}, {"444r", "1x1,1x1,1x1", "-restart 1B"}};
     for (const auto& peer : peers) {
-      fixtures.push_back({std::string("cjpeg ") + peer.name + " " + tag,
-                          EncodeWithReference(rgb, picture.width, picture.height, 3, tables, peer.sampling, peer.extra)});
+      fixtures.push_back(
+          {std::string("cjpeg ") + peer.name + " " + tag,
+           EncodeWithReference(rgb, picture.width, picture.height, 3, tables, peer.sampling, peer.extra)});
     }
   }
   return fixtures;
@@ -127,20 +127,21 @@ TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
   std::map<int, std::map<int, Difference>> worst;
   for (const Fixture& fixture : SharedFixtures()) {
     ASSERT_FALSE(fixture.stream.empty()) << fixture.name;
-    for (const int mode : {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
-                           JPEG_READ_EIGHTH_BUFFER}) {
+    for (const int mode :
+         {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER, JPEG_READ_EIGHTH_BUFFER}) {
       const Bytes expected = ReferenceRgb(fixture.stream, ScaleOf(mode));
       for (const int cls : {0, 3, 6}) {
         JPEG_STATUS status = 0;
         const Picture ours = ReadOurs(fixture.stream, mode, cls, status);
         ASSERT_EQ(status, JPEG_SUCCESS) << fixture.name << " mode " << mode << " class " << cls;
         const Difference d = Compare(ours.pixels, expected);
-        // The transforms round a sample one level apart from the reference's
-        // now and then; chroma scales that up. The reduced transforms are
-        // not the reference's own.
+        // The reference's integer transform is one level off the exact
+        // inverse in about 1.5 % of the samples; where luma and chroma are
+        // both off, the chroma gain makes that 3. The lane forms of classes
+        // 3-6 may put red and blue one lower still.
         const bool full = mode == JPEG_READ_IMAGE_BUFFER;
-        EXPECT_LE(d.maximum, full ? 4 : 12) << fixture.name << " mode " << mode << " class " << cls;
-        EXPECT_LE(d.mean, full ? 0.5 : 3.0) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.maximum, full ? (cls == 0 ? 3 : 4) : 2) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.mean, 0.5) << fixture.name << " mode " << mode << " class " << cls;
         Difference& w = worst[mode][cls];
         w.maximum = std::max(w.maximum, d.maximum);
         w.mean = std::max(w.mean, d.mean);
