@@ -48,6 +48,22 @@ bool hasFastConverter(const JpegFrame& frame, int blockSide) {
   }
 }
 
+bool rawOutputWanted(const JpegWorkingState& work) {
+  return work.rawCoefficients != nullptr && work.rawCoefficients->flag == 0;
+}
+
+// Every component needs a plane that holds its blocks.
+JPEG_STATUS checkRawPlanes(const JpegWorkingState& work) {
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    const JpegComponentLayout& layout = work.read.image.layout[c];
+    const std::size_t needed = static_cast<std::size_t>(layout.storeWide) * layout.storeHigh * 64;
+    if (work.rawCoefficients->planes[c] == nullptr || work.rawCoefficients->capacity[c] < needed) {
+      return JPEG_INVALID_PROPERTIES;
+    }
+  }
+  return JPEG_SUCCESS;
+}
+
 // No bits held and nothing more to take before the next marker.
 bool inputSpent(const JpegInputStream& in) { return in.bitCount == 0 && (in.atEnd || in.marker != 0); }
 
@@ -176,6 +192,22 @@ std::int16_t* storedBlock(JpegImageRead& image, int c, int bx, int by) {
   return image.store[c].data() + (static_cast<std::size_t>(by) * image.layout[c].storeWide + bx) * 64;
 }
 
+// The store's blocks into the caller's planes, row by row of samples.
+void copyStoreToRawPlanes(JpegWorkingState& work) {
+  JpegImageRead& image = work.read.image;
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    const JpegComponentLayout& layout = image.layout[c];
+    const std::size_t rowValues = static_cast<std::size_t>(layout.storeWide) * 8;
+    for (int by = 0; by < layout.storeHigh; ++by) {
+      for (int bx = 0; bx < layout.storeWide; ++bx) {
+        const std::int16_t* block = storedBlock(image, c, bx, by);
+        std::int16_t* target = work.rawCoefficients->planes[c] + static_cast<std::size_t>(by) * 8 * rowValues + bx * 8;
+        for (int r = 0; r < 8; ++r) std::memcpy(target + r * rowValues, block + r * 8, 8 * sizeof(std::int16_t));
+      }
+    }
+  }
+}
+
 // One block of a store scan by the scan's kind.
 JPEG_STATUS decodeStoredBlock(JpegWorkingState& work, JPEG_SCAN& scan, int i, std::int16_t* block, int& eobRun) {
   JpegReadState& read = work.read;
@@ -278,13 +310,18 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
     layout.storeWide = frame.mcusPerRow * component.h;
     layout.storeHigh = frame.mcuRows * component.v;
   }
+  if (rawOutputWanted(work)) {
+    if (const JPEG_STATUS status = checkRawPlanes(work)) return status;
+  }
   image.prepared = true;
   return JPEG_SUCCESS;
 }
 
 JPEG_STATUS jpegDecodeScan(JpegWorkingState& work, JPEG_SCAN& scan) {
   JpegImageRead& image = work.read.image;
-  const bool direct = !work.read.progressive && scan.componentCount == work.frame.componentCount;
+  // Coefficients asked for gather in the store, which has their layout.
+  const bool direct =
+      !work.read.progressive && scan.componentCount == work.frame.componentCount && !rawOutputWanted(work);
   if (direct) {
     const JPEG_STATUS status = decodeDirect(work, scan);
     if (status == JPEG_SUCCESS) image.scanDecoded = true;
@@ -305,6 +342,10 @@ void jpegOutputStore(JpegWorkingState& work) {
   JpegImageRead& image = work.read.image;
   if (!image.storeChanged || image.store[0].empty()) return;
   image.storeChanged = false;
+  if (rawOutputWanted(work)) {
+    copyStoreToRawPlanes(work);
+    return;
+  }
   const JpegFrame& frame = work.frame;
   const int lastRow = std::min(frame.mcuRows, ceilDiv(image.clip[3], image.mcuPixelsHigh));
   const int lastColumn = std::min(frame.mcusPerRow, ceilDiv(image.clip[2], image.mcuPixelsWide));

@@ -5,6 +5,7 @@
 // untouched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -151,6 +152,96 @@ TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
   for (const auto& [mode, classes] : worst) {
     for (const auto& [cls, w] : classes) {
       std::printf("mode %d class %d: worst maximum %d, worst mean %.3f\n", mode, cls, w.maximum, w.mean);
+    }
+  }
+}
+
+// Planes for a raw-coefficient read of the stream the reference read.
+struct RawPlanes {
+  RAW_COEFFICIENT_OUTPUT record;
+  std::vector<std::vector<std::int16_t>> planes;
+  std::vector<int> blocksWide;
+
+  explicit RawPlanes(const ReferenceRead& ref) {
+    int hMax = 1, vMax = 1;
+    for (const ReferenceComponent& c : ref.components) {
+      hMax = std::max(hMax, c.h);
+      vMax = std::max(vMax, c.v);
+    }
+    const int mcusWide = (ref.width + 8 * hMax - 1) / (8 * hMax);
+    const int mcusHigh = (ref.height + 8 * vMax - 1) / (8 * vMax);
+    for (std::size_t k = 0; k < ref.components.size(); ++k) {
+      const ReferenceComponent& c = ref.components[k];
+      blocksWide.push_back(mcusWide * c.h);
+      planes.emplace_back(static_cast<std::size_t>(mcusWide * c.h) * mcusHigh * c.v * 64, std::int16_t{0x5A5A});
+      record.planes[k] = planes.back().data();
+      record.capacity[k] = planes.back().size();
+    }
+  }
+};
+
+TEST(JpegImageRead, RawCoefficientsEqualTheReferenceBlockForBlock) {
+  ASSERT_TRUE(ReferenceLibraryLoaded());
+  for (const Fixture& fixture : SharedFixtures()) {
+    const ReferenceRead ref = ReadCoefficientsWithReference(fixture.stream);
+    ASSERT_TRUE(ref.ok) << fixture.name << ": " << ref.messages;
+    for (const int cls : {0, 6}) {
+      RawPlanes raw(ref);
+      ImageReader reader(cls);
+      Bytes stream = fixture.stream;
+      ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->rawCoefficients = &raw.record;
+      Picture picture;
+      picture.width = ref.width;
+      picture.height = ref.height;
+      const bool grey = ref.components.size() == 1;
+      ASSERT_EQ(
+          reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, grey ? JPEG_COLOR_GRAY : JPEG_COLOR_RGB, grey ? 1 : 3),
+          JPEG_SUCCESS)
+          << fixture.name;
+      EXPECT_TRUE(std::all_of(picture.pixels.begin(), picture.pixels.end(), [](std::uint8_t b) { return b == 0xA5; }))
+          << fixture.name << ": no pixels are written";
+      for (std::size_t k = 0; k < ref.components.size(); ++k) {
+        const ReferenceComponent& c = ref.components[k];
+        const std::size_t rowValues = static_cast<std::size_t>(raw.blocksWide[k]) * 8;
+        for (int by = 0; by < c.heightInBlocks; ++by) {
+          for (int bx = 0; bx < c.widthInBlocks; ++bx) {
+            const std::int16_t* theirs =
+                c.coefficients.data() + (static_cast<std::size_t>(by) * c.widthInBlocks + bx) * 64;
+            const std::int16_t* ours = raw.planes[k].data() + by * 8 * rowValues + bx * 8;
+            for (int r = 0; r < 8; ++r) {
+              ASSERT_TRUE(std::equal(theirs + r * 8, theirs + r * 8 + 8, ours + r * rowValues))
+                  << fixture.name << " class " << cls << " component " << k << " block " << bx << "," << by;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(JpegImageRead, RawCoefficientPlanesTooSmallAreRefusedAndAFlagAsksForPixels) {
+  const Fixture& fixture = SharedFixtures()[2];  // our 4:4:4 at 1 x 1 needs one block a plane
+  const ReferenceRead ref = ReadCoefficientsWithReference(fixture.stream);
+  ASSERT_TRUE(ref.ok) << ref.messages;
+  JPEG_STATUS status = 0;
+  const Picture expected = ReadOurs(fixture.stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+  ASSERT_EQ(status, JPEG_SUCCESS);
+  for (const int cut : {0, 1, 2}) {
+    for (const bool pixels : {false, true}) {
+      RawPlanes raw(ref);
+      if (cut == 1) raw.record.capacity[2] = 63;
+      if (cut == 2) raw.record.planes[1] = nullptr;
+      raw.record.flag = pixels ? 1 : 0;
+      ImageReader reader;
+      Bytes stream = fixture.stream;
+      ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->rawCoefficients = &raw.record;
+      Picture picture;
+      picture.width = picture.height = 1;
+      const JPEG_STATUS result = reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_RGB, 3);
+      EXPECT_EQ(result, pixels || cut == 0 ? JPEG_SUCCESS : JPEG_INVALID_PROPERTIES) << cut << " " << pixels;
+      EXPECT_EQ(picture.pixels, pixels ? expected.pixels : Bytes(3, 0xA5)) << cut << " " << pixels;
     }
   }
 }
