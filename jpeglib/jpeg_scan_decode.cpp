@@ -8,6 +8,7 @@
 
 #include "jpeglib/jpeg_input_segments.h"
 #include "jpeglib/jpeg_pixel_writer.h"
+#include "jpeglib/jpeg_smooth_output.h"
 
 namespace {
 
@@ -96,17 +97,8 @@ JPEG_STATUS restartStep(JpegWorkingState& work, JPEG_SCAN& scan, bool last, int&
 // Dequantises and transforms `block` at its component's scale into the
 // component's plane at (x, y) blocks.
 void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int bx, int by, JpegMcuPlanes& planes) {
-  const JpegComponentLayout& layout = work.read.image.layout[c];
-  const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
-  const int index = transformIndex(layout.blockSide);
-  if (work.dctMethod == 0) {
-    work.table.dequantizeFast(block, dequant);
-    work.table.idctFast[index](block);
-  } else {
-    work.table.dequantizeAccurate(block, dequant);
-    work.table.idctAccurate[index](block);
-  }
-  const int side = layout.blockSide;
+  jpegInverseTransform(work, c, block);
+  const int side = work.read.image.layout[c].blockSide;
   std::uint8_t* target = planes.samples[c] + by * side * kJpegPlaneStride + bx * side;
   for (int y = 0; y < side; ++y) {
     for (int x = 0; x < side; ++x) target[y * kJpegPlaneStride + x] = static_cast<std::uint8_t>(block[y * side + x]);
@@ -264,6 +256,18 @@ JPEG_STATUS decodeIntoStore(JpegWorkingState& work, JPEG_SCAN& scan) {
 
 }  // namespace
 
+void jpegInverseTransform(JpegWorkingState& work, int c, std::int16_t block[64]) {
+  const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
+  const int index = transformIndex(work.read.image.layout[c].blockSide);
+  if (work.dctMethod == 0) {
+    work.table.dequantizeFast(block, dequant);
+    work.table.idctFast[index](block);
+  } else {
+    work.table.dequantizeAccurate(block, dequant);
+    work.table.idctAccurate[index](block);
+  }
+}
+
 JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   JpegImageRead& image = work.read.image;
   if (image.prepared) return JPEG_SUCCESS;
@@ -271,6 +275,7 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   for (int c = 0; c < work.frame.componentCount; ++c) {
     if (work.frame.components[c].quantTable > 3) return JPEG_DATA_ERROR;
   }
+  if (work.upsamplingMode != 0 && work.upsamplingMode != 1) return JPEG_NOT_SUPPORTED;
   if (const JPEG_STATUS status = jpegSelectConversion(work)) return status;
   jpegSetUpPicture(work);
   const JpegFrame& frame = work.frame;
@@ -319,9 +324,10 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
 
 JPEG_STATUS jpegDecodeScan(JpegWorkingState& work, JPEG_SCAN& scan) {
   JpegImageRead& image = work.read.image;
-  // Coefficients asked for gather in the store, which has their layout.
-  const bool direct =
-      !work.read.progressive && scan.componentCount == work.frame.componentCount && !rawOutputWanted(work);
+  // Coefficients asked for gather in the store, which has their layout;
+  // interpolated chroma needs the neighbouring MCUs, which the store keeps.
+  const bool direct = !work.read.progressive && scan.componentCount == work.frame.componentCount &&
+                      !rawOutputWanted(work) && !jpegSmoothUpsampling(work);
   if (direct) {
     const JPEG_STATUS status = decodeDirect(work, scan);
     if (status == JPEG_SUCCESS) image.scanDecoded = true;
@@ -344,6 +350,10 @@ void jpegOutputStore(JpegWorkingState& work) {
   image.storeChanged = false;
   if (rawOutputWanted(work)) {
     copyStoreToRawPlanes(work);
+    return;
+  }
+  if (jpegSmoothUpsampling(work)) {
+    jpegWriteSmoothImage(work);
     return;
   }
   const JpegFrame& frame = work.frame;

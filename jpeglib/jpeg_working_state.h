@@ -141,6 +141,7 @@ struct JpegWorkingState {
   JpegReadState read;
   std::unique_ptr<JPEG_SCAN> pendingRead;             // scan of an interrupted image read
   RAW_COEFFICIENT_OUTPUT* rawCoefficients = nullptr;  // the caller's; null decodes to pixels
+  int upsamplingMode = 0;                             // 0 repeats chroma samples, 1 interpolates them
   alignas(32) std::int16_t mcuBlocks[kJpegMaxMcuBlocks * 64] = {};
 };
 

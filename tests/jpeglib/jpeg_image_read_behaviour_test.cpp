@@ -73,6 +73,26 @@ TEST(JpegImageReadBehaviour, RegionReadEqualsTheCropOfTheWholeRead) {
   }
 }
 
+TEST(JpegImageReadBehaviour, SmoothRegionReadEqualsTheCropOfTheSmoothWholeRead) {
+  for (const int sampling : {JPEG_SAMPLING_420, JPEG_SAMPLING_422}) {
+    Bytes stream = EncodeOurs(200, 120, sampling, sampling == JPEG_SAMPLING_422);
+    const auto read = [&](int left, int top, int right, int bottom, Picture& picture) {
+      ImageReader reader;
+      EXPECT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->upsamplingMode = 1;
+      const int region[4] = {left, top, right, bottom};
+      std::copy_n(region, 4, reader.props.work->regionOfInterest);
+      picture.width = right > left ? right - left : 200;
+      picture.height = bottom > top ? bottom - top : 120;
+      return reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_BGR, 3);
+    };
+    Picture whole, region;
+    ASSERT_EQ(read(0, 0, 0, 0, whole), JPEG_SUCCESS);
+    ASSERT_EQ(read(33, 17, 150, 101, region), JPEG_SUCCESS);
+    EXPECT_EQ(region.pixels, Crop(whole, 33, 17, 117, 84).pixels) << sampling;
+  }
+}
+
 TEST(JpegImageReadBehaviour, InterruptedReadGivesOneMcuACallAndTheSamePicture) {
   // 32 x 32 at 4:2:0: two by two MCUs.
   Bytes stream = EncodeOurs(32, 32, JPEG_SAMPLING_420, false);

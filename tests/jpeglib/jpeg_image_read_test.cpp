@@ -156,6 +156,69 @@ TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
   }
 }
 
+// The in-place form, which the interpolating path converts with.
+void InPlaceRgb(int y, int cb, int cr, std::uint8_t* rgb) {
+  rgb[0] = static_cast<std::uint8_t>(Clamp(y + ((359 * cr - 45813) >> 8)));
+  rgb[1] = static_cast<std::uint8_t>(Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8)));
+  rgb[2] = static_cast<std::uint8_t>(Clamp(y + ((454 * cb - 57937) >> 8)));
+}
+
+TEST(JpegImageRead, SmoothUpsamplingMatchesTheReferenceInterpolation) {
+  ASSERT_TRUE(ReferenceLibraryLoaded());
+  std::map<int, std::map<int, Difference>> worst;
+  for (const Fixture& fixture : SharedFixtures()) {
+    // The filter serves chroma at half the luma's width (and height).
+    if (fixture.name.find("420") == std::string::npos && fixture.name.find("422") == std::string::npos) continue;
+    for (const int mode : {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER}) {
+      const ReferenceRead ref = DecodePlainWithReference(fixture.stream, true, ScaleOf(mode), true);
+      ASSERT_TRUE(ref.ok) << ref.messages;
+      Bytes expected = ref.samples;
+      if (ref.outputComponents == 3) {
+        for (std::size_t i = 0; i + 2 < expected.size(); i += 3) {
+          InPlaceRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &expected[i]);
+        }
+      }
+      for (const int cls : {0, 6}) {
+        ImageReader reader(cls);
+        Bytes stream = fixture.stream;
+        ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+        reader.props.work->upsamplingMode = 1;
+        const int scale = ScaleOf(mode);
+        Picture picture;
+        picture.width = (reader.props.jpegWidth + scale - 1) / scale;
+        picture.height = (reader.props.jpegHeight + scale - 1) / scale;
+        const bool grey = reader.props.jpegChannels == 1;
+        ASSERT_EQ(reader.Read(stream, mode, picture, grey ? JPEG_COLOR_GRAY : JPEG_COLOR_RGB, grey ? 1 : 3),
+                  JPEG_SUCCESS)
+            << fixture.name;
+        // Off by the transforms' rounding only: the same filter and colour form.
+        const Difference d = Compare(picture.pixels, expected);
+        EXPECT_LE(d.maximum, 3) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.mean, 0.5) << fixture.name << " mode " << mode << " class " << cls;
+        Difference& w = worst[mode][cls];
+        w.maximum = std::max(w.maximum, d.maximum);
+        w.mean = std::max(w.mean, d.mean);
+      }
+    }
+  }
+  for (const auto& [mode, classes] : worst) {
+    for (const auto& [cls, w] : classes) {
+      std::printf("smooth mode %d class %d: worst maximum %d, worst mean %.3f\n", mode, cls, w.maximum, w.mean);
+    }
+  }
+}
+
+TEST(JpegImageRead, UpsamplingModesBeyondSmoothAreRefused) {
+  Bytes stream = SharedFixtures()[0].stream;
+  ImageReader reader;
+  ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+  reader.props.work->upsamplingMode = 2;
+  Picture picture;
+  picture.width = picture.height = 1;
+  EXPECT_EQ(reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_RGB, 3), JPEG_NOT_SUPPORTED);
+  EXPECT_EQ(picture.pixels, Bytes(3, 0xA5));
+}
+
 // Planes for a raw-coefficient read of the stream the reference read.
 struct RawPlanes {
   RAW_COEFFICIENT_OUTPUT record;
