@@ -44,6 +44,7 @@ struct JpegImageRead {
   // Output pixels written, [left, right) x [top, bottom); they land on the
   // picture moved by (left, top).
   int clip[4] = {};
+  bool regionGiven = false;
   JpegConversion conversion = JpegConversion::Copy;
   bool fastLayout = false;  // a per-MCU converter of the processor class serves this layout
   bool whole420 = false;    // ... and whole 4:2:0 MCUs go to RGB or BGR in one kernel call

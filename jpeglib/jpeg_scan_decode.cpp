@@ -115,8 +115,15 @@ JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
   const int lastVisibleRow = ceilDiv(image.clip[3], image.mcuPixelsHigh) - 1;
   int eobRun = 0;
   JpegMcuPlanes planes;
+  // A region read starts at the last remembered row before its region.
+  if (image.regionGiven && scan.resumeRow == 0 && scan.resumeColumn == 0) {
+    const int row = jpegRowResumeStart(work, scan, image.clip[1] / image.mcuPixelsHigh);
+    if (row < 0) return row;
+    scan.resumeRow = row;
+  }
   for (int row = scan.resumeRow; row < frame.mcuRows; ++row) {
     const int firstColumn = row == scan.resumeRow ? scan.resumeColumn : 0;
+    if (image.regionGiven && firstColumn == 0) jpegRowResumeSave(work, scan, row);
     for (int column = firstColumn; column < frame.mcusPerRow; ++column) {
       const bool visible = jpegMcuVisible(image, column, row);
       const bool spent = inputSpent(in);
@@ -293,6 +300,7 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   int bottom = hasRegion ? std::min(region[3], image.outputHeight) : image.outputHeight;
   right = std::max(left, std::min(right, left + work.source.width));
   bottom = std::max(top, std::min(bottom, top + work.source.height));
+  image.regionGiven = hasRegion;
   image.clip[0] = left;
   image.clip[1] = top;
   image.clip[2] = right;

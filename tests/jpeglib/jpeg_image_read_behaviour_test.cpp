@@ -93,6 +93,78 @@ TEST(JpegImageReadBehaviour, SmoothRegionReadEqualsTheCropOfTheSmoothWholeRead) 
   }
 }
 
+// Damages the first part of the scan's entropy-coded data, leaving markers
+// alone, so anything decoded from the scan's start comes out wrong.
+void DamageScanStart(Bytes& stream) {
+  std::size_t start = 0;
+  for (const Segment& segment : HeaderSegments(stream)) {
+    if (segment.marker == 0xDA) start = segment.offset + segment.length;
+  }
+  ASSERT_GT(start, 0u);
+  for (std::size_t i = start + 2; i < start + (stream.size() - start) / 3; i += 7) {
+    if (stream[i] != 0xFF && stream[i - 1] != 0xFF) stream[i] = static_cast<std::uint8_t>(stream[i] ^ 0x5A);
+    if (stream[i] == 0xFF) stream[i] = 0x7F;
+  }
+}
+
+TEST(JpegImageReadBehaviour, LaterRegionReadsStartAtTheRememberedRow) {
+  for (const int restart : {0, 3}) {
+    Bytes stream = EncodeOurs(200, 160, JPEG_SAMPLING_420, false, restart);
+    JPEG_STATUS status = 0;
+    const Picture whole = ReadOurs(stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+    ASSERT_EQ(status, JPEG_SUCCESS);
+    Bytes damaged = stream;
+    DamageScanStart(damaged);
+    ScopedTempDir dir("jpeg_resume");
+    const std::string path = dir.WriteFile("picture.jpg", stream);
+    for (const bool file : {false, true}) {
+      const std::string what = std::string(file ? "file" : "memory") + " restart " + std::to_string(restart);
+      ImageReader reader;
+      reader.props.jpegFileName = path.c_str();
+      Bytes buffer = stream;
+      const auto readRegion = [&](int top, int bottom, Picture& region) {
+        std::copy_n(std::vector<int>{10, top, 190, bottom}.data(), 4, reader.props.work->regionOfInterest);
+        region.width = 180;
+        region.height = bottom - top;
+        return reader.Read(buffer, file ? JPEG_READ_IMAGE_FILE : JPEG_READ_IMAGE_BUFFER, region, JPEG_COLOR_RGB, 3);
+      };
+      Picture first, second, third;
+      ASSERT_EQ(readRegion(100, 140, first), JPEG_SUCCESS) << what;
+      EXPECT_EQ(first.pixels, Crop(whole, 10, 100, 180, 40).pixels) << what;
+      // The data before the remembered rows are damaged now; a read that
+      // decoded them again would go wrong.
+      buffer = damaged;
+      if (file) dir.WriteFile("picture.jpg", damaged);
+      ASSERT_EQ(readRegion(120, 150, second), JPEG_SUCCESS) << what;
+      EXPECT_EQ(second.pixels, Crop(whole, 10, 120, 180, 30).pixels) << what;
+      // A region above every remembered row but the first decodes from
+      // the scan's start, through the damage.
+      ASSERT_EQ(readRegion(0, 20, third), JPEG_SUCCESS) << what;
+      EXPECT_NE(third.pixels, Crop(whole, 10, 0, 180, 20).pixels) << what;
+    }
+  }
+}
+
+TEST(JpegImageReadBehaviour, RememberedRowsBelongToTheirImage) {
+  Bytes a = EncodeOurs(200, 160, JPEG_SAMPLING_420, false);
+  Bytes b = EncodeOurs(200, 160, JPEG_SAMPLING_422, false);
+  ImageReader reader;
+  for (Bytes* stream : {&a, &b, &a}) {
+    JPEG_STATUS status = 0;
+    const Picture whole = ReadOurs(*stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+    ASSERT_EQ(status, JPEG_SUCCESS);
+    Bytes copy = *stream;  // another buffer: the rows are found again
+    for (Bytes* bytes : {stream, &copy}) {
+      std::copy_n(std::vector<int>{0, 90, 200, 130}.data(), 4, reader.props.work->regionOfInterest);
+      Picture region;
+      region.width = 200;
+      region.height = 40;
+      ASSERT_EQ(reader.Read(*bytes, JPEG_READ_IMAGE_BUFFER, region, JPEG_COLOR_RGB, 3), JPEG_SUCCESS);
+      EXPECT_EQ(region.pixels, Crop(whole, 0, 90, 200, 40).pixels);
+    }
+  }
+}
+
 TEST(JpegImageReadBehaviour, InterruptedReadGivesOneMcuACallAndTheSamePicture) {
   // 32 x 32 at 4:2:0: two by two MCUs.
   Bytes stream = EncodeOurs(32, 32, JPEG_SAMPLING_420, false);
