@@ -226,4 +226,6 @@ jpeg_seed grey_quarter '\x02\x03\x0b\x00\x09\x00\x00\x00\x00\x00' "$work/grey.pg
 jpeg_seed packed_422 '\x00\x04\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x1,1x1,1x1
 jpeg_seed odd_411_eighth '\x13\x00\x05\x00\x05\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 4x1,1x1,1x1
 jpeg_seed parameters_restart '\x04\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -restart 2
+jpeg_seed smooth_420 '\x40\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x2,1x1,1x1
+jpeg_seed region_twice_422 '\x80\x01\x20\x00\x10\x00\x01\x01\x08\x04' "$work/colour.ppm" -sample 2x1,1x1,1x1 -restart 1
 jpeg_seed arithmetic '\x00\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -arithmetic

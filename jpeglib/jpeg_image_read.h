@@ -3,6 +3,7 @@
 // the coefficient store of progressive and non-interleaved images.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -43,6 +44,7 @@ struct JpegImageRead {
   // Output pixels written, [left, right) x [top, bottom); they land on the
   // picture moved by (left, top).
   int clip[4] = {};
+  bool regionGiven = false;
   JpegConversion conversion = JpegConversion::Copy;
   bool fastLayout = false;  // a per-MCU converter of the processor class serves this layout
   bool whole420 = false;    // ... and whole 4:2:0 MCUs go to RGB or BGR in one kernel call
@@ -52,6 +54,16 @@ struct JpegImageRead {
   bool scanned[4] = {};                // a scan has brought the component's DC
   bool storeChanged = false;           // decoded since the picture was last written from it
   bool scanDecoded = false;
+};
+
+// A caller's request for an image read's quantised coefficients instead of
+// pixels. Each component's plane holds its blocks padded to whole MCUs:
+// block (bx, by) row r starts at value (8 by + r) x (8 x blocks per row)
+// + 8 bx, coefficients in natural order.
+struct RAW_COEFFICIENT_OUTPUT {
+  std::int32_t flag = 0;  // 0 delivers coefficients; anything else decodes to pixels
+  std::int16_t* planes[4] = {};
+  std::size_t capacity[4] = {};  // values each plane can take
 };
 
 // Largest coefficient store an image may ask for.

@@ -181,3 +181,14 @@ void jpegWriteMcu(JpegWorkingState& work, const JpegMcuPlanes& planes, int colum
     }
   }
 }
+
+void jpegWritePixel(JpegWorkingState& work, int x, int y, const int samples[4], JpegColourForm form) {
+  const JpegImageRead& image = work.read.image;
+  const JpegSource& picture = work.source;
+  const std::ptrdiff_t pixelBytes = image.conversion == JpegConversion::PackedYcc ? 2 : picture.channels;
+  const int pictureX = x - image.clip[0];
+  std::uint8_t* out = const_cast<std::uint8_t*>(picture.top) +
+                      static_cast<std::ptrdiff_t>(y - image.clip[1]) * picture.stride + pictureX * pixelBytes;
+  storePixel(image.conversion, samples, work.frame.componentCount, picture.channels, (pictureX & 1) != 0, form,
+             work.table, out);
+}

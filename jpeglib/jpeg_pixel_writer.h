@@ -23,3 +23,5 @@ JPEG_STATUS jpegSelectConversion(JpegWorkingState& work);
 bool jpegMcuVisible(const JpegImageRead& image, int column, int row);
 
 void jpegWriteMcu(JpegWorkingState& work, const JpegMcuPlanes& planes, int column, int row, JpegColourForm form);
+// One output pixel (x, y), inside the written part, from its samples.
+void jpegWritePixel(JpegWorkingState& work, int x, int y, const int samples[4], JpegColourForm form);

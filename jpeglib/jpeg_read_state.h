@@ -7,6 +7,7 @@
 
 #include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/jpeg_image_read.h"
+#include "jpeglib/jpeg_row_resume.h"
 
 struct JpegReadState {
   JpegInputStream input;
@@ -34,4 +35,5 @@ struct JpegReadState {
   std::uint16_t commentSize = 0;
 
   JpegImageRead image;
+  JpegRowResumeTable rowResume;  // kept across reads of the record
 };

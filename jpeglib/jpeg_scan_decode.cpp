@@ -8,6 +8,7 @@
 
 #include "jpeglib/jpeg_input_segments.h"
 #include "jpeglib/jpeg_pixel_writer.h"
+#include "jpeglib/jpeg_smooth_output.h"
 
 namespace {
 
@@ -48,6 +49,22 @@ bool hasFastConverter(const JpegFrame& frame, int blockSide) {
   }
 }
 
+bool rawOutputWanted(const JpegWorkingState& work) {
+  return work.rawCoefficients != nullptr && work.rawCoefficients->flag == 0;
+}
+
+// Every component needs a plane that holds its blocks.
+JPEG_STATUS checkRawPlanes(const JpegWorkingState& work) {
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    const JpegComponentLayout& layout = work.read.image.layout[c];
+    const std::size_t needed = static_cast<std::size_t>(layout.storeWide) * layout.storeHigh * 64;
+    if (work.rawCoefficients->planes[c] == nullptr || work.rawCoefficients->capacity[c] < needed) {
+      return JPEG_INVALID_PROPERTIES;
+    }
+  }
+  return JPEG_SUCCESS;
+}
+
 // No bits held and nothing more to take before the next marker.
 bool inputSpent(const JpegInputStream& in) { return in.bitCount == 0 && (in.atEnd || in.marker != 0); }
 
@@ -80,17 +97,8 @@ JPEG_STATUS restartStep(JpegWorkingState& work, JPEG_SCAN& scan, bool last, int&
 // Dequantises and transforms `block` at its component's scale into the
 // component's plane at (x, y) blocks.
 void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int bx, int by, JpegMcuPlanes& planes) {
-  const JpegComponentLayout& layout = work.read.image.layout[c];
-  const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
-  const int index = transformIndex(layout.blockSide);
-  if (work.dctMethod == 0) {
-    work.table.dequantizeFast(block, dequant);
-    work.table.idctFast[index](block);
-  } else {
-    work.table.dequantizeAccurate(block, dequant);
-    work.table.idctAccurate[index](block);
-  }
-  const int side = layout.blockSide;
+  jpegInverseTransform(work, c, block);
+  const int side = work.read.image.layout[c].blockSide;
   std::uint8_t* target = planes.samples[c] + by * side * kJpegPlaneStride + bx * side;
   for (int y = 0; y < side; ++y) {
     for (int x = 0; x < side; ++x) target[y * kJpegPlaneStride + x] = static_cast<std::uint8_t>(block[y * side + x]);
@@ -107,8 +115,15 @@ JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
   const int lastVisibleRow = ceilDiv(image.clip[3], image.mcuPixelsHigh) - 1;
   int eobRun = 0;
   JpegMcuPlanes planes;
+  // A region read starts at the last remembered row before its region.
+  if (image.regionGiven && scan.resumeRow == 0 && scan.resumeColumn == 0) {
+    const int row = jpegRowResumeStart(work, scan, image.clip[1] / image.mcuPixelsHigh);
+    if (row < 0) return row;
+    scan.resumeRow = row;
+  }
   for (int row = scan.resumeRow; row < frame.mcuRows; ++row) {
     const int firstColumn = row == scan.resumeRow ? scan.resumeColumn : 0;
+    if (image.regionGiven && firstColumn == 0) jpegRowResumeSave(work, scan, row);
     for (int column = firstColumn; column < frame.mcusPerRow; ++column) {
       const bool visible = jpegMcuVisible(image, column, row);
       const bool spent = inputSpent(in);
@@ -176,6 +191,22 @@ std::int16_t* storedBlock(JpegImageRead& image, int c, int bx, int by) {
   return image.store[c].data() + (static_cast<std::size_t>(by) * image.layout[c].storeWide + bx) * 64;
 }
 
+// The store's blocks into the caller's planes, row by row of samples.
+void copyStoreToRawPlanes(JpegWorkingState& work) {
+  JpegImageRead& image = work.read.image;
+  for (int c = 0; c < work.frame.componentCount; ++c) {
+    const JpegComponentLayout& layout = image.layout[c];
+    const std::size_t rowValues = static_cast<std::size_t>(layout.storeWide) * 8;
+    for (int by = 0; by < layout.storeHigh; ++by) {
+      for (int bx = 0; bx < layout.storeWide; ++bx) {
+        const std::int16_t* block = storedBlock(image, c, bx, by);
+        std::int16_t* target = work.rawCoefficients->planes[c] + static_cast<std::size_t>(by) * 8 * rowValues + bx * 8;
+        for (int r = 0; r < 8; ++r) std::memcpy(target + r * rowValues, block + r * 8, 8 * sizeof(std::int16_t));
+      }
+    }
+  }
+}
+
 // One block of a store scan by the scan's kind.
 JPEG_STATUS decodeStoredBlock(JpegWorkingState& work, JPEG_SCAN& scan, int i, std::int16_t* block, int& eobRun) {
   JpegReadState& read = work.read;
@@ -232,6 +263,18 @@ JPEG_STATUS decodeIntoStore(JpegWorkingState& work, JPEG_SCAN& scan) {
 
 }  // namespace
 
+void jpegInverseTransform(JpegWorkingState& work, int c, std::int16_t block[64]) {
+  const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
+  const int index = transformIndex(work.read.image.layout[c].blockSide);
+  if (work.dctMethod == 0) {
+    work.table.dequantizeFast(block, dequant);
+    work.table.idctFast[index](block);
+  } else {
+    work.table.dequantizeAccurate(block, dequant);
+    work.table.idctAccurate[index](block);
+  }
+}
+
 JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   JpegImageRead& image = work.read.image;
   if (image.prepared) return JPEG_SUCCESS;
@@ -239,6 +282,7 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   for (int c = 0; c < work.frame.componentCount; ++c) {
     if (work.frame.components[c].quantTable > 3) return JPEG_DATA_ERROR;
   }
+  if (work.upsamplingMode != 0 && work.upsamplingMode != 1) return JPEG_NOT_SUPPORTED;
   if (const JPEG_STATUS status = jpegSelectConversion(work)) return status;
   jpegSetUpPicture(work);
   const JpegFrame& frame = work.frame;
@@ -256,6 +300,7 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
   int bottom = hasRegion ? std::min(region[3], image.outputHeight) : image.outputHeight;
   right = std::max(left, std::min(right, left + work.source.width));
   bottom = std::max(top, std::min(bottom, top + work.source.height));
+  image.regionGiven = hasRegion;
   image.clip[0] = left;
   image.clip[1] = top;
   image.clip[2] = right;
@@ -278,13 +323,19 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work) {
     layout.storeWide = frame.mcusPerRow * component.h;
     layout.storeHigh = frame.mcuRows * component.v;
   }
+  if (rawOutputWanted(work)) {
+    if (const JPEG_STATUS status = checkRawPlanes(work)) return status;
+  }
   image.prepared = true;
   return JPEG_SUCCESS;
 }
 
 JPEG_STATUS jpegDecodeScan(JpegWorkingState& work, JPEG_SCAN& scan) {
   JpegImageRead& image = work.read.image;
-  const bool direct = !work.read.progressive && scan.componentCount == work.frame.componentCount;
+  // Coefficients asked for gather in the store, which has their layout;
+  // interpolated chroma needs the neighbouring MCUs, which the store keeps.
+  const bool direct = !work.read.progressive && scan.componentCount == work.frame.componentCount &&
+                      !rawOutputWanted(work) && !jpegSmoothUpsampling(work);
   if (direct) {
     const JPEG_STATUS status = decodeDirect(work, scan);
     if (status == JPEG_SUCCESS) image.scanDecoded = true;
@@ -305,6 +356,14 @@ void jpegOutputStore(JpegWorkingState& work) {
   JpegImageRead& image = work.read.image;
   if (!image.storeChanged || image.store[0].empty()) return;
   image.storeChanged = false;
+  if (rawOutputWanted(work)) {
+    copyStoreToRawPlanes(work);
+    return;
+  }
+  if (jpegSmoothUpsampling(work)) {
+    jpegWriteSmoothImage(work);
+    return;
+  }
   const JpegFrame& frame = work.frame;
   const int lastRow = std::min(frame.mcuRows, ceilDiv(image.clip[3], image.mcuPixelsHigh));
   const int lastColumn = std::min(frame.mcusPerRow, ceilDiv(image.clip[2], image.mcuPixelsWide));

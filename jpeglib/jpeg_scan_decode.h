@@ -14,3 +14,6 @@ JPEG_STATUS jpegPrepareImageRead(JpegWorkingState& work);
 JPEG_STATUS jpegDecodeScan(JpegWorkingState& work, JPEG_SCAN& scan);
 // Writes the picture from the store when it changed since last written.
 void jpegOutputStore(JpegWorkingState& work);
+// Dequantises and transforms one of component `c`'s blocks in place, at the
+// component's scale.
+void jpegInverseTransform(JpegWorkingState& work, int c, std::int16_t block[64]);

@@ -114,7 +114,7 @@ struct JpegWorkingState {
   std::uint8_t acSelector[kJpegMaxComponents] = {0, 1, 1, 1};
 
   JpegFrame frame;
-  int restartInterval = 0;  // sequential images only
+  int restartInterval = 0;   // sequential images only
   bool progressive = false;  // SOF2 with the fixed scan script and optimal tables
   int interruptRequest = 0;
   int lastMcuColumn = 0;
@@ -139,7 +139,9 @@ struct JpegWorkingState {
   JPEG_PROCESSOR_TABLE table{};
   int processorClass = 0;
   JpegReadState read;
-  std::unique_ptr<JPEG_SCAN> pendingRead;  // scan of an interrupted image read
+  std::unique_ptr<JPEG_SCAN> pendingRead;             // scan of an interrupted image read
+  RAW_COEFFICIENT_OUTPUT* rawCoefficients = nullptr;  // the caller's; null decodes to pixels
+  int upsamplingMode = 0;                             // 0 repeats chroma samples, 1 interpolates them
   alignas(32) std::int16_t mcuBlocks[kJpegMaxMcuBlocks * 64] = {};
 };
 

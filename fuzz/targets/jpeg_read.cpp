@@ -1,8 +1,10 @@
 // A JPEG stream read by jpegRead. The first ten bytes choose the read: mode
 // (parameters, or an image at one of the four scales), picture colour and
 // channels, picture size (up to 512 x 512, often smaller than the image),
-// a region, interruption after every MCU, and processor class 0 or 6. The
-// picture sits between guard bytes that must stay untouched.
+// a region, interruption after every MCU, processor class 0 or 6, smooth
+// chroma up-sampling, and a second read of the region moved down (which
+// starts from the rows the first read remembered). The picture sits
+// between guard bytes that must stay untouched.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -21,14 +23,14 @@ struct Layout {
 };
 
 constexpr Layout kLayouts[] = {
-    {JPEG_COLOR_BGR, 3, JPEG_COLOR_YCBCR, 3},  {JPEG_COLOR_RGB, 3, JPEG_COLOR_YCBCR, 3},
-    {JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCR, 3}, {JPEG_COLOR_GRAY, 1, JPEG_COLOR_GRAY, 1},
+    {JPEG_COLOR_BGR, 3, JPEG_COLOR_YCBCR, 3},   {JPEG_COLOR_RGB, 3, JPEG_COLOR_YCBCR, 3},
+    {JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCR, 3},  {JPEG_COLOR_GRAY, 1, JPEG_COLOR_GRAY, 1},
     {JPEG_COLOR_YCBCR, 2, JPEG_COLOR_YCBCR, 3}, {JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCRA, 4},
-    {JPEG_COLOR_BGR, 3, JPEG_COLOR_RGB, 3},    {JPEG_COLOR_OTHER, 2, JPEG_COLOR_OTHER, 2},
+    {JPEG_COLOR_BGR, 3, JPEG_COLOR_RGB, 3},     {JPEG_COLOR_OTHER, 2, JPEG_COLOR_OTHER, 2},
 };
 
-constexpr int kModes[] = {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
-                          JPEG_READ_EIGHTH_BUFFER, JPEG_READ_INFO_BUFFER, JPEG_READ_HEADER_BUFFER,
+constexpr int kModes[] = {JPEG_READ_IMAGE_BUFFER,     JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
+                          JPEG_READ_EIGHTH_BUFFER,    JPEG_READ_INFO_BUFFER, JPEG_READ_HEADER_BUFFER,
                           JPEG_READ_THUMBNAIL_BUFFER, JPEG_READ_IMAGE_BUFFER};
 
 constexpr std::size_t kGuard = 32;
@@ -43,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool interrupt = (data[0] & 8) != 0;
   const int processorClass = (data[0] & 16) != 0 ? 6 : 0;
   const bool bottomUp = (data[0] & 32) != 0;
+  const bool smooth = (data[0] & 64) != 0;
+  const int reads = (data[0] & 128) != 0 ? 2 : 1;
   const Layout& layout = kLayouts[data[1] & 7];
   const int width = 1 + ((data[2] | (data[3] & 1) << 8) & 511);
   const int height = 1 + ((data[4] | (data[5] & 1) << 8) & 511);
@@ -63,11 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   props.jpegChannels = layout.jpegChannels;
   props.jpegBuffer = stream.data();
   props.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
-  for (int i = 0; i < 4; ++i) props.work->regionOfInterest[i] = region[i];
-  // An interrupted read is followed for a while, then abandoned.
-  for (int call = 0; call < 64; ++call) {
-    props.work->interruptRequest = interrupt ? 1 : 0;
-    if (jpegRead(&props, mode) != JPEG_INTERRUPT_SUCCESS) break;
+  props.work->upsamplingMode = smooth ? 1 : 0;
+  for (int read = 0; read < reads; ++read) {
+    const int down = read * data[9] * 2;
+    for (int i = 0; i < 4; ++i) props.work->regionOfInterest[i] = region[i] + (i % 2 == 1 ? down : 0);
+    // An interrupted read is followed for a while, then abandoned.
+    for (int call = 0; call < 64; ++call) {
+      props.work->interruptRequest = interrupt ? 1 : 0;
+      if (jpegRead(&props, mode) != JPEG_INTERRUPT_SUCCESS) break;
+    }
   }
   jpegFree(&props);
   for (std::size_t i = 0; i < kGuard; ++i) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/run/call_log.h"
 #include "jpeg_image_reader.h"
 #include "jpeg_test_support.h"
 #include "support/scoped_temp_dir.h"
@@ -68,6 +69,98 @@ TEST(JpegImageReadBehaviour, RegionReadEqualsTheCropOfTheWholeRead) {
       ASSERT_EQ(reader.Read(stream, JPEG_READ_IMAGE_BUFFER, region, JPEG_COLOR_RGB, 3), JPEG_SUCCESS);
       EXPECT_EQ(region.pixels, Crop(whole, c.left, c.top, c.pictureWidth, c.pictureHeight).pixels)
           << progressive << " " << c.left << "," << c.top << " " << c.pictureWidth;
+    }
+  }
+}
+
+TEST(JpegImageReadBehaviour, SmoothRegionReadEqualsTheCropOfTheSmoothWholeRead) {
+  for (const int sampling : {JPEG_SAMPLING_420, JPEG_SAMPLING_422}) {
+    Bytes stream = EncodeOurs(200, 120, sampling, sampling == JPEG_SAMPLING_422);
+    const auto read = [&](int left, int top, int right, int bottom, Picture& picture) {
+      ImageReader reader;
+      EXPECT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->upsamplingMode = 1;
+      const int region[4] = {left, top, right, bottom};
+      std::copy_n(region, 4, reader.props.work->regionOfInterest);
+      picture.width = right > left ? right - left : 200;
+      picture.height = bottom > top ? bottom - top : 120;
+      return reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_BGR, 3);
+    };
+    Picture whole, region;
+    ASSERT_EQ(read(0, 0, 0, 0, whole), JPEG_SUCCESS);
+    ASSERT_EQ(read(33, 17, 150, 101, region), JPEG_SUCCESS);
+    EXPECT_EQ(region.pixels, Crop(whole, 33, 17, 117, 84).pixels) << sampling;
+  }
+}
+
+// Damages the first part of the scan's entropy-coded data, leaving markers
+// alone, so anything decoded from the scan's start comes out wrong.
+void DamageScanStart(Bytes& stream) {
+  std::size_t start = 0;
+  for (const Segment& segment : HeaderSegments(stream)) {
+    if (segment.marker == 0xDA) start = segment.offset + segment.length;
+  }
+  ASSERT_GT(start, 0u);
+  for (std::size_t i = start + 2; i < start + (stream.size() - start) / 3; i += 7) {
+    if (stream[i] != 0xFF && stream[i - 1] != 0xFF) stream[i] = static_cast<std::uint8_t>(stream[i] ^ 0x5A);
+    if (stream[i] == 0xFF) stream[i] = 0x7F;
+  }
+}
+
+TEST(JpegImageReadBehaviour, LaterRegionReadsStartAtTheRememberedRow) {
+  for (const int restart : {0, 3}) {
+    Bytes stream = EncodeOurs(200, 160, JPEG_SAMPLING_420, false, restart);
+    JPEG_STATUS status = 0;
+    const Picture whole = ReadOurs(stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+    ASSERT_EQ(status, JPEG_SUCCESS);
+    Bytes damaged = stream;
+    DamageScanStart(damaged);
+    ScopedTempDir dir("jpeg_resume");
+    const std::string path = dir.WriteFile("picture.jpg", stream);
+    for (const bool file : {false, true}) {
+      const std::string what = std::string(file ? "file" : "memory") + " restart " + std::to_string(restart);
+      ImageReader reader;
+      reader.props.jpegFileName = path.c_str();
+      Bytes buffer = stream;
+      const auto readRegion = [&](int top, int bottom, Picture& region) {
+        std::copy_n(std::vector<int>{10, top, 190, bottom}.data(), 4, reader.props.work->regionOfInterest);
+        region.width = 180;
+        region.height = bottom - top;
+        return reader.Read(buffer, file ? JPEG_READ_IMAGE_FILE : JPEG_READ_IMAGE_BUFFER, region, JPEG_COLOR_RGB, 3);
+      };
+      Picture first, second, third;
+      ASSERT_EQ(readRegion(100, 140, first), JPEG_SUCCESS) << what;
+      EXPECT_EQ(first.pixels, Crop(whole, 10, 100, 180, 40).pixels) << what;
+      // The data before the remembered rows are damaged now; a read that
+      // decoded them again would go wrong.
+      buffer = damaged;
+      if (file) dir.WriteFile("picture.jpg", damaged);
+      ASSERT_EQ(readRegion(120, 150, second), JPEG_SUCCESS) << what;
+      EXPECT_EQ(second.pixels, Crop(whole, 10, 120, 180, 30).pixels) << what;
+      // A region above every remembered row but the first decodes from
+      // the scan's start, through the damage.
+      ASSERT_EQ(readRegion(0, 20, third), JPEG_SUCCESS) << what;
+      EXPECT_NE(third.pixels, Crop(whole, 10, 0, 180, 20).pixels) << what;
+    }
+  }
+}
+
+TEST(JpegImageReadBehaviour, RememberedRowsBelongToTheirImage) {
+  Bytes a = EncodeOurs(200, 160, JPEG_SAMPLING_420, false);
+  Bytes b = EncodeOurs(200, 160, JPEG_SAMPLING_422, false);
+  ImageReader reader;
+  for (Bytes* stream : {&a, &b, &a}) {
+    JPEG_STATUS status = 0;
+    const Picture whole = ReadOurs(*stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+    ASSERT_EQ(status, JPEG_SUCCESS);
+    Bytes copy = *stream;  // another buffer: the rows are found again
+    for (Bytes* bytes : {stream, &copy}) {
+      std::copy_n(std::vector<int>{0, 90, 200, 130}.data(), 4, reader.props.work->regionOfInterest);
+      Picture region;
+      region.width = 200;
+      region.height = 40;
+      ASSERT_EQ(reader.Read(*bytes, JPEG_READ_IMAGE_BUFFER, region, JPEG_COLOR_RGB, 3), JPEG_SUCCESS);
+      EXPECT_EQ(region.pixels, Crop(whole, 0, 90, 200, 40).pixels);
     }
   }
 }
@@ -135,7 +228,9 @@ void ExpectFileEqualsMemory(const Bytes& stream, const std::string& what, bool i
     fileReader.props.jpegFileName = path.c_str();
     const JPEG_STATUS fileStatus = fileReader.Read(copy, mode, fromFile, JPEG_COLOR_BGR, 3);
     EXPECT_EQ(fileStatus, memoryStatus) << what << " mode " << mode;
-    if (intact) EXPECT_EQ(memoryStatus, JPEG_SUCCESS) << what << " mode " << mode;
+    if (intact) {
+      EXPECT_EQ(memoryStatus, JPEG_SUCCESS) << what << " mode " << mode;
+    }
     EXPECT_EQ(fromFile.pixels, fromMemory.pixels) << what << " mode " << mode;
   }
 }
@@ -149,9 +244,60 @@ TEST(JpegImageReadBehaviour, FileReadEqualsMemoryReadAlsoOnDamagedData) {
   for (int round = 0; round < 6; ++round) {
     Bytes damaged = round % 2 ? progressive : sequential;
     const std::size_t header = 700;
-    for (int i = 0; i < 20; ++i) damaged[header + random() % (damaged.size() - header)] = static_cast<std::uint8_t>(random());
+    for (int i = 0; i < 20; ++i)
+      damaged[header + random() % (damaged.size() - header)] = static_cast<std::uint8_t>(random());
     if (round >= 4) damaged.resize(damaged.size() / 2);
     ExpectFileEqualsMemory(damaged, "damaged " + std::to_string(round));
+  }
+}
+
+// Clears the host's injected failures however the test ends.
+struct FailureGuard {
+  ~FailureGuard() { HostClearFailures(); }
+};
+
+TEST(JpegImageReadBehaviour, FailedFileReadsAndSeeksGiveFileErrorsAndTheRecordRecovers) {
+  const Bytes stream = EncodeOurs(320, 200, JPEG_SAMPLING_420, false);
+  ASSERT_GT(stream.size(), 2u * 4096);  // several blocks of reading
+  JPEG_STATUS status = 0;
+  const Picture whole = ReadOurs(stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+  ASSERT_EQ(status, JPEG_SUCCESS);
+  ScopedTempDir dir("jpeg_file_faults");
+  const std::string path = dir.WriteFile("picture.jpg", stream);
+  const FailureGuard guard;
+  const struct {
+    const char* call;
+    int mode;
+    bool midImage;  // the failure starts after the first MCU of an interrupted read
+  } cases[] = {
+      {"ReadFile", JPEG_READ_IMAGE_FILE, false},
+      {"ReadFile", JPEG_READ_IMAGE_FILE, true},
+      {"ReadFile", JPEG_READ_INFO_FILE, false},
+      {"SetFilePointer", JPEG_READ_INFO_FILE, false},  // the step back over bytes read ahead
+      {"SetFilePointer", JPEG_READ_HEADER_FILE, false},
+      {"SetFilePointer", JPEG_READ_THUMBNAIL_FILE, false},  // the seek to the start
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::string(c.call) + " mode " + std::to_string(c.mode) + (c.midImage ? " mid-image" : "");
+    ImageReader reader;
+    reader.props.jpegFileName = path.c_str();
+    Bytes unused;
+    Picture picture;
+    picture.width = 320;
+    picture.height = 200;
+    if (c.midImage) {
+      reader.props.work->interruptRequest = 1;
+      ASSERT_EQ(reader.Read(unused, c.mode, picture, JPEG_COLOR_RGB, 3), JPEG_INTERRUPT_SUCCESS) << what;
+    }
+    HostFailCall(c.call);
+    const JPEG_STATUS failed = reader.Read(unused, c.mode, picture, JPEG_COLOR_RGB, 3, !c.midImage);
+    EXPECT_EQ(failed, JPEG_FILE_ERROR) << what;
+    HostClearFailures();
+    // The failed read left nothing behind: the same record reads the file
+    // (after an interrupted call the region names the last MCU produced).
+    std::fill_n(reader.props.work->regionOfInterest, 4, 0);
+    EXPECT_EQ(reader.Read(unused, JPEG_READ_IMAGE_FILE, picture, JPEG_COLOR_RGB, 3), JPEG_SUCCESS) << what;
+    EXPECT_EQ(picture.pixels, whole.pixels) << what;
   }
 }
 
@@ -174,6 +320,37 @@ TEST(JpegImageReadBehaviour, HeaderThenDataReadEqualsOneImageRead) {
     picture.height = 60;
     ASSERT_EQ(reader.Read(rest, JPEG_READ_DATA_BUFFER, picture, JPEG_COLOR_RGB, 3), JPEG_SUCCESS);
     EXPECT_EQ(picture.pixels, whole.pixels) << progressive;
+  }
+}
+
+TEST(JpegImageReadBehaviour, TablesOnlyAndAbbreviatedWritesReadBackAsTheWholeStream) {
+  const TestPicture source = MakePicture(72, 40, 3, 4);
+  for (const bool progressive : {false, true}) {
+    Writer whole(source, 100000);
+    whole.props.work->progressive = progressive;
+    ASSERT_EQ(jpegWrite(&whole.props, JPEG_WRITE_IMAGE_BUFFER), JPEG_SUCCESS);
+    Bytes complete = whole.Output();
+    JPEG_STATUS status = 0;
+    const Picture expected = ReadOurs(complete, JPEG_READ_IMAGE_BUFFER, -1, status);
+    ASSERT_EQ(status, JPEG_SUCCESS);
+
+    Writer parts(source, 100000);
+    parts.props.work->progressive = progressive;
+    ASSERT_EQ(jpegWrite(&parts.props, JPEG_WRITE_HEADER_BUFFER), JPEG_SUCCESS);
+    Bytes tables = parts.Output();
+    parts.props.jpegBufferSize = static_cast<std::uint32_t>(parts.buffer.size());
+    ASSERT_EQ(jpegWrite(&parts.props, JPEG_WRITE_DATA_BUFFER), JPEG_SUCCESS);
+    Bytes data = parts.Output();
+
+    ImageReader reader;
+    reader.props.jpegBuffer = tables.data();
+    reader.props.jpegBufferSize = static_cast<std::uint32_t>(tables.size());
+    ASSERT_EQ(jpegRead(&reader.props, JPEG_READ_HEADER_BUFFER), JPEG_SUCCESS) << progressive;
+    Picture picture;
+    picture.width = source.width;
+    picture.height = source.height;
+    ASSERT_EQ(reader.Read(data, JPEG_READ_DATA_BUFFER, picture, JPEG_COLOR_RGB, 3), JPEG_SUCCESS) << progressive;
+    EXPECT_EQ(picture.pixels, expected.pixels) << progressive;
   }
 }
 
@@ -201,7 +378,8 @@ struct GuardedPicture {
   static constexpr std::size_t kGuard = 64;
   std::vector<std::uint8_t> memory;
   int width, height, channels;
-  GuardedPicture(int w, int h, int c) : memory(kGuard * 2 + static_cast<std::size_t>(w) * h * c, 0xA5), width(w), height(h), channels(c) {}
+  GuardedPicture(int w, int h, int c)
+      : memory(kGuard * 2 + static_cast<std::size_t>(w) * h * c, 0xA5), width(w), height(h), channels(c) {}
   std::uint8_t* pixels() { return memory.data() + kGuard; }
   bool GuardsIntact() const {
     for (std::size_t i = 0; i < kGuard; ++i) {
@@ -292,7 +470,8 @@ TEST(JpegImageReadBehaviour, RefusalsComeBeforeAnyPixelIsWritten) {
     Bytes s = base;
     s.erase(s.begin() + static_cast<std::ptrdiff_t>(app0),
             s.begin() + static_cast<std::ptrdiff_t>(app0 + 2 + (base[app0 + 2] << 8 | base[app0 + 3])));
-    cases.push_back({"colour against components", s, JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCRA, 4, JPEG_INVALID_PROPERTIES});
+    cases.push_back(
+        {"colour against components", s, JPEG_COLOR_RGBA, 4, JPEG_COLOR_YCBCRA, 4, JPEG_INVALID_PROPERTIES});
   }
   {
     Bytes s = progressive;

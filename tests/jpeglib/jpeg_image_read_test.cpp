@@ -5,6 +5,7 @@
 // untouched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -35,7 +36,8 @@ Bytes ReferenceRgb(const Bytes& stream, int scale) {
   EXPECT_TRUE(ref.ok) << ref.messages;
   Bytes rgb = ref.samples;
   if (ref.outputComponents == 3) {
-    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) PlainRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &rgb[i]);
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+      PlainRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &rgb[i]);
   }
   return rgb;
 }
@@ -66,9 +68,7 @@ struct Fixture {
 // Our encoder's streams and libjpeg-turbo's, in every layout.
 std::vector<Fixture> Fixtures() {
   std::vector<Fixture> fixtures;
-  const struct {
-    int width, height;
-  } sizes[] = {{1, 1}, {17, 9}, {641, 479}};
+  const struct { int width, height; } sizes[] = {{1, 1}, {17, 9}, {641, 479}};
   for (const auto& size : sizes) {
     const TestPicture picture = MakePicture(size.width, size.height, 3, 7);
     const std::string tag = std::to_string(size.width) + "x" + std::to_string(size.height);
@@ -106,12 +106,13 @@ std::vector<Fixture> Fixtures() {
       const char* name;
       const char* sampling;
       const char* extra;
-    } peers[] = {{"420", "2x2,1x1,1x1", ""},       {"422", "2x1,1x1,1x1", "-optimize"},
-                 {"440", "1x2,1x1,1x1", ""},       {"411", "4x1,1x1,1x1", ""},
-                 {"420p", "2x2,1x1,1x1", "-progressive"}, {"444r", "1x1,1x1,1x1", "-restart 1B"}};
+    } peers[] = {
+        {"420", "2x2,1x1,1x1", ""}, {"422", "2x1,1x1,1x1", "-optimize"},     {"440", "1x2,1x1,1x1", ""},
+        {"411", "4x1,1x1,1x1", ""}, {"420p", "2x2,1x1,1x1", "-progressive"}, {"444r", "1x1,1x1,1x1", "-restart 1B"}};
     for (const auto& peer : peers) {
-      fixtures.push_back({std::string("cjpeg ") + peer.name + " " + tag,
-                          EncodeWithReference(rgb, picture.width, picture.height, 3, tables, peer.sampling, peer.extra)});
+      fixtures.push_back(
+          {std::string("cjpeg ") + peer.name + " " + tag,
+           EncodeWithReference(rgb, picture.width, picture.height, 3, tables, peer.sampling, peer.extra)});
     }
   }
   return fixtures;
@@ -127,20 +128,21 @@ TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
   std::map<int, std::map<int, Difference>> worst;
   for (const Fixture& fixture : SharedFixtures()) {
     ASSERT_FALSE(fixture.stream.empty()) << fixture.name;
-    for (const int mode : {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER,
-                           JPEG_READ_EIGHTH_BUFFER}) {
+    for (const int mode :
+         {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER, JPEG_READ_QUARTER_BUFFER, JPEG_READ_EIGHTH_BUFFER}) {
       const Bytes expected = ReferenceRgb(fixture.stream, ScaleOf(mode));
       for (const int cls : {0, 3, 6}) {
         JPEG_STATUS status = 0;
         const Picture ours = ReadOurs(fixture.stream, mode, cls, status);
         ASSERT_EQ(status, JPEG_SUCCESS) << fixture.name << " mode " << mode << " class " << cls;
         const Difference d = Compare(ours.pixels, expected);
-        // The transforms round a sample one level apart from the reference's
-        // now and then; chroma scales that up. The reduced transforms are
-        // not the reference's own.
+        // The reference's integer transform is one level off the exact
+        // inverse in about 1.5 % of the samples; where luma and chroma are
+        // both off, the chroma gain makes that 3. The lane forms of classes
+        // 3-6 may put red and blue one lower still.
         const bool full = mode == JPEG_READ_IMAGE_BUFFER;
-        EXPECT_LE(d.maximum, full ? 4 : 12) << fixture.name << " mode " << mode << " class " << cls;
-        EXPECT_LE(d.mean, full ? 0.5 : 3.0) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.maximum, full ? (cls == 0 ? 3 : 4) : 2) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.mean, 0.5) << fixture.name << " mode " << mode << " class " << cls;
         Difference& w = worst[mode][cls];
         w.maximum = std::max(w.maximum, d.maximum);
         w.mean = std::max(w.mean, d.mean);
@@ -150,6 +152,159 @@ TEST(JpegImageRead, PixelsMatchTheReferenceInEveryLayoutScaleAndClass) {
   for (const auto& [mode, classes] : worst) {
     for (const auto& [cls, w] : classes) {
       std::printf("mode %d class %d: worst maximum %d, worst mean %.3f\n", mode, cls, w.maximum, w.mean);
+    }
+  }
+}
+
+// The in-place form, which the interpolating path converts with.
+void InPlaceRgb(int y, int cb, int cr, std::uint8_t* rgb) {
+  rgb[0] = static_cast<std::uint8_t>(Clamp(y + ((359 * cr - 45813) >> 8)));
+  rgb[1] = static_cast<std::uint8_t>(Clamp(y + ((34806 - 88 * cb - 183 * cr) >> 8)));
+  rgb[2] = static_cast<std::uint8_t>(Clamp(y + ((454 * cb - 57937) >> 8)));
+}
+
+TEST(JpegImageRead, SmoothUpsamplingMatchesTheReferenceInterpolation) {
+  ASSERT_TRUE(ReferenceLibraryLoaded());
+  std::map<int, std::map<int, Difference>> worst;
+  for (const Fixture& fixture : SharedFixtures()) {
+    // The filter serves chroma at half the luma's width (and height).
+    if (fixture.name.find("420") == std::string::npos && fixture.name.find("422") == std::string::npos) continue;
+    for (const int mode : {JPEG_READ_IMAGE_BUFFER, JPEG_READ_HALF_BUFFER}) {
+      const ReferenceRead ref = DecodePlainWithReference(fixture.stream, true, ScaleOf(mode), true);
+      ASSERT_TRUE(ref.ok) << ref.messages;
+      Bytes expected = ref.samples;
+      if (ref.outputComponents == 3) {
+        for (std::size_t i = 0; i + 2 < expected.size(); i += 3) {
+          InPlaceRgb(ref.samples[i], ref.samples[i + 1], ref.samples[i + 2], &expected[i]);
+        }
+      }
+      for (const int cls : {0, 6}) {
+        ImageReader reader(cls);
+        Bytes stream = fixture.stream;
+        ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+        reader.props.work->upsamplingMode = 1;
+        const int scale = ScaleOf(mode);
+        Picture picture;
+        picture.width = (reader.props.jpegWidth + scale - 1) / scale;
+        picture.height = (reader.props.jpegHeight + scale - 1) / scale;
+        const bool grey = reader.props.jpegChannels == 1;
+        ASSERT_EQ(reader.Read(stream, mode, picture, grey ? JPEG_COLOR_GRAY : JPEG_COLOR_RGB, grey ? 1 : 3),
+                  JPEG_SUCCESS)
+            << fixture.name;
+        // Off by the transforms' rounding only: the same filter and colour form.
+        const Difference d = Compare(picture.pixels, expected);
+        EXPECT_LE(d.maximum, 3) << fixture.name << " mode " << mode << " class " << cls;
+        EXPECT_LE(d.mean, 0.5) << fixture.name << " mode " << mode << " class " << cls;
+        Difference& w = worst[mode][cls];
+        w.maximum = std::max(w.maximum, d.maximum);
+        w.mean = std::max(w.mean, d.mean);
+      }
+    }
+  }
+  for (const auto& [mode, classes] : worst) {
+    for (const auto& [cls, w] : classes) {
+      std::printf("smooth mode %d class %d: worst maximum %d, worst mean %.3f\n", mode, cls, w.maximum, w.mean);
+    }
+  }
+}
+
+TEST(JpegImageRead, UpsamplingModesBeyondSmoothAreRefused) {
+  Bytes stream = SharedFixtures()[0].stream;
+  ImageReader reader;
+  ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+  reader.props.work->upsamplingMode = 2;
+  Picture picture;
+  picture.width = picture.height = 1;
+  EXPECT_EQ(reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_RGB, 3), JPEG_NOT_SUPPORTED);
+  EXPECT_EQ(picture.pixels, Bytes(3, 0xA5));
+}
+
+// Planes for a raw-coefficient read of the stream the reference read.
+struct RawPlanes {
+  RAW_COEFFICIENT_OUTPUT record;
+  std::vector<std::vector<std::int16_t>> planes;
+  std::vector<int> blocksWide;
+
+  explicit RawPlanes(const ReferenceRead& ref) {
+    int hMax = 1, vMax = 1;
+    for (const ReferenceComponent& c : ref.components) {
+      hMax = std::max(hMax, c.h);
+      vMax = std::max(vMax, c.v);
+    }
+    const int mcusWide = (ref.width + 8 * hMax - 1) / (8 * hMax);
+    const int mcusHigh = (ref.height + 8 * vMax - 1) / (8 * vMax);
+    for (std::size_t k = 0; k < ref.components.size(); ++k) {
+      const ReferenceComponent& c = ref.components[k];
+      blocksWide.push_back(mcusWide * c.h);
+      planes.emplace_back(static_cast<std::size_t>(mcusWide * c.h) * mcusHigh * c.v * 64, std::int16_t{0x5A5A});
+      record.planes[k] = planes.back().data();
+      record.capacity[k] = planes.back().size();
+    }
+  }
+};
+
+TEST(JpegImageRead, RawCoefficientsEqualTheReferenceBlockForBlock) {
+  ASSERT_TRUE(ReferenceLibraryLoaded());
+  for (const Fixture& fixture : SharedFixtures()) {
+    const ReferenceRead ref = ReadCoefficientsWithReference(fixture.stream);
+    ASSERT_TRUE(ref.ok) << fixture.name << ": " << ref.messages;
+    for (const int cls : {0, 6}) {
+      RawPlanes raw(ref);
+      ImageReader reader(cls);
+      Bytes stream = fixture.stream;
+      ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->rawCoefficients = &raw.record;
+      Picture picture;
+      picture.width = ref.width;
+      picture.height = ref.height;
+      const bool grey = ref.components.size() == 1;
+      ASSERT_EQ(
+          reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, grey ? JPEG_COLOR_GRAY : JPEG_COLOR_RGB, grey ? 1 : 3),
+          JPEG_SUCCESS)
+          << fixture.name;
+      EXPECT_TRUE(std::all_of(picture.pixels.begin(), picture.pixels.end(), [](std::uint8_t b) { return b == 0xA5; }))
+          << fixture.name << ": no pixels are written";
+      for (std::size_t k = 0; k < ref.components.size(); ++k) {
+        const ReferenceComponent& c = ref.components[k];
+        const std::size_t rowValues = static_cast<std::size_t>(raw.blocksWide[k]) * 8;
+        for (int by = 0; by < c.heightInBlocks; ++by) {
+          for (int bx = 0; bx < c.widthInBlocks; ++bx) {
+            const std::int16_t* theirs =
+                c.coefficients.data() + (static_cast<std::size_t>(by) * c.widthInBlocks + bx) * 64;
+            const std::int16_t* ours = raw.planes[k].data() + by * 8 * rowValues + bx * 8;
+            for (int r = 0; r < 8; ++r) {
+              ASSERT_TRUE(std::equal(theirs + r * 8, theirs + r * 8 + 8, ours + r * rowValues))
+                  << fixture.name << " class " << cls << " component " << k << " block " << bx << "," << by;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(JpegImageRead, RawCoefficientPlanesTooSmallAreRefusedAndAFlagAsksForPixels) {
+  const Fixture& fixture = SharedFixtures()[2];  // our 4:4:4 at 1 x 1 needs one block a plane
+  const ReferenceRead ref = ReadCoefficientsWithReference(fixture.stream);
+  ASSERT_TRUE(ref.ok) << ref.messages;
+  JPEG_STATUS status = 0;
+  const Picture expected = ReadOurs(fixture.stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+  ASSERT_EQ(status, JPEG_SUCCESS);
+  for (const int cut : {0, 1, 2}) {
+    for (const bool pixels : {false, true}) {
+      RawPlanes raw(ref);
+      if (cut == 1) raw.record.capacity[2] = 63;
+      if (cut == 2) raw.record.planes[1] = nullptr;
+      raw.record.flag = pixels ? 1 : 0;
+      ImageReader reader;
+      Bytes stream = fixture.stream;
+      ASSERT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+      reader.props.work->rawCoefficients = &raw.record;
+      Picture picture;
+      picture.width = picture.height = 1;
+      const JPEG_STATUS result = reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_RGB, 3);
+      EXPECT_EQ(result, pixels || cut == 0 ? JPEG_SUCCESS : JPEG_INVALID_PROPERTIES) << cut << " " << pixels;
+      EXPECT_EQ(picture.pixels, pixels ? expected.pixels : Bytes(3, 0xA5)) << cut << " " << pixels;
     }
   }
 }

@@ -72,6 +72,7 @@ struct DecodeOptions {
   bool plain = false;  // integer transform, repeated chroma
   bool keepYcc = false;
   int scaleDenom = 1;
+  bool smooth = false;  // interpolated chroma instead of repeated
 };
 
 bool readStream(const std::vector<std::uint8_t>& stream, bool samples, const DecodeOptions& options,
@@ -96,7 +97,7 @@ bool readStream(const std::vector<std::uint8_t>& stream, bool samples, const Dec
   if (samples) {
     if (options.plain) {
       cinfo.dct_method = JDCT_ISLOW;
-      cinfo.do_fancy_upsampling = FALSE;
+      cinfo.do_fancy_upsampling = options.smooth ? TRUE : FALSE;
       cinfo.do_block_smoothing = FALSE;
       cinfo.scale_num = 1;
       cinfo.scale_denom = static_cast<unsigned>(options.scaleDenom);
@@ -123,7 +124,8 @@ bool readStream(const std::vector<std::uint8_t>& stream, bool samples, const Dec
       component.widthInBlocks = static_cast<int>(info.width_in_blocks);
       component.heightInBlocks = static_cast<int>(info.height_in_blocks);
       for (JDIMENSION y = 0; y < info.height_in_blocks; ++y) {
-        JBLOCKARRAY rows = cinfo.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], y, 1, FALSE);
+        JBLOCKARRAY rows =
+            cinfo.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], y, 1, FALSE);
         for (JDIMENSION x = 0; x < info.width_in_blocks; ++x) {
           component.coefficients.insert(component.coefficients.end(), rows[0][x], rows[0][x] + DCTSIZE2);
         }
@@ -155,6 +157,7 @@ ReferenceRead ReadCoefficientsWithReference(const std::vector<std::uint8_t>& str
 
 ReferenceRead DecodeSamplesWithReference(const std::vector<std::uint8_t>& stream) { return read(stream, true); }
 
-ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom) {
-  return read(stream, true, DecodeOptions{true, keepYcc, scaleDenom});
+ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom,
+                                       bool smooth) {
+  return read(stream, true, DecodeOptions{true, keepYcc, scaleDenom, smooth});
 }

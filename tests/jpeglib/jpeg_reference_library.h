@@ -26,7 +26,7 @@ struct ReferenceRead {
   int width = 0;
   int height = 0;
   std::vector<ReferenceComponent> components;  // coefficient reads
-  int outputComponents = 0;                     // sample decodes
+  int outputComponents = 0;                    // sample decodes
   std::vector<std::uint8_t> samples;
 };
 
@@ -36,6 +36,7 @@ ReferenceRead ReadCoefficientsWithReference(const std::vector<std::uint8_t>& str
 // Decodes to the library's default output colour (RGB for YCbCr, grey for
 // grey, the components as stored otherwise).
 ReferenceRead DecodeSamplesWithReference(const std::vector<std::uint8_t>& stream);
-// Decodes with the integer transform and chroma repeated (no smoothing),
-// at 1 / scaleDenom; `keepYcc` leaves YCbCr unconverted.
-ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom);
+// Decodes with the integer transform and chroma repeated, or interpolated
+// when `smooth`, at 1 / scaleDenom; `keepYcc` leaves YCbCr unconverted.
+ReferenceRead DecodePlainWithReference(const std::vector<std::uint8_t>& stream, bool keepYcc, int scaleDenom,
+                                       bool smooth = false);
