@@ -1,35 +1,60 @@
 #include "common/jbp1_huffman_tree.h"
 
-JbpLowestPair FindTwoLowest(const std::uint64_t* weights, const bool* joined, int count) {
-  JbpLowestPair pair;
-  for (int i = 0; i < count; ++i) {
-    if (joined[i]) continue;
-    if (pair.first == kJbpNoNode || weights[i] < weights[pair.first]) {
-      pair.second = pair.first;
-      pair.first = i;
-    } else if (pair.second == kJbpNoNode || weights[i] < weights[pair.second]) {
-      pair.second = i;
+#include <algorithm>
+
+namespace {
+
+// The node queues of one build: symbols by (weight, index), then inner
+// nodes in the order they are made, which is also by (weight, index).
+class NodeQueues {
+ public:
+  NodeQueues(int n, const std::uint32_t* counts) : leafCount_(n), innerNext_(n), innerEnd_(n) {
+    for (int i = 0; i < n; ++i) {
+      weights_[i] = counts[i];
+      leaves_[i] = static_cast<std::int16_t>(i);
     }
+    std::sort(leaves_, leaves_ + n,
+              [&](int a, int b) { return weights_[a] < weights_[b] || (weights_[a] == weights_[b] && a < b); });
   }
-  return pair;
-}
+
+  int Size() const { return (leafCount_ - leafNext_) + (innerEnd_ - innerNext_); }
+
+  // The lowest node not yet joined; on equal weights a symbol's index is
+  // below every inner node's.
+  int TakeLowest() {
+    const bool leafLeft = leafNext_ < leafCount_;
+    if (leafLeft && (innerNext_ == innerEnd_ || weights_[leaves_[leafNext_]] <= weights_[innerNext_]))
+      return leaves_[leafNext_++];
+    return innerNext_++;
+  }
+
+  void AddInner(std::uint64_t weight) { weights_[innerEnd_++] = weight; }
+  std::uint64_t Weight(int node) const { return weights_[node]; }
+
+ private:
+  std::uint64_t weights_[JbpHuffmanTree::kMaxNodes];
+  std::int16_t leaves_[kJbpAcSymbols];
+  int leafCount_;
+  int leafNext_ = 0;
+  int innerNext_;
+  int innerEnd_;
+};
+
+}  // namespace
 
 int BuildHuffmanTree(int n, const std::uint32_t* counts, JbpHuffmanTree& tree) {
-  std::uint64_t weights[JbpHuffmanTree::kMaxNodes];
-  bool joined[JbpHuffmanTree::kMaxNodes] = {};
-  for (int i = 0; i < n; ++i) weights[i] = counts[i];
+  NodeQueues queues(n, counts);
   tree = JbpHuffmanTree{};
   tree.leafCount = n;
   int next = n;
-  for (;;) {
-    const JbpLowestPair pair = FindTwoLowest(weights, joined, next);
-    if (pair.second == kJbpNoNode) break;
-    tree.child[0][next] = static_cast<std::int16_t>(pair.first);
-    tree.child[1][next] = static_cast<std::int16_t>(pair.second);
-    tree.parent[pair.first] = static_cast<std::int16_t>(next);
-    tree.parent[pair.second] = static_cast<std::int16_t>(-next);
-    weights[next] = weights[pair.first] + weights[pair.second];
-    joined[pair.first] = joined[pair.second] = true;
+  while (queues.Size() >= 2) {
+    const int first = queues.TakeLowest();
+    const int second = queues.TakeLowest();
+    tree.child[0][next] = static_cast<std::int16_t>(first);
+    tree.child[1][next] = static_cast<std::int16_t>(second);
+    tree.parent[first] = static_cast<std::int16_t>(next);
+    tree.parent[second] = static_cast<std::int16_t>(-next);
+    queues.AddInner(queues.Weight(first) + queues.Weight(second));
     ++next;
   }
   tree.nodeCount = next;

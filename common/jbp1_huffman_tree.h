@@ -26,18 +26,9 @@ struct JbpHuffmanTree {
   int Root() const { return nodeCount - 1; }
 };
 
-inline constexpr int kJbpNoNode = -100;
-
-struct JbpLowestPair {
-  int first = kJbpNoNode;
-  int second = kJbpNoNode;
-};
-
-// The two nodes one joining step picks among nodes 0..count-1 that are not
-// yet joined; kJbpNoNode for each that cannot be found.
-JbpLowestPair FindTwoLowest(const std::uint64_t* weights, const bool* joined, int count);
-
 // Builds the tree of n symbols (16 or 256) from their counts. Weights are
 // 64-bit, so any uint32 counts give a complete tree. Returns the number of
-// nodes (2n - 1); the root is the last of them.
+// nodes (2n - 1); the root is the last of them. Joined nodes come out in
+// order of weight, so the lowest pair is always at the heads of two queues:
+// the symbols sorted by weight and index, and the inner nodes as made.
 int BuildHuffmanTree(int n, const std::uint32_t* counts, JbpHuffmanTree& tree);

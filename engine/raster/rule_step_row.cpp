@@ -28,6 +28,7 @@ void StepRuleRowPortable(RuleStepKind kind, const std::uint8_t* levels, const st
 void StepRuleRow(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                  std::int32_t count, std::int32_t threshold) {
 #if defined(__SSE2__)
+  if (ProcessorHasAvx512()) return StepRuleRowAvx512(kind, levels, oldRow, newRow, count, threshold);
   if (ProcessorHasAvx2()) return StepRuleRowAvx2(kind, levels, oldRow, newRow, count, threshold);
   StepRuleRowSse2(kind, levels, oldRow, newRow, count, threshold);
 #else

@@ -19,6 +19,10 @@ void StepRuleRowSse2(RuleStepKind kind, const std::uint8_t* levels, const std::u
 // ProcessorHasAvx2().
 void StepRuleRowAvx2(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                      std::int32_t count, std::int32_t threshold);
+// The same pixels, thirty-two at a time in AVX-512 registers; only where
+// ProcessorHasAvx512().
+void StepRuleRowAvx512(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow,
+                       std::uint16_t* newRow, std::int32_t count, std::int32_t threshold);
 // The fastest of the above this build and processor have.
 void StepRuleRow(RuleStepKind kind, const std::uint8_t* levels, const std::uint16_t* oldRow, std::uint16_t* newRow,
                  std::int32_t count, std::int32_t threshold);

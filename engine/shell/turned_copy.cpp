@@ -38,6 +38,7 @@ TurnedBlock PartOfTurnedBlock(const TurnedBlock& block, std::int32_t i, std::int
 
 void CopyTurned(const TurnedBlock& block) {
 #if defined(__SSE2__)
+  if (ProcessorHasAvx512()) return CopyTurnedAvx512(block);
   if (ProcessorHasAvx2()) return CopyTurnedAvx2(block);
   CopyTurnedSse2(block);
 #else

@@ -29,6 +29,10 @@ void CopyTurnedSse2(const TurnedBlock& block);
 // 16 pixels long, where target rows run along j; the SSE2 form otherwise.
 // Only where ProcessorHasAvx2().
 void CopyTurnedAvx2(const TurnedBlock& block);
+// The same bytes: 8 x 32 tiles turned in AVX-512 registers, each target run
+// a cache line long, where target rows run along j; the AVX2 form otherwise.
+// Only where ProcessorHasAvx512().
+void CopyTurnedAvx512(const TurnedBlock& block);
 // The part of block starting at pixel (i, j), columns x rows.
 TurnedBlock PartOfTurnedBlock(const TurnedBlock& block, std::int32_t i, std::int32_t j, std::int32_t columns,
                               std::int32_t rows);

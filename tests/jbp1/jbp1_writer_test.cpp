@@ -2,6 +2,8 @@
 // Huffman trees, count packing and bit packing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -160,16 +162,63 @@ TEST(Jbp1HuffmanTree, CountsNearTheTopOfUint32StillGiveACompleteTree) {
   for (int symbol = 0; symbol < 256; ++symbol) EXPECT_FALSE(CodeOf(symbol, tree).empty());
 }
 
-TEST(Jbp1HuffmanTree, FindTwoLowestReportsMissingNodes) {
-  const std::uint64_t weights[3] = {7, 3, 3};
-  const bool none[3] = {};
-  const bool twoJoined[3] = {false, true, true};
-  const bool allJoined[3] = {true, true, true};
-  EXPECT_EQ(FindTwoLowest(weights, none, 3).first, 1);
-  EXPECT_EQ(FindTwoLowest(weights, none, 3).second, 2);
-  EXPECT_EQ(FindTwoLowest(weights, twoJoined, 3).first, 0);
-  EXPECT_EQ(FindTwoLowest(weights, twoJoined, 3).second, kJbpNoNode);
-  EXPECT_EQ(FindTwoLowest(weights, allJoined, 3).first, kJbpNoNode);
+// The joining rule spelt out step by step: scan every node not yet joined
+// for the lowest two by weight, the lower index first on equal weights.
+JbpHuffmanTree TreeByScanning(int n, const std::uint32_t* counts) {
+  std::vector<std::uint64_t> weights(counts, counts + n);
+  std::vector<bool> joined(static_cast<std::size_t>(n));
+  JbpHuffmanTree tree;
+  tree.leafCount = n;
+  for (;;) {
+    int lowest[2] = {-1, -1};
+    for (int i = 0; i < static_cast<int>(weights.size()); ++i) {
+      if (joined[i]) continue;
+      if (lowest[0] < 0 || weights[i] < weights[lowest[0]]) {
+        lowest[1] = lowest[0];
+        lowest[0] = i;
+      } else if (lowest[1] < 0 || weights[i] < weights[lowest[1]]) {
+        lowest[1] = i;
+      }
+    }
+    if (lowest[1] < 0) break;
+    const auto inner = static_cast<std::int16_t>(weights.size());
+    tree.child[0][inner] = static_cast<std::int16_t>(lowest[0]);
+    tree.child[1][inner] = static_cast<std::int16_t>(lowest[1]);
+    tree.parent[lowest[0]] = inner;
+    tree.parent[lowest[1]] = static_cast<std::int16_t>(-inner);
+    joined[lowest[0]] = joined[lowest[1]] = true;
+    weights.push_back(weights[lowest[0]] + weights[lowest[1]]);
+    joined.push_back(false);
+  }
+  tree.nodeCount = static_cast<int>(weights.size());
+  return tree;
+}
+
+// Count sets with many equal weights (small ranges, zeros), skewed ones with
+// long codes and ones near the top of uint32, for both alphabets.
+TEST(Jbp1HuffmanTree, BuildGivesTheTreeOfTheStepByStepRule) {
+  std::mt19937 random(17);
+  for (int set = 0; set < 1500; ++set) {
+    const int n = set % 2 == 0 ? kJbpDcSymbols : kJbpAcSymbols;
+    std::uint32_t counts[kJbpAcSymbols];
+    for (int i = 0; i < n; ++i) {
+      switch (set % 5) {
+        case 0: counts[i] = random() % 3; break;
+        case 1: counts[i] = random() % 40 == 0 ? random() % 1000 : 0; break;
+        case 2: counts[i] = std::uint32_t{1} << (random() % 32); break;
+        case 3: counts[i] = 0xFFFFFFFFu - random() % 4; break;
+        default: counts[i] = static_cast<std::uint32_t>(random()) >> (random() % 32); break;
+      }
+    }
+    SCOPED_TRACE(testing::Message() << "set " << set);
+    const JbpHuffmanTree expected = TreeByScanning(n, counts);
+    JbpHuffmanTree built;
+    ASSERT_EQ(BuildHuffmanTree(n, counts, built), expected.nodeCount);
+    ASSERT_EQ(built.leafCount, n);
+    ASSERT_TRUE(std::equal(built.parent, built.parent + JbpHuffmanTree::kMaxNodes, expected.parent));
+    ASSERT_TRUE(std::equal(built.child[0], built.child[0] + JbpHuffmanTree::kMaxNodes, expected.child[0]));
+    ASSERT_TRUE(std::equal(built.child[1], built.child[1] + JbpHuffmanTree::kMaxNodes, expected.child[1]));
+  }
 }
 
 TEST(Jbp1CountPacking, PacksZeroRunsAndRoundTrips) {
