@@ -24,6 +24,8 @@ std::string RefusalText(MpegOpenResult why) {
       return "the input is missing, empty or cannot be read";
     case kMpegVideoIsMpeg2:
       return "the video is MPEG-2; only MPEG-1 video can be converted";
+    case kMpegProgramStreamIsMpeg2:
+      return "the input is an MPEG-2 program stream; only MPEG-1 system streams can be converted";
     case kMpegDPictures:
       return "the video holds D pictures, which cannot be converted";
     case kMpegOutOfMemory:

@@ -65,6 +65,7 @@ int StubFrameOfColour(std::uint16_t rgb565) {
 
 std::string MakeStream(const std::string& path, const std::string& video, const std::string& audio,
                        const std::string& options) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i '" + video + "'";
   if (!audio.empty()) command += " -f lavfi -i '" + audio + "'";
   command += " " + options + " '" + path + "'";
@@ -115,13 +116,24 @@ void JobTest::TearDown() {
 
 std::unique_ptr<reelpack::CMpegFileConv> JobTest::Job(const std::string& input, bool real) {
   auto job = std::make_unique<reelpack::CMpegFileConv>(7, 0, 0);
-  std::snprintf(job->m_inputPath, sizeof(job->m_inputPath), "%s", input.c_str());
-  std::snprintf(job->m_outputFolder, sizeof(job->m_outputFolder), "%s", dir_.HostPath("out").c_str());
-  job->m_quality = 5;
-  job->m_maxRateSetting = 45;
-  job->m_threads = 1;
-  if (!real) job->m_videoSource = StubVideoSource();
+  Configure(*job, input, real);
   return job;
+}
+
+void JobTest::Configure(reelpack::CMpegFileConv& job, const std::string& input, bool real) const {
+  std::snprintf(job.m_inputPath, sizeof(job.m_inputPath), "%s", input.c_str());
+  std::snprintf(job.m_outputFolder, sizeof(job.m_outputFolder), "%s", dir_.HostPath("out").c_str());
+  job.m_quality = 5;
+  job.m_maxRateSetting = 45;
+  job.m_threads = 1;
+  if (!real) job.m_videoSource = StubVideoSource();
+}
+
+std::string JobTest::SoundStream(const std::string& name, double seconds) const {
+  return MakeStream(dir_.HostPath(name), "testsrc2=size=320x240:rate=30000/1001",
+                    "sine=frequency=440:sample_rate=44100",
+                    "-t " + std::to_string(seconds) +
+                        " -ac 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -b:a 192k -f mpeg");
 }
 
 std::vector<std::string> JobTest::OutNames() const {

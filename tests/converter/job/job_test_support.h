@@ -62,9 +62,13 @@ class JobTest : public TempDirTest {
   void SetUp() override;
   void TearDown() override;
 
-  // A job reading input (a Linux path) into the folder "out", the stub as
-  // its source unless `real`.
+  // A job reading input (a Linux path) into the folder "out" on one thread,
+  // the stub as its source unless `real`.
   std::unique_ptr<reelpack::CMpegFileConv> Job(const std::string& input, bool real = false);
+  void Configure(reelpack::CMpegFileConv& job, const std::string& input, bool real) const;
+  // A small MPEG-1 stream with Layer II sound: 320 x 240 at 30000/1001, B
+  // pictures, 44.1 kHz stereo, `seconds` long.
+  std::string SoundStream(const std::string& name, double seconds = 2.0) const;
   std::string Out(const std::string& name) const { return dir_.HostPath("out/" + name); }
   // The names in "out", sorted.
   std::vector<std::string> OutNames() const;
