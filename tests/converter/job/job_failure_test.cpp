@@ -49,6 +49,10 @@ TEST_F(JobFailure, RefusalsTouchNoOutput) {
   ASSERT_FALSE(MakeStream(dir_.HostPath("program/clip.mpg"), "testsrc2=size=320x240:rate=25", "",
                           "-t 1 -c:v mpeg2video -f vob")
                    .empty());
+  // 15 frames per second is outside the MPEG-1 table: such a stream has no rate.
+  ASSERT_FALSE(MakeStream(dir_.HostPath("rate15/clip.mpg"), "testsrc2=size=176x144:rate=15", "",
+                          "-t 1 -c:v mpeg1video -strict unofficial -f mpeg")
+                   .empty());
   struct Case {
     const char* what;
     std::string input;
@@ -73,6 +77,7 @@ TEST_F(JobFailure, RefusalsTouchNoOutput) {
          Stub().rateNumerator = 0;
        },
        "no frame rate"},
+      {"a rate outside the table", dir_.HostPath("rate15/clip.mpg"), true, {}, "no frame rate"},
       {"output folder missing", stream, true,
        [this](CMpegFileConv& job) {
          std::snprintf(job.m_outputFolder, sizeof(job.m_outputFolder), "%s", dir_.HostPath("nowhere").c_str());

@@ -5,9 +5,11 @@
 #include <filesystem>
 
 #include "engine/pictures/picture_decoder.h"
+#include "host/module/module_api.h"
 #include "host/run/call_log.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/pcm_signal.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace job_test {
 namespace {
@@ -72,6 +74,54 @@ std::string MakeStream(const std::string& path, const std::string& video, const 
   return pcm_signal::Run(command) ? path : std::string();
 }
 
+namespace {
+
+struct FixtureRecipe {
+  SourceFixture fixture;
+  const char* video;
+  const char* audio;
+  const char* options;
+};
+
+const std::vector<FixtureRecipe>& Recipes() {
+  static const std::vector<FixtureRecipe> recipes = {
+      {{"ntsc320", 320, 240, true}, "testsrc2=size=320x240:rate=30000/1001", "sine=frequency=440:sample_rate=44100",
+       "-t 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -ac 2 -b:a 192k -f mpeg"},
+      {{"vga", 640, 480, true}, "mandelbrot=size=640x480:rate=30000/1001", "sine=frequency=660:sample_rate=48000",
+       "-t 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -ac 2 -b:a 192k -f mpeg"},
+      {{"pal352", 352, 288, true}, "testsrc2=size=352x288:rate=25", "sine=frequency=330:sample_rate=32000",
+       "-t 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -ac 1 -b:a 96k -f mpeg"},
+      {{"nob352", 352, 240, false}, "testsrc2=size=352x240:rate=30000/1001", "",
+       "-t 2 -c:v mpeg1video -bf 0 -q:v 4 -f mpeg"},
+      {{"film640", 640, 448, true}, "testsrc2=size=640x448:rate=24000/1001", "sine=frequency=500:sample_rate=44100",
+       "-t 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -ac 2 -b:a 192k -f mpeg"},
+      {{"qcif", 176, 144, true}, "testsrc2=size=176x144:rate=25", "sine=frequency=550:sample_rate=44100",
+       "-t 2 -c:v mpeg1video -bf 2 -q:v 4 -c:a mp2 -ac 2 -b:a 128k -f mpeg"},
+  };
+  return recipes;
+}
+
+}  // namespace
+
+const std::vector<SourceFixture>& SourceFixtures() {
+  static const std::vector<SourceFixture> fixtures = [] {
+    std::vector<SourceFixture> list;
+    for (const FixtureRecipe& recipe : Recipes()) list.push_back(recipe.fixture);
+    return list;
+  }();
+  return fixtures;
+}
+
+std::string FixturePath(const std::string& name) {
+  static ScopedTempDir folder("job_sources_");
+  const std::string path = folder.HostPath(name + ".mpg");
+  if (std::filesystem::exists(path)) return path;
+  for (const FixtureRecipe& recipe : Recipes()) {
+    if (name == recipe.fixture.name) return MakeStream(path, recipe.video, recipe.audio, recipe.options);
+  }
+  return {};
+}
+
 std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
   if (offset + 4 > bytes.size()) return 0xDEADBEEF;
   return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
@@ -105,12 +155,15 @@ DecodedFrame DecodeRecord(const std::vector<std::uint8_t>& record) {
 }
 
 void JobTest::SetUp() {
+  // The MP3 encoder module is found beside the program.
+  HostSetModulePath(NOVEL_BINARY_DIR "/bin/reelpack");
   Stub() = StubVideo{};
   std::filesystem::create_directories(dir_.HostPath("out"));
 }
 
 void JobTest::TearDown() {
   HostClearFailures();
+  HostSetModulePath("");
   Stub() = StubVideo{};
 }
 

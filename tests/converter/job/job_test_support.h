@@ -42,6 +42,17 @@ int StubFrameOfColour(std::uint16_t rgb565);
 std::string MakeStream(const std::string& path, const std::string& video, const std::string& audio,
                        const std::string& options);
 
+// The converter's test sources, made once per test program: MPEG-1 system
+// streams of the sizes, rates, picture orders and sound tracks users bring.
+struct SourceFixture {
+  const char* name;
+  int width, height;
+  bool sound;
+};
+const std::vector<SourceFixture>& SourceFixtures();
+// The stream of a fixture (made on first use); empty when ffmpeg failed.
+std::string FixturePath(const std::string& name);
+
 // The little-endian word at offset.
 std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset);
 // Record `frame` of a movie file.
