@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "converter/job/conversion_job_record.h"
@@ -122,6 +123,8 @@ std::int32_t CMpegFileConv::Run() {
     m_video = {VideoPassStatus::Cancelled, "stopped: nothing was written"};
   } catch (const std::bad_alloc&) {
     m_video = {VideoPassStatus::CodingFailed, "not enough memory to convert the video"};
+  } catch (const std::system_error&) {
+    m_video = {VideoPassStatus::CodingFailed, "the conversion's threads could not be started"};
   }
   if (m_video.status != VideoPassStatus::Written) {
     // Earlier files of these names stay as they were.

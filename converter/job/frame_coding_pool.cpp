@@ -1,6 +1,7 @@
 #include "converter/job/frame_coding_pool.h"
 
 #include <new>
+#include <system_error>
 
 namespace reelpack {
 namespace {
@@ -18,7 +19,14 @@ MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, CFrameCoder& coder, 
 CFrameCodingPool::CFrameCodingPool(int workers, Code code, Stop stop) : code_(std::move(code)), stop_(std::move(stop)) {
   if (workers <= 1) return;
   workers_.reserve(static_cast<std::size_t>(workers));
-  for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
+  for (int i = 0; i < workers; ++i) {
+    try {
+      workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // Fewer workers code the same bytes; with none the caller's thread codes.
+      break;
+    }
+  }
 }
 
 CFrameCodingPool::~CFrameCodingPool() {

@@ -28,7 +28,9 @@ class CFrameCodingPool {
   // Asked before each frame a worker takes: true skips the coding.
   using Stop = std::function<bool()>;
 
-  // workers 0 or 1 codes each frame on the calling thread as it is given.
+  // workers 0 or 1 codes each frame on the calling thread as it is given; so
+  // does a pool none of whose threads could be started (one that started
+  // some runs with those).
   CFrameCodingPool(int workers, Code code, Stop stop);
   // Workers finish the frame in hand and end.
   ~CFrameCodingPool();
