@@ -17,9 +17,13 @@ enum class AudioExportStatus {
   Stopped,                // the job was told to stop
 };
 
+// How the audio pass leaves a written track.
+enum class TrackCommit { Rename, LeaveTemporary };
+
 struct AudioExportResult {
   AudioExportStatus status = AudioExportStatus::NoSound;
   std::string trackPath;  // the track written, or the one that was not
+  std::string temporaryPath;  // where a track left for the caller to commit lies
   std::string text;       // one line for the user
   std::uint32_t kbps = 0;  // the MP3 bit rate the frames carry
   bool bitRateChanged = false;  // the asked MP3 bit rate cannot be carried at the rate

@@ -37,14 +37,17 @@ Decoded DecodeTrack(const char* inputPath, std::unique_ptr<CWaveImageBuffer>* im
 }
 
 // The track goes under a temporary name first, so a short write never
-// leaves a cut track (which would end the movie early).
-bool WriteTrack(const std::string& path, const std::vector<std::uint8_t>& track) {
-  const std::string temporary = path + ".tmp";
-  const auto size = static_cast<std::uint32_t>(track.size());
-  if (WriteBufferToFile(temporary.c_str(), track.data(), kSeekFromStart, 0, size, 1) == size &&
-      FileSize(temporary.c_str()) == size && MoveFileW(WidePath(temporary.c_str()).c_str(), WidePath(path.c_str()).c_str())) {
+// leaves a cut track (which would end the movie early). With
+// TrackCommit::Rename it then takes its final name.
+bool WriteTrack(const std::string& path, const std::vector<std::uint8_t>& track, TrackCommit commit,
+                AudioExportResult* result) {
+  const std::string temporary = TemporaryOutputPath(path);
+  if (!WriteFlushedFile(temporary.c_str(), track.data(), static_cast<std::uint32_t>(track.size()))) return false;
+  if (commit == TrackCommit::LeaveTemporary) {
+    result->temporaryPath = temporary;
     return true;
   }
+  if (MoveFileW(WidePath(temporary.c_str()).c_str(), WidePath(path.c_str()).c_str())) return true;
   DeleteFileW(WidePath(temporary.c_str()).c_str());
   return false;
 }
@@ -112,7 +115,7 @@ std::string Notes(const AudioExportResult& result, const std::string& otherPath)
 
 }  // namespace
 
-AudioExportResult CMpegFileConv::ExportAudioTrack(const StopCheck& stop) {
+AudioExportResult CMpegFileConv::ExportAudioTrack(const StopCheck& stop, TrackCommit commit) {
   // Once asked and told to stop, every later step sees the same answer.
   bool stopped = false;
   const StopCheck latched = [&stop, &stopped] { return stopped = stopped || StopRequested(stop); };
@@ -135,12 +138,15 @@ AudioExportResult CMpegFileConv::ExportAudioTrack(const StopCheck& stop) {
     // Hours of sound on a small machine.
     result.status = AudioExportStatus::EncoderFailed;
   }
-  if (result.status == AudioExportStatus::Written && !WriteTrack(result.trackPath, track)) {
+  if (result.status == AudioExportStatus::Written && !WriteTrack(result.trackPath, track, commit, &result)) {
     result.status = AudioExportStatus::WriteFailed;
   }
   // A track from an earlier conversion would play against this movie.
-  if (result.status != AudioExportStatus::Written) DeleteFileW(WidePath(result.trackPath.c_str()).c_str());
-  result.otherTrackKept = result.status == AudioExportStatus::Written && FileSize(otherPath.c_str()) >= 0;
+  if (result.status != AudioExportStatus::Written && commit == TrackCommit::Rename) {
+    DeleteFileW(WidePath(result.trackPath.c_str()).c_str());
+  }
+  result.otherTrackKept = commit == TrackCommit::Rename && result.status == AudioExportStatus::Written &&
+                          FileSize(otherPath.c_str()) >= 0;
   result.text = Describe(result, encoderName) + Notes(result, otherPath);
   m_audioExport = result;
   return result;

@@ -41,4 +41,14 @@ std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t
   return written;
 }
 
+bool WriteFlushedFile(const char* path, const void* data, std::uint32_t size) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, data, size, &written, nullptr) && written == size && FlushFileBuffers(file);
+  if (CloseHandle(file) && whole) return true;
+  DeleteFileW(WidePath(path).c_str());
+  return false;
+}
+
 }  // namespace reelpack

@@ -10,6 +10,8 @@
 #include "common/win_thread_master.h"
 #include "converter/audio/audio_export_result.h"
 #include "converter/audio/stop_check.h"
+#include "converter/job/video_pass_result.h"
+#include "converter/job/video_source.h"
 
 namespace reelpack {
 
@@ -23,12 +25,26 @@ class CMpegFileConv : public CWinThreadMaster {
   // from an earlier conversion is removed. stop is asked between Layer II
   // frames, conversion blocks, MP3 frames and Vorbis blocks. The result is
   // also kept in m_audioExport.
-  AudioExportResult ExportAudioTrack(const StopCheck& stop = {});
+  // With TrackCommit::LeaveTemporary the written track stays under its
+  // temporary name (result.temporaryPath) and no earlier track is removed:
+  // the caller commits it.
+  AudioExportResult ExportAudioTrack(const StopCheck& stop = {}, TrackCommit commit = TrackCommit::Rename);
+
+  // The whole job: the video pass and the audio pass beside it, then both
+  // outputs put in place, or on a refusal, failure or stop neither (earlier
+  // files of those names stay as they were). Sets m_done last; returns 0.
+  std::int32_t Run() override;
+  // The video pass: the movie under its temporary name; sets m_video.
+  void WriteMovieFile();
 
   // Progress, polled by the dialog's timer while the job thread writes it.
   std::atomic<std::int32_t> m_done{0};           // 1 once both passes have completed
   std::atomic<std::int32_t> m_framesWritten{0};  // frames coded and written so far
   std::atomic<std::int32_t> m_framesTotal{0};    // frames the movie will hold
+  std::atomic<JobPhase> m_phase{JobPhase::Waiting};
+  std::atomic<std::int32_t> m_failedFetches{0};    // kept frames the decoder could not give
+  std::atomic<std::int32_t> m_repeatedRecords{0};  // frames stored as the previous record
+  std::atomic<std::int32_t> m_threadCount{0};      // coding threads of the run
 
   char m_inputPath[1024] = {};     // the MPEG-1 input file
   char m_outputFolder[1024] = {};  // where the outputs go
@@ -40,13 +56,19 @@ class CMpegFileConv : public CWinThreadMaster {
   std::int32_t m_quality = 0;        // the dialog's quality index, 0 to 20
   std::int32_t m_baseQuality = 0;    // the JPEG quality the job derives from m_quality
   std::int32_t m_encoder = 0;        // 0 MP3, 1 Ogg Vorbis
-  double m_sourceFps = 0.0;          // numerator / denominator of the video
+  std::int32_t m_threads = 0;        // coding threads: 0 the machine's hardware threads, 1 all on the job thread
+  std::atomic<double> m_sourceFps{0.0};  // numerator / denominator of the video
   std::uint32_t m_maxRateSetting = 0;  // maximum video bit rate in tenths of Mbit/s, 20 to 70
-  double m_outputFps = 0.0;            // frame rate of the written movie
-  std::uint32_t m_totalBits = 0;       // bits of all frame records so far (wraps)
-  std::int32_t* m_avgKbpsOut = nullptr;  // the dialog's average bit-rate figure
-  std::int32_t* m_maxKbpsOut = nullptr;  // the dialog's maximum bit-rate figure
-  AudioExportResult m_audioExport;       // what the last audio pass did
+  std::atomic<double> m_outputFps{0.0};         // frame rate of the written movie
+  std::atomic<std::uint64_t> m_totalBits{0};    // bits of all frame records so far
+  std::atomic<std::int32_t>* m_avgKbpsOut = nullptr;  // the dialog's average bit-rate figure
+  std::atomic<std::int32_t>* m_maxKbpsOut = nullptr;  // the dialog's maximum bit-rate figure
+  VideoSourceCalls m_videoSource = MpegVideoSource();  // where the frames come from
+
+  // Results, complete once m_done is 1.
+  VideoPassResult m_video;
+  AudioExportResult m_audioExport;  // what the last audio pass did
+  std::string m_moviePath;          // the movie's final name
 };
 
 // The platform form of a Shift-JIS path; empty when it holds no valid text.
@@ -64,5 +86,9 @@ inline constexpr std::int32_t kSeekFromEnd = 2;
 // and closes. Returns the bytes written; 0 when the file cannot be opened.
 std::uint32_t WriteBufferToFile(const char* path, const void* data, std::int32_t seekMode, std::int32_t offset,
                                 std::uint32_t size, std::int32_t createMode);
+
+// Creates path anew, writes size bytes and waits until they are on the
+// medium. False (and no file left) when any step fails.
+bool WriteFlushedFile(const char* path, const void* data, std::uint32_t size);
 
 }  // namespace reelpack

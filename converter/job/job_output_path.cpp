@@ -29,4 +29,6 @@ std::string JobOutputPath(const char* outputFolder, const char* inputPath, const
   return path + extension;
 }
 
+std::string TemporaryOutputPath(const std::string& finalPath) { return finalPath + ".tmp"; }
+
 }  // namespace reelpack

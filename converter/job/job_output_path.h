@@ -11,4 +11,9 @@ namespace reelpack {
 // (".rzm2", ".mp3", ".ogg"), or the extension appended when it has none.
 std::string JobOutputPath(const char* outputFolder, const char* inputPath, const char* extension);
 
+// Where an output is written before it takes its final name: beside it, so
+// the rename stays on one file system, and always the same name, so a
+// conversion cut off by a kill leaves a file the next one replaces.
+std::string TemporaryOutputPath(const std::string& finalPath);
+
 }  // namespace reelpack

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -219,6 +220,16 @@ void freeContext(MPEG_DECODER_CONTEXT* c) {
   delete c;
 }
 
+// Why a file without MPEG-1 video is refused: an MPEG-2 program stream (its
+// packets cannot be read as MPEG-1 ones) is told by the '01' that follows its
+// first pack code.
+MpegOpenResult whyNoSystemStream(const char* path) {
+  const std::unique_ptr<SYS_READER> reader = readerOpen(path);
+  if (!reader) return kMpegUnreadable;
+  if (reader->getBits(32) == 0x1BA && reader->peekBits(2) == 1) return kMpegProgramStreamIsMpeg2;
+  return kMpegNoVideo;
+}
+
 MPEG_DECODER_CONTEXT* createContext(const char* path, MpegOpenResult* result) {
   *result = kMpegUnknownExtension;
   if (!mpegHasKnownExtension(path)) return nullptr;
@@ -231,9 +242,9 @@ MPEG_DECODER_CONTEXT* createContext(const char* path, MpegOpenResult* result) {
     freeContext(c);
     return nullptr;
   };
-  if (!bitsOpenStream(path, c->stream)) return refuse(readerOpen(path) ? kMpegNoVideo : kMpegUnreadable);
+  if (!bitsOpenStream(path, c->stream)) return refuse(whyNoSystemStream(path));
   if (!findStartCode(c->stream, kSequenceHeaderCode) || !parseSequenceHeader(c->stream, c->sequence))
-    return refuse(kMpegNoVideo);
+    return refuse(whyNoSystemStream(path));
   if (c->sequence.hasSequenceExtension) return refuse(kMpegVideoIsMpeg2);
   if (!findStartCode(c->stream, kPictureStartCode)) return refuse(kMpegNoVideo);
   parsePictureHeader(c->stream, 1, c->picture);

@@ -34,6 +34,7 @@ enum MpegOpenResult {
   kMpegUnreadable,  // missing, empty or not readable
   kMpegNoVideo,     // no video stream, or no sequence and picture header in it
   kMpegVideoIsMpeg2,
+  kMpegProgramStreamIsMpeg2,  // an MPEG-2 program stream, not an MPEG-1 system stream
   kMpegDPictures,
   kMpegOutOfMemory,
 };

@@ -1,0 +1,97 @@
+#include "converter/job/frame_coding_pool.h"
+
+#include <new>
+#include <system_error>
+
+namespace reelpack {
+namespace {
+
+MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, CFrameCoder& coder, const BmpImage& source) {
+  try {
+    return code(coder, source);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+CFrameCodingPool::CFrameCodingPool(int workers, Code code, Stop stop) : code_(std::move(code)), stop_(std::move(stop)) {
+  if (workers <= 1) return;
+  workers_.reserve(static_cast<std::size_t>(workers));
+  for (int i = 0; i < workers; ++i) {
+    try {
+      workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // Fewer workers code the same bytes; with none the caller's thread codes.
+      break;
+    }
+  }
+}
+
+CFrameCodingPool::~CFrameCodingPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+std::size_t CFrameCodingPool::InFlight() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return slots_.size();
+}
+
+void CFrameCodingPool::Submit(BmpImage source) {
+  Slot slot;
+  if (workers_.empty()) {
+    slot.taken = slot.done = true;
+    if (!stop_()) slot.record = CodeGuarded(code_, inlineCoder_, source);
+  } else {
+    slot.source = std::move(source);
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_.push_back(std::move(slot));
+  }
+  changed_.notify_all();
+}
+
+MovieRecord CFrameCodingPool::TakeNext() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !slots_.empty() && slots_.front().done; });
+  MovieRecord record = std::move(slots_.front().record);
+  slots_.pop_front();
+  return record;
+}
+
+void CFrameCodingPool::Work() {
+  CFrameCoder coder;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    Slot* next = nullptr;
+    changed_.wait(lock, [this, &next] {
+      for (Slot& slot : slots_) {
+        if (!slot.taken) {
+          next = &slot;
+          return true;
+        }
+      }
+      return closing_;
+    });
+    if (next == nullptr) return;
+    next->taken = true;
+    const BmpImage source = std::move(next->source);
+    lock.unlock();
+    MovieRecord record = stop_() ? std::nullopt : CodeGuarded(code_, coder, source);
+    lock.lock();
+    // Slots leave only from the front once done, and this one is not, so
+    // the pointer still holds.
+    next->record = std::move(record);
+    next->done = true;
+    changed_.notify_all();
+  }
+}
+
+}  // namespace reelpack

@@ -1,0 +1,69 @@
+// Codes the kept frames of a movie on a pool of worker threads and hands the
+// records back in frame order. Every frame is coded on its own from the same
+// settings, so the records do not depend on which worker coded them or how
+// many there are.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "converter/jbp1/bmp_image.h"
+#include "converter/jbp1/frame_coder.h"
+
+namespace reelpack {
+
+using MovieRecord = std::optional<std::vector<std::uint8_t>>;
+
+class CFrameCodingPool {
+ public:
+  // Codes one source image; nothing when it cannot be coded.
+  using Code = std::function<MovieRecord(CFrameCoder& coder, const BmpImage& source)>;
+  // Asked before each frame a worker takes: true skips the coding.
+  using Stop = std::function<bool()>;
+
+  // workers 0 or 1 codes each frame on the calling thread as it is given; so
+  // does a pool none of whose threads could be started (one that started
+  // some runs with those).
+  CFrameCodingPool(int workers, Code code, Stop stop);
+  // Workers finish the frame in hand and end.
+  ~CFrameCodingPool();
+  CFrameCodingPool(const CFrameCodingPool&) = delete;
+  CFrameCodingPool& operator=(const CFrameCodingPool&) = delete;
+
+  // Frames given and not yet taken back at most: the workers' frames and
+  // two more, so the next frames are decoded while the workers code.
+  std::size_t Capacity() const { return workers_.empty() ? 1 : workers_.size() + 2; }
+  std::size_t InFlight() const;
+  // Gives the next frame in order.
+  void Submit(BmpImage source);
+  // Waits for the record of the oldest frame given and takes it.
+  MovieRecord TakeNext();
+
+ private:
+  struct Slot {
+    BmpImage source;
+    bool taken = false;
+    bool done = false;
+    MovieRecord record;
+  };
+
+  void Work();
+
+  Code code_;
+  Stop stop_;
+  CFrameCoder inlineCoder_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Slot> slots_;
+  bool closing_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace reelpack
