@@ -16,8 +16,8 @@ CGame::CGame(CGameEngine& engine)
       engine_(engine),
       interpreter_(*this) {}
 
-void CGame::LoadConfigAndBuildMenu(CGameApp& app) {
-  app.mixer->Open(22050, 0);
+void CGame::LoadConfigAndBuildMenu(CGameApp& /*app*/) {
+  ListSavesForMenu();
   ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
 

@@ -34,9 +34,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   explicit CGame(CGameEngine& engine);
 
   // --- GamePort: what the engine asks of the game.
-  // Until the settings file is read, opens the sound mixer with the default
-  // settings (22,050 Hz, full buffers).
-  // Then reads "system.dat" from the save folder.
+  // After the engine's settings: the save listings of the menu, then
+  // "system.dat" from the save folder.
   void LoadConfigAndBuildMenu(CGameApp& app) override;
   void RunSceneFrame(CGameEngine& engine) override;
   // Global variables, seen-lists and read marks into "system.dat".
@@ -128,6 +127,9 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // other parts of the game and the engine, in the order the resets call
   // them. Parts not built yet leave theirs empty.
   virtual void SetSaveEntryEnabled(int /*enabled*/) {}
+  // The menu's save-slot and quick-save listings and the newest save, from
+  // the save folder; the saves part fills them.
+  virtual void ListSavesForMenu() {}
   virtual void StopMovie() {}
   virtual void StopAllSounds() {}
   virtual void FreeRuleTransition();
