@@ -156,7 +156,9 @@ void CGameApp::SaveConfig() {
     if (rule.read == ReadRule::FontName) {
       text = word < fontCount ? fontList->Name(word) : "";
     } else {
-      FormatText(number, "%d", static_cast<std::int32_t>(word));
+      // With the '-' flag a negative word keeps its sign, so it reads back
+      // the same; plain "%d" would write its magnitude.
+      FormatText(number, "%d-", static_cast<std::int32_t>(word));
     }
     services->WriteProfileValue(rule.section, rule.key, text, path.c_str());
   }
