@@ -20,7 +20,7 @@
 #include "tests/support/scoped_temp_dir.h"
 
 // Opens at 44,100 Hz when asked, unless it falls back to 22,050 Hz.
-struct RecordingMixer : CSoundMixer {
+struct DeviceRecordingMixer : CSoundMixer {
   bool fallsBack = false;
   std::vector<std::string> calls;
   std::uint32_t Open(std::uint32_t rate, std::uint32_t half) override {
@@ -84,7 +84,7 @@ class SettingsTest : public ShellTest {
   // A fresh engine object with the fakes; fonts empty keeps the stand-in list.
   std::unique_ptr<CGameApp> MakeApp(bool fallsBack = false, std::vector<std::string> fonts = {}) {
     auto app = std::make_unique<CGameApp>();
-    auto recordingMixer = std::make_unique<RecordingMixer>();
+    auto recordingMixer = std::make_unique<DeviceRecordingMixer>();
     recordingMixer->fallsBack = fallsBack;
     mixer = recordingMixer.get();
     app->mixer = std::move(recordingMixer);
@@ -135,7 +135,7 @@ class SettingsTest : public ShellTest {
 
   ScopedTempDir dir_{"settings_"};
   FaceRecordingServices services;
-  RecordingMixer* mixer = nullptr;
+  DeviceRecordingMixer* mixer = nullptr;
   RecordingMenu* menu = nullptr;
   FakeFontList* fontList = nullptr;
 };
