@@ -27,7 +27,9 @@ const KeyCase kKeyCases[] = {
     {"MUSIC_CONFIG", "MASTER_VOL", "5", 100, "100"},
     {"MUSIC_CONFIG", "MASTER_VOL", "55", 55, "55"},
     {"MUSIC_CONFIG", "MASTER_VOL", "-5", 100, "100"},
+    {"MUSIC_CONFIG", "MUSIC_VOL", std::nullopt, 100, "100"},  // the engine object starts it at 60
     {"MUSIC_CONFIG", "MUSIC_VOL", "101", 100, "100"},
+    {"SE_CONFIG", "SE_VOL", std::nullopt, 100, "100"},
     {"MUSIC_CONFIG", "MUSIC_VOL", "10", 10, "10"},
     {"VOICE_CONFIG", "VOICE_VOL", "9", 100, "100"},
     {"SE_CONFIG", "SE_VOL", "0x50", 80, "80"},
@@ -58,6 +60,7 @@ const KeyCase kKeyCases[] = {
     {"SYSTEM_CONFIG", "MANA_VOICE_CUT", "1", 1, "1"},
     // Switches: non-zero becomes 1.
     {"MUSIC_CONFIG", "SAOUND_HALF", "7", 1, "1"},
+    {"MESSAGE_CONFIG", "MESSAGE_SADOW", std::nullopt, 0, "0"},
     {"MESSAGE_CONFIG", "MESSAGE_SADOW", "-3", 1, "1"},
     {"MESSAGE_CONFIG", "MESSAGE_AUTO", "2", 1, "1"},
     {"MOV_CONFIG", "VGA_QUALITY", std::nullopt, 1, "1"},
