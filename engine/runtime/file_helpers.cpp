@@ -3,7 +3,6 @@
 #include <string>
 
 #include "host/text/code_page.h"
-#include "host/base/diagnostics.h"
 #include "host/files/file_api.h"
 #include "host/memory/memory_api.h"
 
@@ -92,7 +91,7 @@ std::uint32_t WriteFileAt(const char* path, const void* data, int origin, std::i
   return written;
 }
 
-int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count) {
+int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count, const char** failedStepOut) {
   const std::u16string temporary = AnsiToWideStatic((std::string(path) + ".tmp").c_str());
   const std::u16string target = AnsiToWideStatic(path);
   const char* failedStep = nullptr;
@@ -113,8 +112,8 @@ int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count) {
       failedStep = "moving the temporary file over it";
     }
   }
+  if (failedStepOut != nullptr) *failedStepOut = failedStep;
   if (failedStep == nullptr) return 1;
   DeleteFileW(temporary.c_str());
-  DiagnosticLine("%s left as it was: %s failed", path, failedStep);
   return 0;
 }
