@@ -41,6 +41,7 @@ constexpr ConfigRule kRules[] = {
     {"MUSIC_CONFIG",   "SAOUND_HALF",       0,   R::Switch,       S::AsGiven,     SAOUND_HALF,           true,  0},
     {"MESSAGE_CONFIG", "NAME_CHANGE",       0,   R::AsRead,       S::AsGiven,     NAME_CHANGE,           true,  0},
     {"SYSTEM_CONFIG",  "LINER_MODE",        0,   R::AlwaysZero,   S::NoMenuItem,  LINER_MODE,            true,  0},
+    // The backlog opens with 0 the up key, 1 the A key.
     {"MESSAGE_CONFIG", "MES_LOG_START",     0,   R::AsRead,       S::ZeroAbove1,  MES_LOG_START,         true,  0},
     {"MESSAGE_CONFIG", "EFFECT_USE",        1,   R::AsRead,       S::AsGiven,     EFFECT_USE,            true,  0},
     {"MESSAGE_CONFIG", "READ_SKIP",         0,   R::AsRead,       S::AsGiven,     READ_SKIP,             true,  0},
@@ -54,6 +55,8 @@ constexpr ConfigRule kRules[] = {
     {"MESSAGE_CONFIG", "MESSAGE_SADOW",     0,   R::Switch,       S::AsGiven,     MESSAGE_SADOW,         true,  0},
     {"MUSIC_CONFIG",   "SAOUND_QUALITY",    0,   R::OutputRate,   S::ZeroFrom2,   SAOUND_QUALITY,        true,  0},
     {"MUSIC_CONFIG",   "OGG_USE_LEVEL",     0,   R::AsRead,       S::ZeroFrom2,   OGG_USE_LEVEL,         true,  0},
+    // Centre key: 0 none, 1 menu, 2 hide window, 3 backlog, 4 quick save and
+    // 5 quick load (these two in the reader's wait).
     {"SYSTEM_CONFIG",  "KEY_CEN_CTRL",      1,   R::AsRead,       S::AsGiven,     KEY_CEN_CTRL,          true,  0},
     {"SYSTEM_CONFIG",  "KET_CUR_MODE",      0,   R::AsRead,       S::AsGiven,     KET_CUR_MODE,          true,  0},
     {"SYSTEM_CONFIG",  "KET_DOUBLE_CLICK",  0,   R::AsRead,       S::AsGiven,     KET_DOUBLE_CLICK,      true,  0},
