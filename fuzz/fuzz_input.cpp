@@ -24,7 +24,7 @@ struct ScratchFiles {
   std::set<std::filesystem::path> paths;
   ~ScratchFiles() {
     std::error_code ignored;
-    for (const std::filesystem::path& path : paths) std::filesystem::remove(path, ignored);
+    for (const std::filesystem::path& path : paths) std::filesystem::remove_all(path, ignored);
   }
 };
 
@@ -38,6 +38,18 @@ std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
                                                                 static_cast<std::streamsize>(size));
   return path.string();
+}
+
+std::string FuzzScratchFolder() {
+  static const std::string folder = [] {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("fuzz_folder_" + std::to_string(getpid()));
+    std::filesystem::create_directories(path);
+    static ScratchFiles scratch;
+    scratch.paths.insert(path);
+    return EngineNameOf((path / "").string()).folder;
+  }();
+  return folder;
 }
 
 EngineFileName EngineNameOf(const std::string& path) {

@@ -14,6 +14,10 @@ void LimitAllocationsAsTheDevice();
 // its path.
 std::string WriteFuzzFile(const std::uint8_t* data, std::size_t size, const char* extension);
 
+// A folder of this process's own, removed with all it holds when the process
+// ends, as the engine names folders ('\' separators, one at the end).
+std::string FuzzScratchFolder();
+
 // The folder of a scratch file as the engine names folders ('\' separators,
 // one at the end) and the file's own name.
 struct EngineFileName {

@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read,save_file}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -168,6 +168,39 @@ open(os.path.join(sys.argv[1], "long_set.dat"), "wb").write(big)
 # A stored set with no positions: once copied from a null array.
 empty = b"STS0" + word(0) + block([]) + block([]) + sets([(b"main.txt", [])])
 open(os.path.join(sys.argv[1], "empty_set_fault.dat"), "wb").write(empty)
+PY
+# Save files: a header with scene, sounds and a choice, a 4 x 3 thumbnail,
+# local variables and a backlog; one with an empty backlog and no thumbnail;
+# one cut short, as a full medium once left it.
+python3 - "$corpus/save_file" <<'PY'
+import os, struct, sys
+def word(v): return struct.pack("<I", v & 0xFFFFFFFF)
+def put(buf, at, data): buf[at:at + len(data)] = data
+def save(thumbnail, local_vars, backlog):
+    h = bytearray(1656)
+    put(h, 0, b"STA1"); put(h, 4, word(1656)); put(h, 8, b"2026-12-11 12:34:56")
+    put(h, 104, b"page one"); put(h, 360, b"main.txt"); put(h, 384, b"v001"); put(h, 448, word(2))
+    put(h, 460, word(1)); put(h, 468, word(1)); put(h, 480, word(0xFF00FF00)); put(h, 492, b"bg01")
+    put(h, 532, word(1) + b"se01".ljust(32, b"\0") + word(100) + word(1))
+    put(h, 708, word(1) + b"bgm01".ljust(32, b"\0") + word(100) + word(1))
+    put(h, 752, word(1) + b"chr_a".ljust(32, b"\0") + word(100) + word(50) + word(0x404040))
+    put(h, 992, b"sub.txt"); put(h, 1024, word(77)); put(h, 1028, word(2) + word(1))
+    put(h, 1052 + 64, b"go"); put(h, 1436 + 32, b"L2"); put(h, 1648, word(40))
+    locals_ = word(len(local_vars)) + b"".join(n + b"\0" + word(v) for n, v in local_vars)
+    if backlog:
+        body = word(len(backlog)) + b"".join(s + b"\0" + t + b"\0" + v + b"\0" for s, t, v in backlog)
+        log = body + word(len(body))
+    else:
+        log = word(0)
+    put(h, 92, word(len(thumbnail))); put(h, 96, word(len(locals_))); put(h, 100, word(len(log)))
+    return bytes(h) + thumbnail + locals_ + log
+pixels = b"\x00\xf8\xe0\x07" * 6
+bmp = (b"BM" + word(54 + len(pixels)) + word(0) + word(54) + word(40) + word(4) + word(3)
+       + struct.pack("<HH", 1, 16) + word(0) + word(len(pixels)) + word(0) * 4 + pixels)
+full = save(bmp, [(b"a", 5), (b"flag", -3)], [(b"sp", b"first", b""), (b"", b"second", b"v9")])
+open(os.path.join(sys.argv[1], "scene.dat"), "wb").write(full)
+open(os.path.join(sys.argv[1], "empty_backlog.dat"), "wb").write(save(b"", [], []))
+open(os.path.join(sys.argv[1], "short_write.dat"), "wb").write(full[:-7])
 PY
 # JPEG streams from libjpeg-turbo's cjpeg in the layouts a reader meets,
 # each behind ten setting bytes (mode, picture layout, size, region).

@@ -17,7 +17,10 @@ CGame::CGame(CGameEngine& engine)
       interpreter_(*this) {}
 
 void CGame::LoadConfigAndBuildMenu(CGameApp& /*app*/) {
-  ListSavesForMenu();
+  const char* folder = engine_.saveFolder.c_str();
+  FillSaveSlotItems(*saveSlotItems, kLoadItemBase, kSaveItemBase, folder, 1, saves.slotUsed, saves.newestSlot);
+  FillQuickSaveItems(*saveSlotItems, kQuickLoadItemBase, folder, saves.quickUsed, saves.newestQuick);
+  FindNewestSave(folder, saves.lastSavedSlot);
   ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/archive/archive_reader.h"
@@ -16,6 +17,7 @@
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
+#include "game/saves/save_state.h"
 #include "game/scene/scene_commands.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
@@ -85,6 +87,21 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // --- MessageHooks: what pages and choices ask of the game around them.
   const char* CurrentScriptName() override;
 
+  // --- Saves (game/game_saves.cpp), in the save folder.
+  void CaptureSaveState() override;
+  // Keeps a thumbnail of the screen as it is now (the game, as the in-game
+  // menu opens) for the saves made until it is released.
+  void CaptureSaveThumbnail();
+  void ReleaseSaveThumbnail() { FreeSaveThumbnail(); }
+  // Slots 0 to 49, the quick-save ring 500 to 502, the previous-choice
+  // snapshot 600. Without a captured state nothing is written and it fails.
+  int SaveGame(int slot) override;
+  // The ring's next slot after the newest quick save.
+  void QuickSave() override;
+  void QuickLoad() override;
+  // Reads and checks the whole file before anything is torn down.
+  int LoadGame(int slot) override;
+
   // The pop-up menu's "previous choice" (command 40329).
   void ReturnToPreviousChoice() { choices.ReturnToPreviousChoice(); }
 
@@ -97,10 +114,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
   virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
   virtual void ClearExtrasSelection() {}
-  // The last quick save (0 to 2; anything else: none yet) and loading a save.
-  virtual std::uint32_t LastQuickSaveIndex() const { return kNoQuickSave; }
-  virtual void LoadGame(int /*saveNumber*/) {}
-  static constexpr std::uint32_t kNoQuickSave = 0xFFFFFFFFu;
+  // The newest quick save (0 to 2; anything else: none yet).
+  std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
   // The state of a fresh game; the title then loads the first script.
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0
@@ -121,24 +136,24 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CChoiceScreen choices;
   CSceneCommands scene;
   CTitleScreen title;
+  SaveSlotState saves;
+  // The pop-up menu's slot items the listings fill after each save.
+  std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();
 
  protected:
   // The steps of the return to the title and of a new game that belong to
   // other parts of the game and the engine, in the order the resets call
   // them. Parts not built yet leave theirs empty.
   virtual void SetSaveEntryEnabled(int /*enabled*/) {}
-  // The menu's save-slot and quick-save listings and the newest save, from
-  // the save folder; the saves part fills them.
-  virtual void ListSavesForMenu() {}
-  virtual void StopMovie() {}
-  virtual void StopAllSounds() {}
+  virtual void StopMovie();
+  virtual void StopAllSounds();
   virtual void FreeRuleTransition();
-  virtual void FreeAllPartSlots() {}
+  virtual void FreeAllPartSlots();
   virtual void FreeAllPictureSlots();
   virtual void DestroyMessageWindow();
   virtual void ResetWindowParts();
-  virtual void FreeSaveThumbnail() {}
-  virtual void ClearSaveHeader() {}
+  virtual void FreeSaveThumbnail();
+  virtual void ClearSaveHeader();
   // Background and character records; character priorities back to 0..4.
   virtual void ClearSceneRecords();
   virtual void ClearSoundRecords();
@@ -153,6 +168,17 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   virtual void SetMessageFontSize(std::int32_t size);
 
  private:
+  // A thumbnail of the back buffer as it is now, empty when none can be made.
+  std::vector<std::uint8_t> ScreenThumbnail() const;
+  std::string SavePath(const char* name) const { return engine_.saveFolder + name; }
+  // The listings after a save to slot, and what they found.
+  void RefreshSlotListings(int slot);
+  // Everything of the running game a load replaces, in its order.
+  void RestoreSavedGame(const SaveFile& save);
+  void RestoreWindow(const SaveHeader& header);
+  void RestoreScene(const SaveHeader& header);
+  void RestoreSounds(const SaveHeader& header);
+
   CGameEngine& engine_;
   CScriptInterpreter interpreter_;
   CArchiveReader scriptReader_;

@@ -109,9 +109,14 @@ int CChoiceScreen::RunChoice(std::uint32_t stepFrames, std::string& chosenLabel)
   if (highlight == kNoHighlight || highlight != before) return 0;
   CloseScreen();
   state.chosen = highlight;
-  hooks_.SaveGame(kPreviousChoiceSlot);
-  hooks_.SetMenuItemEnabled(kPreviousChoiceCommand, 1);
-  state.snapshotSaved = 1;
+  // A snapshot that could not be written is not offered: the file left
+  // there belongs to an earlier choice.
+  if (hooks_.SaveGame(kPreviousChoiceSlot)) {
+    hooks_.SetMenuItemEnabled(kPreviousChoiceCommand, 1);
+    state.snapshotSaved = 1;
+  } else {
+    DropSnapshot();
+  }
   chosenLabel = state.labels[highlight];
   return 1;
 }

@@ -15,12 +15,15 @@ class MessageHooks {
 
   virtual const char* CurrentScriptName() = 0;
   // Keeps the state a save would write now (every page start is a save point).
-  virtual void CaptureSaveState() {}
-  virtual void SaveGame(int /*slot*/) {}
-  virtual void LoadGame(int /*slot*/) {}
-  virtual void QuickSave() {}
+  virtual void CaptureSaveState() = 0;
+  // 1 when the save file and "system.dat" were both written whole.
+  virtual int SaveGame(int slot) = 0;
+  // 1 when the slot's save was whole and the game now runs from it; else
+  // nothing changed.
+  virtual int LoadGame(int slot) = 0;
+  virtual void QuickSave() = 0;
   // Loads the newest quick slot when one exists.
-  virtual void QuickLoad() {}
+  virtual void QuickLoad() = 0;
   // The number of the window button run in this frame, or -1.
   virtual int HandleWindowButtons() { return -1; }
   // Sets up the backlog screen; the caller then enters its scene.

@@ -1,5 +1,6 @@
 #include "game/script/script_interpreter.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -200,6 +201,12 @@ int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
   hasScript_ = true;
   if (label[0] != '\0') SeekLabel(label);
   return 1;
+}
+
+void CScriptInterpreter::RestoreReadPosition(std::uint32_t position) {
+  position_ = std::min(position, static_cast<std::uint32_t>(text_.size()));
+  stepFrames_ = 0;
+  jumped_ = true;
 }
 
 int CScriptInterpreter::JumpFromScript(const char* name, const char* label) {

@@ -63,6 +63,9 @@ class CScriptInterpreter {
   std::uint32_t StepFrames() const { return stepFrames_; }
   const ParsedCommand& Command() const { return command_; }
   CallReturn& Return() { return return_; }
+  // A loaded game's place in the script just loaded (past its end: the end),
+  // counting its frames from 0.
+  void RestoreReadPosition(std::uint32_t position);
 
  private:
   // Each returns whether the run goes on with the next token in this frame.

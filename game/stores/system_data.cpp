@@ -5,19 +5,13 @@
 
 #include "common/sjis_string.h"
 #include "engine/runtime/file_helpers.h"
+#include "game/stores/byte_image.h"
+#include "host/base/diagnostics.h"
 #include "host/memory/memory_api.h"
 
 namespace {
 
 constexpr char kMagic[4] = {'S', 'T', 'S', '0'};
-
-void PutWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void PutName(std::vector<std::uint8_t>& out, const char* name) {
-  out.insert(out.end(), name, name + StrLength(name) + 1);
-}
 
 // A block's count and byte length, the length filled in once the body is out.
 std::size_t OpenBlock(std::vector<std::uint8_t>& out, std::uint32_t count) {
@@ -30,45 +24,6 @@ void CloseBlock(std::vector<std::uint8_t>& out, std::size_t bodyStart) {
   const auto length = static_cast<std::uint32_t>(out.size() - bodyStart);
   for (int i = 0; i < 4; ++i) out[bodyStart - 4 + i] = static_cast<std::uint8_t>(length >> (8 * i));
 }
-
-// Reads the image front to back; any read past its end marks it bad.
-class ImageReader {
- public:
-  ImageReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
-  std::uint32_t Word() {
-    if (size_ - position_ < 4) return Fail();
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value |= std::uint32_t{bytes_[position_ + i]} << (8 * i);
-    position_ += 4;
-    return value;
-  }
-  std::string Name() {
-    const void* end = std::memchr(bytes_ + position_, 0, size_ - position_);
-    if (end == nullptr) return Fail(), std::string();
-    std::string name(reinterpret_cast<const char*>(bytes_ + position_));
-    position_ += name.size() + 1;
-    return name;
-  }
-  // A count of items that each take at least minBytes: larger than the rest
-  // of the image can hold means a bad image.
-  std::uint32_t Count(std::size_t minBytes) {
-    const std::uint32_t count = Word();
-    if (count > (size_ - position_) / minBytes) return Fail();
-    return count;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  std::uint32_t Fail() {
-    ok_ = false;
-    position_ = size_;
-    return 0;
-  }
-  const std::uint8_t* bytes_;
-  std::size_t size_;
-  std::size_t position_ = 0;
-  bool ok_ = true;
-};
 
 struct StoredSet {
   std::string name;
@@ -159,6 +114,12 @@ int ReadSystemDataFile(const char* path, ScriptVariables& variables, CSeenStores
   void* block = ReadWholeFile(path, &size, 0);
   if (block == nullptr) return 0;
   const int applied = ApplySystemData(static_cast<const std::uint8_t*>(block), size, variables, stores);
+  if (!applied) {
+    // The next write replaces the file; a copy keeps what a player could
+    // still recover.
+    DiagnosticLine("%s is damaged; kept as %s.bad", path, path);
+    ReplaceWholeFile((std::string(path) + ".bad").c_str(), block, size);
+  }
   LocalFree(block);
   return applied;
 }

@@ -27,5 +27,6 @@ int ApplySystemData(const std::uint8_t* bytes, std::size_t size, ScriptVariables
 
 // 1 when written whole.
 int WriteSystemDataFile(const char* path, const ScriptVariables& variables, const CSeenStores& stores);
-// 0, with nothing changed, when the file is missing or not a whole image.
+// 0, with nothing changed, when the file is missing or not a whole image; a
+// damaged file is copied to path + ".bad" first.
 int ReadSystemDataFile(const char* path, ScriptVariables& variables, CSeenStores& stores);

@@ -134,6 +134,25 @@ TEST_F(ChoiceScreenTest, ASecondTapOnTheHighlightedRowChoosesIt) {
   EXPECT_EQ(log, (Log{"LoadGame 600", "Enable 40329 0"}));
 }
 
+TEST_F(ChoiceScreenTest, ASnapshotThatCouldNotBeSavedIsNotOffered) {
+  choices.DeleteEntries();
+  Add("0,a,x");
+  ASSERT_EQ(Frame(0), 0);
+  TapAt(100, RowY(0));
+  EXPECT_EQ(Frame(1), 0);
+  ASSERT_EQ(choices.state.snapshotSaved, 0u);
+  hooks.saveResult = 0;
+  log.clear();
+  TapAt(100, RowY(0));
+  EXPECT_EQ(Frame(2), 1);
+  EXPECT_EQ(label, "a");
+  EXPECT_EQ(log, (Log{"SaveGame 600", "Enable 40329 0"}));
+  EXPECT_EQ(choices.state.snapshotSaved, 0u);
+  log.clear();
+  choices.ReturnToPreviousChoice();
+  EXPECT_TRUE(log.empty());
+}
+
 TEST_F(ChoiceScreenTest, TheAdvanceKeyConfirmsAHighlightOfAnEarlierFrameOnly) {
   choices.DeleteEntries();
   Add("0,a,x");

@@ -47,8 +47,14 @@ struct LoggingHooks : MessageHooks {
   explicit LoggingHooks(Log& log) : log_(log) {}
   const char* CurrentScriptName() override { return "main.txt"; }
   void CaptureSaveState() override { log_.push_back("Capture"); }
-  void SaveGame(int slot) override { log_.push_back("SaveGame " + std::to_string(slot)); }
-  void LoadGame(int slot) override { log_.push_back("LoadGame " + std::to_string(slot)); }
+  int SaveGame(int slot) override {
+    log_.push_back("SaveGame " + std::to_string(slot));
+    return saveResult;
+  }
+  int LoadGame(int slot) override {
+    log_.push_back("LoadGame " + std::to_string(slot));
+    return 1;
+  }
   void QuickSave() override { log_.push_back("QuickSave"); }
   void QuickLoad() override { log_.push_back("QuickLoad"); }
   int HandleWindowButtons() override { return buttonRun; }
@@ -57,6 +63,7 @@ struct LoggingHooks : MessageHooks {
     log_.push_back("Enable " + std::to_string(command) + " " + std::to_string(enabled));
   }
   int buttonRun = -1;
+  int saveResult = 1;
   Log& log_;
 };
 

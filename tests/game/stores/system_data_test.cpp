@@ -121,6 +121,22 @@ TEST_F(SystemDataTest, AMissingShortOrBadImageChangesNothing) {
   EXPECT_EQ(State(variables, stores), before);
 }
 
+TEST_F(SystemDataTest, ADamagedFileIsKeptBesideAndTheNextWriteReplacesOnlyTheFile) {
+  const std::string path = dir.EnginePath("system.dat");
+  ASSERT_EQ(WriteSystemDataFile(path.c_str(), variables, stores), 1);
+  std::string damaged = dir.ReadFile("system.dat").value_or("");
+  damaged.resize(damaged.size() - 3);
+  dir.WriteFile("system.dat", damaged);
+
+  ScriptVariables readVariables;
+  CSeenStores readStores;
+  EXPECT_EQ(ReadSystemDataFile(path.c_str(), readVariables, readStores), 0);
+  EXPECT_TRUE(readVariables.Globals().empty());
+  EXPECT_EQ(dir.ReadFile("system.dat.bad").value_or(""), damaged);
+  ASSERT_EQ(WriteSystemDataFile(path.c_str(), readVariables, readStores), 1);
+  EXPECT_EQ(dir.ReadFile("system.dat.bad").value_or(""), damaged);
+}
+
 TEST_F(SystemDataTest, AStoredSetKeepsNoMorePositionsThanASetHolds) {
   // The last set of a full pool, so nothing follows it in memory.
   ImageText image;
