@@ -16,8 +16,11 @@ CGame::CGame(CGameEngine& engine)
       engine_(engine),
       interpreter_(*this) {}
 
-void CGame::LoadConfigAndBuildMenu(CGameApp& app) {
-  app.mixer->Open(22050, 0);
+void CGame::LoadConfigAndBuildMenu(CGameApp& /*app*/) {
+  const char* folder = engine_.saveFolder.c_str();
+  FillSaveSlotItems(*saveSlotItems, kLoadItemBase, kSaveItemBase, folder, 1, saves.slotUsed, saves.newestSlot);
+  FillQuickSaveItems(*saveSlotItems, kQuickLoadItemBase, folder, saves.quickUsed, saves.newestQuick);
+  FindNewestSave(folder, saves.lastSavedSlot);
   ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
 

@@ -36,9 +36,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   explicit CGame(CGameEngine& engine);
 
   // --- GamePort: what the engine asks of the game.
-  // Until the settings file is read, opens the sound mixer with the default
-  // settings (22,050 Hz, full buffers).
-  // Then reads "system.dat" from the save folder.
+  // After the engine's settings: the save listings of the menu, then
+  // "system.dat" from the save folder.
   void LoadConfigAndBuildMenu(CGameApp& app) override;
   void RunSceneFrame(CGameEngine& engine) override;
   // Global variables, seen-lists and read marks into "system.dat".

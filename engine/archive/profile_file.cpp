@@ -12,6 +12,7 @@
 
 #include "common/sjis_string.h"
 #include "engine/runtime/file_helpers.h"
+#include "host/base/diagnostics.h"
 #include "host/files/file_api.h"
 #include "host/memory/memory_api.h"
 
@@ -202,8 +203,10 @@ int FlushProfile() {
   // An unchanged file is not touched: its bytes, line ends and links stay.
   if (gProfileCache.cached && gProfileCache.changed && !gProfileCache.lines.empty()) {
     const std::string text = SerializeProfile();
-    written = !gProfileCache.unreadable &&
-              ReplaceWholeFile(gProfileCache.path.c_str(), text.data(), static_cast<std::uint32_t>(text.size()));
+    const char* failedStep = "reading it at first";
+    written = !gProfileCache.unreadable && ReplaceWholeFile(gProfileCache.path.c_str(), text.data(),
+                                                            static_cast<std::uint32_t>(text.size()), &failedStep);
+    if (!written) DiagnosticLine("%s left as it was: %s failed", gProfileCache.path.c_str(), failedStep);
   }
   gProfileCache = ProfileCache{};
   return written ? 1 : 0;

@@ -30,5 +30,6 @@ int WriteProfileValue(const char* section, const char* key, const char* value, c
 // followed by the file's line end; CR LF for a new file), through a
 // temporary file flushed to the medium before it replaces the file; then
 // empties the cache. An unchanged or empty list writes nothing. Returns 0
-// when the file could not be replaced (it is then left as it was).
+// when the file could not be replaced (it is then left as it was, and one
+// line on standard error names the step that failed).
 int FlushProfile();

@@ -91,17 +91,29 @@ std::uint32_t WriteFileAt(const char* path, const void* data, int origin, std::i
   return written;
 }
 
-int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count) {
+int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count, const char** failedStepOut) {
   const std::u16string temporary = AnsiToWideStatic((std::string(path) + ".tmp").c_str());
   const std::u16string target = AnsiToWideStatic(path);
+  const char* failedStep = nullptr;
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  DWORD written = 0;
-  // The data must be on the medium before the move makes it the file.
-  const bool stored = WriteFile(file, data, count, &written, nullptr) && written == count && FlushFileBuffers(file);
-  const bool closed = CloseHandle(file) != FALSE;
-  if (stored && closed && MoveFileW(temporary.c_str(), target.c_str())) return 1;
+  if (file == INVALID_HANDLE_VALUE) {
+    failedStep = "creating the temporary file";
+  } else {
+    DWORD written = 0;
+    // The data must be on the medium before the move makes it the file.
+    if (!WriteFile(file, data, count, &written, nullptr) || written != count) {
+      failedStep = "writing the temporary file";
+    } else if (!FlushFileBuffers(file)) {
+      failedStep = "flushing the temporary file";
+    }
+    if (!CloseHandle(file) && failedStep == nullptr) failedStep = "closing the temporary file";
+    if (failedStep == nullptr && !MoveFileW(temporary.c_str(), target.c_str())) {
+      failedStep = "moving the temporary file over it";
+    }
+  }
+  if (failedStepOut != nullptr) *failedStepOut = failedStep;
+  if (failedStep == nullptr) return 1;
   DeleteFileW(temporary.c_str());
   return 0;
 }

@@ -30,5 +30,6 @@ std::uint32_t WriteFileAt(const char* path, const void* data, int origin, std::i
 // written to path + ".tmp", flushed to the medium and moved over the file, so
 // a failed write or a power cut leaves the old file or the new, never an
 // empty or partial one. Returns 1 on success; on failure the file is as it
-// was and the temporary file is gone.
-int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count);
+// was and the temporary file is gone. failedStep (if given) receives the
+// step that failed ("writing the temporary file", ...), or null.
+int ReplaceWholeFile(const char* path, const void* data, std::uint32_t count, const char** failedStep = nullptr);

@@ -55,3 +55,9 @@ struct ConfigOptions {
   std::uint32_t& operator[](ConfigWord word) { return words[static_cast<std::size_t>(word)]; }
   std::uint32_t operator[](ConfigWord word) const { return words[static_cast<std::size_t>(word)]; }
 };
+
+// The text anti-aliasing level the renderers get: TRANS_MODE as the file
+// gave it, at most 3 (its + 1 is the supersampling factor).
+inline std::uint32_t TextAntiAliasLevel(const ConfigOptions& options) {
+  return options[TRANS_MODE] < 3 ? options[TRANS_MODE] : 3;
+}

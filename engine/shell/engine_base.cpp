@@ -36,11 +36,11 @@ std::string ProgramFolderFromModule() {
 }  // namespace
 
 CEngineBase::CEngineBase()
-    : keyMap(std::make_unique<KeyMapPort>()), services(&StandInProcessServices()) {
+    : services(&StandInProcessServices()) {
   defaultKeys = GXGetDefaultKeys(GX_LANDSCAPEKEYS);
   std::int16_t codes[8];
   for (int i = 0; i < 8; ++i) codes[i] = defaultKeys.keys[i].vkCode;
-  keyMap->SetDefaultKeys(codes);
+  keyMap.SetDefaultKeys(codes);
   input.Clear();
   backBuffer = std::make_unique<CBackBuffer>();
   mixer = std::make_unique<CSoundMixer>();
@@ -117,7 +117,7 @@ int CEngineBase::RenderFrame(const LayerNode* layers) {
   }
   if (messageWindow && !messageWindow->textHidden) {
     messageWindow->MarkDirtyGlyphs(*dirtyList);
-    messageWindow->Draw(*backBuffer, options[TRANS_MODE], options[MESSAGE_SADOW]);
+    messageWindow->Draw(*backBuffer, TextAntiAliasLevel(options), options[MESSAGE_SADOW]);
   }
   return 1;
 }

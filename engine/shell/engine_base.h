@@ -12,6 +12,7 @@
 #include "engine/shell/config_options.h"
 #include "engine/shell/dirty_rect_list.h"
 #include "engine/shell/input_state.h"
+#include "engine/shell/key_map.h"
 #include "engine/raster/layer_node.h"
 #include "engine/pictures/picture_slots.h"
 #include "engine/raster/rule_transition.h"
@@ -86,9 +87,11 @@ class CEngineBase : public CAppWindow {
   std::string dataFolder;
   std::unique_ptr<CSoundMixer> mixer;
   InputState input;
-  std::unique_ptr<KeyMapPort> keyMap;
+  CKeyMap keyMap;
   std::unique_ptr<CDirtyRectList> dirtyList;
   std::unique_ptr<SystemMenuPort> systemMenu;
+  // Made by the settings routine unless installed before it.
+  std::unique_ptr<FontListPort> fontList;
   // The running rule-image transition, if any; the compositor deletes it
   // when it has run its course.
   std::unique_ptr<CRuleTransition> ruleTransition;

@@ -48,7 +48,7 @@ void CEngineBase::OnStylusMove(HWND /*window*/, std::int32_t x, std::int32_t y, 
 }
 
 void CEngineBase::OnKey(HWND window, std::uint32_t key, int down) {
-  keyMap->Translate(key, down != 0, input, options);
+  keyMap.TranslateKey(input.words.data(), key, down, options[KET_CUR_MODE], options[KET_DOUBLE_CLICK]);
   if (options[KEY_CEN_CTRL] == 1) {
     if ((input[INPUT_START] == 1 || input[INPUT_B] == 1) && systemMenu->Open(window)) {
       input[INPUT_START] = 0;

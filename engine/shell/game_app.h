@@ -12,6 +12,11 @@ class CGameApp : public CGameEngine {
   // The frame tick: 0 when the pop-up menu took the pass, else 1.
   int OnIdle();
 
-  void LoadConfigAndBuildMenu() { game->LoadConfigAndBuildMenu(*this); }
-  void SaveConfig() { game->SaveConfig(*this); }
+  // Start-up after the data folder is known: reads "pelmo.cfg" beside the
+  // program into the options, the font list, the sound device and the key
+  // map, then runs the game's start-up.
+  void LoadConfigAndBuildMenu();
+  // Puts every written option back into the settings cache; the shutdown's
+  // flush writes the file when a value changed.
+  void SaveConfig();
 };

@@ -39,7 +39,7 @@ class CSoundMixer {
   // three silent buffers queued; half halves the buffers. Returns the rate
   // kept. When no device opens, the mixer stays silent and channels can still
   // be played, stopped and freed.
-  std::uint32_t Open(std::uint32_t rate, std::uint32_t half);
+  virtual std::uint32_t Open(std::uint32_t rate, std::uint32_t half);
   // Stops and frees every channel and closes the device for good.
   virtual void Close();
   // Close the device around a loss of the foreground, keeping the channels.
@@ -69,9 +69,9 @@ class CSoundMixer {
   // Milliseconds played since the channel's first buffer reached the device
   // (0 before that), or -1 when the slot is free or not playing.
   virtual std::int32_t GetPlayPosition(int slot);
-  void SetDeviceVolume(std::uint32_t level);
+  virtual void SetDeviceVolume(std::uint32_t level);
   // 1: ".ogg" before ".mp3"; 0 (and any value of 2 or more): ".mp3" first.
-  void SetOggFirst(std::uint32_t flag);
+  virtual void SetOggFirst(std::uint32_t flag);
 
   std::uint32_t GetOutputRate() const { return rate_; }
   std::uint32_t GetBufferBytes() const { return bufferBytes_; }

@@ -136,7 +136,7 @@ void CChoiceScreen::BuildScreen() {
     if (textPicture != nullptr && engine_.messageWindow) {
       engine_.messageWindow->RenderTextToImage(*textPicture, state.texts[i], kTextSize, 0, kWhite, 0,
                                                kTextRowPitch * i,
-                                               static_cast<std::int32_t>(engine_.options[TRANS_MODE]) + 1,
+                                               static_cast<std::int32_t>(TextAntiAliasLevel(engine_.options)) + 1,
                                                static_cast<std::int32_t>(engine_.options[MESSAGE_SADOW]));
     }
     const auto width = static_cast<std::int32_t>(StrLength(state.texts[i]) / 2) * kTextSize;

@@ -96,7 +96,6 @@ TEST_F(WindowSoundRunTest, TheScriptsWindowAndSoundsShowInScreenshotAndCapture) 
       Ce5Build(), services_,
       [this] {
         std::unique_ptr<CGameApp> app = MakeGameApp();
-        app->options[CHAR_VOICE_01] = 10;
         services_.game = dynamic_cast<CGame*>(app->game.get());
         return app;
       },

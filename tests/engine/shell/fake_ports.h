@@ -3,6 +3,7 @@
 // their order.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -20,6 +21,16 @@ struct RecordingServices : ProcessServicesPort {
   void DeleteMessageFont() override { HostCallLogRecord("DeleteMessageFont"); }
   void ClearProfileCache() override { HostCallLogRecord("ClearProfileCache"); }
   void FlushProfile() override { HostCallLogRecord("FlushProfile"); }
+  // No settings file: every key reads as its default, writes are logged.
+  void ReadProfileString(const char*, const char*, const char* def, char* out, std::uint32_t maxLength,
+                         const char*) override {
+    std::snprintf(out, maxLength + 1, "%s", def);
+  }
+  std::int32_t ReadProfileInt(const char*, const char*, std::int32_t def, const char*) override { return def; }
+  void WriteProfileValue(const char*, const char*, const char*, const char*) override {
+    HostCallLogRecord("WriteProfileValue");
+  }
+  void SetMessageFontFace(const char*) override {}
 };
 
 struct RecordingMixer : CSoundMixer {
@@ -47,7 +58,6 @@ struct ScriptedGame : GamePort {
     ++frames;
   }
   void WriteSystemData(CGameEngine&) override { HostCallLogRecord("WriteSystemData"); }
-  void SaveConfig(CGameApp&) override { HostCallLogRecord("SaveConfig"); }
 };
 
 // The CE 5 build's pieces with its timer calls logged.

@@ -17,20 +17,6 @@ struct FakeMenu : SystemMenuPort {
   }
 };
 
-// Maps the arrow keys, Enter (C), Z (A), X (B) and Escape (start) to their
-// counters as a plain key map would.
-struct SimpleKeyMap : KeyMapPort {
-  void Translate(std::uint32_t key, bool down, InputState& input, const ConfigOptions&) override {
-    const InputWord word = key == VK_UP       ? INPUT_UP
-                           : key == VK_LEFT   ? INPUT_LEFT
-                           : key == VK_RIGHT  ? INPUT_RIGHT
-                           : key == VK_RETURN ? INPUT_C
-                           : key == 'X'       ? INPUT_B
-                                              : INPUT_START;
-    input[word] = down ? input[word] + 1 : 0;
-  }
-};
-
 class InputTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -39,7 +25,6 @@ class InputTest : public ShellTest {
     auto fake = std::make_unique<FakeMenu>();
     menu = fake.get();
     engine->systemMenu = std::move(fake);
-    engine->keyMap = std::make_unique<SimpleKeyMap>();
   }
   InputState& in() { return engine->input; }
 

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/archive/profile_file.h"
 #include "engine/shell/engine_main.h"
 #include "fake_ports.h"
 #include "host/files/file_api.h"
@@ -14,13 +13,6 @@
 #include "tests/support/scoped_temp_dir.h"
 
 namespace {
-
-// Writes one setting at exit, as the settings routine does.
-struct SavingGame : ScriptedGame {
-  void SaveConfig(CGameApp& app) override {
-    WriteProfileValue("SYSTEM", "MESSAGE_SPEED", "3", (app.GetProgramFolder() + "pelmo.cfg").c_str());
-  }
-};
 
 class ProgramFolderTest : public ShellTest {
  protected:
@@ -45,10 +37,11 @@ TEST_F(ProgramFolderTest, AFolderOutsideCodePage932IsReachedThroughItsAlias) {
   const int result = RunEngine(RecordingCe5Build(), StandInProcessServices(),
                                [&] {
                                  auto app = std::make_unique<CGameApp>();
-                                 auto game = std::make_unique<SavingGame>();
+                                 auto game = std::make_unique<ScriptedGame>();
                                  game->frame = [&](CGameEngine& engine, int n) {
                                    programFolder = engine.GetProgramFolder();
                                    dataFolder = engine.dataFolder;
+                                   engine.options[MESSAGE_SPEED] = 3;
                                    if (n == 1) PostMessageW(engine.GetWindow(), WM_CLOSE, 0, 0);
                                  };
                                  app->game = std::move(game);
