@@ -67,7 +67,13 @@ std::unique_ptr<FILE_SOURCE> fileSourceOpen(const char* path) {
   return source;
 }
 
-MpegBlockBuffer::MpegBlockBuffer() : storage_(kCarrySize + kBlockSize + kCarrySize, 0) {}
+MpegBlockBuffer::MpegBlockBuffer() : storage_(kCarrySize + kFirstRoom + kCarrySize, 0) {}
+
+void MpegBlockBuffer::growBlock(std::int64_t bytes) {
+  if (bytes <= blockRoom()) return;
+  const std::int64_t room = std::min(kBlockSize, std::max(bytes, 2 * blockRoom()));
+  storage_.resize(static_cast<std::size_t>(kCarrySize + room + kCarrySize), 0);
+}
 
 std::int64_t MpegBlockBuffer::positionOf(std::int64_t index) {
   if (index < 0) return carryPositions_[kCarrySize + index];
@@ -83,10 +89,14 @@ void MpegBlockBuffer::readBlock(std::int64_t limit) {
   fill_ = 0;
   runs_.clear();
   while (fill_ < limit) {
+    // The block grows only when the data fills what it has.
+    if (fill_ == blockRoom()) growBlock(fill_ + 1);
     std::int64_t position = 0;
-    const std::int64_t got = readRun(block() + fill_, limit - fill_, &position);
+    const std::int64_t got = readRun(block() + fill_, std::min(limit, blockRoom()) - fill_, &position);
     if (got <= 0) break;
-    runs_.push_back({fill_, position});
+    // A read cut short by the room continues its run.
+    const bool continues = !runs_.empty() && runs_.back().position + (fill_ - runs_.back().index) == position;
+    if (!continues) runs_.push_back({fill_, position});
     fill_ += got;
   }
 }
@@ -148,13 +158,14 @@ bool MpegBlockBuffer::nextStartCode() {
   }
 }
 
-std::int64_t MpegBlockBuffer::readBytes(std::uint8_t* destination, std::int64_t n) {
+std::int64_t MpegBlockBuffer::appendBytes(std::vector<std::uint8_t>& destination, std::int64_t n) {
   pushBack();
   std::int64_t copied = 0;
   while (copied < n) {
     if (readPointer_ >= fill_ && !loadNextBlock()) break;
     const std::int64_t chunk = std::min(n - copied, fill_ - readPointer_);
-    std::memcpy(destination + copied, block() + readPointer_, chunk);
+    const std::uint8_t* from = block() + readPointer_;
+    destination.insert(destination.end(), from, from + chunk);
     readPointer_ += chunk;
     copied += chunk;
   }

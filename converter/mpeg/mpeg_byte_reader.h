@@ -38,9 +38,10 @@ class FILE_SOURCE {
 // The handle is not checked: a file that cannot be opened reads as empty.
 std::unique_ptr<FILE_SOURCE> fileSourceOpen(const char* path);
 
-// Data arrives in blocks of 512 KiB with an 8-byte carry area in front
+// Data arrives in blocks of up to 512 KiB with an 8-byte carry area in front
 // holding the previous block's last bytes (so a start code split across two
-// blocks is still seen whole) and an 8-byte tail area behind; bits are served
+// blocks is still seen whole) and an 8-byte tail area behind. The buffer
+// grows with the data read, so a short file costs no 512 KiB; bits are served
 // from a look-ahead refilled byte by byte. A block may be put together from
 // several runs that are not back to back in the file (packet payloads), so
 // the file offset of every buffered byte is kept and positions stay exact.
@@ -84,8 +85,9 @@ class MpegBlockBuffer {
   // Drops a partly consumed byte and moves to the next 00 00 01; the next 32
   // bits are then the start code. false when the data ends first.
   bool nextStartCode();
-  // Copies up to n bytes from the next whole byte on; returns the bytes copied.
-  std::int64_t readBytes(std::uint8_t* destination, std::int64_t n);
+  // Appends up to n bytes from the next whole byte on; returns the bytes
+  // appended (the destination grows only by what the data holds).
+  std::int64_t appendBytes(std::vector<std::uint8_t>& destination, std::int64_t n);
   // Gives the look-ahead's whole bytes back to the block and empties it.
   void pushBack();
 
@@ -122,11 +124,17 @@ class MpegBlockBuffer {
   }
   std::int64_t positionOf(std::int64_t index);
   std::uint8_t* block() { return storage_.data() + kCarrySize; }
+  std::int64_t blockRoom() const { return static_cast<std::int64_t>(storage_.size()) - 2 * kCarrySize; }
+  // Makes room for at least `bytes` in the block (at most kBlockSize),
+  // keeping what is held; new bytes are zero.
+  void growBlock(std::int64_t bytes);
 
   struct Run {
     std::int64_t index;
     std::int64_t position;
   };
+
+  static constexpr std::int64_t kFirstRoom = 4096;
 
   std::vector<std::uint8_t> storage_;  // carry area, block, tail area
   std::int64_t fill_ = 0;              // valid bytes in the block

@@ -24,16 +24,8 @@ SystemItem readSystemItem(SYS_READER& reader, std::uint32_t* code, PES_PACKET& p
   packet.reset();
   packet.streamId = static_cast<int>(*code & 0xFF);
   packet.packetLength = static_cast<int>(reader.getBits(16));
-  packet.data.resize(packet.packetLength);
-  std::int64_t done = 0;
-  while (done < packet.packetLength) {
-    const std::int64_t got = reader.readBytes(packet.data.data() + done, packet.packetLength - done);
-    if (got == 0) {
-      packet.data.resize(done);
-      return SystemItem::CutPacket;
-    }
-    done += got;
-  }
+  // A length the file cannot hold costs only the bytes that are there.
+  if (reader.appendBytes(packet.data, packet.packetLength) < packet.packetLength) return SystemItem::CutPacket;
   return SystemItem::Packet;
 }
 
@@ -149,7 +141,8 @@ bool isSelected(const STREAM_HANDLE& handle, const PES_PACKET& packet) {
 
 void takePayload(STREAM_HANDLE& handle, const PES_PACKET& packet) {
   const PACKET_PAYLOAD payload = packetPayload(packet);
-  std::memcpy(handle.payload.data(), packet.data.data() + payload.offset, payload.length);
+  const auto begin = packet.data.begin() + payload.offset;
+  handle.payload.assign(begin, begin + payload.length);
   handle.next = 0;
   handle.remaining = payload.length;
 }

@@ -19,7 +19,12 @@ struct PES_PACKET {
   int packetLength = 0;            // packet_length
   std::vector<std::uint8_t> data;  // everything after the length field
 
-  void reset() { *this = PES_PACKET{}; }
+  // Keeps the data's storage for the next packet.
+  void reset() {
+    streamId = 0;
+    packetLength = 0;
+    data.clear();
+  }
 };
 
 // What readSystemItem met next.
@@ -72,7 +77,7 @@ struct STREAM_HANDLE {
   std::unique_ptr<SYS_READER> reader;
   int kind = 0;    // stream class (kStreamKind...)
   int number = 0;  // the stream's number within its class
-  std::vector<std::uint8_t> payload = std::vector<std::uint8_t>(65536);
+  std::vector<std::uint8_t> payload;  // the current packet's payload
   int next = 0;                  // next byte of the payload to deliver
   int remaining = 0;             // payload bytes not yet delivered
   std::uint32_t packetCode = 0;  // 0x100 plus the selected stream id

@@ -209,6 +209,34 @@ TEST(MpegSystemStream, PacketLengthZeroEndsTheStream) {
   EXPECT_EQ(readAll(h.get()), "before");
 }
 
+// One packet object read after another holds only the latest packet, and a
+// length past the end of the file gives the bytes that are there.
+TEST(MpegSystemStream, ReusedPacketHoldsOnlyTheLatestAndACutPacketItsBytes) {
+  using reelpack::SystemItem;
+  SystemStreamWriter s;
+  s.packHeader();
+  s.packet({0xE0, text("a longer first payload"), {0x0F}});
+  s.packet({0xC0, text("short"), {0x0F}});
+  s.raw({0, 0, 1, 0xE0, 0xFF, 0xFF, 0x0F, 'c', 'u', 't'});
+  TempFile file(s.data());
+  auto reader = readerOpen(file.path());
+  ASSERT_TRUE(reader);
+  PES_PACKET packet;
+  std::uint32_t code = 0;
+  std::vector<std::pair<SystemItem, std::string>> items;
+  for (SystemItem item; (item = reelpack::readSystemItem(*reader, &code, packet)) != SystemItem::End;) {
+    if (item != SystemItem::StartCode) items.emplace_back(item, std::string(packet.data.begin(), packet.data.end()));
+  }
+  const std::string header = "\x0F";
+  const std::vector<std::pair<SystemItem, std::string>> expected = {
+      {SystemItem::Packet, header + "a longer first payload"},
+      {SystemItem::Packet, header + "short"},
+      {SystemItem::CutPacket, header + "cut"},
+  };
+  EXPECT_EQ(items, expected);
+  EXPECT_EQ(packet.packetLength, 0xFFFF);
+}
+
 TEST(MpegSystemStream, ReadsStopAtPacketBoundariesAndTellIsTheFileOffset) {
   Bytes es(1000);
   for (std::size_t i = 0; i < es.size(); ++i) es[i] = static_cast<std::uint8_t>(i * 7 + 3);
