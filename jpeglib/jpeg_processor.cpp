@@ -168,7 +168,7 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlock = simd ? decodeBlockMmxCmov : decodeBlockHuffman;
   table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
-  table.dequantizeAccurate = dequantizeAccurate;
+  table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
   table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
   table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;

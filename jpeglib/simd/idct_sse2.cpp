@@ -4,8 +4,9 @@
 // E + O and E - O: the same products summed in the same wrapping lanes. Rows
 // i and i + 2 interleaved meet the broadcast basis pair in one pairwise
 // multiply-add. Input rows that are all zero (most of a picture's high
-// frequencies) add nothing and are left out; a block holding only its DC
-// value is one constant.
+// frequencies) add nothing and are left out, and so are the right four
+// lanes when they are zero in every row; a block holding only its DC value
+// is one constant.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
@@ -48,8 +49,10 @@ const LaneWeights& laneWeights() {
 
 bool allZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF; }
 
-// One pass over rows 0 .. Used - 1 (the others are zero), then the transpose.
-template <int Used>
+// One pass over rows 0 .. Used - 1 (the others are zero), then the
+// transpose. With LeftOnly, lanes 4 to 7 are zero in every row and come out
+// as the rounding constant shifted.
+template <int Used, bool LeftOnly>
 [[gnu::always_inline]] inline void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   constexpr int kPairs = Used == 8 ? 2 : 1;
   __m128i evenLow[2], evenHigh[2], oddLow[2], oddHigh[2];
@@ -63,6 +66,21 @@ template <int Used>
   }
   const __m128i rounding = _mm_set1_epi32(round);
   const __m128i shiftCount = _mm_cvtsi32_si128(shift);
+  if (LeftOnly) {
+    const __m128i right = _mm_sra_epi32(rounding, shiftCount);
+    for (int k = 0; k < 4; ++k) {
+      __m128i e = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
+      __m128i o = _mm_madd_epi16(oddLow[0], w.odd[k][0]);
+      if (kPairs == 2) {
+        e = _mm_add_epi32(e, _mm_madd_epi16(evenLow[1], w.even[k][1]));
+        o = _mm_add_epi32(o, _mm_madd_epi16(oddLow[1], w.odd[k][1]));
+      }
+      rows[k] = _mm_packs_epi32(_mm_sra_epi32(_mm_add_epi32(e, o), shiftCount), right);
+      rows[7 - k] = _mm_packs_epi32(_mm_sra_epi32(_mm_sub_epi32(e, o), shiftCount), right);
+    }
+    Transpose8x8Words(rows);
+    return;
+  }
   for (int k = 0; k < 4; ++k) {
     __m128i eLow = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
     __m128i eHigh = _mm_add_epi32(rounding, _mm_madd_epi16(evenHigh[0], w.even[k][0]));
@@ -88,17 +106,32 @@ int rowsUsed(const __m128i rows[8]) {
   return allZero(_mm_or_si128(rows[2], rows[3])) ? 2 : 4;
 }
 
-void pass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+bool rightHalfZero(const __m128i rows[8]) {
+  __m128i any = rows[0];
+  for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
+  return allZero(_mm_unpackhi_epi64(any, any));
+}
+
+template <bool LeftOnly>
+void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   switch (rowsUsed(rows)) {
     case 2:
-      lanePass<2>(w, rows, shift, round);
+      lanePass<2, LeftOnly>(w, rows, shift, round);
       break;
     case 4:
-      lanePass<4>(w, rows, shift, round);
+      lanePass<4, LeftOnly>(w, rows, shift, round);
       break;
     default:
-      lanePass<8>(w, rows, shift, round);
+      lanePass<8, LeftOnly>(w, rows, shift, round);
       break;
+  }
+}
+
+void pass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+  if (rightHalfZero(rows)) {
+    passOver<true>(w, rows, shift, round);
+  } else {
+    passOver<false>(w, rows, shift, round);
   }
 }
 

@@ -84,6 +84,10 @@ JPEG_STATUS decodeBlockMmxCmov(JpegInputStream& in, const JpegHuffmanDecodeTable
 JPEG_STATUS skipBlockMmx(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
                          std::int16_t& predictor, std::int16_t block[64]);
 
+// ---- decoder dequantisation ---------------------------------------------
+// The plain accurate dequantiser's results (the low 16 bits of each product).
+void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]);
+
 // ---- decoder inverse DCT -------------------------------------------------
 // Kind 1 at full size in 16-bit lanes (simd/idct_lanes.h); class 6 in SSE2
 // registers, classes 3 to 5 by the portable form.

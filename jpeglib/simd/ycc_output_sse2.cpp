@@ -2,7 +2,8 @@
 // red, green and blue terms in 16-bit lanes (red and blue by high-half
 // multiplies of the 16-times samples, green exactly by one pairwise
 // multiply-add); each term is repeated over its two pixels, added to the
-// luma and packed with saturation, then the three planes are interleaved.
+// luma and packed with saturation, then the three planes are interleaved
+// in registers.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
@@ -10,6 +11,34 @@
 #include "jpeglib/simd/sse2_util.h"
 
 namespace {
+
+// Pixels x0..x3 as (first, middle, last, 0) words of 4 bytes into 12 bytes
+// (the top four zero).
+[[gnu::always_inline]] inline __m128i packPixels(__m128i quads) {
+  const __m128i firstPixel = _mm_set_epi32(0, -1, 0, -1);
+  const __m128i secondPixel = _mm_set_epi32(0xFFFF, static_cast<int>(0xFF000000u), 0xFFFF, static_cast<int>(0xFF000000u));
+  // Each 64-bit half: six bytes at its bottom.
+  const __m128i halves = _mm_or_si128(_mm_and_si128(quads, firstPixel), _mm_and_si128(_mm_srli_epi64(quads, 8), secondPixel));
+  const __m128i lowSix = _mm_set_epi32(0, 0, 0xFFFF, -1);
+  const __m128i nextSix = _mm_set_epi32(0, -1, static_cast<int>(0xFFFF0000u), 0);
+  return _mm_or_si128(_mm_and_si128(halves, lowSix), _mm_and_si128(_mm_srli_si128(halves, 2), nextSix));
+}
+
+// Sixteen pixels from three planes of bytes into 48 interleaved bytes.
+[[gnu::always_inline]] inline void storeInterleaved(__m128i first, __m128i middle, __m128i last, std::uint8_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i pairsLow = _mm_unpacklo_epi8(first, middle);
+  const __m128i pairsHigh = _mm_unpackhi_epi8(first, middle);
+  const __m128i lastLow = _mm_unpacklo_epi8(last, zero);
+  const __m128i lastHigh = _mm_unpackhi_epi8(last, zero);
+  const __m128i p0 = packPixels(_mm_unpacklo_epi16(pairsLow, lastLow));
+  const __m128i p1 = packPixels(_mm_unpackhi_epi16(pairsLow, lastLow));
+  const __m128i p2 = packPixels(_mm_unpacklo_epi16(pairsHigh, lastHigh));
+  const __m128i p3 = packPixels(_mm_unpackhi_epi16(pairsHigh, lastHigh));
+  sse2_util::store(out, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
+  sse2_util::store(out + 16, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
+  sse2_util::store(out + 32, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+}
 
 template <bool Bgr>
 void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
@@ -21,7 +50,6 @@ void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t*
   const __m128i blueOffset = _mm_set1_epi16(227);
   const __m128i greenPairs = _mm_setr_epi16(183, 88, 183, 88, 183, 88, 183, 88);
   const __m128i greenOffset = _mm_set1_epi32(556896);
-  alignas(16) std::uint8_t planes[3][16];
   for (int row = 0; row < 16; ++row) {
     const std::uint8_t* chromaRow = cb + (row >> 1) * planeStride;
     const std::uint8_t* redRow = cr + (row >> 1) * planeStride;
@@ -45,15 +73,9 @@ void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t*
       const __m128i b = subtract ? _mm_sub_epi16(lumaHigh, high) : _mm_add_epi16(lumaHigh, high);
       return _mm_packus_epi16(a, b);
     };
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[0]), channel(redTerm, false));
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[1]), channel(greenTerm, true));
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[2]), channel(blueTerm, false));
-    std::uint8_t* pixel = out + row * stride;
-    for (int x = 0; x < 16; ++x, pixel += 3) {
-      pixel[0] = planes[Bgr ? 2 : 0][x];
-      pixel[1] = planes[1][x];
-      pixel[2] = planes[Bgr ? 0 : 2][x];
-    }
+    const __m128i red = channel(redTerm, false);
+    const __m128i blue = channel(blueTerm, false);
+    storeInterleaved(Bgr ? blue : red, channel(greenTerm, true), Bgr ? red : blue, out + row * stride);
   }
 }
 
