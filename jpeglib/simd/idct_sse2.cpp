@@ -114,7 +114,7 @@ bool rightHalfZero(const __m128i rows[8]) {
 }
 
 template <bool LeftOnly>
-void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+[[gnu::always_inline]] inline void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   switch (rowsUsed(rows)) {
     case 2:
       lanePass<2, LeftOnly>(w, rows, shift, round);
@@ -128,7 +128,7 @@ void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t rou
   }
 }
 
-void pass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+[[gnu::always_inline]] inline void pass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   if (rightHalfZero(rows)) {
     passOver<true>(w, rows, shift, round);
   } else {
