@@ -78,7 +78,7 @@ JPEG_STATUS restartStep(JpegWorkingState& work, JPEG_SCAN& scan, bool last, int&
 }
 
 // Eight samples (0..255 in 16 bits) as eight bytes, four at a time in
-// 64-bit words.
+// 64-bit little-endian words.
 void storeSampleRow(const std::int16_t samples[8], std::uint8_t* target) {
   std::uint64_t words[2];
   std::memcpy(words, samples, sizeof words);
