@@ -97,11 +97,6 @@ void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int b
   const JpegComponentLayout& layout = work.read.image.layout[c];
   const std::int32_t* dequant = work.read.dequant[work.frame.components[c].quantTable];
   const int index = transformIndex(layout.blockSide);
-  if (index == 0 && work.dctMethod != 0 && work.table.transformAccurate8 != nullptr) {
-    work.table.transformAccurate8(block, dequant, planes.samples[c] + by * 8 * kJpegPlaneStride + bx * 8,
-                                  kJpegPlaneStride);
-    return;
-  }
   if (work.dctMethod == 0) {
     work.table.dequantizeFast(block, dequant);
     work.table.idctFast[index](block);

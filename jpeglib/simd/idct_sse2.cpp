@@ -6,8 +6,7 @@
 // multiply-add. Input rows that are all zero (most of a picture's high
 // frequencies) add nothing and are left out, and so are the right four
 // lanes when they are zero in every row; a block holding only its DC value
-// is one constant. The class's dequantiser lives here too: the whole
-// block step (dequantise, transform, store bytes) runs in registers.
+// is one constant.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
@@ -148,41 +147,22 @@ std::int16_t dcOnlySample(std::int16_t dc) {
   return static_cast<std::int16_t>(std::clamp(second, 0, 255));
 }
 
-// Both passes over the block's rows, which end as rows of samples (still
-// to be clamped).
-[[gnu::always_inline]] inline void inverseRows(__m128i rows[8]) {
+}  // namespace
+
+void idctBlockSse2(std::int16_t block[64]) {
+  __m128i rows[8];
+  for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
   const __m128i acMask = _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1);
   __m128i any = _mm_and_si128(rows[0], acMask);
   for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
   if (allZero(any)) {
-    const __m128i sample = _mm_set1_epi16(dcOnlySample(static_cast<std::int16_t>(_mm_cvtsi128_si32(rows[0]))));
-    for (int r = 0; r < 8; ++r) rows[r] = sample;
+    const __m128i sample = _mm_set1_epi16(dcOnlySample(block[0]));
+    for (int r = 0; r < 8; ++r) sse2_util::store(block + r * 8, sample);
     return;
   }
   const LaneWeights& weights = laneWeights();
   pass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
   pass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
-}
-
-// Four 32-bit dequantiser entries as their low 16 bits, sign-extended for
-// the pack: the low 16 bits of a product need no more.
-__m128i lowWords(const std::int32_t* entries) {
-  return _mm_srai_epi32(_mm_slli_epi32(sse2_util::load(entries), 16), 16);
-}
-
-}  // namespace
-
-void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]) {
-  for (int i = 0; i < 64; i += 8) {
-    const __m128i factors = _mm_packs_epi32(lowWords(table + i), lowWords(table + i + 4));
-    sse2_util::store(block + i, _mm_mullo_epi16(sse2_util::load(block + i), factors));
-  }
-}
-
-void idctBlockSse2(std::int16_t block[64]) {
-  __m128i rows[8];
-  for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
-  inverseRows(rows);
   const __m128i zero = _mm_setzero_si128();
   for (int r = 0; r < 8; r += 2) {
     // Saturating to bytes and back clamps to 0..255.
@@ -192,28 +172,8 @@ void idctBlockSse2(std::int16_t block[64]) {
   }
 }
 
-void transformBlockSse2(const std::int16_t block[64], const std::int32_t table[80], std::uint8_t* out,
-                        std::ptrdiff_t stride) {
-  __m128i rows[8];
-  for (int r = 0; r < 8; ++r) {
-    const __m128i factors = _mm_packs_epi32(lowWords(table + r * 8), lowWords(table + r * 8 + 4));
-    rows[r] = _mm_mullo_epi16(sse2_util::load(block + r * 8), factors);
-  }
-  inverseRows(rows);
-  for (int r = 0; r < 8; r += 2) {
-    const __m128i bytes = _mm_packus_epi16(rows[r], rows[r + 1]);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r * stride), bytes);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (r + 1) * stride), _mm_unpackhi_epi64(bytes, bytes));
-  }
-}
+#else  // no SSE2: the portable form defines the results
 
-#else  // no SSE2: the portable forms define the results
-
-void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]) { dequantizeAccurate(block, table); }
 void idctBlockSse2(std::int16_t block[64]) { simd_portable::idctBlockLanes(block); }
-void transformBlockSse2(const std::int16_t block[64], const std::int32_t table[80], std::uint8_t* out,
-                        std::ptrdiff_t stride) {
-  simd_portable::transformBlockLanes(block, table, out, stride);
-}
 
 #endif
