@@ -5,6 +5,24 @@
 #include "host/files/file_api.h"
 #include "jpeglib/jpeg_decode_kernels.h"
 
+namespace {
+
+// Every fast look-ahead that starts with this code.
+void fillFastLook(JpegHuffmanDecodeTable& table, int code, int length, std::uint8_t symbol) {
+  const int shift = kJpegFastLookBits - length;
+  const int size = symbol & 15;
+  for (int fill = 0; fill < (1 << shift); ++fill) {
+    std::uint32_t entry = symbol | static_cast<std::uint32_t>(length) << 8;
+    if (size != 0 && size <= shift) {
+      const int value = jpegExtendReceived(fill >> (shift - size), size);
+      entry |= static_cast<std::uint32_t>(length + size) << 12 | static_cast<std::uint32_t>(value) << 16;
+    }
+    table.fastLook[(code << shift) | fill] = entry;
+  }
+}
+
+}  // namespace
+
 JPEG_STATUS jpegBuildDecodeTable(const std::uint8_t counts[16], const std::uint8_t* values,
                                  JpegHuffmanDecodeTable& table) {
   int total = 0;
@@ -28,6 +46,7 @@ JPEG_STATUS jpegBuildDecodeTable(const std::uint8_t counts[16], const std::uint8
           table.lookSymbol[(code << shift) | fill] = values[index];
         }
       }
+      if (length <= kJpegFastLookBits) fillFastLook(table, code, length, values[index]);
     }
     code <<= 1;
   }
@@ -86,7 +105,10 @@ JPEG_STATUS fillBits(JpegInputStream& in, int n) {
     --in.bytesLeft;
     ++in.bytesConsumed;
   }
-  while (in.bitCount <= 24 && in.marker == 0) {
+  // Past a 0xFF or the window's end only for bits still wanted, so a
+  // marker, the data's end and a file read are met where the data need
+  // them, however many bits a reader keeps at hand.
+  while (in.bitCount < n && in.marker == 0) {
     std::uint8_t byte = 0;
     int got = inputNextByte(in, byte);
     if (got < 0) return got;

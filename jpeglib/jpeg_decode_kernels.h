@@ -12,9 +12,17 @@
 
 inline constexpr std::size_t kJpegInputStagingSize = 4096;
 
+// The fast block decoders' look-ahead: per 9-bit prefix, the symbol (bits
+// 0-7) and the length (bits 8-11, 0 when the code is longer) of the code it
+// starts with; when that symbol's value bits (its low 4 bits) also fit,
+// code and value bits together (bits 12-15) and the extended value (bits
+// 16-31).
+inline constexpr int kJpegFastLookBits = 9;
+
 struct JpegHuffmanDecodeTable {
   std::uint8_t lookLength[256];  // 0: the code is longer than 8 bits
   std::uint8_t lookSymbol[256];
+  std::uint32_t fastLook[1 << kJpegFastLookBits];
   std::int32_t maxCode[17];  // per length 1..16, -1 when none
   std::int32_t minCode[17];
   std::int32_t firstIndex[17];
@@ -48,7 +56,8 @@ int inputNextByte(JpegInputStream& in, std::uint8_t& byte);
 // input) before the bits asked for: the block ends without error.
 inline constexpr JPEG_STATUS kJpegBitsExhausted = 100;
 
-// Loads bytes until more than 24 bits are held: 0 when `n` bits are held,
+// Loads ordinary bytes from the window (up to 56 bits held), then past a
+// 0xFF or the window's end until `n` bits are held: 0 when they are,
 // kJpegBitsExhausted when a marker or the data's end came first, -21 when
 // the data end right after a 0xFF byte, -23 when a file cannot be read.
 JPEG_STATUS fillBits(JpegInputStream& in, int n);
@@ -67,6 +76,15 @@ JPEG_STATUS decodeBlockHuffman(JpegInputStream& in, const JpegHuffmanDecodeTable
 JPEG_STATUS decodeBlockDcOnly(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
                               const JpegHuffmanDecodeTable& ac, std::int16_t& predictor,
                               std::int16_t block[64]);
+// Goes on with a block whose coefficients before zigzag position `k` (0:
+// none, the DC value included) are decoded, by the rules above.
+JPEG_STATUS decodeBlockFrom(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
+                            const JpegHuffmanDecodeTable& ac, std::int16_t& predictor, std::int16_t block[64],
+                            int k, bool keepAc);
+// The value of `size` (1..16) received bits (T.81 F.2.2.1).
+inline int jpegExtendReceived(int bits, int size) {
+  return bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+}
 
 // Progressive decoding (T.81 G.2). `eobRun` counts the blocks still inside
 // an end-of-band run.

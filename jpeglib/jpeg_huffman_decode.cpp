@@ -21,14 +21,17 @@ Step classify(int value, JPEG_STATUS& status) {
   return Step::Go;
 }
 
+// A decoded symbol: any value from 0 up (0x64 too, whose value is the
+// bit reader's "exhausted" status) is a symbol.
+Step classifySymbol(int symbol, JPEG_STATUS& status) { return symbol >= 0 ? Step::Go : classify(symbol, status); }
+
 // Receives `size` bits and extends them to a signed value (T.81 F.2.2.1).
 Step receiveExtend(JpegInputStream& in, int size, int& value, JPEG_STATUS& status) {
   value = 0;
   if (size == 0) return Step::Go;
   const Step step = classify(fillBits(in, size), status);
   if (step != Step::Go) return step;
-  const int bits = static_cast<int>(getBits(in, size));
-  value = bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+  value = jpegExtendReceived(static_cast<int>(getBits(in, size)), size);
   return Step::Go;
 }
 
@@ -40,7 +43,7 @@ Step receiveBits(JpegInputStream& in, int size, int& value, JPEG_STATUS& status)
 
 Step decodeDc(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, int& diff, JPEG_STATUS& status) {
   const int size = decodeSymbol(in, dc);
-  const Step step = classify(size, status);
+  const Step step = classifySymbol(size, status);
   if (step != Step::Go) return step;
   if (size > 16) {
     status = JPEG_DATA_ERROR;
@@ -49,17 +52,21 @@ Step decodeDc(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, int& diff, 
   return receiveExtend(in, size, diff, status);
 }
 
-JPEG_STATUS decodeBaseline(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
-                           std::int16_t& predictor, std::int16_t block[64], bool keepAc) {
-  std::memset(block, 0, 64 * sizeof block[0]);
+}  // namespace
+
+JPEG_STATUS decodeBlockFrom(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
+                            std::int16_t& predictor, std::int16_t block[64], int k, bool keepAc) {
   JPEG_STATUS status = JPEG_SUCCESS;
-  int diff = 0;
-  if (decodeDc(in, dc, diff, status) != Step::Go) return status;
-  predictor = static_cast<std::int16_t>(predictor + diff);
-  block[0] = predictor;
-  for (int k = 1; k < 64; ++k) {
+  if (k == 0) {
+    int diff = 0;
+    if (decodeDc(in, dc, diff, status) != Step::Go) return status;
+    predictor = static_cast<std::int16_t>(predictor + diff);
+    block[0] = predictor;
+    k = 1;
+  }
+  for (; k < 64; ++k) {
     const int symbol = decodeSymbol(in, ac);
-    if (classify(symbol, status) != Step::Go) return status;
+    if (classifySymbol(symbol, status) != Step::Go) return status;
     const int run = symbol >> 4, size = symbol & 15;
     if (size == 0) {
       if (run != 15) break;
@@ -74,16 +81,16 @@ JPEG_STATUS decodeBaseline(JpegInputStream& in, const JpegHuffmanDecodeTable& dc
   return JPEG_SUCCESS;
 }
 
-}  // namespace
-
 JPEG_STATUS decodeBlockHuffman(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
                                const JpegHuffmanDecodeTable& ac, std::int16_t& predictor, std::int16_t block[64]) {
-  return decodeBaseline(in, dc, ac, predictor, block, true);
+  std::memset(block, 0, 64 * sizeof block[0]);
+  return decodeBlockFrom(in, dc, ac, predictor, block, 0, true);
 }
 
 JPEG_STATUS decodeBlockDcOnly(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
                               const JpegHuffmanDecodeTable& ac, std::int16_t& predictor, std::int16_t block[64]) {
-  return decodeBaseline(in, dc, ac, predictor, block, false);
+  std::memset(block, 0, 64 * sizeof block[0]);
+  return decodeBlockFrom(in, dc, ac, predictor, block, 0, false);
 }
 
 JPEG_STATUS decodeDcFirst(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, std::int16_t block[64],
@@ -114,7 +121,7 @@ JPEG_STATUS decodeAcFirst(JpegInputStream& in, std::int16_t block[64], const Jpe
   JPEG_STATUS status = JPEG_SUCCESS;
   for (int k = ss; k <= se; ++k) {
     const int symbol = decodeSymbol(in, ac);
-    if (classify(symbol, status) != Step::Go) return status;
+    if (classifySymbol(symbol, status) != Step::Go) return status;
     const int run = symbol >> 4, size = symbol & 15;
     if (size == 0) {
       if (run == 15) {
@@ -154,7 +161,7 @@ JPEG_STATUS decodeAcRefine(JpegInputStream& in, std::int16_t block[64], const Jp
   if (eobRun == 0) {
     for (; k <= se; ++k) {
       const int symbol = decodeSymbol(in, ac);
-      if (classify(symbol, status) != Step::Go) return status;
+      if (classifySymbol(symbol, status) != Step::Go) return status;
       int run = symbol >> 4;
       const int size = symbol & 15;
       int value = 0;

@@ -165,10 +165,10 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.fdctFast = simd ? fdctAanBlockMmx : fdctFast;
   table.quantizeFast = simd ? quantizeBlockSimd : quantizeFast;
   table.quantize = table.quantizeFast;
-  table.decodeBlock = decodeBlockHuffman;
-  table.decodeBlockDcOnly = decodeBlockDcOnly;
+  table.decodeBlock = simd ? decodeBlockMmxCmov : decodeBlockHuffman;
+  table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
-  table.dequantizeAccurate = dequantizeAccurate;
+  table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
   table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
   table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;

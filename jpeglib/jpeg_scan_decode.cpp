@@ -94,12 +94,30 @@ JPEG_STATUS restartStep(JpegWorkingState& work, JPEG_SCAN& scan, bool last, int&
   return takeRestartMarker(work.read.input);
 }
 
+// Eight samples (0..255 in 16 bits) as eight bytes, four at a time in
+// 64-bit little-endian words.
+void storeSampleRow(const std::int16_t samples[8], std::uint8_t* target) {
+  std::uint64_t words[2];
+  std::memcpy(words, samples, sizeof words);
+  std::uint32_t bytes[2];
+  for (int half = 0; half < 2; ++half) {
+    std::uint64_t w = words[half];
+    w = (w | (w >> 8)) & 0x0000FFFF0000FFFFull;
+    bytes[half] = static_cast<std::uint32_t>(w | (w >> 16));
+  }
+  std::memcpy(target, bytes, sizeof bytes);
+}
+
 // Dequantises and transforms `block` at its component's scale into the
 // component's plane at (x, y) blocks.
 void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int bx, int by, JpegMcuPlanes& planes) {
   jpegInverseTransform(work, c, block);
   const int side = work.read.image.layout[c].blockSide;
   std::uint8_t* target = planes.samples[c] + by * side * kJpegPlaneStride + bx * side;
+  if (side == 8) {
+    for (int y = 0; y < 8; ++y) storeSampleRow(block + y * 8, target + y * kJpegPlaneStride);
+    return;
+  }
   for (int y = 0; y < side; ++y) {
     for (int x = 0; x < side; ++x) target[y * kJpegPlaneStride + x] = static_cast<std::uint8_t>(block[y * side + x]);
   }

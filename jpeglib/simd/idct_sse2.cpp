@@ -1,51 +1,150 @@
-// SSE2 form of the SIMD classes' accurate inverse DCT: rows i and i+1
-// interleaved meet the broadcast basis pair (basis[i][k], basis[i+1][k]) in
-// one pairwise multiply-add, four of which give output row k.
+// SSE2 form of the SIMD classes' accurate inverse DCT. The basis is even in
+// the position for even frequencies and odd for odd ones, so one pass forms
+// the even sum E and the odd sum O of output rows k and 7 - k once and gives
+// E + O and E - O: the same products summed in the same wrapping lanes. Rows
+// i and i + 2 interleaved meet the broadcast basis pair in one pairwise
+// multiply-add. Input rows that are all zero (most of a picture's high
+// frequencies) add nothing and are left out, and so are the right four
+// lanes when they are zero in every row; a block holding only its DC value
+// is one constant.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
+
+#include <algorithm>
 
 #include "jpeglib/simd/idct_lanes.h"
 #include "jpeglib/simd/sse2_util.h"
 
 namespace {
 
-// Basis pairs (basis[2p][k], basis[2p + 1][k]) repeated over four lanes.
+// For output rows k = 0..3: the pairs (basis[i][k], basis[i + 2][k]) for
+// i = 0 (rows 0, 2), 4 (rows 4, 6), 1 (rows 1, 3) and 5 (rows 5, 7),
+// repeated over four lanes.
 struct LaneWeights {
-  __m128i pair[8][4];
+  __m128i even[4][2];
+  __m128i odd[4][2];
 };
+
+__m128i basisPair(const JpegIdctLaneBasis& b, int i, int k) {
+  return _mm_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint16_t>(b.basis[i][k]) |
+                                                  static_cast<std::uint32_t>(static_cast<std::uint16_t>(b.basis[i + 2][k]))
+                                                      << 16));
+}
 
 const LaneWeights& laneWeights() {
   static const LaneWeights weights = [] {
     const JpegIdctLaneBasis& b = jpegIdctLaneBasis();
     LaneWeights w;
-    for (int k = 0; k < 8; ++k) {
-      for (int p = 0; p < 4; ++p) w.pair[k][p] = _mm_set1_epi32(static_cast<std::int32_t>(
-          static_cast<std::uint16_t>(b.basis[2 * p][k]) |
-          static_cast<std::uint32_t>(static_cast<std::uint16_t>(b.basis[2 * p + 1][k])) << 16));
+    for (int k = 0; k < 4; ++k) {
+      w.even[k][0] = basisPair(b, 0, k);
+      w.even[k][1] = basisPair(b, 4, k);
+      w.odd[k][0] = basisPair(b, 1, k);
+      w.odd[k][1] = basisPair(b, 5, k);
     }
     return w;
   }();
   return weights;
 }
 
-void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
-  __m128i low[4], high[4];
-  for (int p = 0; p < 4; ++p) {
-    low[p] = _mm_unpacklo_epi16(rows[2 * p], rows[2 * p + 1]);
-    high[p] = _mm_unpackhi_epi16(rows[2 * p], rows[2 * p + 1]);
+bool allZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF; }
+
+// One pass over rows 0 .. Used - 1 (the others are zero), then the
+// transpose. With LeftOnly, lanes 4 to 7 are zero in every row and come out
+// as the rounding constant shifted.
+template <int Used, bool LeftOnly>
+[[gnu::always_inline]] inline void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+  constexpr int kPairs = Used == 8 ? 2 : 1;
+  __m128i evenLow[2], evenHigh[2], oddLow[2], oddHigh[2];
+  for (int p = 0; p < kPairs; ++p) {
+    const __m128i r0 = rows[4 * p], r2 = Used > 2 ? rows[4 * p + 2] : _mm_setzero_si128();
+    const __m128i r1 = rows[4 * p + 1], r3 = Used > 2 ? rows[4 * p + 3] : _mm_setzero_si128();
+    evenLow[p] = _mm_unpacklo_epi16(r0, r2);
+    evenHigh[p] = _mm_unpackhi_epi16(r0, r2);
+    oddLow[p] = _mm_unpacklo_epi16(r1, r3);
+    oddHigh[p] = _mm_unpackhi_epi16(r1, r3);
   }
   const __m128i rounding = _mm_set1_epi32(round);
   const __m128i shiftCount = _mm_cvtsi32_si128(shift);
-  for (int k = 0; k < 8; ++k) {
-    __m128i sumLow = rounding, sumHigh = rounding;
-    for (int p = 0; p < 4; ++p) {
-      sumLow = _mm_add_epi32(sumLow, _mm_madd_epi16(low[p], w.pair[k][p]));
-      sumHigh = _mm_add_epi32(sumHigh, _mm_madd_epi16(high[p], w.pair[k][p]));
+  if (LeftOnly) {
+    const __m128i right = _mm_sra_epi32(rounding, shiftCount);
+    for (int k = 0; k < 4; ++k) {
+      __m128i e = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
+      __m128i o = _mm_madd_epi16(oddLow[0], w.odd[k][0]);
+      if (kPairs == 2) {
+        e = _mm_add_epi32(e, _mm_madd_epi16(evenLow[1], w.even[k][1]));
+        o = _mm_add_epi32(o, _mm_madd_epi16(oddLow[1], w.odd[k][1]));
+      }
+      rows[k] = _mm_packs_epi32(_mm_sra_epi32(_mm_add_epi32(e, o), shiftCount), right);
+      rows[7 - k] = _mm_packs_epi32(_mm_sra_epi32(_mm_sub_epi32(e, o), shiftCount), right);
     }
-    rows[k] = _mm_packs_epi32(_mm_sra_epi32(sumLow, shiftCount), _mm_sra_epi32(sumHigh, shiftCount));
+    Transpose8x8Words(rows);
+    return;
+  }
+  for (int k = 0; k < 4; ++k) {
+    __m128i eLow = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
+    __m128i eHigh = _mm_add_epi32(rounding, _mm_madd_epi16(evenHigh[0], w.even[k][0]));
+    __m128i oLow = _mm_madd_epi16(oddLow[0], w.odd[k][0]);
+    __m128i oHigh = _mm_madd_epi16(oddHigh[0], w.odd[k][0]);
+    if (kPairs == 2) {
+      eLow = _mm_add_epi32(eLow, _mm_madd_epi16(evenLow[1], w.even[k][1]));
+      eHigh = _mm_add_epi32(eHigh, _mm_madd_epi16(evenHigh[1], w.even[k][1]));
+      oLow = _mm_add_epi32(oLow, _mm_madd_epi16(oddLow[1], w.odd[k][1]));
+      oHigh = _mm_add_epi32(oHigh, _mm_madd_epi16(oddHigh[1], w.odd[k][1]));
+    }
+    rows[k] = _mm_packs_epi32(_mm_sra_epi32(_mm_add_epi32(eLow, oLow), shiftCount),
+                              _mm_sra_epi32(_mm_add_epi32(eHigh, oHigh), shiftCount));
+    rows[7 - k] = _mm_packs_epi32(_mm_sra_epi32(_mm_sub_epi32(eLow, oLow), shiftCount),
+                                  _mm_sra_epi32(_mm_sub_epi32(eHigh, oHigh), shiftCount));
   }
   Transpose8x8Words(rows);
+}
+
+// How many leading rows a pass needs: 2, 4 or 8.
+int rowsUsed(const __m128i rows[8]) {
+  if (!allZero(_mm_or_si128(_mm_or_si128(rows[4], rows[5]), _mm_or_si128(rows[6], rows[7])))) return 8;
+  return allZero(_mm_or_si128(rows[2], rows[3])) ? 2 : 4;
+}
+
+bool rightHalfZero(const __m128i rows[8]) {
+  __m128i any = rows[0];
+  for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
+  return allZero(_mm_unpackhi_epi64(any, any));
+}
+
+template <bool LeftOnly>
+[[gnu::always_inline]] inline void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+  switch (rowsUsed(rows)) {
+    case 2:
+      lanePass<2, LeftOnly>(w, rows, shift, round);
+      break;
+    case 4:
+      lanePass<4, LeftOnly>(w, rows, shift, round);
+      break;
+    default:
+      lanePass<8, LeftOnly>(w, rows, shift, round);
+      break;
+  }
+}
+
+[[gnu::always_inline]] inline void pass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
+  if (rightHalfZero(rows)) {
+    passOver<true>(w, rows, shift, round);
+  } else {
+    passOver<false>(w, rows, shift, round);
+  }
+}
+
+// Both passes of a block whose only non-zero value is its DC term.
+std::int16_t dcOnlySample(std::int16_t dc) {
+  const std::int16_t basis = jpegIdctLaneBasis().basis[0][0];
+  const auto first = static_cast<std::int32_t>(static_cast<std::uint32_t>(basis * dc) + kIdctLaneFirstRound) >>
+                     kIdctLaneFirstShift;
+  const auto between = static_cast<std::int16_t>(std::clamp(first, -32768, 32767));
+  const auto second = static_cast<std::int32_t>(static_cast<std::uint32_t>(basis * between) +
+                                                static_cast<std::uint32_t>(kIdctLaneSecondRound)) >>
+                      kIdctLaneSecondShift;
+  return static_cast<std::int16_t>(std::clamp(second, 0, 255));
 }
 
 }  // namespace
@@ -53,9 +152,17 @@ void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t rou
 void idctBlockSse2(std::int16_t block[64]) {
   __m128i rows[8];
   for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
+  const __m128i acMask = _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1);
+  __m128i any = _mm_and_si128(rows[0], acMask);
+  for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
+  if (allZero(any)) {
+    const __m128i sample = _mm_set1_epi16(dcOnlySample(block[0]));
+    for (int r = 0; r < 8; ++r) sse2_util::store(block + r * 8, sample);
+    return;
+  }
   const LaneWeights& weights = laneWeights();
-  lanePass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
-  lanePass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
+  pass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
+  pass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
   const __m128i zero = _mm_setzero_si128();
   for (int r = 0; r < 8; r += 2) {
     // Saturating to bytes and back clamps to 0..255.

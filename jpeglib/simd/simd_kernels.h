@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/jpeg_output.h"
 #include "jpeglib/jpeg_tables.h"
 
@@ -74,6 +75,18 @@ void convertRgbaBlock422Simd(const std::uint8_t* pixels, std::ptrdiff_t stride, 
 void convertRgbaBlock411Simd(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 void unpackBlock422Mmx(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
 void unpackBlock422Sse(const std::uint8_t* pixels, std::ptrdiff_t stride, std::int16_t* blocks);
+
+// ---- decoder Huffman blocks ----------------------------------------------
+// The plain block decoders' results (decodeBlockHuffman, decodeBlockDcOnly),
+// coefficients, predictor, status and the bits taken, computed faster.
+JPEG_STATUS decodeBlockMmxCmov(JpegInputStream& in, const JpegHuffmanDecodeTable& dc,
+                               const JpegHuffmanDecodeTable& ac, std::int16_t& predictor, std::int16_t block[64]);
+JPEG_STATUS skipBlockMmx(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
+                         std::int16_t& predictor, std::int16_t block[64]);
+
+// ---- decoder dequantisation ---------------------------------------------
+// The plain accurate dequantiser's results (the low 16 bits of each product).
+void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]);
 
 // ---- decoder inverse DCT -------------------------------------------------
 // Kind 1 at full size in 16-bit lanes (simd/idct_lanes.h); class 6 in SSE2

@@ -1,8 +1,9 @@
 // SSE2 forms of the 4:2:0 output kernels. Eight chroma pairs give their
 // red, green and blue terms in 16-bit lanes (red and blue by high-half
 // multiplies of the 16-times samples, green exactly by one pairwise
-// multiply-add); each term is repeated over its two pixels, added to the
-// luma and packed with saturation, then the three planes are interleaved.
+// multiply-add) once for the two luma rows that share them; each term is
+// repeated over its two pixels, added to the luma and packed with
+// saturation, then the three planes are interleaved in registers.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
@@ -10,6 +11,34 @@
 #include "jpeglib/simd/sse2_util.h"
 
 namespace {
+
+// Pixels x0..x3 as (first, middle, last, 0) words of 4 bytes into 12 bytes
+// (the top four zero).
+[[gnu::always_inline]] inline __m128i packPixels(__m128i quads) {
+  const __m128i firstPixel = _mm_set_epi32(0, -1, 0, -1);
+  const __m128i secondPixel = _mm_set_epi32(0xFFFF, static_cast<int>(0xFF000000u), 0xFFFF, static_cast<int>(0xFF000000u));
+  // Each 64-bit half: six bytes at its bottom.
+  const __m128i halves = _mm_or_si128(_mm_and_si128(quads, firstPixel), _mm_and_si128(_mm_srli_epi64(quads, 8), secondPixel));
+  const __m128i lowSix = _mm_set_epi32(0, 0, 0xFFFF, -1);
+  const __m128i nextSix = _mm_set_epi32(0, -1, static_cast<int>(0xFFFF0000u), 0);
+  return _mm_or_si128(_mm_and_si128(halves, lowSix), _mm_and_si128(_mm_srli_si128(halves, 2), nextSix));
+}
+
+// Sixteen pixels from three planes of bytes into 48 interleaved bytes.
+[[gnu::always_inline]] inline void storeInterleaved(__m128i first, __m128i middle, __m128i last, std::uint8_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i pairsLow = _mm_unpacklo_epi8(first, middle);
+  const __m128i pairsHigh = _mm_unpackhi_epi8(first, middle);
+  const __m128i lastLow = _mm_unpacklo_epi8(last, zero);
+  const __m128i lastHigh = _mm_unpackhi_epi8(last, zero);
+  const __m128i p0 = packPixels(_mm_unpacklo_epi16(pairsLow, lastLow));
+  const __m128i p1 = packPixels(_mm_unpackhi_epi16(pairsLow, lastLow));
+  const __m128i p2 = packPixels(_mm_unpacklo_epi16(pairsHigh, lastHigh));
+  const __m128i p3 = packPixels(_mm_unpackhi_epi16(pairsHigh, lastHigh));
+  sse2_util::store(out, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
+  sse2_util::store(out + 16, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
+  sse2_util::store(out + 32, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+}
 
 template <bool Bgr>
 void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
@@ -21,12 +50,11 @@ void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t*
   const __m128i blueOffset = _mm_set1_epi16(227);
   const __m128i greenPairs = _mm_setr_epi16(183, 88, 183, 88, 183, 88, 183, 88);
   const __m128i greenOffset = _mm_set1_epi32(556896);
-  alignas(16) std::uint8_t planes[3][16];
-  for (int row = 0; row < 16; ++row) {
-    const std::uint8_t* chromaRow = cb + (row >> 1) * planeStride;
-    const std::uint8_t* redRow = cr + (row >> 1) * planeStride;
-    const __m128i blue16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(chromaRow)), zero), 4);
-    const __m128i red16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(redRow)), zero), 4);
+  for (int chromaRow = 0; chromaRow < 8; ++chromaRow) {
+    const auto* blueRow = reinterpret_cast<const __m128i*>(cb + chromaRow * planeStride);
+    const auto* redRow = reinterpret_cast<const __m128i*>(cr + chromaRow * planeStride);
+    const __m128i blue16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(blueRow), zero), 4);
+    const __m128i red16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(redRow), zero), 4);
     const __m128i redTerm = _mm_sub_epi16(_mm_mulhi_epi16(red16, redScale), redOffset);
     const __m128i blueTerm = _mm_sub_epi16(_mm_mulhi_epi16(blue16, blueScale), blueOffset);
     const __m128i greenLow =
@@ -34,25 +62,22 @@ void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t*
     const __m128i greenHigh =
         _mm_srai_epi32(_mm_sub_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(red16, blue16), greenPairs), greenOffset), 12);
     const __m128i greenTerm = _mm_packs_epi32(greenLow, greenHigh);
-
-    const __m128i luma = sse2_util::load(y + row * planeStride);
-    const __m128i lumaLow = _mm_unpacklo_epi8(luma, zero);
-    const __m128i lumaHigh = _mm_unpackhi_epi8(luma, zero);
-    const auto channel = [&](__m128i term, bool subtract) {
-      const __m128i low = _mm_unpacklo_epi16(term, term);
-      const __m128i high = _mm_unpackhi_epi16(term, term);
-      const __m128i a = subtract ? _mm_sub_epi16(lumaLow, low) : _mm_add_epi16(lumaLow, low);
-      const __m128i b = subtract ? _mm_sub_epi16(lumaHigh, high) : _mm_add_epi16(lumaHigh, high);
-      return _mm_packus_epi16(a, b);
-    };
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[0]), channel(redTerm, false));
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[1]), channel(greenTerm, true));
-    _mm_store_si128(reinterpret_cast<__m128i*>(planes[2]), channel(blueTerm, false));
-    std::uint8_t* pixel = out + row * stride;
-    for (int x = 0; x < 16; ++x, pixel += 3) {
-      pixel[0] = planes[Bgr ? 2 : 0][x];
-      pixel[1] = planes[1][x];
-      pixel[2] = planes[Bgr ? 0 : 2][x];
+    // Each term over its two pixels, for both luma rows of the chroma row.
+    const __m128i redPixels[2] = {_mm_unpacklo_epi16(redTerm, redTerm), _mm_unpackhi_epi16(redTerm, redTerm)};
+    const __m128i greenPixels[2] = {_mm_unpacklo_epi16(greenTerm, greenTerm), _mm_unpackhi_epi16(greenTerm, greenTerm)};
+    const __m128i bluePixels[2] = {_mm_unpacklo_epi16(blueTerm, blueTerm), _mm_unpackhi_epi16(blueTerm, blueTerm)};
+    for (int row = 2 * chromaRow; row < 2 * chromaRow + 2; ++row) {
+      const __m128i luma = sse2_util::load(y + row * planeStride);
+      const __m128i lumaLow = _mm_unpacklo_epi8(luma, zero);
+      const __m128i lumaHigh = _mm_unpackhi_epi8(luma, zero);
+      const auto channel = [&](const __m128i term[2], bool subtract) {
+        const __m128i a = subtract ? _mm_sub_epi16(lumaLow, term[0]) : _mm_add_epi16(lumaLow, term[0]);
+        const __m128i b = subtract ? _mm_sub_epi16(lumaHigh, term[1]) : _mm_add_epi16(lumaHigh, term[1]);
+        return _mm_packus_epi16(a, b);
+      };
+      const __m128i red = channel(redPixels, false);
+      const __m128i blue = channel(bluePixels, false);
+      storeInterleaved(Bgr ? blue : red, channel(greenPixels, true), Bgr ? red : blue, out + row * stride);
     }
   }
 }
