@@ -6,6 +6,7 @@
 #include "converter/cli/command_options.h"
 #include "converter/cli/progress_text.h"
 #include "converter/job/conversion_job_record.h"
+#include "converter/job/job_output_path.h"
 #include "converter/job/thread_ctrl.h"
 #include "host/console/console_api.h"
 #include "host/files/file_api.h"
@@ -37,6 +38,15 @@ bool IsFolder(const std::string& shiftJisPath) {
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Whether a file can be made in the folder: the movie's temporary name is
+// made and removed again (the job makes it anew).
+bool CanWriteInto(const std::string& folder, const std::string& input) {
+  const std::string probe = TemporaryOutputPath(JobOutputPath(folder.c_str(), input.c_str(), ".rzm2"));
+  if (!WriteFlushedFile(probe.c_str(), "", 0)) return false;
+  DeleteFileW(WidePath(probe.c_str()).c_str());
+  return true;
 }
 
 std::string BaseName(const std::string& path) {
@@ -101,6 +111,10 @@ class CommandRun {
     }
     if (!IsFolder(folderPath.path)) {
       Fail(folderTyped, "the output folder does not exist or is not a folder");
+      return false;
+    }
+    if (!CanWriteInto(folderPath.path, inputPath.path)) {
+      Fail(folderTyped, "no file can be written in the output folder");
       return false;
     }
     *input = inputPath.path;
