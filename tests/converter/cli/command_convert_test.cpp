@@ -214,11 +214,10 @@ TEST_F(CommandConvert, EveryFailureSaysWhyAndLeavesEarlierOutputsAlone) {
     const CommandResult command = RunCommand(c.args);
     HostClearFailures();
     EXPECT_EQ(command.status, c.status);
-    if (!c.message.empty()) {
-      EXPECT_EQ(command.err, c.message);
-    } else {
-      EXPECT_EQ(command.err.rfind("reelpack: " + stream + ": ", 0), 0u) << command.err;
-    }
+    // Phase lines may come first when the job runs long enough.
+    const std::size_t lastLine = command.err.rfind('\n', command.err.size() - 2);
+    const std::string tail = lastLine == std::string::npos ? command.err : command.err.substr(lastLine + 1);
+    EXPECT_EQ(c.status == 2 ? command.err : tail, c.message);
     EXPECT_EQ(command.out, "");
     EXPECT_EQ(OutNames(), before);
     for (const char* name : {"clip.rzm2", "clip.mp3", "m2v.rzm2", "missing.rzm2", "picture.rzm2"}) {
