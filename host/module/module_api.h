@@ -1,6 +1,8 @@
 // The running program's own file, and loading modules (plug-ins) by name.
 #pragma once
 
+#include <string>
+
 #include "host/base/win_types.h"
 
 // Writes the program's full path in platform form ('\' separators) and
@@ -13,6 +15,10 @@
 // with an ASCII name, in a folder private to the user ($XDG_RUNTIME_DIR or
 // /tmp); standard error says so once per folder.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR out, DWORD outUnits);
+
+// The alias of a Linux folder (UTF-8): the same link for the same folder;
+// empty when none can be made.
+std::string HostFolderAlias(const std::string& folder);
 
 // Test mode: pretend the program lives at this Linux path (tests place
 // "pelmo.cfg" and a data folder beside it). An empty path restores the real one.

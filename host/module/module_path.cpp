@@ -49,9 +49,11 @@ std::string AliasStore() {
   return store;
 }
 
+}  // namespace
+
 // The same folder always gets the same alias: a link named after a hash of
 // its path. Empty when no alias can be made.
-std::string AliasOf(const std::string& folder) {
+std::string HostFolderAlias(const std::string& folder) {
   const std::string store = AliasStore();
   if (store.empty()) return {};
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -66,6 +68,8 @@ std::string AliasOf(const std::string& folder) {
   return symlink(folder.c_str(), alias.c_str()) == 0 ? alias : std::string();
 }
 
+namespace {
+
 // The engine holds its program folder in Shift-JIS: a folder whose path code
 // page 932 cannot hold would reach it with '?' in place of those characters
 // and its files would not be found. Such a folder is handed out as its alias.
@@ -74,7 +78,7 @@ std::string ProgramPath() {
   const std::size_t slash = path.find_last_of('/');
   if (path.empty() || slash == std::string::npos || HeldInShiftJis(path.substr(0, slash))) return path;
   const std::string folder = path.substr(0, slash);
-  const std::string alias = AliasOf(folder);
+  const std::string alias = HostFolderAlias(folder);
   {
     std::lock_guard lock(overrideLock);
     if (announcedFolder != folder) {
