@@ -13,6 +13,8 @@ CGame::CGame(CGameEngine& engine)
       choices(engine, *this),
       scene(engine, seen),
       title(*this),
+      backlogScreen(*this),
+      systemScreen(*this),
       engine_(engine),
       interpreter_(*this) {}
 
@@ -39,6 +41,13 @@ int CGame::IsSkipping() { return engine_.options[SKIP_RUNNING] != 0; }
 void CGame::SetSceneState(std::uint32_t state, std::uint32_t subState) {
   engine_.sceneState = state;
   engine_.subState = subState;
+}
+
+void CGame::Quit() {
+  StopMovie();
+  StopAllSounds();
+  PostMessageW(engine_.GetWindow(), WM_CLOSE, 0, 0);
+  SetSceneState(SCENE_QUIT, SCENE_QUIT);
 }
 
 void CGame::SetBackgroundColor(std::uint32_t rgb) { engine_.backgroundColor = rgb; }

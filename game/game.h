@@ -18,6 +18,8 @@
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
 #include "game/saves/save_state.h"
+#include "game/screens/backlog/backlog_screen.h"
+#include "game/screens/system/system_screen.h"
 #include "game/scene/scene_commands.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
@@ -112,7 +114,15 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // The screens the title leads to that this build does not have yet: each
   // sets its scene state, and the dispatcher sends the player back.
   virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
-  virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
+  // The system screen, from the title or the in-game menu.
+  void EnterSystemScreen() { systemScreen.Enter(); }
+  // The backlog screen; the caller enters its scene state.
+  void SetupBacklogScreen() override { backlogScreen.Setup(); }
+  // Whether the pop-up menu offers loading and saving (screens switch it off
+  // while they are shown); the menu is not built yet.
+  virtual void SetLoadSaveEnabled(int /*enabled*/) {}
+  // Stops the movie and every sound channel and closes the engine window.
+  void Quit();
   virtual void ClearExtrasSelection() {}
   // The newest quick save (0 to 2; anything else: none yet).
   std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
@@ -136,6 +146,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CChoiceScreen choices;
   CSceneCommands scene;
   CTitleScreen title;
+  CBacklogScreen backlogScreen;
+  CSystemScreen systemScreen;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();
