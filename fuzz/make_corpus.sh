@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read,save_file}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read,save_file,conversion_job}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -114,6 +114,12 @@ for name in s50x30_single_end s64x48_open s64x48_ntsc_df_end s80x64_film_end ffm
   cp "$data/mpeg_stream/$name.mpg" "$corpus/mpeg_stream/"
 done
 cp "$data/layer2/two_audio_streams.mpg" "$corpus/mpeg_stream/"
+
+# Conversion jobs: an open GOP, a drop-frame NTSC rate, 24 frames a second and a
+# single picture (shorter than one movie frame).
+for name in s64x48_open_end s64x48_ntsc_df_end ffmux_24_6s s50x30_single_end; do
+  cp "$data/mpeg_stream/$name.mpg" "$corpus/conversion_job/"
+done
 
 # Layer II elementary streams: stereo, mono, joint stereo, CRC, three rates.
 for name in sine_stereo_44k sine_mono_44k sine_joint_32k sine_crc_44k sine_stereo_48k; do
