@@ -14,6 +14,8 @@
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "game/choices/choice_screen.h"
+#include "game/extras/extra_pictures_screen.h"
+#include "game/extras/extras_words.h"
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
@@ -113,7 +115,11 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // sets its scene state, and the dispatcher sends the player back.
   virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
   virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
-  virtual void ClearExtrasSelection() {}
+  // The title's way into the extras: they open on their first category and page.
+  void ClearExtrasSelection() {
+    extras.category = 0;
+    extras.page = 0;
+  }
   // The newest quick save (0 to 2; anything else: none yet).
   std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
   // The state of a fresh game; the title then loads the first script.
@@ -136,6 +142,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CChoiceScreen choices;
   CSceneCommands scene;
   CTitleScreen title;
+  ExtrasWords extras;
+  CExtraPicturesScreen extraPictures;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();
