@@ -14,6 +14,7 @@
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "game/choices/choice_screen.h"
+#include "game/extras/cg_gallery_screen.h"
 #include "game/extras/extra_pictures_screen.h"
 #include "game/extras/extras_words.h"
 #include "game/frames/window_frames.h"
@@ -144,6 +145,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CTitleScreen title;
   ExtrasWords extras;
   CExtraPicturesScreen extraPictures;
+  CCgGalleryScreen cgGallery;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();

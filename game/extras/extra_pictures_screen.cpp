@@ -65,28 +65,17 @@ void CExtraPicturesScreen::SetUp(std::uint32_t category, std::uint32_t page) {
 }
 
 void CExtraPicturesScreen::RunFrame() {
-  CGameEngine& engine = game_.Engine();
   ExtrasWords& words = game_.extras;
-  switch (engine.subState) {
-    case EXTRAS_BUILD:
-      game_.sound.PlayMusic("20", 0, 1);
-      SetUp(words.category, words.page);
-      engine.subState = EXTRAS_OPENING;
-      words.cursor = words.newCursor = kNoCursor;
-      StartExtrasOpening(engine);
-      break;
-    case EXTRAS_OPENING:
-      if (FinishExtrasOpening(engine)) engine.subState = EXTRAS_CURSOR;
-      break;
-    case EXTRAS_CURSOR: RunCursor(); break;
-    case EXTRAS_VIEWER_LOAD: engine.subState = LoadNextViewedPicture(engine, words); break;
-    case EXTRAS_VIEWER_SHOW: engine.subState = RunPictureViewer(engine, words); break;
-    default: break;
-  }
+  RunGridScreenFrame(
+      game_.Engine(), words,
+      [&] {
+        game_.sound.PlayMusic("20", 0, 1);
+        SetUp(words.category, words.page);
+      },
+      [&] { RunCursor(); });
 }
 
 void CExtraPicturesScreen::RunCursor() {
-  CGameEngine& engine = game_.Engine();
   ExtrasWords& words = game_.extras;
   std::array<bool, kRingSize> available{};
   for (std::uint32_t k = 0; k < kGridPositions; ++k) available[k] = words.gallery.filled[k] != 0;
@@ -97,12 +86,8 @@ void CExtraPicturesScreen::RunCursor() {
     available[kCategoryPositions + c] = c != words.category;
   }
   available[kReturnPosition] = true;
-  std::uint32_t* input = engine.input.words.data();
-  const std::uint32_t before = words.cursor;
-  words.newCursor = StepRing(engine, input, kRing.data(), available.data(), kRingSize, words.cursor);
-  MoveRingHighlight(engine, kRing.data(), words.cursor, words.newCursor);
-  words.cursor = words.newCursor;
-  if (TakeRingActivation(input, before, words.cursor)) Activate(words.cursor);
+  const std::uint32_t chosen = StepGridScreenCursor(game_.Engine(), words, kRing.data(), available.data(), kRingSize);
+  if (chosen != kNoCursor) Activate(chosen);
 }
 
 void CExtraPicturesScreen::Activate(std::uint32_t position) {
