@@ -15,6 +15,7 @@ CGame::CGame(CGameEngine& engine)
       title(*this),
       extraPictures(*this),
       cgGallery(*this),
+      musicRoom(*this),
       engine_(engine),
       interpreter_(*this) {}
 

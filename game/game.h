@@ -17,6 +17,7 @@
 #include "game/extras/cg_gallery_screen.h"
 #include "game/extras/extra_pictures_screen.h"
 #include "game/extras/extras_words.h"
+#include "game/extras/music_room_screen.h"
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
@@ -116,10 +117,12 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // sets its scene state, and the dispatcher sends the player back.
   virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
   virtual void EnterSystemScreen() { SetSceneState(SCENE_SYSTEM, 0); }
-  // The title's way into the extras: they open on their first category and page.
+  // The title's way into the extras (after it set the scene state): they
+  // open on their first category and page; the gallery forgets the track.
   void ClearExtrasSelection() {
     extras.category = 0;
     extras.page = 0;
+    if (engine_.sceneState == SCENE_CG_GALLERY) extras.musicTrack = 0;
   }
   // The newest quick save (0 to 2; anything else: none yet).
   std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
@@ -146,6 +149,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   ExtrasWords extras;
   CExtraPicturesScreen extraPictures;
   CCgGalleryScreen cgGallery;
+  CMusicRoomScreen musicRoom;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();

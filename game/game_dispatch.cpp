@@ -11,7 +11,7 @@ constexpr std::uint32_t kTitleReentrySubState = 30;
 // Screens that have a scene state but no handler in this build.
 constexpr std::uint32_t kScreensWithoutHandler[] = {
     SCENE_GAME_MENU,      SCENE_SAVE_LOAD, SCENE_SYSTEM,     SCENE_BACKLOG,
-    SCENE_MUSIC_ROOM,     SCENE_RECOLLECTION,
+    SCENE_RECOLLECTION,
 };
 
 }  // namespace
@@ -28,6 +28,10 @@ void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   }
   if (state == SCENE_CG_GALLERY) {
     cgGallery.RunFrame();
+    return;
+  }
+  if (state == SCENE_MUSIC_ROOM) {
+    musicRoom.RunFrame();
     return;
   }
   if (state == SCENE_GAME) {

@@ -14,7 +14,9 @@ constexpr int kPartsSheet = 11;
 }  // namespace
 
 std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const RingPosition* ring,
-                       const bool* available, std::uint32_t count, std::uint32_t cursor) {
+                       const bool* available, std::uint32_t count, std::uint32_t cursor,
+                       const bool* tappable) {
+  if (tappable == nullptr) tappable = available;
   std::uint32_t next = cursor;
   if (words[ACTION_UP] == 1) {
     words[ACTION_UP] = 0;
@@ -37,7 +39,7 @@ std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const Ri
     next = kNoCursor;
     for (std::uint32_t i = 0; i < count; ++i) {
       const RingPosition& p = ring[i];
-      if (available[i] && IsStylusInDesignRect(engine, p.x, p.y, p.w, p.h)) next = i;
+      if (tappable[i] && IsStylusInDesignRect(engine, p.x, p.y, p.w, p.h)) next = i;
     }
   }
   return next;
@@ -58,4 +60,15 @@ bool TakeRingActivation(std::uint32_t* words, std::uint32_t before, std::uint32_
   ClearAdvanceInputs(words);
   // A tap on nothing leaves no cursor: nothing to activate.
   return before == after && after != kNoCursor;
+}
+
+std::uint32_t StepScreenCursor(CGameEngine& engine, std::uint32_t& cursor, std::uint32_t& newCursor,
+                               const RingPosition* ring, const bool* available, std::uint32_t count,
+                               const bool* tappable) {
+  std::uint32_t* input = engine.input.words.data();
+  const std::uint32_t before = cursor;
+  newCursor = StepRing(engine, input, ring, available, count, cursor, tappable);
+  MoveRingHighlight(engine, ring, cursor, newCursor);
+  cursor = newCursor;
+  return TakeRingActivation(input, before, cursor) ? cursor : kNoCursor;
 }

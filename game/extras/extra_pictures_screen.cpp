@@ -86,7 +86,7 @@ void CExtraPicturesScreen::RunCursor() {
     available[kCategoryPositions + c] = c != words.category;
   }
   available[kReturnPosition] = true;
-  const std::uint32_t chosen = StepGridScreenCursor(game_.Engine(), words, kRing.data(), available.data(), kRingSize);
+  const std::uint32_t chosen = StepScreenCursor(game_.Engine(), words.cursor, words.newCursor, kRing.data(), available.data(), kRingSize);
   if (chosen != kNoCursor) Activate(chosen);
 }
 

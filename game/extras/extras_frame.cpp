@@ -172,31 +172,29 @@ std::uint32_t RunPictureViewer(CGameEngine& engine, ExtrasWords& words) {
   return EXTRAS_VIEWER_SHOW;
 }
 
+bool RunExtrasOpening(CGameEngine& engine, const std::function<void()>& build, std::uint32_t& cursor,
+                      std::uint32_t& newCursor) {
+  if (engine.subState == EXTRAS_BUILD) {
+    build();
+    engine.subState = EXTRAS_OPENING;
+    cursor = newCursor = kNoCursor;
+    StartExtrasOpening(engine);
+    return true;
+  }
+  if (engine.subState == EXTRAS_OPENING) {
+    if (FinishExtrasOpening(engine)) engine.subState = EXTRAS_CURSOR;
+    return true;
+  }
+  return false;
+}
+
 void RunGridScreenFrame(CGameEngine& engine, ExtrasWords& words, const std::function<void()>& build,
                         const std::function<void()>& runCursor) {
+  if (RunExtrasOpening(engine, build, words.cursor, words.newCursor)) return;
   switch (engine.subState) {
-    case EXTRAS_BUILD:
-      build();
-      engine.subState = EXTRAS_OPENING;
-      words.cursor = words.newCursor = kNoCursor;
-      StartExtrasOpening(engine);
-      break;
-    case EXTRAS_OPENING:
-      if (FinishExtrasOpening(engine)) engine.subState = EXTRAS_CURSOR;
-      break;
     case EXTRAS_CURSOR: runCursor(); break;
     case EXTRAS_VIEWER_LOAD: engine.subState = LoadNextViewedPicture(engine, words); break;
     case EXTRAS_VIEWER_SHOW: engine.subState = RunPictureViewer(engine, words); break;
     default: break;
   }
-}
-
-std::uint32_t StepGridScreenCursor(CGameEngine& engine, ExtrasWords& words, const RingPosition* ring,
-                                   const bool* available, std::uint32_t count) {
-  std::uint32_t* input = engine.input.words.data();
-  const std::uint32_t before = words.cursor;
-  words.newCursor = StepRing(engine, input, ring, available, count, words.cursor);
-  MoveRingHighlight(engine, ring, words.cursor, words.newCursor);
-  words.cursor = words.newCursor;
-  return TakeRingActivation(input, before, words.cursor) ? words.cursor : kNoCursor;
 }

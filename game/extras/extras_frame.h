@@ -59,14 +59,14 @@ RingPosition ButtonRingPosition(std::uint32_t b, std::int32_t sourceY);
 inline constexpr std::int32_t kScreenButtonSourceY = 170;
 inline constexpr std::int32_t kCategoryButtonSourceY = 282;
 
-// One frame of a grid screen (extra pictures, CG gallery): build (the
-// screen's set-up) and the opening, the cursor step (runCursor), the viewer.
+// Sub-states 0 (build, the screen's set-up, then the opening with no
+// cursor) and 1 (the opening runs); false in any other sub-state.
+bool RunExtrasOpening(CGameEngine& engine, const std::function<void()>& build, std::uint32_t& cursor,
+                      std::uint32_t& newCursor);
+// One frame of a grid screen (extra pictures, CG gallery): the opening, the
+// cursor step (runCursor), the viewer.
 void RunGridScreenFrame(CGameEngine& engine, ExtrasWords& words, const std::function<void()>& build,
                         const std::function<void()>& runCursor);
-// The cursor step on the grid screens' cursor words: the position to
-// activate this frame, or kNoCursor.
-std::uint32_t StepGridScreenCursor(CGameEngine& engine, ExtrasWords& words, const RingPosition* ring,
-                                   const bool* available, std::uint32_t count);
 
 // The viewer, from sub-state 20 (next picture of the viewed position) and
 // 21 (show and scroll); both return the next sub-state.

@@ -34,4 +34,8 @@ struct ExtrasWords {
   std::int32_t pictureWidth = 0;
   std::int32_t pictureHeight = 0;
   GalleryPage gallery;
+  // The music room: the track last chosen (1..27; 0 none) and its cursor.
+  std::uint32_t musicTrack = 0;
+  std::uint32_t musicCursor = kNoCursor;
+  std::uint32_t musicNewCursor = kNoCursor;
 };

@@ -49,6 +49,8 @@ class ExtrasTest : public ShellTest {
     add("1-02-01", 800, 600);
     add("1-02-03", 800, 600);
     add("base_pic", 800, 600);
+    add("base_music", 800, 600);
+    add("parts_music", 672, 999);
     for (int tab = 1; tab <= 6; ++tab) add("chara_change_pic_chara0" + std::to_string(tab), 440, 544);
     for (const char* sheet : {"cg_sum1-1", "cg_sum1-2", "cg_sum6-4"}) add(sheet, 480, 360);
     for (const char* name : {"EVC003b-2", "EVC003b-4", "EDY-3"}) add(name, 800, 600);
