@@ -10,8 +10,7 @@ constexpr std::uint32_t kTitleReentrySubState = 30;
 
 // Screens that have a scene state but no handler in this build.
 constexpr std::uint32_t kScreensWithoutHandler[] = {
-    SCENE_GAME_MENU,      SCENE_SAVE_LOAD, SCENE_SYSTEM,     SCENE_BACKLOG,
-    SCENE_RECOLLECTION,
+    SCENE_GAME_MENU, SCENE_SAVE_LOAD, SCENE_SYSTEM, SCENE_BACKLOG, SCENE_RECOLLECTION,
 };
 
 }  // namespace

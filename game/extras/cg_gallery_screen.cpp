@@ -100,7 +100,8 @@ void CCgGalleryScreen::RunCursor() {
     available[kPagePositions + p] = p < words.gallery.pageCount && p != words.page;
   }
   available[kMusicRoom] = available[kRecollection] = available[kReturnPosition] = true;
-  const std::uint32_t chosen = StepScreenCursor(game_.Engine(), words.cursor, words.newCursor, kRing.data(), available.data(), kRingSize);
+  const std::uint32_t chosen =
+      StepScreenCursor(game_.Engine(), words.cursor, words.newCursor, kRing.data(), available.data(), kRingSize);
   if (chosen != kNoCursor) Activate(chosen);
 }
 

@@ -14,7 +14,7 @@ struct NamedPictures {
   int count;  // 0: the stem is the one name
 };
 constexpr NamedPictures kNamed[] = {
-    {0, "EVC002b", 0}, {1, "EVC003b-", 4}, {2, "EVY002-", 2},  {19, "EDY-", 5},
+    {0, "EVC002b", 0}, {1, "EVC003b-", 4}, {2, "EVY002-", 2}, {19, "EDY-", 5},
     {49, "EDR-", 7},   {81, "EDM-", 8},    {119, "EDSS-", 4}, {141, "EDSH-", 5},
 };
 // Stand-in pictures an identifier: three up to this one, two after it.

@@ -13,9 +13,8 @@ constexpr int kPartsSheet = 11;
 
 }  // namespace
 
-std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const RingPosition* ring,
-                       const bool* available, std::uint32_t count, std::uint32_t cursor,
-                       const bool* tappable) {
+std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const RingPosition* ring, const bool* available,
+                       std::uint32_t count, std::uint32_t cursor, const bool* tappable) {
   if (tappable == nullptr) tappable = available;
   std::uint32_t next = cursor;
   if (words[ACTION_UP] == 1) {

@@ -21,9 +21,8 @@ struct RingPosition {
 // cleared, the tap's by the activation check); available[i] says whether
 // position i can take the cursor, tappable[i] (when given) whether a tap can
 // choose it.
-std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const RingPosition* ring,
-                       const bool* available, std::uint32_t count, std::uint32_t cursor,
-                       const bool* tappable = nullptr);
+std::uint32_t StepRing(const CGameEngine& engine, std::uint32_t* words, const RingPosition* ring, const bool* available,
+                       std::uint32_t count, std::uint32_t cursor, const bool* tappable = nullptr);
 // Moves the highlight (part 9, from picture slot 11) from one position to
 // another; kNoCursor for none.
 void MoveRingHighlight(CGameEngine& engine, const RingPosition* ring, std::uint32_t from, std::uint32_t to);

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr std::uint32_t kPagePositions = 16;  // 16, 17: page buttons 0, 1
+constexpr std::uint32_t kPagePositions = 16;      // 16, 17: page buttons 0, 1
 constexpr std::uint32_t kCategoryPositions = 18;  // 18..20
 constexpr std::uint32_t kReturnPosition = 21;
 constexpr std::uint32_t kRingSize = 22;
@@ -86,7 +86,8 @@ void CExtraPicturesScreen::RunCursor() {
     available[kCategoryPositions + c] = c != words.category;
   }
   available[kReturnPosition] = true;
-  const std::uint32_t chosen = StepScreenCursor(game_.Engine(), words.cursor, words.newCursor, kRing.data(), available.data(), kRingSize);
+  const std::uint32_t chosen =
+      StepScreenCursor(game_.Engine(), words.cursor, words.newCursor, kRing.data(), available.data(), kRingSize);
   if (chosen != kNoCursor) Activate(chosen);
 }
 

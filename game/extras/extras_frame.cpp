@@ -97,8 +97,8 @@ void FillExtrasGrid(CGameEngine& engine, GalleryPage& page, const PictureRecord*
     CreateImageSprite(engine, kUpperFramePart + part, kExtrasPartsSheet, kFrameSourceX, 0, kCellW, kCellH, CellX(k),
                       CellY(k), 0, 0, 29);
     if (page.filled[k]) {
-      CreateImageSprite(engine, kThumbnailPart + part, kExtrasThumbnails, kThumbW * Column(k), kThumbH * Row(k), kThumbW,
-                        kThumbH, ThumbX(k), ThumbY(k), 0, 0, 28);
+      CreateImageSprite(engine, kThumbnailPart + part, kExtrasThumbnails, kThumbW * Column(k), kThumbH * Row(k),
+                        kThumbW, kThumbH, ThumbX(k), ThumbY(k), 0, 0, 28);
     }
   }
 }
@@ -192,9 +192,16 @@ void RunGridScreenFrame(CGameEngine& engine, ExtrasWords& words, const std::func
                         const std::function<void()>& runCursor) {
   if (RunExtrasOpening(engine, build, words.cursor, words.newCursor)) return;
   switch (engine.subState) {
-    case EXTRAS_CURSOR: runCursor(); break;
-    case EXTRAS_VIEWER_LOAD: engine.subState = LoadNextViewedPicture(engine, words); break;
-    case EXTRAS_VIEWER_SHOW: engine.subState = RunPictureViewer(engine, words); break;
-    default: break;
+    case EXTRAS_CURSOR:
+      runCursor();
+      break;
+    case EXTRAS_VIEWER_LOAD:
+      engine.subState = LoadNextViewedPicture(engine, words);
+      break;
+    case EXTRAS_VIEWER_SHOW:
+      engine.subState = RunPictureViewer(engine, words);
+      break;
+    default:
+      break;
   }
 }

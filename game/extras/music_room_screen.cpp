@@ -66,7 +66,9 @@ void CMusicRoomScreen::ShowPlayingLabel() {
 void CMusicRoomScreen::RunFrame() {
   CGameEngine& engine = game_.Engine();
   ExtrasWords& words = game_.extras;
-  if (RunExtrasOpening(engine, [&] { SetUp(); }, words.musicCursor, words.musicNewCursor)) return;
+  if (RunExtrasOpening(
+          engine, [&] { SetUp(); }, words.musicCursor, words.musicNewCursor))
+    return;
   if (engine.subState == EXTRAS_CURSOR) RunCursor();
 }
 
@@ -97,7 +99,7 @@ void CMusicRoomScreen::Activate(std::uint32_t position) {
     FreePartSlot(engine, kHighlightPart, 1);
     return;
   }
-  const std::uint32_t state = position == kGallery         ? SCENE_CG_GALLERY
+  const std::uint32_t state = position == kGallery        ? SCENE_CG_GALLERY
                               : position == kRecollection ? SCENE_RECOLLECTION
                                                           : SCENE_TITLE;
   game_.SetSceneState(state, state == SCENE_TITLE ? kTitleReentry : 0);

@@ -37,15 +37,16 @@ TEST(CgGalleryTable, HoldsEveryIdentifierOfTheTabsInOrderWithTheGamesOwnNames) {
   for (std::uint32_t tab = 0; tab < kCgGalleryTabs; ++tab) {
     std::uint32_t positions = 0;
     for (std::uint32_t page = 0; page < gCgGalleryPageCounts[tab]; ++page) positions += kCgGalleryPositions[tab][page];
-    for (std::uint32_t k = 0; k < positions; ++k) EXPECT_EQ(identifiers.count(static_cast<std::int32_t>(32 * tab + k)), 1u);
+    for (std::uint32_t k = 0; k < positions; ++k)
+      EXPECT_EQ(identifiers.count(static_cast<std::int32_t>(32 * tab + k)), 1u);
   }
   struct Named {
     std::size_t index;
     std::int32_t identifier;
     const char* name;
   };
-  const Named kNamed[] = {{0, 0, "EVC002b"}, {1, 1, "EVC003b-1"}, {4, 1, "EVC003b-4"}, {5, 2, "EVY002-1"},
-                          {7, 3, "CG003-1"}, {564, 219, "CG219-2"}};
+  const Named kNamed[] = {{0, 0, "EVC002b"},  {1, 1, "EVC003b-1"}, {4, 1, "EVC003b-4"},
+                          {5, 2, "EVY002-1"}, {7, 3, "CG003-1"},   {564, 219, "CG219-2"}};
   for (const Named& n : kNamed) {
     EXPECT_EQ(table[n.index].identifier, n.identifier);
     EXPECT_STREQ(table[n.index].name, n.name);
@@ -60,7 +61,7 @@ TEST_F(CgGalleryTest, ThePicturesSeenListUnlocksByNameWithBmpLetterCaseAside) {
     bool unlocks;
   };
   const Case kCases[] = {
-      {"EVC002b.bmp", 0, true}, {"evc002B.BMP", 0, true},  {"EVC002b", 0, false},
+      {"EVC002b.bmp", 0, true},  {"evc002B.BMP", 0, true},  {"EVC002b", 0, false},
       {"EVC002b.rbp", 0, false}, {"EVC002b.bmp", 1, false},
   };
   for (const Case& c : kCases) {

@@ -38,7 +38,7 @@ TEST_F(ExtraPicturesTest, EachPageShowsItsPositionsFramesAndPageControls) {
     bool pageBar;
   };
   const Case kCases[] = {
-      {0, 0, 0, 16, true}, {0, 1, 1, 8, true}, {1, 0, 0, 16, true},
+      {0, 0, 0, 16, true}, {0, 1, 1, 8, true},  {1, 0, 0, 16, true},
       {1, 1, 1, 16, true}, {2, 0, 0, 6, false}, {2, 1, 0, 6, false},  // a page past the count is page 0
   };
   for (const Case& c : kCases) {

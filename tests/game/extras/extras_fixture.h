@@ -19,7 +19,6 @@
 #include "tools/mlz_pack/mlz_writer.h"
 #include "tools/rbp_make/rbp_writer.h"
 
-
 // A flat picture of a design size, drawn at the 640 x 480 screen's scale.
 inline std::vector<std::uint8_t> Flat(std::int16_t designW, std::int16_t designH) {
   SourcePicture picture;

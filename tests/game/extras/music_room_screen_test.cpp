@@ -73,8 +73,7 @@ TEST_F(MusicRoomTest, ScreenButtonsLeaveForTheirScreens) {
   struct Case {
     std::uint32_t button, position, scene, subState;
   };
-  const Case kCases[] = {
-      {0, 27, SCENE_CG_GALLERY, 0}, {2, 29, SCENE_RECOLLECTION, 0}, {3, 30, SCENE_TITLE, 30}};
+  const Case kCases[] = {{0, 27, SCENE_CG_GALLERY, 0}, {2, 29, SCENE_RECOLLECTION, 0}, {3, 30, SCENE_TITLE, 30}};
   for (const Case& c : kCases) {
     OpenRoom();
     TapDesign(384 + 104 * static_cast<std::int32_t>(c.button) + 50, 570);
