@@ -15,6 +15,9 @@ CGame::CGame(CGameEngine& engine)
       title(*this),
       backlogScreen(*this),
       systemScreen(*this),
+      extraPictures(*this),
+      cgGallery(*this),
+      musicRoom(*this),
       engine_(engine),
       interpreter_(*this) {}
 

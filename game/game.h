@@ -14,6 +14,10 @@
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "game/choices/choice_screen.h"
+#include "game/extras/cg_gallery_screen.h"
+#include "game/extras/extra_pictures_screen.h"
+#include "game/extras/extras_words.h"
+#include "game/extras/music_room_screen.h"
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
@@ -123,7 +127,13 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   virtual void SetLoadSaveEnabled(int /*enabled*/) {}
   // Stops the movie and every sound channel and closes the engine window.
   void Quit();
-  virtual void ClearExtrasSelection() {}
+  // The title's way into the extras (after it set the scene state): they
+  // open on their first category and page; the gallery forgets the track.
+  void ClearExtrasSelection() {
+    extras.category = 0;
+    extras.page = 0;
+    if (engine_.sceneState == SCENE_CG_GALLERY) extras.musicTrack = 0;
+  }
   // The newest quick save (0 to 2; anything else: none yet).
   std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
   // The state of a fresh game; the title then loads the first script.
@@ -148,6 +158,10 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CTitleScreen title;
   CBacklogScreen backlogScreen;
   CSystemScreen systemScreen;
+  ExtrasWords extras;
+  CExtraPicturesScreen extraPictures;
+  CCgGalleryScreen cgGallery;
+  CMusicRoomScreen musicRoom;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();

@@ -10,8 +10,7 @@ constexpr std::uint32_t kTitleReentrySubState = 30;
 
 // Screens that have a scene state but no handler in this build.
 constexpr std::uint32_t kScreensWithoutHandler[] = {
-    SCENE_GAME_MENU,  SCENE_SAVE_LOAD,  SCENE_EXTRA_PICTURES,
-    SCENE_CG_GALLERY, SCENE_MUSIC_ROOM, SCENE_RECOLLECTION,
+    SCENE_GAME_MENU, SCENE_SAVE_LOAD, SCENE_RECOLLECTION,
 };
 
 }  // namespace
@@ -20,6 +19,18 @@ void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   const std::uint32_t state = engine_.sceneState;
   if (state == SCENE_TITLE) {
     RunTitleScreen();
+    return;
+  }
+  if (state == SCENE_EXTRA_PICTURES) {
+    extraPictures.RunFrame();
+    return;
+  }
+  if (state == SCENE_CG_GALLERY) {
+    cgGallery.RunFrame();
+    return;
+  }
+  if (state == SCENE_MUSIC_ROOM) {
+    musicRoom.RunFrame();
     return;
   }
   if (state == SCENE_GAME) {

@@ -285,8 +285,10 @@ TEST_F(TitleTest, DispatcherRunsEachStatesScreenOrNothing) {
     std::uint32_t subAfter;
   } kCases[] = {
       {SCENE_GAME_MENU, SCENE_TITLE, 30},  {SCENE_SAVE_LOAD, SCENE_TITLE, 30},   {SCENE_SYSTEM, SCENE_SYSTEM, 7},
-      {SCENE_BACKLOG, SCENE_BACKLOG, 7},  {SCENE_EXTRA_PICTURES, SCENE_TITLE, 30}, {SCENE_CG_GALLERY, SCENE_TITLE, 30},
-      {SCENE_MUSIC_ROOM, SCENE_TITLE, 30}, {SCENE_RECOLLECTION, SCENE_TITLE, 30}, {98, 98, 7},
+      {SCENE_BACKLOG, SCENE_BACKLOG, 7},  {SCENE_RECOLLECTION, SCENE_TITLE, 30}, {98, 98, 7},
+      // The extras screens run; an unknown step of theirs does nothing.
+      {SCENE_EXTRA_PICTURES, SCENE_EXTRA_PICTURES, 7}, {SCENE_CG_GALLERY, SCENE_CG_GALLERY, 7},
+      {SCENE_MUSIC_ROOM, SCENE_MUSIC_ROOM, 7},
       {SCENE_QUIT, SCENE_QUIT, 7},         {12345, 12345, 7},
   };
   for (const auto& c : kCases) {
