@@ -13,6 +13,7 @@ CGame::CGame(CGameEngine& engine)
       choices(engine, *this),
       scene(engine, seen),
       title(*this),
+      gameMenu(*this),
       engine_(engine),
       interpreter_(*this) {}
 

@@ -18,6 +18,7 @@
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
 #include "game/saves/save_state.h"
+#include "game/screens/game_menu/game_menu_screen.h"
 #include "game/scene/scene_commands.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
@@ -109,6 +110,11 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   void StartNewGame();
   void RunTitleScreen() { title.RunFrame(); }
 
+  // The in-game menu over the frozen game (argument kept, not read).
+  void EnterGameMenu(int argument) { gameMenu.Enter(argument); }
+  // The message window's button bar, before the message takes the input.
+  int HandleWindowButtons() override { return gameMenu.HandleWindowButtons(); }
+
   // The screens the title leads to that this build does not have yet: each
   // sets its scene state, and the dispatcher sends the player back.
   virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
@@ -136,6 +142,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CChoiceScreen choices;
   CSceneCommands scene;
   CTitleScreen title;
+  CGameMenuScreen gameMenu;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();

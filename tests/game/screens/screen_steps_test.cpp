@@ -66,9 +66,8 @@ TEST(TwoTapRule, ASecondAdvanceOnTheSameTargetRuns) {
     std::size_t input;  // the advance input present, or ACTION_UP for none
     int before, now, runs;
   } cases[] = {
-      {ACTION_TAP, 3, 3, 1},         {ACTION_ADVANCE_KEY, 3, 3, 1}, {ACTION_CLICK, 0, 0, 1},
-      {ACTION_TAP, 2, 3, 0},         {ACTION_TAP, kNone, 3, 0},     {ACTION_TAP, kNone, kNone, 0},
-      {ACTION_UP, 3, 3, 0},
+      {ACTION_TAP, 3, 3, 1},     {ACTION_ADVANCE_KEY, 3, 3, 1}, {ACTION_CLICK, 0, 0, 1}, {ACTION_TAP, 2, 3, 0},
+      {ACTION_TAP, kNone, 3, 0}, {ACTION_TAP, kNone, kNone, 0}, {ACTION_UP, 3, 3, 0},
   };
   for (const auto& c : cases) {
     std::uint32_t words[32] = {};
