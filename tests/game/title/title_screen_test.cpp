@@ -34,10 +34,8 @@ class TitleTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     const std::vector<MlzEntrySource> pictures = {
-        {"brand_BG.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_A.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_B.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_C.rbp", Flat(640, 480, 800, 600), true},
+        {"brand_BG.rbp", Flat(640, 480, 800, 600), true},      {"start_base_A.rbp", Flat(640, 480, 800, 600), true},
+        {"start_base_B.rbp", Flat(640, 480, 800, 600), true},  {"start_base_C.rbp", Flat(640, 480, 800, 600), true},
         {"TITLE_PARTS.rbp", Flat(1069, 577, 1336, 721), true},
     };
     dir.WriteFile("pict.mlz", BuildMlzArchive(pictures, '3'));
@@ -143,8 +141,12 @@ TEST_F(TitleTest, VariantComesFromTheClearFlagAndTheFiveEndings) {
     std::uint32_t items;
     std::vector<int> endingParts;
   } kCases[] = {
-      {0, 0x00, 0, 6, {}},      {0, 0x05, 0, 6, {}},          {1, 0x00, 1, 6, {}},
-      {1, 0x05, 1, 6, {15, 17}}, {1, 0x1E, 1, 6, {16, 17, 18, 19}}, {0, 0x1F, 2, 7, {}},
+      {0, 0x00, 0, 6, {}},
+      {0, 0x05, 0, 6, {}},
+      {1, 0x00, 1, 6, {}},
+      {1, 0x05, 1, 6, {15, 17}},
+      {1, 0x1E, 1, 6, {16, 17, 18, 19}},
+      {0, 0x1F, 2, 7, {}},
       {1, 0x1F, 2, 7, {}},
   };
   for (const auto& c : kCases) {
@@ -284,10 +286,17 @@ TEST_F(TitleTest, DispatcherRunsEachStatesScreenOrNothing) {
     std::uint32_t stateAfter;
     std::uint32_t subAfter;
   } kCases[] = {
-      {SCENE_GAME_MENU, SCENE_TITLE, 30},  {SCENE_SAVE_LOAD, SCENE_TITLE, 30},   {SCENE_SYSTEM, SCENE_TITLE, 30},
-      {SCENE_BACKLOG, SCENE_TITLE, 30},    {SCENE_EXTRA_PICTURES, SCENE_TITLE, 30}, {SCENE_CG_GALLERY, SCENE_TITLE, 30},
-      {SCENE_MUSIC_ROOM, SCENE_TITLE, 30}, {SCENE_RECOLLECTION, SCENE_TITLE, 30}, {98, 98, 7},
-      {SCENE_QUIT, SCENE_QUIT, 7},         {12345, 12345, 7},
+      {SCENE_GAME_MENU, SCENE_GAME_MENU, 7},
+      {SCENE_SAVE_LOAD, SCENE_TITLE, 30},
+      {SCENE_SYSTEM, SCENE_TITLE, 30},
+      {SCENE_BACKLOG, SCENE_TITLE, 30},
+      {SCENE_EXTRA_PICTURES, SCENE_TITLE, 30},
+      {SCENE_CG_GALLERY, SCENE_TITLE, 30},
+      {SCENE_MUSIC_ROOM, SCENE_TITLE, 30},
+      {SCENE_RECOLLECTION, SCENE_TITLE, 30},
+      {98, 98, 7},
+      {SCENE_QUIT, SCENE_QUIT, 7},
+      {12345, 12345, 7},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.state);
