@@ -14,6 +14,7 @@ CGame::CGame(CGameEngine& engine)
       scene(engine, seen),
       title(*this),
       gameMenu(*this),
+      saveLoad(*this),
       engine_(engine),
       interpreter_(*this) {}
 

@@ -10,8 +10,7 @@ constexpr std::uint32_t kTitleReentrySubState = 30;
 
 // Screens that have a scene state but no handler in this build.
 constexpr std::uint32_t kScreensWithoutHandler[] = {
-    SCENE_SAVE_LOAD,  SCENE_SYSTEM,     SCENE_BACKLOG,      SCENE_EXTRA_PICTURES,
-    SCENE_CG_GALLERY, SCENE_MUSIC_ROOM, SCENE_RECOLLECTION,
+    SCENE_SYSTEM, SCENE_BACKLOG, SCENE_EXTRA_PICTURES, SCENE_CG_GALLERY, SCENE_MUSIC_ROOM, SCENE_RECOLLECTION,
 };
 
 }  // namespace
@@ -28,6 +27,10 @@ void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   }
   if (state == SCENE_GAME_MENU) {
     gameMenu.RunFrame();
+    return;
+  }
+  if (state == SCENE_SAVE_LOAD) {
+    saveLoad.RunFrame();
     return;
   }
   for (const std::uint32_t missing : kScreensWithoutHandler) {

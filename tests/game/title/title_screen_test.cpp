@@ -208,14 +208,13 @@ TEST_F(TitleTest, TapsHighlightFirstAndRunOnTheSecond) {
   TapRow(1);
   Frame();
   EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_SAVE_LOAD));
-  // No save/load screen in this build yet: the next frame returns to the title.
+  // The save/load screen runs until cancelled, then the title menu is back.
+  Frame();
+  EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_SAVE_LOAD));
+  engine->input.words[ACTION_CANCEL] = 1;
   Frame();
   EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_TITLE));
-  EXPECT_EQ(Sub(), 30u);
-  Frame();
-  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_SET_UP));
-  Frame();
-  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_RETURN_FADE));  // from a snapshot, not from white
+  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_MENU));
 }
 
 TEST_F(TitleTest, RowsShareTheirBoundaryPixelAndTheFirstRowWins) {
@@ -287,7 +286,7 @@ TEST_F(TitleTest, DispatcherRunsEachStatesScreenOrNothing) {
     std::uint32_t subAfter;
   } kCases[] = {
       {SCENE_GAME_MENU, SCENE_GAME_MENU, 7},
-      {SCENE_SAVE_LOAD, SCENE_TITLE, 30},
+      {SCENE_SAVE_LOAD, SCENE_SAVE_LOAD, 7},
       {SCENE_SYSTEM, SCENE_TITLE, 30},
       {SCENE_BACKLOG, SCENE_TITLE, 30},
       {SCENE_EXTRA_PICTURES, SCENE_TITLE, 30},
