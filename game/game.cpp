@@ -18,6 +18,8 @@ CGame::CGame(CGameEngine& engine)
       extraPictures(*this),
       cgGallery(*this),
       musicRoom(*this),
+      gameMenu(*this),
+      saveLoad(*this),
       engine_(engine),
       interpreter_(*this) {}
 

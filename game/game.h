@@ -25,6 +25,8 @@
 #include "game/screens/backlog/backlog_screen.h"
 #include "game/screens/system/system_screen.h"
 #include "game/scene/scene_commands.h"
+#include "game/screens/game_menu/game_menu_screen.h"
+#include "game/screens/save_load/save_load_screen.h"
 #include "game/script/script_interpreter.h"
 #include "game/script/script_services.h"
 #include "game/sound/sound_commands.h"
@@ -115,9 +117,13 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   void StartNewGame();
   void RunTitleScreen() { title.RunFrame(); }
 
-  // The screens the title leads to that this build does not have yet: each
-  // sets its scene state, and the dispatcher sends the player back.
-  virtual void EnterSaveLoadScreen(int /*loadMode*/) { SetSceneState(SCENE_SAVE_LOAD, 0); }
+  // The in-game menu over the frozen game (argument kept, not read).
+  void EnterGameMenu(int argument) { gameMenu.Enter(argument); }
+  // The message window's button bar, before the message takes the input.
+  int HandleWindowButtons() override { return gameMenu.HandleWindowButtons(); }
+
+  // loadMode 0 saves, 1 loads; back to the scene it came from.
+  virtual void EnterSaveLoadScreen(int loadMode) { saveLoad.Enter(loadMode); }
   // The system screen, from the title or the in-game menu.
   void EnterSystemScreen() { systemScreen.Enter(); }
   // The backlog screen; the caller enters its scene state.
@@ -162,15 +168,19 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CExtraPicturesScreen extraPictures;
   CCgGalleryScreen cgGallery;
   CMusicRoomScreen musicRoom;
+  CGameMenuScreen gameMenu;
+  CSaveLoadScreen saveLoad;
   SaveSlotState saves;
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();
+
+  // The system menu's save entry (the pop-up menu's part; empty here).
+  virtual void SetSaveEntryEnabled(int /*enabled*/) {}
 
  protected:
   // The steps of the return to the title and of a new game that belong to
   // other parts of the game and the engine, in the order the resets call
   // them. Parts not built yet leave theirs empty.
-  virtual void SetSaveEntryEnabled(int /*enabled*/) {}
   virtual void StopMovie();
   virtual void StopAllSounds();
   virtual void FreeRuleTransition();

@@ -10,7 +10,7 @@ constexpr std::uint32_t kTitleReentrySubState = 30;
 
 // Screens that have a scene state but no handler in this build.
 constexpr std::uint32_t kScreensWithoutHandler[] = {
-    SCENE_GAME_MENU, SCENE_SAVE_LOAD, SCENE_RECOLLECTION,
+    SCENE_RECOLLECTION,
 };
 
 }  // namespace
@@ -43,6 +43,14 @@ void CGame::RunSceneFrame(CGameEngine& /*engine*/) {
   }
   if (state == SCENE_SYSTEM) {
     systemScreen.RunFrame();
+    return;
+  }
+  if (state == SCENE_GAME_MENU) {
+    gameMenu.RunFrame();
+    return;
+  }
+  if (state == SCENE_SAVE_LOAD) {
+    saveLoad.RunFrame();
     return;
   }
   for (const std::uint32_t missing : kScreensWithoutHandler) {

@@ -34,10 +34,8 @@ class TitleTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     const std::vector<MlzEntrySource> pictures = {
-        {"brand_BG.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_A.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_B.rbp", Flat(640, 480, 800, 600), true},
-        {"start_base_C.rbp", Flat(640, 480, 800, 600), true},
+        {"brand_BG.rbp", Flat(640, 480, 800, 600), true},      {"start_base_A.rbp", Flat(640, 480, 800, 600), true},
+        {"start_base_B.rbp", Flat(640, 480, 800, 600), true},  {"start_base_C.rbp", Flat(640, 480, 800, 600), true},
         {"TITLE_PARTS.rbp", Flat(1069, 577, 1336, 721), true},
     };
     dir.WriteFile("pict.mlz", BuildMlzArchive(pictures, '3'));
@@ -143,8 +141,12 @@ TEST_F(TitleTest, VariantComesFromTheClearFlagAndTheFiveEndings) {
     std::uint32_t items;
     std::vector<int> endingParts;
   } kCases[] = {
-      {0, 0x00, 0, 6, {}},      {0, 0x05, 0, 6, {}},          {1, 0x00, 1, 6, {}},
-      {1, 0x05, 1, 6, {15, 17}}, {1, 0x1E, 1, 6, {16, 17, 18, 19}}, {0, 0x1F, 2, 7, {}},
+      {0, 0x00, 0, 6, {}},
+      {0, 0x05, 0, 6, {}},
+      {1, 0x00, 1, 6, {}},
+      {1, 0x05, 1, 6, {15, 17}},
+      {1, 0x1E, 1, 6, {16, 17, 18, 19}},
+      {0, 0x1F, 2, 7, {}},
       {1, 0x1F, 2, 7, {}},
   };
   for (const auto& c : kCases) {
@@ -206,14 +208,13 @@ TEST_F(TitleTest, TapsHighlightFirstAndRunOnTheSecond) {
   TapRow(1);
   Frame();
   EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_SAVE_LOAD));
-  // No save/load screen in this build yet: the next frame returns to the title.
+  // The save/load screen runs until cancelled, then the title menu is back.
+  Frame();
+  EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_SAVE_LOAD));
+  engine->input.words[ACTION_CANCEL] = 1;
   Frame();
   EXPECT_EQ(engine->sceneState, static_cast<std::uint32_t>(SCENE_TITLE));
-  EXPECT_EQ(Sub(), 30u);
-  Frame();
-  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_SET_UP));
-  Frame();
-  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_RETURN_FADE));  // from a snapshot, not from white
+  EXPECT_EQ(Sub(), static_cast<std::uint32_t>(TITLE_MENU));
 }
 
 TEST_F(TitleTest, RowsShareTheirBoundaryPixelAndTheFirstRowWins) {
@@ -284,12 +285,13 @@ TEST_F(TitleTest, DispatcherRunsEachStatesScreenOrNothing) {
     std::uint32_t stateAfter;
     std::uint32_t subAfter;
   } kCases[] = {
-      {SCENE_GAME_MENU, SCENE_TITLE, 30},  {SCENE_SAVE_LOAD, SCENE_TITLE, 30},   {SCENE_SYSTEM, SCENE_SYSTEM, 7},
-      {SCENE_BACKLOG, SCENE_BACKLOG, 7},  {SCENE_RECOLLECTION, SCENE_TITLE, 30}, {98, 98, 7},
+      {SCENE_GAME_MENU, SCENE_GAME_MENU, 7},   {SCENE_SAVE_LOAD, SCENE_SAVE_LOAD, 7},
+      {SCENE_SYSTEM, SCENE_SYSTEM, 7},         {SCENE_BACKLOG, SCENE_BACKLOG, 7},
+      {SCENE_RECOLLECTION, SCENE_TITLE, 30},   {98, 98, 7},
       // The extras screens run; an unknown step of theirs does nothing.
       {SCENE_EXTRA_PICTURES, SCENE_EXTRA_PICTURES, 7}, {SCENE_CG_GALLERY, SCENE_CG_GALLERY, 7},
       {SCENE_MUSIC_ROOM, SCENE_MUSIC_ROOM, 7},
-      {SCENE_QUIT, SCENE_QUIT, 7},         {12345, 12345, 7},
+      {SCENE_QUIT, SCENE_QUIT, 7},             {12345, 12345, 7},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.state);
