@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/sjis_string.h"
+#include "engine/runtime/runtime_globals.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void CMenuTree::SetItemIcon(MenuNode* node, std::uint32_t id, const std::uint8_t
     const std::int32_t width = ReadInt32(bitmap + 18);
     const std::int32_t height = ReadInt32(bitmap + 22);
     const unsigned bitsPerPixel = bitmap[28] | (bitmap[29] << 8);
-    if (bitsPerPixel != 16 || width <= 0 || width > screenWidth_ - 1 || height <= 0 || height > screenHeight_ - 2) {
+    if (bitsPerPixel != 16 || width <= 0 || width > GetScreenWidth() - 1 || height <= 0 || height > GetScreenHeight() - 2) {
       return false;
     }
     const std::size_t stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};

@@ -46,8 +46,7 @@ struct MenuNode {
 
 class CMenuTree {
  public:
-  // Icons must leave one column and two rows of the screen around them.
-  CMenuTree(int screenWidth, int screenHeight) : screenWidth_(screenWidth), screenHeight_(screenHeight) {}
+  CMenuTree() = default;
   ~CMenuTree() { FreeTree(nullptr); }
   CMenuTree(const CMenuTree&) = delete;
   CMenuTree& operator=(const CMenuTree&) = delete;
@@ -65,7 +64,8 @@ class CMenuTree {
   void SetEnabled(MenuNode* node, std::uint32_t idOrIndex, std::uint32_t flags);
   void SetItemText(MenuNode* node, std::uint32_t id, const char* text);
   // bitmap: a 16-bit bitmap file image of size bytes, or null to clear the
-  // icon. A header or size that does not fit gives no icon.
+  // icon. A header or size that does not fit gives no icon, and so does an
+  // icon that would not leave one column and two rows of the screen free.
   void SetItemIcon(MenuNode* node, std::uint32_t id, const std::uint8_t* bitmap, std::size_t size);
   // Frees a subtree; null frees the whole tree.
   void FreeTree(MenuNode* node);
@@ -79,6 +79,4 @@ class CMenuTree {
   void FreeNode(MenuNode* node);
 
   MenuNode* root_ = nullptr;
-  int screenWidth_;
-  int screenHeight_;
 };

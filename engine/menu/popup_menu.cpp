@@ -18,15 +18,20 @@ RECT TurnRectToDisplay(const RECT& rect, int screenWidth) {
   return RECT{rect.top, screenWidth - rect.right, rect.bottom, screenWidth - rect.left};
 }
 
-CPopupMenu::CPopupMenu()
-    : CMenuTree(GetScreenWidth(), GetScreenHeight()),
-      screenWidth_(std::max(GetScreenWidth(), 0)),
-      screenHeight_(std::max(GetScreenHeight(), 0)),
-      canvas_(static_cast<std::size_t>(screenWidth_) * screenHeight_) {}
+CPopupMenu::CPopupMenu() { AllocateCanvas(); }
+
+bool CPopupMenu::AllocateCanvas() {
+  screenWidth_ = std::max(GetScreenWidth(), 0);
+  screenHeight_ = std::max(GetScreenHeight(), 0);
+  canvas_.assign(static_cast<std::size_t>(screenWidth_) * screenHeight_, 0);
+  return !canvas_.empty();
+}
 
 CPopupMenu::~CPopupMenu() = default;
 
 void CPopupMenu::Show(HWND /*window*/) {
+  // The menu may be made before the screen size is known.
+  if (screenWidth_ != GetScreenWidth() || screenHeight_ != GetScreenHeight()) AllocateCanvas();
   GetDisplayAccess().readProperties(&display_);
   current_ = Root();
   highlight_ = -1;

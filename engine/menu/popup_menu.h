@@ -54,6 +54,8 @@ class CPopupMenu : public CMenuTree {
   const std::uint16_t* Canvas() const { return canvas_.data(); }
 
  private:
+  // A canvas of the current screen size; false when there is no screen.
+  bool AllocateCanvas();
   void SaveScreen();
   void RestoreSavedScreen(int present);
   // rect in display coordinates (canvas rows and columns); null for all.
@@ -65,8 +67,8 @@ class CPopupMenu : public CMenuTree {
   int Selectable(int index) const;
   void PresentScreen();
 
-  int screenWidth_;
-  int screenHeight_;
+  int screenWidth_ = 0;
+  int screenHeight_ = 0;
   MenuNode* current_ = nullptr;
   int highlight_ = -1;
   int panelWidth_ = 0;

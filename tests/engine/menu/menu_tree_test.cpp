@@ -5,11 +5,17 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/runtime/runtime_globals.h"
+
 namespace {
 
 class MenuTreeTest : public ::testing::Test {
  protected:
-  CMenuTree tree_{640, 480};
+  void SetUp() override {
+    SetScreenWidth(640);
+    SetScreenHeight(480);
+  }
+  CMenuTree tree_;
 };
 
 // A 16-bit bitmap file image: headers then rows of the given stride.
