@@ -136,6 +136,7 @@ class SettingsReader {
 void CGameApp::LoadConfigAndBuildMenu() {
   SettingsReader reader(*this, programFolder + kSettingsFile);
   reader.ReadFontList();
+  systemMenu->BuildTree(*fontList);
   reader.ReadSound();
   reader.ReadOptions();
   reader.ReadMessageFont();

@@ -16,6 +16,7 @@
 class CEngineBase;
 class CGameApp;
 class CGameEngine;
+class FontListPort;
 struct LayerNode;
 
 class SystemMenuPort {
@@ -25,6 +26,8 @@ class SystemMenuPort {
   virtual void HandleInput(HWND /*window*/, InputState& /*input*/) {}
   // Non-zero when the menu opened.
   virtual int Open(HWND /*window*/) { return 0; }
+  // Makes the items, once the message fonts are listed.
+  virtual void BuildTree(const FontListPort& /*fonts*/) {}
   // The option setters: each stores its word as the menu normalises it and
   // marks the chosen item; this stand-in has no items to mark.
   virtual void SetOption(ConfigOptions& options, ConfigWord word, std::uint32_t value);

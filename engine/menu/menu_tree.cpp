@@ -1,0 +1,143 @@
+#include "engine/menu/menu_tree.h"
+
+#include <cstring>
+
+#include "common/sjis_string.h"
+#include "engine/runtime/runtime_globals.h"
+
+namespace {
+
+constexpr std::size_t kBitmapHeaders = 54;
+
+std::int32_t ReadInt32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+}  // namespace
+
+MenuNode* CMenuTree::AddNode(MenuNode* parent, std::uint32_t index) {
+  if (parent != nullptr && index >= parent->count) return nullptr;
+  auto* node = new MenuNode;
+  node->parent = parent;
+  if (parent == nullptr) {
+    FreeTree(nullptr);
+    root_ = node;
+  } else {
+    if (parent->items[index].child != nullptr) FreeTree(parent->items[index].child);
+    parent->items[index].child = node;
+  }
+  return node;
+}
+
+int CMenuTree::AddItem(MenuNode* node, std::uint32_t id, std::uint32_t kind, const char* text) {
+  if (node == nullptr) return -1;
+  if (node->count >= kMenuItemsPerNode) return 0;
+  MenuItem& item = node->items[node->count];
+  item.id = id;
+  item.kind = kind;
+  item.flags = kMenuEnabled;
+  StrCopy(item.text, text != nullptr ? text : "");
+  return static_cast<int>(node->count++);
+}
+
+MenuNode* CMenuTree::FindItem(MenuNode* node, std::uint32_t id, std::uint32_t* outIndex) const {
+  if (node == nullptr) node = root_;
+  if (node == nullptr) return nullptr;
+  for (std::uint32_t i = 0; i < node->count; ++i) {
+    if (node->items[i].id == id) {
+      if (outIndex != nullptr) *outIndex = i;
+      return node;
+    }
+    if (node->items[i].child != nullptr) {
+      if (MenuNode* found = FindItem(node->items[i].child, id, outIndex)) return found;
+    }
+  }
+  return nullptr;
+}
+
+MenuItem* CMenuTree::Item(MenuNode* node, std::uint32_t id) const {
+  std::uint32_t index = 0;
+  MenuNode* holder = FindItem(node, id, &index);
+  return holder != nullptr ? &holder->items[index] : nullptr;
+}
+
+MenuItem* CMenuTree::ItemByIdOrIndex(MenuNode* node, std::uint32_t idOrIndex, std::uint32_t flags) const {
+  if ((flags & kMenuByIndex) == 0) return Item(node, idOrIndex);
+  if (node == nullptr) node = root_;
+  if (node == nullptr || idOrIndex >= node->count) return nullptr;
+  return &node->items[idOrIndex];
+}
+
+void CMenuTree::SetChecked(MenuNode* node, std::uint32_t idOrIndex, std::uint32_t flags) {
+  if (MenuItem* item = ItemByIdOrIndex(node, idOrIndex, flags)) {
+    item->flags = (flags & 1) != 0 ? item->flags | kMenuChecked : item->flags & ~kMenuChecked;
+  }
+}
+
+void CMenuTree::SetEnabled(MenuNode* node, std::uint32_t idOrIndex, std::uint32_t flags) {
+  if (MenuItem* item = ItemByIdOrIndex(node, idOrIndex, flags)) {
+    item->flags = (flags & 2) != 0 ? item->flags | kMenuEnabled : item->flags & ~kMenuEnabled;
+  }
+}
+
+void CMenuTree::SetItemText(MenuNode* node, std::uint32_t id, const char* text) {
+  if (MenuItem* item = Item(node, id)) StrCopy(item->text, text != nullptr ? text : "");
+}
+
+void CMenuTree::SetItemIcon(MenuNode* node, std::uint32_t id, const std::uint8_t* bitmap, std::size_t size) {
+  MenuItem* item = Item(node, id);
+  if (item == nullptr) return;
+  const bool fits = [&] {
+    if (bitmap == nullptr || size < kBitmapHeaders) return false;
+    const std::int32_t width = ReadInt32(bitmap + 18);
+    const std::int32_t height = ReadInt32(bitmap + 22);
+    const unsigned bitsPerPixel = bitmap[28] | (bitmap[29] << 8);
+    if (bitsPerPixel != 16 || width <= 0 || width > GetScreenWidth() - 1 || height <= 0 || height > GetScreenHeight() - 2) {
+      return false;
+    }
+    const std::size_t stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};
+    return stride * static_cast<std::size_t>(height) <= size - kBitmapHeaders;
+  }();
+  if (!fits) {
+    item->icon.reset();
+    item->flags &= ~kMenuHasIcon;
+    return;
+  }
+  const auto width = static_cast<std::uint16_t>(ReadInt32(bitmap + 18));
+  const auto height = static_cast<std::uint16_t>(ReadInt32(bitmap + 22));
+  if (item->icon == nullptr || item->icon->width != width || item->icon->height != height) {
+    item->icon = std::make_unique<MenuIcon>();
+    item->icon->width = width;
+    item->icon->height = height;
+    item->icon->pixels.resize(static_cast<std::size_t>(width) * height);
+    item->icon->covered.resize(static_cast<std::size_t>(width + 1) * (height + 2));
+  }
+  const std::size_t stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};
+  for (std::size_t row = 0; row < height; ++row) {
+    std::memcpy(&item->icon->pixels[row * width], bitmap + kBitmapHeaders + row * stride, width * 2u);
+  }
+  item->flags |= kMenuHasIcon;
+}
+
+void CMenuTree::FreeNode(MenuNode* node) {
+  for (std::uint32_t i = 0; i < node->count; ++i) {
+    if (node->items[i].child != nullptr) FreeNode(node->items[i].child);
+  }
+  delete node;
+}
+
+void CMenuTree::FreeTree(MenuNode* node) {
+  if (node == nullptr) {
+    if (root_ != nullptr) FreeNode(root_);
+    root_ = nullptr;
+    return;
+  }
+  if (node->parent != nullptr) {
+    for (std::uint32_t i = 0; i < node->parent->count; ++i) {
+      if (node->parent->items[i].child == node) node->parent->items[i].child = nullptr;
+    }
+  } else if (node == root_) {
+    root_ = nullptr;
+  }
+  FreeNode(node);
+}
