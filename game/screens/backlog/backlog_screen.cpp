@@ -8,6 +8,7 @@
 #include "engine/shell/scene_state.h"
 #include "game/game.h"
 #include "game/input_actions.h"
+#include "game/screens/screen_steps.h"
 #include "game/sprites/sprite_making.h"
 
 namespace {
@@ -102,7 +103,7 @@ void CBacklogScreen::Setup() {
 void CBacklogScreen::DrawPage() {
   CGameEngine& engine = game_.Engine();
   highlight = kBacklogNoControl;
-  for (int part = kFirstVoicePart; part <= kLastPart; ++part) FreePartSlot(engine, part, 1);
+  FreePartRange(engine, kFirstVoicePart, kLastPart);
   FreePartSlot(engine, kTextPart, 1);
   FreePartSlot(engine, kKnobPart, 1);
   engine.pictureSlots.CreateBlankPictureSlot(kTextPicture, kScreenWidth, kScreenHeight);
@@ -236,10 +237,9 @@ void CBacklogScreen::RunControl() {
 
 void CBacklogScreen::Leave() {
   CGameEngine& engine = game_.Engine();
-  for (int part = kBasePart; part <= kLastPart; ++part) FreePartSlot(engine, part, 1);
-  for (int picture = kBasePicture; picture <= kLastPicture; ++picture) engine.pictureSlots.FreePictureSlot(picture);
-  game_.frames.ShowMessageWindow(1);
-  if (engine.messageWindow) engine.messageWindow->MarkGlyphs(1);
+  FreePartRange(engine, kBasePart, kLastPart);
+  FreePictureRange(engine, kBasePicture, kLastPicture);
+  RestoreWindowAfterScreen(engine, game_.frames, 1);
   game_.SetLoadSaveEnabled(1);
   game_.SetSceneState(SCENE_GAME, engine.subState);
 }

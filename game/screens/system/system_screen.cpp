@@ -4,6 +4,7 @@
 #include "engine/shell/scene_state.h"
 #include "game/game.h"
 #include "game/input_actions.h"
+#include "game/screens/screen_steps.h"
 #include "game/sprites/sprite_making.h"
 
 namespace {
@@ -72,11 +73,7 @@ void CSystemScreen::Enter() {
   returnSubState = engine.subState;
   engine.sceneState = SCENE_SYSTEM;
   highlight = SYSTEM_NO_CONTROL;
-  windowWasShown = game_.frames.shown;
-  if (windowWasShown) {
-    game_.frames.ShowMessageWindow(0);
-    if (engine.messageWindow) engine.messageWindow->textHidden = 1;
-  }
+  windowWasShown = HideWindowForScreen(engine, game_.frames);
   Setup();
 }
 
@@ -242,11 +239,8 @@ void CSystemScreen::RunControl() {
 
 void CSystemScreen::GoBack() {
   CGameEngine& engine = game_.Engine();
-  for (int part = kBasePart; part <= kLastPart; ++part) FreePartSlot(engine, part, 1);
-  for (int picture = kBasePicture; picture <= kLastPicture; ++picture) engine.pictureSlots.FreePictureSlot(picture);
-  if (windowWasShown) {
-    game_.frames.ShowMessageWindow(1);
-    if (engine.messageWindow) engine.messageWindow->MarkGlyphs(1);
-  }
+  FreePartRange(engine, kBasePart, kLastPart);
+  FreePictureRange(engine, kBasePicture, kLastPicture);
+  RestoreWindowAfterScreen(engine, game_.frames, windowWasShown);
   game_.SetSceneState(returnState, returnSubState);
 }
