@@ -29,10 +29,12 @@ void CGame::LoadConfigAndBuildMenu(CGameApp& /*app*/) {
   FillSaveSlotItems(*saveSlotItems, kLoadItemBase, kSaveItemBase, folder, 1, saves.slotUsed, saves.newestSlot);
   FillQuickSaveItems(*saveSlotItems, kQuickLoadItemBase, folder, saves.quickUsed, saves.newestQuick);
   FindNewestSave(folder, saves.lastSavedSlot);
+  if (engine_.saveFolder.empty()) return;
   ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
 
 void CGame::WriteSystemData(CGameEngine& /*engine*/) {
+  if (engine_.saveFolder.empty()) return;
   WriteSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
 

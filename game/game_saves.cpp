@@ -110,6 +110,11 @@ int CGame::SaveGame(int slot) {
     DiagnosticLine("save: no game state to save in slot %d", slot);
     return 0;
   }
+  if (engine_.saveFolder.empty()) {
+    // Without a data folder there is no save folder: never the working one.
+    DiagnosticLine("save: no save folder for slot %d", slot);
+    return 0;
+  }
   SYSTEMTIME now;
   GetLocalTime(&now);
   FormatText(save.header.timeStamp, "%z4-%z2-%z2 %z2:%z2:%z2", now.wYear, now.wMonth, now.wDay, now.wHour,

@@ -45,6 +45,7 @@ class MessagePlayTest : public TextTest {
   void Start(const std::string& script) {
     dir.WriteFile("script.mlz", BuildMlzArchive({{"main.txt", {script.begin(), script.end()}, true}}, '2'));
     engine.scriptArchive = dir.EnginePath("script.mlz");
+    engine.saveFolder = dir.EnginePath("");
     game.StartNewGame();
   }
   // Frames until the interpreter stands at the named tag.
