@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
@@ -275,6 +276,20 @@ TEST_F(GameSavesTest, WithoutAGameNothingIsSaved) {
   EXPECT_EQ(Game().SaveGame(0), 0);
   EXPECT_FALSE(File("save001.dat").has_value());
   EXPECT_FALSE(File("system.dat").has_value());
+}
+
+// Without a data folder there is no save folder; the working folder (shared by
+// whatever else runs there) is never written instead.
+TEST_F(GameSavesTest, WithoutASaveFolderNothingIsWrittenAnywhere) {
+  PlayToFirstPage();
+  ScopedTempDir working{"novel_working_folder_"};
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(working.Path());
+  app->engine().saveFolder.clear();
+  EXPECT_EQ(Game().SaveGame(3), 0);
+  app->gameApp->WriteSystemData();
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(std::filesystem::is_empty(working.Path()));
 }
 
 TEST_F(GameSavesTest, AFailedWriteLeavesBothFilesAndFails) {
