@@ -38,7 +38,8 @@ void HostAudioSetCapture(const std::string& wavPath);
 void HostWaveOutFailOpens(unsigned count);
 // Test mode: returns once every open device's driver thread has handed back
 // each buffer whose play time the clock has passed (and the callbacks of
-// those have returned). Must not be called from a callback.
+// those have returned); the calling callback's own device is skipped. Every
+// Sleep in virtual mode does this once a device has been opened.
 void HostWaveOutSettle();
 
 std::unique_ptr<AudioBackend> MakeManualAudioBackend(const std::string& capturePath);

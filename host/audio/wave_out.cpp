@@ -13,6 +13,7 @@
 
 #include "host/audio/audio_backend.h"
 #include "host/audio/wave_out_api.h"
+#include "host/time/time_api.h"
 
 // One device: the buffers queued on its back end, and the driver thread that
 // hands each back to the callback once the back end has played it.
@@ -48,6 +49,8 @@ namespace {
 constexpr auto kCloseGrace = std::chrono::milliseconds(50);
 // How often the driver thread looks at the clock.
 constexpr auto kDriverTick = std::chrono::milliseconds(1);
+// The longest a settle waits for one driver's pass.
+constexpr auto kSettleBound = std::chrono::seconds(5);
 
 std::mutex registryLock;
 std::set<HWAVEOUT> openDevices;
@@ -148,6 +151,7 @@ MMRESULT waveOutOpen(HWAVEOUT* device, UINT deviceId, const WAVEFORMATEX* format
     openDevices.insert(opened);
   }
   opened->driver = std::thread(RunDriver, opened);
+  HostClockSetBeforeVirtualSleep(HostWaveOutSettle);
   *device = opened;
   return MMSYSERR_NOERROR;
 }
@@ -263,8 +267,12 @@ void HostWaveOutSettle() {
   }
   for (HWAVEOUT device : devices) {
     std::unique_lock guard(device->lock);
+    // A callback that sleeps cannot wait for its own driver's pass.
+    if (std::this_thread::get_id() == device->driver.get_id()) continue;
     const std::uint64_t seen = device->idlePasses;
     device->wake.notify_all();
-    device->idlePass.wait(guard, [&] { return device->stop || device->idlePasses > seen; });
+    // Bounded, so a callback blocked on a lock the sleeper holds delays the
+    // run instead of hanging it.
+    device->idlePass.wait_for(guard, kSettleBound, [&] { return device->stop || device->idlePasses > seen; });
   }
 }

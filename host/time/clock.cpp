@@ -17,6 +17,7 @@ constexpr UINT kPeriodMax = 1000000;
 // Read from the audio and worker threads as well as the main thread.
 std::atomic<int> clockMode{kModeUnset};
 std::atomic<DWORD> virtualNow{0};
+std::atomic<void (*)()> beforeVirtualSleep{nullptr};
 
 // Virtual local time: the time set, and the virtual clock reading at that
 // moment; GetLocalTime adds the virtual time that passed since.
@@ -84,6 +85,7 @@ DWORD GetTickCount() { return timeGetTime(); }
 
 void Sleep(DWORD milliseconds) {
   if (CurrentMode() == HostClockMode::Virtual) {
+    if (void (*settle)() = beforeVirtualSleep.load(); settle != nullptr && milliseconds > 0) settle();
     virtualNow.fetch_add(milliseconds);
     // Let threads that poll in Sleep loops see each other's progress.
     std::this_thread::yield();
@@ -126,6 +128,8 @@ void GetLocalTime(SYSTEMTIME* time) {
 void HostClockSetMode(HostClockMode mode) { clockMode.store(static_cast<int>(mode)); }
 
 HostClockMode HostClockGetMode() { return CurrentMode(); }
+
+void HostClockSetBeforeVirtualSleep(void (*settle)()) { beforeVirtualSleep.store(settle); }
 
 void HostClockAdvance(DWORD milliseconds) { virtualNow.fetch_add(milliseconds); }
 

@@ -41,6 +41,10 @@ void GetLocalTime(SYSTEMTIME* time);
 enum class HostClockMode { Real, Virtual };
 void HostClockSetMode(HostClockMode mode);
 HostClockMode HostClockGetMode();
+// Virtual mode: runs at each Sleep before time moves, so threads that work by
+// the clock (audio drivers) catch up first and a run does not depend on how
+// the machine happens to schedule them. Null: none.
+void HostClockSetBeforeVirtualSleep(void (*settle)());
 // Virtual mode: moves time forward (each Sleep does the same for its
 // duration, whichever thread calls it).
 void HostClockAdvance(DWORD milliseconds);

@@ -83,8 +83,7 @@ TEST_F(WindowSoundRunTest, TheScriptsWindowAndSoundsShowInScreenshotAndCapture) 
   std::string error;
   // The title runs its logo and white fade (3 s), then "new game" (design
   // 100, 310) is tapped: the first tap highlights, the next runs it, later
-  // ones fall into the 1 s fade to the game (the sound threads share the
-  // virtual clock, so two taps may meet in one frame).
+  // ones fall into the 1 s fade to the game.
   ASSERT_TRUE(ParseInputScript("4000 tap 80 248; 4200 tap 80 248; 4400 tap 80 248; 4600 tap 80 248; 9000 close",
                                &actions, &error))
       << error;

@@ -1,10 +1,13 @@
 // Wave-out on the manual device under the virtual clock: buffers come back in
 // order as their play time passes, a reset hands back every queued buffer, a
-// close fails while buffers are queued, and the callback may write again.
+// close fails while buffers are queued, the callback may write again, and a
+// slow driver thread does not let a sleeping poller run ahead of the sound.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "host/audio/audio_backend.h"
@@ -18,13 +21,14 @@ struct Recorder {
   std::mutex lock;
   std::vector<DWORD_PTR> done;
   bool rewrite = false;
-  HWAVEOUT device = nullptr;
+  int stallMs = 0;  // real time each callback takes
 };
 
 void Callback(HWAVEOUT device, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
   auto* recorder = reinterpret_cast<Recorder*>(instance);
   if (message != MM_WOM_DONE) return;
   auto* header = reinterpret_cast<WAVEHDR*>(param1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(recorder->stallMs));
   bool rewrite;
   {
     std::lock_guard guard(recorder->lock);
@@ -144,3 +148,18 @@ TEST_F(WaveOutTest, OpenRefusesOtherFormatsAndCanBeMadeToFail) {
 }
 
 }  // namespace
+
+// A loop that polls in Sleep for a buffer to come back (as stopping a sound
+// does) sees it when its play time has passed, however long the machine keeps
+// the driver thread waiting: the clock does not run on meanwhile.
+TEST_F(WaveOutTest, APollingSleepWaitsForASlowDriverInsteadOfRunningTheClockOn) {
+  OpenDevice();
+  recorder.stallMs = 30;
+  QueueAll();
+  const DWORD start = timeGetTime();
+  while (Done().empty()) Sleep(1);
+  EXPECT_LE(timeGetTime() - start, 51u);
+  while (Done().size() < 3) Sleep(1);
+  EXPECT_LE(timeGetTime() - start, 151u);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+}
