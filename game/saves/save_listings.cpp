@@ -10,8 +10,6 @@
 
 namespace {
 
-enum class SlotFile { Missing, Damaged, Whole };
-
 struct SlotRead {
   SlotFile state = SlotFile::Missing;
   SaveFile save;
@@ -19,12 +17,7 @@ struct SlotRead {
 
 SlotRead ReadSlot(const char* folder, int slot) {
   SlotRead read;
-  std::uint32_t size = 0;
-  void* block = ReadWholeFile((std::string(folder) + SaveFileName(slot)).c_str(), &size, 0);
-  if (block == nullptr) return read;
-  read.state = DecodeSaveFile(static_cast<const std::uint8_t*>(block), size, read.save) ? SlotFile::Whole
-                                                                                         : SlotFile::Damaged;
-  LocalFree(block);
+  read.state = ReadSaveSlot(folder, slot, read.save);
   return read;
 }
 
@@ -56,6 +49,17 @@ void TakeNewest(std::int64_t key, int index, std::int64_t& best, std::int32_t& n
 }
 
 }  // namespace
+
+SlotFile ReadSaveSlot(const char* folder, int slot, SaveFile& save) {
+  const std::string path = std::string(folder) + SaveFileName(slot);
+  std::uint32_t size = 0;
+  void* block = ReadWholeFile(path.c_str(), &size, 0);
+  // A folder or an unreadable file in the slot's place is damaged too.
+  if (block == nullptr) return FileExists(path.c_str()) ? SlotFile::Damaged : SlotFile::Missing;
+  const int whole = DecodeSaveFile(static_cast<const std::uint8_t*>(block), size, save);
+  LocalFree(block);
+  return whole ? SlotFile::Whole : SlotFile::Damaged;
+}
 
 int ReadSaveTimeKey(const char* folder, int slot, std::uint32_t& key) {
   const SlotRead read = ReadSlot(folder, slot);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "game/saves/save_file.h"
+
 class CImage;
 
 inline constexpr int kMenuSaveSlots = 15;
@@ -46,6 +48,12 @@ void FillQuickSaveItems(SaveSlotItems& items, int base, const char* folder, std:
 // The slot 0 to 99 whose save has the largest time key, or -1; damaged files
 // are passed over.
 void FindNewestSave(const char* folder, std::int32_t& slot);
+
+// What a slot's file is: none, there but failing the whole-file check (a
+// folder or an unreadable file in its place too), or a whole save.
+enum class SlotFile { Missing, Damaged, Whole };
+// Reads and checks the save of slot in folder; save is filled when Whole.
+SlotFile ReadSaveSlot(const char* folder, int slot, SaveFile& save);
 
 // Reads and checks the save of slot in folder: 1 with its time key when whole.
 int ReadSaveTimeKey(const char* folder, int slot, std::uint32_t& key);

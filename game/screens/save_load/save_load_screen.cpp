@@ -1,17 +1,21 @@
 #include "game/screens/save_load/save_load_screen.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/format_text.h"
 #include "engine/pictures/picture_object.h"
 #include "engine/pictures/picture_part_slots.h"
+#include "engine/pictures/picture_thumbnail.h"
+#include "engine/runtime/runtime_globals.h"
 #include "engine/shell/scene_state.h"
 #include "engine/text/message_window.h"
 #include "game/game.h"
 #include "game/input_actions.h"
+#include "game/saves/save_listings.h"
+#include "game/screens/save_load/row_thumbnail.h"
 #include "game/screens/screen_steps.h"
 #include "game/sprites/sprite_making.h"
-#include "host/base/diagnostics.h"
 
 namespace {
 
@@ -24,6 +28,9 @@ constexpr std::int32_t kButtonY = 546, kButtonWidth = 104, kButtonHeight = 56;
 constexpr std::int32_t kToLoadX = 592, kToSaveX = 488, kBackX = 696;
 constexpr std::int32_t kTextSize = 16, kTextLines = 3, kLabelWeight = 4;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::int32_t kThumbnailWidth = 100, kThumbnailHeight = 75;
+// The text of a row whose file is there but damaged.
+constexpr char kDamagedSlotText[] = "---- \x94\x6a\x91\xb9 ----";
 
 const char* BackgroundName(std::int32_t mode) { return mode == 1 ? "data_base_load" : "data_base_save"; }
 
@@ -81,38 +88,56 @@ void CSaveLoadScreen::DrawPage(std::int32_t page) {
 
 void CSaveLoadScreen::DrawRow(std::int32_t row) {
   CGameEngine& engine = game_.Engine();
-  char text[kSaveTextSize] = {};
-  std::int32_t chapter = 0;
-  std::uint32_t key = 0;
   const int slot = kSaveRowsPerPage * state.page + row;
-  state.rowPresent[row] = static_cast<std::uint32_t>(
-      engine.pictureSlots.LoadThumbnailSlot(kFirstThumbnailSlot + row, slot, text, &chapter, &key));
-  if (!state.rowPresent[row]) return;
-  CreateImageSprite(engine, kFirstThumbnailPart + row, kFirstThumbnailSlot + row, 0, 0, 100, 75, 130,
-                    72 + kRowPitch * row, 0, 0, 6);
+  SaveFile save;
+  // Without a save folder there are no saves (never the working folder's).
+  const SlotFile file =
+      engine.saveFolder.empty() ? SlotFile::Missing : ReadSaveSlot(engine.saveFolder.c_str(), slot, save);
+  state.rowPresent[row] = file == SlotFile::Whole ? 1u : 0u;
+  if (file == SlotFile::Missing) return;
+  if (file == SlotFile::Damaged) {
+    DrawRowLines(row, kDamagedSlotText);
+    return;
+  }
+  const int picture = kFirstThumbnailSlot + row;
+  if (engine.pictureSlots.LoadThumbnailSlot(picture, slot, nullptr, nullptr, nullptr) &&
+      FitThumbnail(*engine.pictureSlots.Get(picture),
+                   static_cast<std::uint32_t>(kThumbnailWidth * GetScreenWidth() / GetDesignWidth()),
+                   static_cast<std::uint32_t>(kThumbnailHeight * GetScreenHeight() / GetDesignHeight()))) {
+    CreateImageSprite(engine, kFirstThumbnailPart + row, picture, 0, 0, kThumbnailWidth, kThumbnailHeight, 130,
+                      72 + kRowPitch * row, 0, 0, 6);
+  }
+  DrawRowLines(row, save.header.messageText);
+  const std::uint32_t key = PackSaveTimeStamp(save.header.timeStamp);
+  char date[32] = {};
+  FormatText(date, "%z4\x94\x4e%z2\x8c\x8e%z2\x93\xfa %z2:%z2", (key >> 25) + 2000, (key >> 21) & 15u,
+             (key >> 16) & 31u, (key >> 11) & 31u, (key >> 5) & 63u);
+  DrawLabel(date, 282, 74 + kRowPitch * row);
+}
+
+void CSaveLoadScreen::DrawRowLines(std::int32_t row, const char* text) {
+  const char* start = text;
+  for (std::int32_t line = 0; line < kTextLines && *start != '\0'; ++line) {
+    const char* end = std::strchr(start, '/');
+    const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - start) : std::strlen(start);
+    char one[kSaveMessageSize] = {};
+    std::memcpy(one, start, std::min(length, kSaveMessageSize - 1));
+    DrawLabel(one, 262, 98 + kRowPitch * row + 18 * line);
+    if (end == nullptr) break;
+    start = end + 1;
+  }
+}
+
+void CSaveLoadScreen::DrawLabel(const char* text, std::int32_t x, std::int32_t y) {
+  CGameEngine& engine = game_.Engine();
   CImage* layer = engine.pictureSlots.Get(kTextSlot);
   if (layer == nullptr) return;
   // The label font is the window object's; at the title there is none yet.
   CMessageWindow spare;
   CMessageWindow& labels = engine.messageWindow ? *engine.messageWindow : spare;
-  const auto antiAlias = static_cast<std::int32_t>(TextAntiAliasLevel(engine.options));
-  const auto shadow = static_cast<std::int32_t>(engine.options[MESSAGE_SADOW]);
-  const char* start = text;
-  for (std::int32_t line = 0; line < kTextLines && *start != '\0'; ++line) {
-    const char* end = std::strchr(start, '/');
-    const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - start) : std::strlen(start);
-    char one[kSaveTextSize] = {};
-    std::memcpy(one, start, length);
-    labels.RenderLabelToImage(*layer, one, kTextSize, 0, kWhite, 262, 98 + kRowPitch * row + 18 * line, antiAlias,
-                              shadow, kLabelWeight);
-    if (end == nullptr) break;
-    start = end + 1;
-  }
-  char date[32] = {};
-  FormatText(date, "%z4\x94\x4e%z2\x8c\x8e%z2\x93\xfa %z2:%z2", (key >> 25) + 2000, (key >> 21) & 15u,
-             (key >> 16) & 31u, (key >> 11) & 31u, (key >> 5) & 63u);
-  labels.RenderLabelToImage(*layer, date, kTextSize, 0, kWhite, 282, 74 + kRowPitch * row, antiAlias, shadow,
-                            kLabelWeight);
+  labels.RenderLabelToImage(*layer, text, kTextSize, 0, kWhite, x, y,
+                            static_cast<std::int32_t>(TextAntiAliasLevel(engine.options)),
+                            static_cast<std::int32_t>(engine.options[MESSAGE_SADOW]), kLabelWeight);
 }
 
 std::int32_t CSaveLoadScreen::TargetUnderStylus() const {
@@ -199,10 +224,11 @@ void CSaveLoadScreen::Confirm(std::int32_t selection) {
         ClearScreen();
         return;
       }
-      DiagnosticLine("save screen: slot %d could not be loaded", slot);
-    } else if (!game_.SaveGame(slot)) {
-      DiagnosticLine("save screen: slot %d could not be saved", slot);
+    } else {
+      game_.SaveGame(slot);
     }
+    // Saved, or refused (each refusal says why on standard error): the page
+    // shows what the files hold now.
     DrawPage(state.page);
     return;
   }

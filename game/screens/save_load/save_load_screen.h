@@ -39,7 +39,12 @@ class CSaveLoadScreen {
 
  private:
   void LoadBackground();
+  // A whole save shows its thumbnail, text and date; a damaged file only
+  // its mark; no file nothing.
   void DrawRow(std::int32_t row);
+  // The first three '/'-separated lines of text at the row's text place.
+  void DrawRowLines(std::int32_t row, const char* text);
+  void DrawLabel(const char* text, std::int32_t x, std::int32_t y);
   std::int32_t TargetUnderStylus() const;
   // The next row from the selection, step +1 or -1; load mode visits only
   // present rows and keeps the selection when there is none.
