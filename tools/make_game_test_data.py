@@ -28,7 +28,31 @@ WINDOW_PICTURES = {
     "WIN_PARTS": (905, 423),
     # The choice screen's base strip (0, 0, 800 x 205) and highlight (0, 238, 540 x 33).
     "SELECT_BASE": (800, 271),
+    # The save/load, backlog and system screens: full-screen bases and parts
+    # sheets whose source cells are numbered blocks (SCREEN_CELLS).
+    "data_base_save": (800, 600),
+    "data_base_load": (800, 600),
+    "data_parts": (560, 417),
+    "LOG_BASE": (800, 600),
+    "LOG_PARTS": (40, 314),
+    "sys_base": (800, 600),
+    "sys_parts": (192, 367),
 }
+# The source cells (x, y, w, h) of the screens' parts sheets; cell k of a
+# sheet is block SHEET_BLOCKS[sheet] + k, 0 outside every cell.
+SCREEN_CELLS = {
+    # row highlight; the ten current-page tabs; the ten tab highlights; the
+    # to-save, to-load and back highlights; the newest-save marker.
+    "data_parts": [(0, 0, 560, 91)] + [(40 * p, 183, 40, 49) for p in range(10)]
+                  + [(40 * t, 233, 40, 49) for t in range(10)]
+                  + [(104 * b, 282, 104, 56) for b in range(3)] + [(0, 394, 88, 23)],
+    # four scroll-button highlights; the knob; the voice button and its lit form.
+    "LOG_PARTS": [(0, 30 * k, 24, 30) for k in range(4)] + [(0, 159, 24, 98), (0, 258, 40, 28), (0, 286, 40, 28)],
+    # the marker rows (21 high), the three button highlights, the knob.
+    "sys_parts": [(0, 21 * s, 128, 21) for s in range(11)] + [(64 * b, 231, 64, 56) for b in range(3)]
+                 + [(0, 343, 16, 24)],
+}
+SHEET_BLOCKS = {"data_parts": 100, "LOG_PARTS": 140, "sys_parts": 160}
 # Picture archive and the screen its pictures are made for.
 SCREENS = {"pict_v.mlz": (640, 480), "pict.mlz": (320, 240)}
 
@@ -39,15 +63,27 @@ def block_colour(number):
 
 
 def block_number(name, x, y):
-    """The numbered block a design point falls in: a frame is one block; the
-    parts sheet has a block per button highlight (96 x 26 from the top left)
-    and per page-end icon frame (48 x 42 from y 52)."""
+    """The numbered block a design point falls in: a frame or screen base is
+    one block; the window's parts sheet has a block per button highlight
+    (96 x 26 from the top left), per page-end icon frame (48 x 42 from
+    y 52) and per in-game menu button highlight (96 x 47 from x 575), and
+    one for the in-game menu panel (from x 769); the screens' sheets a block
+    per source cell."""
+    if name in SCREEN_CELLS:
+        for k, (cx, cy, cw, ch) in enumerate(SCREEN_CELLS[name]):
+            if cx <= x < cx + cw and cy <= y < cy + ch:
+                return SHEET_BLOCKS[name] + k
+        return 0
     if name != "WIN_PARTS":
         return list(WINDOW_PICTURES).index(name) + 1
     if y < 26 and x < 6 * 96:
         return 10 + x // 96
     if 52 <= y < 94 and x < 7 * 48:
         return 20 + x // 48
+    if 575 <= x < 671 and y < 8 * 47:
+        return 30 + y // 47
+    if x >= 769:
+        return 40
     return 0
 
 

@@ -33,3 +33,15 @@ std::uint16_t ScreenshotCentrePixel(const std::string& path) {
   SourcePicture picture;
   return ReadShot(path, picture) ? PixelOf(picture, picture.width / 2, picture.height / 2) : 0;
 }
+
+std::vector<std::uint16_t> ScreenshotPixels(const std::string& path, std::uint32_t* width) {
+  SourcePicture picture;
+  std::vector<std::uint16_t> pixels;
+  *width = 0;
+  if (!ReadShot(path, picture)) return pixels;
+  *width = picture.width;
+  for (std::uint32_t y = 0; y < picture.height; ++y) {
+    for (std::uint32_t x = 0; x < picture.width; ++x) pixels.push_back(PixelOf(picture, x, y));
+  }
+  return pixels;
+}

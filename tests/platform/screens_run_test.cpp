@@ -1,0 +1,278 @@
+// The game's screens in both programs, headless over the game test data:
+// the in-game menu from the window's bar, the save/load screen (saving,
+// paging, load mode), the backlog, the system screen, the title and a load
+// back into the game. Every screen picture of the test data is a flat
+// numbered block (tools/make_game_test_data.py), so each part shows as its
+// block's colour at the place its screen puts it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/pictures/picture_thumbnail.h"
+#include "engine/shell/engine_main.h"
+#include "engine/shell/shell_fixture.h"
+#include "game/game.h"
+#include "host/memory/memory_api.h"
+#include "host/module/module_api.h"
+#include "host/run/input_schedule.h"
+#include "platform/ce5/ce5_build.h"
+#include "platform/small_test/small_screen_build.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/screenshot_pixel.h"
+#include "tools/mlz_pack/mlz_writer.h"
+
+namespace {
+
+// RGB565 of the test data's colour for block number.
+std::uint16_t BlockColour(int number) {
+  const int r = (number * 53 + 40) % 256, g = (number * 97 + 80) % 256, b = (number * 151 + 120) % 256;
+  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+// The test data's block numbers.
+constexpr int kSaveBase = 8, kLoadBase = 9, kLogBase = 11, kSysBase = 13;
+constexpr int kMenuPanel = 40, kFirstMenuButtonLit = 30;
+constexpr int kRowLit = 100, kFirstPageTab = 101, kFirstTabLit = 111, kFirstModeButtonLit = 121, kNewestMarker = 124;
+constexpr int kFirstScrollLit = 140, kLogKnob = 144, kVoiceButton = 145;
+constexpr int kFirstSysMarker = 160, kFirstSysButtonLit = 171, kSysKnob = 174;
+
+// The game's state at shutdown, while the engine object still exists.
+struct ObservingServices : ProcessServicesPort {
+  CGame* game = nullptr;
+  std::uint32_t sceneState = 0;
+  std::int32_t local = -1;
+  std::int32_t global = -1;
+  std::uint32_t musicVolume = 0;
+  void FlushProfile() override {
+    sceneState = game->Engine().sceneState;
+    local = game->Interpreter().GetVariable("flowLocal");
+    global = game->Interpreter().GetVariable("g_flow");
+    musicVolume = game->Engine().options[MUSIC_VOL];
+  }
+};
+
+struct Program {
+  const char* name;
+  const BuildVariant& (*build)();
+  HostPanel panel;
+  std::uint32_t width;
+  std::uint32_t height;
+};
+
+void PrintTo(const Program& program, std::ostream* out) { *out << program.name; }
+
+// Four pages passed with a tap each (two of them voiced), then a page that
+// waits for good. The local and the global variable come back with a load.
+const char kScript[] =
+    "<WinType WINDOW>\r\n<WinFrameType 2>\r\n<WinFrame 1>\r\n<Mov g_flow,5>\r\n<Mov flowLocal,9>\r\n"
+    "<SndPlay voice01,v001>Page one./Its second line.<KW>\r\n<WinClear>\r\n"
+    "Page two.<KW>\r\n<WinClear>\r\n"
+    "<SndPlay voice01,v002>Page three.<KW>\r\n<WinClear>\r\n"
+    "Page four.<KW>\r\n<WinClear>\r\n"
+    "[last]The page the game is saved on.<KW>\r\n<WinClear>\r\n<Jump last,main.txt>\r\n";
+
+class ScreensRunTest : public ShellTest, public ::testing::WithParamInterface<Program> {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    SetScreenWidth(320);
+    SetScreenHeight(240);
+    HostDisplaySetPanel(GetParam().panel);
+    namespace fs = std::filesystem;
+    fs::copy(NOVEL_TEST_DATA_DIR "/game", dir_.HostPath("data"), fs::copy_options::recursive);
+    const std::string script = kScript;
+    const std::vector<std::uint8_t> archive =
+        BuildMlzArchive({{"main.txt", {script.begin(), script.end()}, true}}, '2');
+    dir_.WriteFile("data/script.mlz", std::string(archive.begin(), archive.end()));
+    dir_.WriteFile("pelmo.cfg", "[SYSTEM_CONFIG]\r\n");
+    HostSetModulePath(dir_.HostPath("novel_ce5").c_str());
+  }
+  void TearDown() override {
+    HostSetModulePath("");
+    HostSetWindowBackend(nullptr);
+    ShellTest::TearDown();
+  }
+
+  // A screen point of the design point (800 x 600).
+  std::uint32_t X(std::int32_t designX) const { return static_cast<std::uint32_t>(designX) * GetParam().width / 800; }
+  std::uint32_t Y(std::int32_t designY) const { return static_cast<std::uint32_t>(designY) * GetParam().height / 600; }
+  // Input entries: a tap at a design point, a screenshot.
+  void TapAt(int ms, std::int32_t designX, std::int32_t designY) {
+    input_ += std::to_string(ms) + " tap " + std::to_string(X(designX)) + " " + std::to_string(Y(designY)) + "; ";
+  }
+  void TwoTaps(int ms, std::int32_t designX, std::int32_t designY) {
+    TapAt(ms, designX, designY);
+    TapAt(ms + 200, designX, designY);
+  }
+  void Shot(int ms, const std::string& name) { shots_.emplace_back(ms, name); }
+
+  void Run(int closeMs) {
+    std::vector<ScheduledAction> actions;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(input_ + std::to_string(closeMs) + " close", &actions, &error)) << error;
+    for (const auto& [at, name] : shots_) {
+      ScheduledAction action;
+      ASSERT_TRUE(ParseScreenshotRequest(std::to_string(at) + ":" + Path(name), &action));
+      actions.push_back(action);
+    }
+    HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
+    testing::internal::CaptureStderr();
+    const int result = RunEngine(
+        GetParam().build(), services_,
+        [this] {
+          std::unique_ptr<CGameApp> app = MakeGameApp();
+          services_.game = dynamic_cast<CGame*>(app->game.get());
+          return app;
+        },
+        nullptr, nullptr, SW_SHOWNORMAL);
+    errors_ = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(result, 0);
+  }
+  std::string Path(const std::string& name) const { return dir_.HostPath(name + ".png"); }
+  // The shot's pixel at a design point.
+  std::uint16_t At(const std::string& name, std::int32_t designX, std::int32_t designY) const {
+    return ScreenshotPixel(Path(name), X(designX), Y(designY));
+  }
+  void ExpectBlock(const std::string& shot, std::int32_t designX, std::int32_t designY, int block) const {
+    EXPECT_EQ(At(shot, designX, designY), BlockColour(block))
+        << shot << " at design " << designX << ", " << designY << ": block " << block;
+  }
+
+  ScopedTempDir dir_{"screens_run_"};
+  ObservingServices services_;
+  std::string input_;
+  std::vector<std::pair<int, std::string>> shots_;
+  std::string errors_;
+};
+
+// Title to game: a tap skips the logo, one ends the white fade, two run "new
+// game" (design 100, 310); the game runs from about 1.8 s.
+TEST_P(ScreensRunTest, TheWholeFlowThroughEveryScreenAndBack) {
+  TapAt(100, 1, 1);
+  TapAt(300, 1, 1);
+  TwoTaps(500, 100, 310);
+  // Four pages passed with a tap on the message, the fifth waits.
+  for (int page = 0; page < 4; ++page) TapAt(2600 + 600 * page, 400, 300);
+  Shot(5000, "game");
+  // The bar's button 2 (hit 308..388 x 580..600): lit, then the menu.
+  TwoTaps(5200, 348, 590);
+  Shot(5400, "bar_lit");
+  Shot(5500, "menu");
+  // Menu button 0 (save): lit, then the save screen.
+  TwoTaps(5600, 726, 57);
+  Shot(5700, "menu_save_lit");
+  Shot(5900, "save_screen");
+  // Row 3: lit, then saved there (slot 3, "save004.dat").
+  TwoTaps(6000, 400, 394);
+  Shot(6100, "save_row_lit");
+  Shot(6300, "saved");
+  // Tab 4: lit, then page 4; the switch to load; tab 0 again.
+  TwoTaps(6400, 190, 578);
+  Shot(6500, "tab_lit");
+  Shot(6700, "page4");
+  TwoTaps(6800, 644, 574);
+  Shot(6900, "to_load_lit");
+  Shot(7100, "load_mode");
+  TwoTaps(7200, 30, 578);
+  Shot(7500, "load_page0");
+  // Back to the game, its window shown again.
+  TwoTaps(7600, 748, 574);
+  Shot(8300, "back_in_game");
+  // The backlog from the menu's button 2; its newest-page scroll button
+  // (design 750, 570) lit, then leaving back to the game.
+  TwoTaps(8400, 348, 590);
+  TwoTaps(8700, 726, 32 + 47 * 2 + 23);
+  Shot(9000, "backlog");
+  TwoTaps(9100, 760, 580);
+  Shot(9200, "backlog_lit");
+  // The system screen from the menu's button 3: the fifth music cell twice.
+  TwoTaps(9500, 348, 590);
+  TwoTaps(9800, 726, 32 + 47 * 3 + 23);
+  Shot(10100, "system");
+  TwoTaps(10200, 692, 170);
+  Shot(10500, "system_music50");
+  // Its title button, then the title's "load" row (design 100, 346).
+  TwoTaps(10600, 604, 574);
+  Shot(10700, "system_title_lit");
+  TwoTaps(12000, 100, 346);
+  Shot(12300, "title_load");
+  // Row 3 loaded: the game's page is typed again.
+  TwoTaps(12400, 400, 394);
+  Shot(14000, "loaded");
+  Run(14500);
+
+  EXPECT_EQ(errors_.find("no screen for scene state"), std::string::npos) << errors_;
+  EXPECT_EQ(services_.sceneState, SCENE_GAME);
+  EXPECT_EQ(services_.local, 9);
+  EXPECT_EQ(services_.global, 5);
+  EXPECT_EQ(services_.musicVolume, 50u);
+
+  // The menu: its panel (block 40) on the right over the game.
+  ExpectBlock("menu", 700, 300, kMenuPanel);
+  ExpectBlock("menu_save_lit", 726, 57, kFirstMenuButtonLit);
+  // The save screen: its base, page 0's tab, no marker yet (nothing saved).
+  ExpectBlock("save_screen", 50, 300, kSaveBase);
+  ExpectBlock("save_screen", 30, 578, kFirstPageTab);
+  ExpectBlock("save_screen", 510, 80 + 95 * 3, kSaveBase);
+  ExpectBlock("save_row_lit", 600, 64 + 95 * 3 + 45, kRowLit);
+  // Saved: the marker at row 3, the row's thumbnail (the game, not this
+  // screen: not the base's colour).
+  ExpectBlock("saved", 510, 80 + 95 * 3, kNewestMarker);
+  EXPECT_NE(At("saved", 180, 72 + 95 * 3 + 37), BlockColour(kSaveBase));
+  ExpectBlock("tab_lit", 190, 578, kFirstTabLit + 4);
+  ExpectBlock("page4", 190, 578, kFirstPageTab + 4);
+  ExpectBlock("page4", 510, 80 + 95 * 3, kSaveBase);
+  ExpectBlock("to_load_lit", 644, 574, kFirstModeButtonLit + 1);
+  ExpectBlock("load_mode", 50, 300, kLoadBase);
+  ExpectBlock("load_page0", 510, 80 + 95 * 3, kNewestMarker);
+  // The backlog: base, knob, the newest page's scroll button lit.
+  ExpectBlock("backlog", 30, 300, kLogBase);
+  ExpectBlock("backlog_lit", 760, 580, kFirstScrollLit + 3);
+  // The system screen: base, the music knob at 100 (x 746), then at 50.
+  ExpectBlock("system", 30, 300, kSysBase);
+  ExpectBlock("system", 752, 168, kSysKnob);
+  ExpectBlock("system_music50", 692, 168, kSysKnob);
+  ExpectBlock("system_music50", 752, 168, kSysBase);
+  ExpectBlock("system_title_lit", 508 + 64 + 32, 574, kFirstSysButtonLit + 1);
+  ExpectBlock("title_load", 50, 300, kLoadBase);
+  ExpectBlock("title_load", 510, 80 + 95 * 3, kNewestMarker);
+
+  // The loaded game looks as it did before saving, pixel for pixel.
+  std::uint32_t width = 0, loadedWidth = 0;
+  const std::vector<std::uint16_t> before = ScreenshotPixels(Path("game"), &width);
+  const std::vector<std::uint16_t> after = ScreenshotPixels(Path("loaded"), &loadedWidth);
+  ASSERT_EQ(before.size(), after.size());
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) differing += before[i] != after[i];
+  EXPECT_EQ(differing, 0u);
+
+  // save004.dat's thumbnail is the game as the menu opened (the bar's
+  // button lit), box-filtered.
+  const std::optional<std::string> save = dir_.ReadFile("data/save/save004.dat");
+  ASSERT_TRUE(save.has_value());
+  {
+    std::uint32_t shotWidth = 0;
+    const std::vector<std::uint16_t> pixels = ScreenshotPixels(Path("bar_lit"), &shotWidth);
+    const auto shotHeight = static_cast<std::uint32_t>(pixels.size() / shotWidth);
+    std::uint32_t size = 0;
+    std::uint8_t* expected =
+        BuildThumbnailBitmap(pixels.data(), shotWidth, shotHeight, 100 * shotWidth / 800, 75 * shotHeight / 600, &size);
+    ASSERT_NE(expected, nullptr);
+    ASSERT_GE(save->size(), 1656u + size);
+    std::size_t different = 0;
+    for (std::uint32_t i = 0; i < size; ++i) different += static_cast<std::uint8_t>((*save)[1656 + i]) != expected[i];
+    LocalFree(expected);
+    EXPECT_EQ(different, 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ScreensRunTest,
+                         ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, 480},
+                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                                   320, 240}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
