@@ -207,6 +207,10 @@ full = save(bmp, [(b"a", 5), (b"flag", -3)], [(b"sp", b"first", b""), (b"", b"se
 open(os.path.join(sys.argv[1], "scene.dat"), "wb").write(full)
 open(os.path.join(sys.argv[1], "empty_backlog.dat"), "wb").write(save(b"", [], []))
 open(os.path.join(sys.argv[1], "short_write.dat"), "wb").write(full[:-7])
+# Four '/'-separated lines, of which the save screen draws three.
+lines = bytearray(full)
+put(lines, 104, b"one/two/three/four")
+open(os.path.join(sys.argv[1], "four_lines.dat"), "wb").write(bytes(lines))
 PY
 # JPEG streams from libjpeg-turbo's cjpeg in the layouts a reader meets,
 # each behind ten setting bytes (mode, picture layout, size, region).

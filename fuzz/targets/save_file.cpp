@@ -1,5 +1,7 @@
 // A save file: the whole-file check, a taken file written again (which must
-// read back to the same bytes), and a load onto a game with nothing to draw.
+// read back to the same bytes), the save screen's page drawn over it (its
+// row, thumbnail fitted to the box, text lines and date, or the damaged
+// mark), and a load onto a game with nothing to draw.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -38,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CGame& game = ScratchGame();
   const std::string path = game.Engine().saveFolder + SaveFileName(0);
   if (!ReplaceWholeFile(path.c_str(), data, static_cast<std::uint32_t>(size))) return 0;
+  game.saveLoad.DrawPage(0);
   game.LoadGame(0);
   return 0;
 }
