@@ -6,6 +6,7 @@
 // block's colour at the place its screen puts it.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -16,6 +17,7 @@
 #include "engine/shell/engine_main.h"
 #include "engine/shell/shell_fixture.h"
 #include "game/game.h"
+#include "game/saves/save_file.h"
 #include "host/memory/memory_api.h"
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
@@ -135,6 +137,17 @@ class ScreensRunTest : public ShellTest, public ::testing::WithParamInterface<Pr
   // The shot's pixel at a design point.
   std::uint16_t At(const std::string& name, std::int32_t designX, std::int32_t designY) const {
     return ScreenshotPixel(Path(name), X(designX), Y(designY));
+  }
+  // How many pixels of the design rectangle differ from the block's colour.
+  std::size_t OffBlock(const std::string& shot, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                       int block) const {
+    std::uint32_t width = 0;
+    const std::vector<std::uint16_t> pixels = ScreenshotPixels(Path(shot), &width);
+    std::size_t off = 0;
+    for (std::uint32_t py = Y(y); py < Y(y + h); ++py) {
+      for (std::uint32_t px = X(x); px < X(x + w); ++px) off += pixels[std::size_t{py} * width + px] != BlockColour(block);
+    }
+    return off;
   }
   void ExpectBlock(const std::string& shot, std::int32_t designX, std::int32_t designY, int block) const {
     EXPECT_EQ(At(shot, designX, designY), BlockColour(block))
@@ -267,6 +280,64 @@ TEST_P(ScreensRunTest, TheWholeFlowThroughEveryScreenAndBack) {
     LocalFree(expected);
     EXPECT_EQ(different, 0u);
   }
+}
+
+// A whole save whose thumbnail was made at the other screen size (its left
+// half red, its right half blue), a damaged file, a folder in a save's place
+// and an empty slot, on the load screen opened from the title.
+TEST_P(ScreensRunTest, DamagedRowsAndAThumbnailOfTheOtherSize) {
+  const std::uint32_t otherWidth = GetParam().width == 640 ? 40 : 80, otherHeight = otherWidth * 3 / 4;
+  std::vector<std::uint16_t> halves(std::size_t{otherWidth} * otherHeight);
+  for (std::size_t i = 0; i < halves.size(); ++i) halves[i] = i % otherWidth < otherWidth / 2 ? 0xF800 : 0x001F;
+  std::uint32_t size = 0;
+  std::uint8_t* bitmap = BuildThumbnailBitmap(halves.data(), otherWidth, otherHeight, otherWidth, otherHeight, &size);
+  ASSERT_NE(bitmap, nullptr);
+  SaveFile save;
+  std::strcpy(save.header.timeStamp, "2026-12-11 12:34:56");
+  std::strcpy(save.header.scriptName, "main.txt");
+  std::strcpy(save.header.messageText, "Saved at the other size./Second line.");
+  save.thumbnail.assign(bitmap, bitmap + size);
+  LocalFree(bitmap);
+  const std::vector<std::uint8_t> bytes = EncodeSaveFile(save);
+  dir_.WriteFile("data/save/save001.dat", bytes);
+  dir_.WriteFile("data/save/save002.dat", std::string(bytes.begin(), bytes.end() - 1));
+  std::filesystem::create_directories(dir_.HostPath("data/save/save003.dat"));
+
+  TapAt(100, 1, 1);
+  TapAt(300, 1, 1);
+  TwoTaps(500, 100, 346);
+  Shot(1000, "load_rows");
+  // The damaged row 1 is no target in load mode.
+  TwoTaps(1100, 400, 64 + 95 + 45);
+  Shot(1400, "damaged_tapped");
+  // In save mode it is, but with no game running the save is refused and
+  // the screen stays.
+  TwoTaps(1500, 540, 574);
+  Shot(1800, "save_mode");
+  TwoTaps(1900, 400, 64 + 95 + 45);
+  Shot(2200, "refused");
+  Run(2400);
+
+  // Row 0: the thumbnail fills the 100 x 75 box (design 130, 72), halves
+  // and all; its text and date are drawn.
+  EXPECT_EQ(At("load_rows", 135, 110), 0xF800);
+  EXPECT_EQ(At("load_rows", 175, 140), 0xF800);
+  EXPECT_EQ(At("load_rows", 185, 80), 0x001F);
+  EXPECT_EQ(At("load_rows", 225, 140), 0x001F);
+  EXPECT_GT(OffBlock("load_rows", 262, 98, 200, 16, kLoadBase), 0u);
+  // Rows 1 and 2: no thumbnail, the damaged mark at the text place; row 3
+  // (no file) and row 4 show nothing.
+  for (int row : {1, 2}) {
+    EXPECT_EQ(OffBlock("load_rows", 130, 72 + 95 * row, 100, 75, kLoadBase), 0u) << row;
+    EXPECT_GT(OffBlock("load_rows", 262, 98 + 95 * row, 120, 16, kLoadBase), 0u) << row;
+    EXPECT_EQ(OffBlock("load_rows", 282, 74 + 95 * row, 160, 16, kLoadBase), 0u) << "no date on row " << row;
+  }
+  for (int row : {3, 4}) EXPECT_EQ(OffBlock("load_rows", 120, 64 + 95 * row, 560, 91, kLoadBase), 0u) << row;
+  ExpectBlock("damaged_tapped", 600, 64 + 95 + 45, kLoadBase);
+  ExpectBlock("save_mode", 50, 300, kSaveBase);
+  ExpectBlock("refused", 50, 300, kSaveBase);
+  EXPECT_NE(errors_.find("no game state to save in slot 1"), std::string::npos) << errors_;
+  EXPECT_EQ(dir_.ReadFile("data/save/save002.dat")->size(), bytes.size() - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ScreensRunTest,
