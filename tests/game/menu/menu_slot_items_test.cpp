@@ -13,6 +13,7 @@
 #include "game/menu/system_menu.h"
 #include "game/saves/save_file.h"
 #include "host/memory/memory_api.h"
+#include "host/run/call_log.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace {
@@ -198,6 +199,36 @@ TEST_F(MenuSlotItemsTest, ASaveChosenInTheMenuIsListedWithAThumbnailWithoutThePa
   const MenuItem& item = Item(40020);
   ASSERT_NE(item.icon, nullptr);
   for (std::uint16_t pixel : item.icon->pixels) ASSERT_EQ(pixel, 0x07E0) << "only the game's picture";
+}
+
+// The player presses B while the save file is being written: the key waits
+// in the queue, so the menu opens over a finished save with its new item.
+TEST_F(MenuSlotItemsTest, AKeyDuringASavesWritesOpensTheMenuOnlyAfterTheSave) {
+  display_ = std::make_unique<FakeMenuDisplay>(kLandscape);
+  Start();
+  Game().ResetForNewGame();
+  std::strcpy(Game().saves.captured.header.scriptName, "main.txt");
+  app->options[KEY_CEN_CTRL] = 1;
+  int openDuringWrite = -1;
+  HostRunAtCall("WriteFile", [&] {
+    PostMessageW(app->GetWindow(), WM_KEYDOWN, 'X', 0);
+    openDuringWrite = static_cast<int>(menu->IsOpen());
+  });
+  EXPECT_EQ(Game().SaveGame(5), 1);
+  HostClearFailures();
+  EXPECT_EQ(openDuringWrite, 0);
+  EXPECT_FALSE(menu->IsOpen());
+
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  ASSERT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
+  app->HandleMessage(app->GetWindow(), message.message, message.wParam, message.lParam);
+  EXPECT_TRUE(menu->IsOpen());
+  SaveFile written;
+  const std::string bytes = dir.ReadFile(SaveFileName(5)).value_or("");
+  EXPECT_TRUE(DecodeSaveFile(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), written));
+  EXPECT_EQ(std::string(Item(40022).text), written.header.timeStamp);
+  EXPECT_TRUE(Enabled(40022) && Checked(40022));
 }
 
 }  // namespace
