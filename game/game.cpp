@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "engine/shell/scene_state.h"
+#include "game/menu/menu_save_slot_items.h"
 #include "game/menu/system_menu.h"
 #include "game/script/script_archive.h"
 #include "game/stores/system_data.h"
@@ -29,6 +30,9 @@ void CGame::LoadConfigAndBuildMenu(CGameApp& /*app*/) {
   FillSaveSlotItems(*saveSlotItems, kLoadItemBase, kSaveItemBase, folder, 1, saves.slotUsed, saves.newestSlot);
   FillQuickSaveItems(*saveSlotItems, kQuickLoadItemBase, folder, saves.quickUsed, saves.newestQuick);
   FindNewestSave(folder, saves.lastSavedSlot);
+  MarkMenuSlots();
+  SetSaveEntryEnabled(0);
+  SetMenuItemEnabled(kPreviousChoiceCommand, 0);
   if (engine_.saveFolder.empty()) return;
   ReadSystemDataFile((engine_.saveFolder + kSystemDataFile).c_str(), interpreter_.Variables(), seen);
 }
@@ -62,7 +66,10 @@ void CGame::SetBackgroundColor(std::uint32_t rgb) { engine_.backgroundColor = rg
 
 std::unique_ptr<CGameApp> MakeGameApp() {
   auto app = std::make_unique<CGameApp>();
-  app->systemMenu = std::make_unique<CSystemMenu>();
-  app->game = std::make_unique<CGame>(*app);
+  auto menu = std::make_unique<CSystemMenu>();
+  auto game = std::make_unique<CGame>(*app);
+  game->saveSlotItems = std::make_unique<MenuSaveSlotItems>(*menu);
+  app->systemMenu = std::move(menu);
+  app->game = std::move(game);
   return app;
 }

@@ -37,6 +37,8 @@
 // The first script of a new game.
 inline constexpr char kFirstScript[] = "main.txt";
 
+class CSystemMenu;
+
 class CGame : public GamePort, public ScriptServices, public MessageHooks {
  public:
   static constexpr std::size_t kWorkBufferBytes = 16 * 1024;
@@ -50,6 +52,9 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   void RunSceneFrame(CGameEngine& engine) override;
   // Global variables, seen-lists and read marks into "system.dat".
   void WriteSystemData(CGameEngine& engine) override;
+  // A pop-up menu command (game/menu/menu_dispatch.cpp); ids no item
+  // carries do nothing.
+  void DispatchMenuCommand(CGameApp& app, HWND window, std::uint32_t command, LPARAM lParam) override;
 
   // --- ScriptServices: what the script asks of the engine.
   bool ReadScript(const char* name, std::vector<char>& bytes) override;
@@ -111,7 +116,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   int LoadGame(int slot) override;
 
   // The pop-up menu's "previous choice" (command 40329).
-  void ReturnToPreviousChoice() { choices.ReturnToPreviousChoice(); }
+  virtual void ReturnToPreviousChoice() { choices.ReturnToPreviousChoice(); }
 
   // The state of a fresh game, then its first script from the start.
   void StartNewGame();
@@ -129,8 +134,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // The backlog screen; the caller enters its scene state.
   void SetupBacklogScreen() override { backlogScreen.Setup(); }
   // Whether the pop-up menu offers loading and saving (screens switch it off
-  // while they are shown); the menu is not built yet.
-  virtual void SetLoadSaveEnabled(int /*enabled*/) {}
+  // while they are shown).
+  virtual void SetLoadSaveEnabled(int enabled);
   // Stops the movie and every sound channel and closes the engine window.
   void Quit();
   // The title's way into the extras (after it set the scene state): they
@@ -146,7 +151,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0
   // master, 1 music, 2 voice, 3 sound effects, 4 movie) changed to volume.
-  void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
+  virtual void ApplyVolumes(std::uint32_t category, std::uint32_t volume);
 
   CGameEngine& Engine() { return engine_; }
   CScriptInterpreter& Interpreter() { return interpreter_; }
@@ -154,6 +159,8 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   std::vector<std::uint8_t> workBuffers[2];
   // Whether the player may load a game now; the settings routine reads it.
   std::uint32_t loadAllowed = 1;
+  // Whether the pop-up menu's Save submenu is on, as the menu last set it.
+  std::uint32_t saveAllowed = 0;
   CSeenStores seen;
   CBacklogRing backlog;
   CSoundCommands sound;
@@ -174,8 +181,12 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // The pop-up menu's slot items the listings fill after each save.
   std::unique_ptr<SaveSlotItems> saveSlotItems = std::make_unique<UnshownSaveSlotItems>();
 
-  // The system menu's save entry (the pop-up menu's part; empty here).
-  virtual void SetSaveEntryEnabled(int /*enabled*/) {}
+  // The pop-up menu's Save submenu (the Load one as loading is allowed).
+  virtual void SetSaveEntryEnabled(int enabled);
+  // A pop-up menu command item on or off (its check cleared).
+  void SetMenuItemEnabled(int command, int enabled) override;
+  // The engine's pop-up menu when it is the system menu, else null.
+  CSystemMenu* Menu() const;
 
  protected:
   // The steps of the return to the title and of a new game that belong to
@@ -209,6 +220,9 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   std::string SavePath(const char* name) const { return engine_.saveFolder + name; }
   // The listings after a save to slot, and what they found.
   void RefreshSlotListings(int slot);
+  // The menu's slot marks as the listings found them: the used slots
+  // loadable, the newest checked.
+  void MarkMenuSlots();
   // Everything of the running game a load replaces, in its order.
   void RestoreSavedGame(const SaveFile& save);
   void RestoreWindow(const SaveHeader& header);

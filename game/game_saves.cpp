@@ -143,6 +143,7 @@ void CGame::RefreshSlotListings(int slot) {
     // just written whatever they say.
     if (saves.quickUsed[slot - kFirstQuickSaveSlot]) saves.newestQuick = slot - kFirstQuickSaveSlot;
   }
+  MarkMenuSlots();
 }
 
 void CGame::QuickSave() {

@@ -87,36 +87,47 @@ void CMenuTree::SetItemText(MenuNode* node, std::uint32_t id, const char* text) 
 void CMenuTree::SetItemIcon(MenuNode* node, std::uint32_t id, const std::uint8_t* bitmap, std::size_t size) {
   MenuItem* item = Item(node, id);
   if (item == nullptr) return;
-  const bool fits = [&] {
-    if (bitmap == nullptr || size < kBitmapHeaders) return false;
-    const std::int32_t width = ReadInt32(bitmap + 18);
-    const std::int32_t height = ReadInt32(bitmap + 22);
-    const unsigned bitsPerPixel = bitmap[28] | (bitmap[29] << 8);
-    if (bitsPerPixel != 16 || width <= 0 || width > GetScreenWidth() - 1 || height <= 0 || height > GetScreenHeight() - 2) {
-      return false;
-    }
-    const std::size_t stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};
-    return stride * static_cast<std::size_t>(height) <= size - kBitmapHeaders;
-  }();
-  if (!fits) {
-    item->icon.reset();
-    item->flags &= ~kMenuHasIcon;
-    return;
+  const bool sixteenBits = bitmap != nullptr && size >= kBitmapHeaders && (bitmap[28] | (bitmap[29] << 8)) == 16;
+  const std::int32_t width = sixteenBits ? ReadInt32(bitmap + 18) : 0;
+  const std::int32_t height = sixteenBits ? ReadInt32(bitmap + 22) : 0;
+  const std::size_t stride = (static_cast<std::size_t>(width > 0 ? width : 0) * 2 + 3) & ~std::size_t{3};
+  const bool inData = height > 0 && stride * static_cast<std::size_t>(height) <= size - kBitmapHeaders;
+  MenuIcon* icon = inData ? PrepareIcon(*item, width, height) : PrepareIcon(*item, 0, 0);
+  if (icon == nullptr) return;
+  for (std::size_t row = 0; row < icon->height; ++row) {
+    std::memcpy(&icon->pixels[row * icon->width], bitmap + kBitmapHeaders + row * stride, icon->width * 2u);
   }
-  const auto width = static_cast<std::uint16_t>(ReadInt32(bitmap + 18));
-  const auto height = static_cast<std::uint16_t>(ReadInt32(bitmap + 22));
-  if (item->icon == nullptr || item->icon->width != width || item->icon->height != height) {
-    item->icon = std::make_unique<MenuIcon>();
-    item->icon->width = width;
-    item->icon->height = height;
-    item->icon->pixels.resize(static_cast<std::size_t>(width) * height);
-    item->icon->covered.resize(static_cast<std::size_t>(width + 1) * (height + 2));
+}
+
+void CMenuTree::SetItemIconImage(MenuNode* node, std::uint32_t id, const std::uint16_t* pixels, std::int32_t width,
+                                 std::int32_t height) {
+  MenuItem* item = Item(node, id);
+  if (item == nullptr) return;
+  MenuIcon* icon = pixels != nullptr ? PrepareIcon(*item, width, height) : PrepareIcon(*item, 0, 0);
+  if (icon == nullptr) return;
+  // The record keeps bitmap order: the bottom row first.
+  for (std::size_t row = 0; row < icon->height; ++row) {
+    std::memcpy(&icon->pixels[row * icon->width], pixels + (icon->height - 1 - row) * icon->width, icon->width * 2u);
   }
-  const std::size_t stride = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3};
-  for (std::size_t row = 0; row < height; ++row) {
-    std::memcpy(&item->icon->pixels[row * width], bitmap + kBitmapHeaders + row * stride, width * 2u);
+}
+
+MenuIcon* CMenuTree::PrepareIcon(MenuItem& item, std::int32_t width, std::int32_t height) {
+  if (width <= 0 || width > GetScreenWidth() - 1 || height <= 0 || height > GetScreenHeight() - 2) {
+    item.icon.reset();
+    item.flags &= ~kMenuHasIcon;
+    return nullptr;
   }
-  item->flags |= kMenuHasIcon;
+  const auto w = static_cast<std::uint16_t>(width);
+  const auto h = static_cast<std::uint16_t>(height);
+  if (item.icon == nullptr || item.icon->width != w || item.icon->height != h) {
+    item.icon = std::make_unique<MenuIcon>();
+    item.icon->width = w;
+    item.icon->height = h;
+    item.icon->pixels.resize(static_cast<std::size_t>(w) * h);
+    item.icon->covered.resize(static_cast<std::size_t>(w + 1) * (h + 2));
+  }
+  item.flags |= kMenuHasIcon;
+  return item.icon.get();
 }
 
 void CMenuTree::FreeNode(MenuNode* node) {

@@ -67,6 +67,9 @@ class CMenuTree {
   // icon. A header or size that does not fit gives no icon, and so does an
   // icon that would not leave one column and two rows of the screen free.
   void SetItemIcon(MenuNode* node, std::uint32_t id, const std::uint8_t* bitmap, std::size_t size);
+  // The same from width x height top-down pixels (null clears the icon).
+  void SetItemIconImage(MenuNode* node, std::uint32_t id, const std::uint16_t* pixels, std::int32_t width,
+                        std::int32_t height);
   // Frees a subtree; null frees the whole tree.
   void FreeTree(MenuNode* node);
 
@@ -77,6 +80,9 @@ class CMenuTree {
  private:
   MenuItem* ItemByIdOrIndex(MenuNode* node, std::uint32_t idOrIndex, std::uint32_t flags) const;
   void FreeNode(MenuNode* node);
+  // The item's icon record for a width x height icon, reused when its size
+  // matches; null, with the icon cleared, when it would not fit the screen.
+  MenuIcon* PrepareIcon(MenuItem& item, std::int32_t width, std::int32_t height);
 
   MenuNode* root_ = nullptr;
 };

@@ -10,6 +10,7 @@ struct CallLog {
   bool enabled = false;
   std::vector<std::string> entries;
   std::vector<std::string> failing;
+  std::vector<std::pair<std::string, std::function<void()>>> actions;
   bool writesLimited = false;
   std::uint64_t writeAllowance = 0;
   bool allocationsLimited = false;
@@ -70,17 +71,36 @@ std::uint32_t HostRefusedAllocations() {
   return Log().refusedAllocations;
 }
 
+void HostRunAtCall(const std::string& name, std::function<void()> action) {
+  std::lock_guard guard(Log().lock);
+  Log().actions.emplace_back(name, std::move(action));
+}
+
 void HostClearFailures() {
   std::lock_guard guard(Log().lock);
   Log().failing.clear();
+  Log().actions.clear();
   Log().writesLimited = false;
   Log().allocationsLimited = false;
 }
 
 bool HostCallFails(const std::string& name) {
-  std::lock_guard guard(Log().lock);
-  const auto& failing = Log().failing;
-  return std::find(failing.begin(), failing.end(), name) != failing.end();
+  std::function<void()> action;
+  bool fails = false;
+  {
+    std::lock_guard guard(Log().lock);
+    const auto& failing = Log().failing;
+    fails = std::find(failing.begin(), failing.end(), name) != failing.end();
+    auto& actions = Log().actions;
+    const auto due = std::find_if(actions.begin(), actions.end(), [&](const auto& entry) { return entry.first == name; });
+    if (due != actions.end()) {
+      action = std::move(due->second);
+      actions.erase(due);
+    }
+  }
+  // Outside the lock: the action may make host calls of its own.
+  if (action) action();
+  return fails;
 }
 
 std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ void HostFailWritesAfter(std::uint64_t bytes);
 void HostLimitAllocations(std::uint64_t bytes);
 // The LocalAlloc requests refused for that limit since it was set.
 std::uint32_t HostRefusedAllocations();
+// The next time the named call (one of those HostFailCall honours) is made,
+// action runs first, once; what a test does "during" a write. Until
+// HostClearFailures.
+void HostRunAtCall(const std::string& name, std::function<void()> action);
 void HostClearFailures();
 bool HostCallFails(const std::string& name);
 // For the host's WriteFile: how many of `wanted` bytes may still be written
