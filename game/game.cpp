@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "engine/shell/scene_state.h"
+#include "game/menu/font_list.h"
 #include "game/menu/system_menu.h"
 #include "game/script/script_archive.h"
 #include "game/stores/system_data.h"
@@ -63,6 +64,7 @@ void CGame::SetBackgroundColor(std::uint32_t rgb) { engine_.backgroundColor = rg
 std::unique_ptr<CGameApp> MakeGameApp() {
   auto app = std::make_unique<CGameApp>();
   app->systemMenu = std::make_unique<CSystemMenu>();
+  app->fontList = std::make_unique<CFontList>();
   app->game = std::make_unique<CGame>(*app);
   return app;
 }
