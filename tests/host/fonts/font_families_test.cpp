@@ -96,7 +96,7 @@ TEST_F(FontFamilies, NamesFitTheFaceFieldAndCodePageAndSortFixedPitchFirstByThei
       Font({{"鰯 Mincho", "en"}}, true, false),
       Font({{"腕 Mincho", "en"}}, true, false),
       Font({{limit, "en"}}, true, false),
-      Font({{limit + "L", "en"}}, true, false),            // 32 units: no room for the NUL
+      Font({{limit + "L", "en"}}, true, false),              // 32 units: no room for the NUL
       Font({{"Latin", "en"}, {"한글", "ja"}}, true, false),  // its Japanese name is outside code page 932
       Font({{"Emoji 😀", "en"}}, true, false),
   };
@@ -171,12 +171,12 @@ TEST_F(FontFamilies, AScriptIsReportedAsItStandsAndACallbackCanStopIt) {
                           {u"Twice", TRUETYPE_FONTTYPE, false},
                           {tooLong, TRUETYPE_FONTTYPE, false}});
   Enumeration run = Enumerate();
-  EXPECT_EQ(run.reported, (std::vector<Reported>{{u"@Vertical", TRUETYPE_FONTTYPE, FIXED_PITCH},
-                                                 {u"Raster", 0, VARIABLE_PITCH},
-                                                 {u"Twice", TRUETYPE_FONTTYPE, VARIABLE_PITCH},
-                                                 {u"Twice", TRUETYPE_FONTTYPE, VARIABLE_PITCH},
-                                                 {tooLong.substr(0, LF_FACESIZE - 1), TRUETYPE_FONTTYPE,
-                                                  VARIABLE_PITCH}}));
+  EXPECT_EQ(run.reported,
+            (std::vector<Reported>{{u"@Vertical", TRUETYPE_FONTTYPE, FIXED_PITCH},
+                                   {u"Raster", 0, VARIABLE_PITCH},
+                                   {u"Twice", TRUETYPE_FONTTYPE, VARIABLE_PITCH},
+                                   {u"Twice", TRUETYPE_FONTTYPE, VARIABLE_PITCH},
+                                   {tooLong.substr(0, LF_FACESIZE - 1), TRUETYPE_FONTTYPE, VARIABLE_PITCH}}));
   run = Enumerate(1);
   EXPECT_EQ(run.reported.size(), 2u);
   EXPECT_EQ(run.result, 0);
