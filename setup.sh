@@ -15,6 +15,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   ffmpeg twolame mpg123 lame vorbis-tools sox
   libavcodec-dev mjpegtools
+  xvfb xdotool
 )
 
 missing=()

@@ -10,7 +10,7 @@ corpus=$root/fuzz/corpus
 data=$root/tests/data
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read,save_file,conversion_job}
+mkdir -p "$corpus"/{archive_reader,profile_file,script,audio_decoder,movie,mpeg_video,picture,mpeg_stream,layer2_frames,jpeg_write,sound_stream,system_data,jpeg_read,save_file,conversion_job,menu_icon}
 
 # ".mlz" archives of both versions, stored and packed, packed by the packer.
 printf '[start]\r\n<BgSet bg01>\r\nhello hello hello hello\r\n<KW>\r\n' >"$work/main.txt"
@@ -239,3 +239,30 @@ jpeg_seed parameters_restart '\x04\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/c
 jpeg_seed smooth_420 '\x40\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -sample 2x2,1x1,1x1
 jpeg_seed region_twice_422 '\x80\x01\x20\x00\x10\x00\x01\x01\x08\x04' "$work/colour.ppm" -sample 2x1,1x1,1x1 -restart 1
 jpeg_seed arithmetic '\x00\x00\x2f\x00\x27\x00\x00\x00\x00\x00' "$work/colour.ppm" -arithmetic
+
+# Menu icons: a screen byte (even 640 x 480, odd 320 x 240), then a 16-bit
+# bitmap file image as a save's thumbnail carries it: the save size, a width
+# with row padding, the widest and tallest that fit, and refused ones (24 bits, cut
+# rows, as wide as the screen, a negative height).
+python3 - "$corpus/menu_icon" <<'PY'
+import os, struct, sys
+def icon(screen, width, height, bits=16, cut=0):
+    stride = (width * 2 + 3) & ~3
+    rows = b"".join(bytes((x * 7 + y) & 255 for x in range(stride)) for y in range(max(height, 0)))
+    headers = b"BM" + struct.pack("<IHHI", 54 + len(rows), 0, 0, 54)
+    headers += struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(rows), 0, 0, 0, 0)
+    image = bytes([screen]) + headers + rows
+    return image[:len(image) - cut]
+seeds = {
+    "save_thumbnail": icon(0, 80, 60),
+    "odd_width_small_screen": icon(1, 3, 2),
+    "widest_small_screen": icon(1, 319, 2),
+    "tallest_small_screen": icon(1, 2, 238),
+    "bits24": icon(0, 8, 8, bits=24),
+    "cut_last_row": icon(0, 5, 4, cut=1),
+    "screen_wide": icon(1, 320, 2),
+    "negative_height": icon(0, 8, -8),
+}
+for name, data in seeds.items():
+    open(os.path.join(sys.argv[1], name + ".bmp"), "wb").write(data)
+PY

@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "engine/shell/scene_state.h"
+#include "game/menu/font_list.h"
 #include "game/menu/menu_save_slot_items.h"
 #include "game/menu/system_menu.h"
 #include "game/script/script_archive.h"
@@ -67,6 +68,7 @@ void CGame::SetBackgroundColor(std::uint32_t rgb) { engine_.backgroundColor = rg
 std::unique_ptr<CGameApp> MakeGameApp() {
   auto app = std::make_unique<CGameApp>();
   auto menu = std::make_unique<CSystemMenu>();
+  app->fontList = std::make_unique<CFontList>();
   auto game = std::make_unique<CGame>(*app);
   game->saveSlotItems = std::make_unique<MenuSaveSlotItems>(*menu);
   app->systemMenu = std::move(menu);

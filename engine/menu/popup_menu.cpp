@@ -12,6 +12,27 @@ namespace {
 // "ﾄｯﾌﾟ"
 constexpr char kRootTitle[] = "\xC4\xAF\xCC\xDF";
 
+// Copies a run of count pixels of one canvas row to or from display memory,
+// where they lie xPitch bytes apart: in one copy when side by side there.
+void CopyRun(std::uint16_t* canvas, std::uint8_t* display, std::ptrdiff_t xPitch, int count, bool toDisplay) {
+  if (count <= 0) return;
+  if (xPitch == sizeof(std::uint16_t)) {
+    if (toDisplay) {
+      std::memcpy(display, canvas, count * sizeof(std::uint16_t));
+    } else {
+      std::memcpy(canvas, display, count * sizeof(std::uint16_t));
+    }
+    return;
+  }
+  for (int i = 0; i < count; ++i, display += xPitch) {
+    if (toDisplay) {
+      std::memcpy(display, &canvas[i], sizeof(std::uint16_t));
+    } else {
+      std::memcpy(&canvas[i], display, sizeof(std::uint16_t));
+    }
+  }
+}
+
 }  // namespace
 
 RECT TurnRectToDisplay(const RECT& rect, int screenWidth) {
@@ -54,12 +75,8 @@ void CPopupMenu::SaveScreen() {
     const int rows = std::min<int>(screenWidth_, static_cast<int>(display_.cyHeight));
     const int columns = std::min<int>(screenHeight_, static_cast<int>(display_.cxWidth));
     for (int row = 0; row < rows; ++row) {
-      for (int column = 0; column < columns; ++column) {
-        std::memcpy(&canvas_[static_cast<std::size_t>(row) * screenHeight_ + column],
-                    frame + static_cast<std::ptrdiff_t>(row) * display_.cbyPitch +
-                        static_cast<std::ptrdiff_t>(column) * display_.cbxPitch,
-                    sizeof(std::uint16_t));
-      }
+      CopyRun(&canvas_[static_cast<std::size_t>(row) * screenHeight_],
+              frame + static_cast<std::ptrdiff_t>(row) * display_.cbyPitch, display_.cbxPitch, columns, false);
     }
     GetDisplayAccess().endDraw();
   }
@@ -76,12 +93,14 @@ void CPopupMenu::CopyCanvasToScreen(std::uint8_t* frame, const RECT* rect) {
   const int columns = std::min<int>(screenHeight_, static_cast<int>(display_.cxWidth));
   const RECT all{0, 0, columns, rows};
   const RECT& area = rect != nullptr ? *rect : all;
+  const int left = std::max<int>(area.left, 0);
+  const int right = std::min<int>(area.right, columns);
+  if (right <= left) return;
   for (int row = std::max<int>(area.top, 0); row < std::min<int>(area.bottom, rows); ++row) {
-    for (int column = std::max<int>(area.left, 0); column < std::min<int>(area.right, columns); ++column) {
-      std::memcpy(frame + static_cast<std::ptrdiff_t>(row) * display_.cbyPitch +
-                      static_cast<std::ptrdiff_t>(column) * display_.cbxPitch,
-                  &canvas_[static_cast<std::size_t>(row) * screenHeight_ + column], sizeof(std::uint16_t));
-    }
+    CopyRun(&canvas_[static_cast<std::size_t>(row) * screenHeight_ + left],
+            frame + static_cast<std::ptrdiff_t>(row) * display_.cbyPitch +
+                static_cast<std::ptrdiff_t>(left) * display_.cbxPitch,
+            display_.cbxPitch, right - left, true);
   }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/fonts/font_families.h"
+
 // One glyph as a one-bit mask placed against the pen: its first column at
 // pen x + left, its first row at cell row top (row 0 is the top of the cell).
 struct GlyphImage {
@@ -33,6 +35,8 @@ class GlyphBackend {
   // face is the family name in UTF-8; height the cell height in pixels (> 0);
   // weight 0..1000 as in the font record. Null when no font carries the face.
   virtual std::unique_ptr<GlyphFont> OpenFont(const std::string& face, int height, int weight) = 0;
+  // The families the source can open, as the font enumeration reports them.
+  virtual std::vector<FontFamilyEntry> Families() = 0;
 };
 
 // Replaces the glyph source (and forgets the fonts made from the old one);
@@ -42,7 +46,7 @@ void HostSetGlyphBackend(std::unique_ptr<GlyphBackend> backend);
 GlyphBackend& HostGlyphBackend();
 
 // Installed fonts through fontconfig and FreeType. "ＭＳ ゴシック" is looked
-// for as "IPAGothic". Glyphs are hinted one-bit renderings; weights of 600
+// for as "IPAGothic". Its families are the Japanese ones of the catalogue. Glyphs are hinted one-bit renderings; weights of 600
 // and more are emboldened when the face has no bold of its own.
 std::unique_ptr<GlyphBackend> MakeSystemGlyphBackend();
 
@@ -51,5 +55,6 @@ std::unique_ptr<GlyphBackend> MakeSystemGlyphBackend();
 // h wide (code points from U+0100) or h / 2 wide (below), at the pen and the
 // top of the cell, advancing by its width, except that row 0 carries the
 // code's low byte: the pixel at column k (k < 8) is set only when bit 7 - k
-// of that byte is set. Weight changes nothing.
+// of that byte is set. Weight changes nothing. Both faces are listed as
+// fixed-pitch outline families.
 std::unique_ptr<GlyphBackend> MakeFakeGlyphBackend();

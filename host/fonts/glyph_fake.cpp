@@ -24,14 +24,22 @@ class FakeFont : public GlyphFont {
   int height_;
 };
 
+constexpr std::array<const char*, 2> kFacesUtf8{"ＭＳ ゴシック", "ＭＳ 明朝"};
+constexpr std::array<const char16_t*, 2> kFaces{u"ＭＳ ゴシック", u"ＭＳ 明朝"};
+
 class FakeBackend : public GlyphBackend {
  public:
   std::unique_ptr<GlyphFont> OpenFont(const std::string& face, int height, int /*weight*/) override {
-    static constexpr std::array<const char*, 2> kFaces{"ＭＳ ゴシック", "ＭＳ 明朝"};
-    for (const char* known : kFaces) {
+    for (const char* known : kFacesUtf8) {
       if (face == known) return std::make_unique<FakeFont>(height);
     }
     return nullptr;
+  }
+
+  std::vector<FontFamilyEntry> Families() override {
+    std::vector<FontFamilyEntry> families;
+    for (const char16_t* face : kFaces) families.push_back(FontFamilyEntry{face, TRUETYPE_FONTTYPE, true});
+    return families;
   }
 };
 

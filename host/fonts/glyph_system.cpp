@@ -97,6 +97,8 @@ class SystemBackend : public GlyphBackend {
     return std::make_unique<FreeTypeFont>(library_, ftFace, embolden);
   }
 
+  std::vector<FontFamilyEntry> Families() override { return NameFontFamilies(ListJapaneseFonts()); }
+
  private:
   std::shared_ptr<FreeTypeLibrary> library_ = std::make_shared<FreeTypeLibrary>();
 };

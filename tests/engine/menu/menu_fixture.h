@@ -1,9 +1,10 @@
 // A pop-up menu over fake display memory: the screen's portrait geometry
-// with chosen pitches (a negative y pitch moves the frame pointer to the last
-// row) inside a block of canaries, the fake glyph source and fixed status
+// with chosen pitches (a negative pitch moves the frame pointer to the far
+// end) inside a block of canaries, the fake glyph source and fixed status
 // figures.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -27,14 +28,22 @@ class FakeMenuDisplay {
   static constexpr std::size_t kBorder = 4096;
 
   explicit FakeMenuDisplay(const MenuDisplay& layout) : layout_(layout) {
-    const std::size_t rowBytes = static_cast<std::size_t>(std::abs(layout.yPitch));
-    memory_.assign(rowBytes * layout.screenWidth + 2 * kBorder, kCanary);
-    frame_ = memory_.data() + kBorder + (layout.yPitch < 0 ? rowBytes * (layout.screenWidth - 1) : 0);
+    // The span of every pixel's address from the frame pointer, whatever the pitches' signs.
+    const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(layout.screenWidth - 1) * layout.yPitch;
+    const std::ptrdiff_t columns = static_cast<std::ptrdiff_t>(layout.screenHeight - 1) * layout.xPitch;
+    const std::ptrdiff_t lowest = std::min<std::ptrdiff_t>(rows, 0) + std::min<std::ptrdiff_t>(columns, 0);
+    const std::ptrdiff_t highest = std::max<std::ptrdiff_t>(rows, 0) + std::max<std::ptrdiff_t>(columns, 0) + 2;
+    memory_.assign(static_cast<std::size_t>(highest - lowest) + 2 * kBorder, kCanary);
+    frame_ = memory_.data() + kBorder - lowest;
     for (int x = 0; x < layout.screenWidth; ++x) {
       for (int y = 0; y < layout.screenHeight; ++y) Set(x, y, static_cast<std::uint16_t>(x * 7 + y * 131));
     }
-    properties_ = GXDisplayProperties{static_cast<DWORD>(layout.screenHeight), static_cast<DWORD>(layout.screenWidth),
-                                      layout.xPitch, layout.yPitch, 16, 0};
+    properties_ = GXDisplayProperties{static_cast<DWORD>(layout.screenHeight),
+                                      static_cast<DWORD>(layout.screenWidth),
+                                      layout.xPitch,
+                                      layout.yPitch,
+                                      16,
+                                      0};
     current = this;
     SetDisplayAccess(DisplayAccess{[](GXDisplayProperties* out) { *out = current->properties_; },
                                    [] { return static_cast<void*>(current->frame_); }, [] { return 1; },

@@ -16,6 +16,7 @@ constexpr MenuDisplay kLayouts[] = {
     {640, 480, 2, 1024},  // padded rows
     {640, 480, 2, -960},  // negative y pitch
     {320, 240, 2, 480},   // small screen
+    {640, 480, 1280, -2}, // a landscape panel: rows of 640 pixels, seen turned
 };
 constexpr char kTop[] = "\xC4\xAF\xCC\xDF";
 constexpr std::uint16_t kPanel = 0xD699;
