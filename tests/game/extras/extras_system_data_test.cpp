@@ -10,46 +10,13 @@
 #include "game/extras/cg_gallery_table.h"
 #include "game/stores/system_data.h"
 #include "tests/game/extras/extras_fixture.h"
+#include "tests/support/hand_made_system_data.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Global {
-  std::string name;
-  std::int32_t value;
-};
-
-// A "system.dat" laid out byte by byte: "STS0", the globals, seen-lists 0
-// and 1 (count, byte length, names), no read marks.
-Bytes HandMadeSystemData(const std::vector<Global>& globals, const std::vector<std::string>& pictures,
-                         const std::vector<std::string>& scripts) {
-  Bytes out = {'S', 'T', 'S', '0'};
-  auto word = [&out](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  };
-  auto name = [&out](const std::string& s) {
-    out.insert(out.end(), s.begin(), s.end());
-    out.push_back(0);
-  };
-  word(static_cast<std::uint32_t>(globals.size()));
-  for (const Global& g : globals) {
-    name(g.name);
-    word(static_cast<std::uint32_t>(g.value));
-  }
-  for (const std::vector<std::string>* list : {&pictures, &scripts}) {
-    std::uint32_t bytes = 0;
-    for (const std::string& s : *list) bytes += static_cast<std::uint32_t>(s.size() + 1);
-    word(static_cast<std::uint32_t>(list->size()));
-    word(bytes);
-    for (const std::string& s : *list) name(s);
-  }
-  word(0);
-  word(0);
-  return out;
-}
-
-const std::vector<Global> kGlobals = {{"g_EDB001", 1}, {"g_EVY020", 0}, {"g_clear_flg", 1}};
+const std::vector<HandMadeGlobal> kGlobals = {{"g_EDB001", 1}, {"g_EVY020", 0}, {"g_clear_flg", 1}};
 // "EVC002b" without ".bmp" and a picture name in the scripts' list unlock
 // nothing; letter case does not matter.
 const std::vector<std::string> kPictures = {"EVC003b-2.bmp", "evc003B-4.BMP", "EVC002b", "EDY-3.bmp"};
