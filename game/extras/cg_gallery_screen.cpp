@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 
-#include "common/sjis_string.h"
 #include "engine/pictures/picture_part_slots.h"
 #include "engine/shell/scene_state.h"
 #include "game/extras/cg_gallery_table.h"
@@ -36,15 +35,12 @@ const std::array<RingPosition, kRingSize> kRing = MakeRing();
 
 }  // namespace
 
-bool CCgGalleryScreen::WasShown(const char* name) const {
+bool WasPictureShown(const CSeenStores& seen, const char* name) {
   char seenName[kGalleryNameBytes + 4];
   std::snprintf(seenName, sizeof seenName, "%s.bmp", name);
-  const CSeenStores& seen = game_.seen;
-  const std::uint32_t count = seen.SeenCount(kPicturesSeenList);
-  for (std::uint32_t n = 0; n < count; ++n) {
-    if (StrEqualNoCase(seen.SeenName(kPicturesSeenList, n), seenName)) return true;
-  }
-  return false;
+  // One walk of the list: with 4,096 names, reading them by index would take
+  // a tab change far past a frame.
+  return seen.HasSeenName(kPicturesSeenList, seenName);
 }
 
 void CCgGalleryScreen::SetUp(std::uint32_t tab, std::uint32_t page) {
@@ -61,7 +57,7 @@ void CCgGalleryScreen::SetUp(std::uint32_t tab, std::uint32_t page) {
   BuildCharacterScreen(engine, "base_pic", portrait, thumbnails, tab);
   ShowPageControls(engine, pageCount, page);
   FillExtrasGrid(engine, words.gallery, CgGalleryTable(), static_cast<std::int32_t>(32 * tab), page,
-                 kCgGalleryPositions[tab][page], [this](const char* picture) { return WasShown(picture); });
+                 kCgGalleryPositions[tab][page], [this](const char* picture) { return WasPictureShown(game_.seen, picture); });
 }
 
 void CCgGalleryScreen::RunFrame() {
