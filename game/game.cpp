@@ -21,6 +21,7 @@ CGame::CGame(CGameEngine& engine)
       extraPictures(*this),
       cgGallery(*this),
       musicRoom(*this),
+      recollectionScreen(*this),
       gameMenu(*this),
       saveLoad(*this),
       engine_(engine),

@@ -18,6 +18,7 @@
 #include "game/extras/extra_pictures_screen.h"
 #include "game/extras/extras_words.h"
 #include "game/extras/music_room_screen.h"
+#include "game/extras/recollection_screen.h"
 #include "game/frames/window_frames.h"
 #include "game/messages/message_hooks.h"
 #include "game/messages/message_pages.h"
@@ -139,11 +140,14 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   // Stops the movie and every sound channel and closes the engine window.
   void Quit();
   // The title's way into the extras (after it set the scene state): they
-  // open on their first category and page; the gallery forgets the track.
+  // open on their first category and page; the gallery forgets the track
+  // and the recollection's tab.
   void ClearExtrasSelection() {
     extras.category = 0;
     extras.page = 0;
-    if (engine_.sceneState == SCENE_CG_GALLERY) extras.musicTrack = 0;
+    if (engine_.sceneState != SCENE_CG_GALLERY) return;
+    extras.musicTrack = 0;
+    extras.recollectionTab = 0;
   }
   // The newest quick save (0 to 2; anything else: none yet).
   std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
@@ -175,6 +179,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   CExtraPicturesScreen extraPictures;
   CCgGalleryScreen cgGallery;
   CMusicRoomScreen musicRoom;
+  CRecollectionScreen recollectionScreen;
   CGameMenuScreen gameMenu;
   CSaveLoadScreen saveLoad;
   SaveSlotState saves;

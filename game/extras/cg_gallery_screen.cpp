@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 
-#include "common/sjis_string.h"
 #include "engine/pictures/picture_part_slots.h"
 #include "engine/shell/scene_state.h"
 #include "game/extras/cg_gallery_table.h"
@@ -12,13 +11,6 @@
 #include "game/sprites/sprite_making.h"
 
 namespace {
-
-constexpr int kPortrait = 11;  // part; picture slot 12
-constexpr int kPortraitSheet = 12;
-constexpr int kTabPart = 20;
-constexpr std::int32_t kTabW = 72;
-constexpr std::int32_t kTabH = 85;
-constexpr std::int32_t kTabY = 457;
 
 constexpr std::uint32_t kTabPositions = 16;   // 16..21
 constexpr std::uint32_t kPagePositions = 22;  // 22..25
@@ -34,10 +26,7 @@ constexpr int kPicturesSeenList = 0;
 std::array<RingPosition, kRingSize> MakeRing() {
   std::array<RingPosition, kRingSize> ring{};
   for (std::uint32_t k = 0; k < kGridPositions; ++k) ring[k] = GridRingPosition(k);
-  for (std::uint32_t i = 0; i < kCgGalleryTabs; ++i) {
-    const std::int32_t x = static_cast<std::int32_t>(kTabW * i);
-    ring[kTabPositions + i] = {26 + x, kTabY, kTabW, kTabH, x, kTabH, kTabW, kTabH, 26 + x, kTabY, 30};
-  }
+  for (std::uint32_t i = 0; i < kCgGalleryTabs; ++i) ring[kTabPositions + i] = TabRingPosition(i);
   for (std::uint32_t p = 0; p < kMaxPages; ++p) ring[kPagePositions + p] = PageRingPosition(p);
   for (std::uint32_t b = 0; b < 4; ++b) ring[kOwnButton + b] = ButtonRingPosition(b, kScreenButtonSourceY);
   return ring;
@@ -46,43 +35,29 @@ const std::array<RingPosition, kRingSize> kRing = MakeRing();
 
 }  // namespace
 
-bool CCgGalleryScreen::WasShown(const char* name) const {
+bool WasPictureShown(const CSeenStores& seen, const char* name) {
   char seenName[kGalleryNameBytes + 4];
   std::snprintf(seenName, sizeof seenName, "%s.bmp", name);
-  const CSeenStores& seen = game_.seen;
-  const std::uint32_t count = seen.SeenCount(kPicturesSeenList);
-  for (std::uint32_t n = 0; n < count; ++n) {
-    if (StrEqualNoCase(seen.SeenName(kPicturesSeenList, n), seenName)) return true;
-  }
-  return false;
+  // One walk of the list: with 4,096 names, reading them by index would take
+  // a tab change far past a frame.
+  return seen.HasSeenName(kPicturesSeenList, seenName);
 }
 
 void CCgGalleryScreen::SetUp(std::uint32_t tab, std::uint32_t page) {
   CGameEngine& engine = game_.Engine();
   ExtrasWords& words = game_.extras;
-  FreeAllPartSlots(engine);
-  engine.pictureSlots.FreeAllPictureSlots();
   if (tab >= kCgGalleryTabs) tab = 0;
   const std::uint32_t pageCount = gCgGalleryPageCounts[tab];
   if (page >= pageCount) page = 0;
   words.gallery.pageCount = pageCount;
-  engine.pictureSlots.LoadPictureSlot(kExtrasBackground, "base_pic", 0, nullptr, nullptr);
-  CreateImageSprite(engine, kExtrasBackground, kExtrasBackground, 0, 0, 800, 600, 0, 0, 0, 0, 38);
-  engine.pictureSlots.LoadPictureSlot(kExtrasPartsSheet, "OMAKE_PARTS", 1, nullptr, nullptr);
-  char name[40];
-  std::snprintf(name, sizeof name, "chara_change_pic_chara%02u", tab + 1);
-  engine.pictureSlots.LoadPictureSlot(kPortraitSheet, name, 1, nullptr, nullptr);
-  std::snprintf(name, sizeof name, "cg_sum%u-%u", tab + 1, page + 1);
-  engine.pictureSlots.LoadPictureSlot(kExtrasThumbnails, name, 1, nullptr, nullptr);
-  CreateImageSprite(engine, kPortrait, kPortraitSheet, 0, 0, 440, 544, 360, 0, 0, 0, 34);
+  char portrait[40];
+  std::snprintf(portrait, sizeof portrait, "chara_change_pic_chara%02u", tab + 1);
+  char thumbnails[40];
+  std::snprintf(thumbnails, sizeof thumbnails, "cg_sum%u-%u", tab + 1, page + 1);
+  BuildCharacterScreen(engine, "base_pic", portrait, thumbnails, tab);
   ShowPageControls(engine, pageCount, page);
-  for (std::uint32_t i = 0; i < kCgGalleryTabs; ++i) {
-    const std::int32_t x = static_cast<std::int32_t>(kTabW * i);
-    CreateImageSprite(engine, kTabPart + static_cast<int>(i), kExtrasPartsSheet, x, i == tab ? kTabH : 0, kTabW, kTabH,
-                      26 + x, kTabY, 0, 0, 32);
-  }
   FillExtrasGrid(engine, words.gallery, CgGalleryTable(), static_cast<std::int32_t>(32 * tab), page,
-                 kCgGalleryPositions[tab][page], [this](const char* picture) { return WasShown(picture); });
+                 kCgGalleryPositions[tab][page], [this](const char* picture) { return WasPictureShown(game_.seen, picture); });
 }
 
 void CCgGalleryScreen::RunFrame() {

@@ -6,6 +6,11 @@
 #include <cstdint>
 
 class CGame;
+class CSeenStores;
+
+// Whether the game has shown the picture: its name with ".bmp" in the
+// pictures' seen-list, letter case aside.
+bool WasPictureShown(const CSeenStores& seen, const char* name);
 
 class CCgGalleryScreen {
  public:
@@ -20,9 +25,6 @@ class CCgGalleryScreen {
  private:
   void RunCursor();
   void Activate(std::uint32_t position);
-  // Whether the game has shown the picture: its name with ".bmp" in the
-  // pictures' seen-list, letter case aside.
-  bool WasShown(const char* name) const;
 
   CGame& game_;
 };

@@ -6,7 +6,7 @@
 
 #include "game/extras/extras_frame.h"
 
-inline constexpr std::uint32_t kCgGalleryTabs = 6;
+inline constexpr std::uint32_t kCgGalleryTabs = kCharacterTabs;
 inline constexpr std::uint32_t gCgGalleryPageCounts[kCgGalleryTabs] = {2, 2, 2, 2, 2, 4};
 // Grid positions on each page of each tab.
 inline constexpr std::uint32_t kCgGalleryPositions[kCgGalleryTabs][4] = {

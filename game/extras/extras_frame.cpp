@@ -15,6 +15,12 @@ constexpr int kSnapshot = 0;  // picture and part
 constexpr int kViewer = 6;    // picture and part
 constexpr int kPageBar = 15;
 constexpr int kPageMark = 16;
+constexpr int kPortrait = 11;       // part; picture slot 12
+constexpr int kPortraitSheet = 12;
+constexpr int kTabPart = 20;
+constexpr std::int32_t kTabW = 72;
+constexpr std::int32_t kTabH = 85;
+constexpr std::int32_t kTabY = 457;
 constexpr int kThumbnailPart = 64;
 constexpr int kLowerFramePart = 80;
 constexpr int kUpperFramePart = 96;
@@ -90,17 +96,40 @@ void FillExtrasGrid(CGameEngine& engine, GalleryPage& page, const PictureRecord*
       page.filled[k] = 1;
     }
   }
-  for (std::uint32_t k = 0; k < page.entryCount; ++k) {
-    const int part = static_cast<int>(k);
-    CreateImageSprite(engine, kLowerFramePart + part, kExtrasPartsSheet, kFrameSourceX, kCellH, kCellW, kCellH,
-                      CellX(k), CellY(k), 0, 0, 30);
-    CreateImageSprite(engine, kUpperFramePart + part, kExtrasPartsSheet, kFrameSourceX, 0, kCellW, kCellH, CellX(k),
-                      CellY(k), 0, 0, 29);
-    if (page.filled[k]) {
-      CreateImageSprite(engine, kThumbnailPart + part, kExtrasThumbnails, kThumbW * Column(k), kThumbH * Row(k),
-                        kThumbW, kThumbH, ThumbX(k), ThumbY(k), 0, 0, 28);
-    }
+  for (std::uint32_t k = 0; k < page.entryCount; ++k) PlaceGridCell(engine, k, page.filled[k] != 0);
+}
+
+void PlaceGridCell(CGameEngine& engine, std::uint32_t k, bool filled) {
+  const int part = static_cast<int>(k);
+  CreateImageSprite(engine, kLowerFramePart + part, kExtrasPartsSheet, kFrameSourceX, kCellH, kCellW, kCellH, CellX(k),
+                    CellY(k), 0, 0, 30);
+  CreateImageSprite(engine, kUpperFramePart + part, kExtrasPartsSheet, kFrameSourceX, 0, kCellW, kCellH, CellX(k),
+                    CellY(k), 0, 0, 29);
+  if (!filled) return;
+  CreateImageSprite(engine, kThumbnailPart + part, kExtrasThumbnails, kThumbW * Column(k), kThumbH * Row(k), kThumbW,
+                    kThumbH, ThumbX(k), ThumbY(k), 0, 0, 28);
+}
+
+void BuildCharacterScreen(CGameEngine& engine, const char* background, const char* portrait,
+                          const char* thumbnails, std::uint32_t tab) {
+  FreeAllPartSlots(engine);
+  engine.pictureSlots.FreeAllPictureSlots();
+  engine.pictureSlots.LoadPictureSlot(kExtrasBackground, background, 0, nullptr, nullptr);
+  CreateImageSprite(engine, kExtrasBackground, kExtrasBackground, 0, 0, kDesignW, kDesignH, 0, 0, 0, 0, 38);
+  engine.pictureSlots.LoadPictureSlot(kExtrasPartsSheet, "OMAKE_PARTS", 1, nullptr, nullptr);
+  engine.pictureSlots.LoadPictureSlot(kPortraitSheet, portrait, 1, nullptr, nullptr);
+  engine.pictureSlots.LoadPictureSlot(kExtrasThumbnails, thumbnails, 1, nullptr, nullptr);
+  CreateImageSprite(engine, kPortrait, kPortraitSheet, 0, 0, 440, 544, 360, 0, 0, 0, 34);
+  for (std::uint32_t i = 0; i < kCharacterTabs; ++i) {
+    const std::int32_t x = static_cast<std::int32_t>(kTabW * i);
+    CreateImageSprite(engine, kTabPart + static_cast<int>(i), kExtrasPartsSheet, x, i == tab ? kTabH : 0, kTabW, kTabH,
+                      26 + x, kTabY, 0, 0, 32);
   }
+}
+
+RingPosition TabRingPosition(std::uint32_t i) {
+  const std::int32_t x = static_cast<std::int32_t>(kTabW * i);
+  return {26 + x, kTabY, kTabW, kTabH, x, kTabH, kTabW, kTabH, 26 + x, kTabY, 30};
 }
 
 void ShowPageControls(CGameEngine& engine, std::uint32_t pageCount, std::uint32_t page) {

@@ -15,6 +15,7 @@ class CGameEngine;
 inline constexpr int kExtrasBackground = 10;  // picture and part
 inline constexpr int kExtrasPartsSheet = 11;  // picture: "OMAKE_PARTS"
 inline constexpr int kExtrasThumbnails = 13;  // picture: the page's thumbnail sheet
+inline constexpr std::uint32_t kCharacterTabs = 6;
 
 // The per-frame steps of an extras screen (the engine's sub-state).
 enum ExtrasStep : std::uint32_t {
@@ -45,8 +46,19 @@ bool FinishExtrasOpening(CGameEngine& engine);
 void FillExtrasGrid(CGameEngine& engine, GalleryPage& page, const PictureRecord* table, std::int32_t base,
                     std::uint32_t pageIndex, std::uint32_t positions,
                     const std::function<bool(const char* name)>& available);
+// Cell frames of grid position k, and its thumbnail when filled.
+void PlaceGridCell(CGameEngine& engine, std::uint32_t k, bool filled);
 // The page bar and the current page's mark, when there is more than one page.
 void ShowPageControls(CGameEngine& engine, std::uint32_t pageCount, std::uint32_t page);
+
+// The screens by character (CG gallery, recollection): everything freed, then
+// the background, "OMAKE_PARTS", the tab's portrait and thumbnail sheet, with
+// the background and portrait parts and the six tabs, the current one
+// selected.
+void BuildCharacterScreen(CGameEngine& engine, const char* background, const char* portrait,
+                          const char* thumbnails, std::uint32_t tab);
+// The ring position of character tab i.
+RingPosition TabRingPosition(std::uint32_t i);
 
 // The ring position of grid cell k: its thumbnail, highlighted by the cell
 // highlight.

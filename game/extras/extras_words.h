@@ -20,6 +20,17 @@ struct GalleryPage {
   char names[kGridPositions * kNamesPerPosition][kGalleryNameBytes] = {};
 };
 
+// The recollection screen's page: what each grid position of the tab holds.
+struct RecollectionPage {
+  // Always 16: one page a tab.
+  std::uint32_t entryCount = 0;
+  std::uint32_t unlocked[kGridPositions] = {};
+  // 1 when the table has no scene for the position (no frame either).
+  std::uint32_t absent[kGridPositions] = {};
+  char variables[kGridPositions][kGalleryNameBytes] = {};
+  char scripts[kGridPositions][kGalleryNameBytes] = {};
+};
+
 struct ExtrasWords {
   // Extra-picture category or gallery tab, and its page.
   std::uint32_t category = 0;
@@ -38,4 +49,12 @@ struct ExtrasWords {
   std::uint32_t musicTrack = 0;
   std::uint32_t musicCursor = kNoCursor;
   std::uint32_t musicNewCursor = kNoCursor;
+  // The recollection screen: its tab, the scene being started and when its
+  // fade to black began (clock ms), its cursor.
+  std::uint32_t recollectionTab = 0;
+  std::uint32_t chosenScene = 0;
+  std::uint32_t fadeStart = 0;
+  std::uint32_t recollectionCursor = kNoCursor;
+  std::uint32_t recollectionNewCursor = kNoCursor;
+  RecollectionPage recollection;
 };

@@ -122,20 +122,24 @@ void CSoundCommands::ScriptSoundStop(const char* channel, const char* option, co
   int fadeMs = 0;
   if (StrEqualNoCase(option, kFadeOption)) ParseInt(ms, &fadeMs);
   if (IsMusicChannel(channel)) {
-    if (!music.playing) return;
-    music.playing = 0;
-    music.name[0] = '\0';
-    if (fadeMs > 0) {
-      output_->FadeOut(kMusicChannel, static_cast<std::uint32_t>(fadeMs));
-    } else {
-      output_->Stop(kMusicChannel);
-    }
+    StopMusic(fadeMs > 0 ? static_cast<std::uint32_t>(fadeMs) : 0);
   } else if (const int effect = EffectIndex(channel); effect >= 0) {
     output_->Stop(kFirstEffectChannel + effect);
     SoundRecord& record = effects[effect];
     record.playing = 0;
     record.name[0] = '\0';
     record.loop = 0;
+  }
+}
+
+void CSoundCommands::StopMusic(std::uint32_t fadeMs) {
+  if (!music.playing) return;
+  music.playing = 0;
+  music.name[0] = '\0';
+  if (fadeMs > 0) {
+    output_->FadeOut(kMusicChannel, fadeMs);
+  } else {
+    output_->Stop(kMusicChannel);
   }
 }
 

@@ -55,6 +55,9 @@ class CSoundCommands {
   // one starts: nothing brings back music the movie silenced.
   void ScriptMoviePlay(const char* name);
 
+  // Ends the music the record says is playing (nothing when none): the
+  // record emptied, the channel stopped at once (fadeMs 0) or fading out.
+  void StopMusic(std::uint32_t fadeMs);
   // Stops the voice channel, at once (fadeMs 0) or fading out.
   void StopVoice(std::uint32_t fadeMs);
   void ClearRecords();

@@ -35,6 +35,14 @@ const char* CSeenStores::SeenName(int list, std::uint32_t n) const {
   return link != 0 ? pool_->seen[link - 1].name : nullptr;
 }
 
+bool CSeenStores::HasSeenName(int list, const char* name) const {
+  if (list < 0 || list >= kSeenListCount) return false;
+  for (std::uint32_t link = heads_[list]; link != 0; link = pool_->seen[link - 1].link) {
+    if (StrEqualNoCase(pool_->seen[link - 1].name, name)) return true;
+  }
+  return false;
+}
+
 std::uint32_t CSeenStores::SeenCount(int list) const {
   return list >= 0 && list < kSeenListCount ? counts_[list] : 0;
 }

@@ -49,6 +49,9 @@ class CSeenStores {
   // The list's names in first-seen order: index n, or null past the end.
   const char* SeenName(int list, std::uint32_t n) const;
   std::uint32_t SeenCount(int list) const;
+  // Whether the list holds the name (ASCII case ignored), in one walk of
+  // the list.
+  bool HasSeenName(int list, const char* name) const;
 
   int HasReadMark(const char* script, std::uint32_t position) const;
   // The script's set, or null when a new set was needed and none is left.

@@ -246,7 +246,7 @@ void CTitleScreen::RunItem(std::uint32_t item) {
     case TITLE_NEW_GAME:
       GoTo(TITLE_NEW_GAME_FADE);
       if (CSpritePart* cover = CreateColorSprite(engine, kCover, 0, 0, 800, 600, kBlack, 1)) cover->SetOpacity(0);
-      game_.sound.ScriptSoundStop("bgm01", "FADE", "1000");
+      game_.sound.StopMusic(kFadeMs);
       phaseStart = GetClockMs();
       break;
     case TITLE_LOAD:

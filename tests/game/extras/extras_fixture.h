@@ -53,6 +53,11 @@ class ExtrasTest : public ShellTest {
     for (int tab = 1; tab <= 6; ++tab) add("chara_change_pic_chara0" + std::to_string(tab), 440, 544);
     for (const char* sheet : {"cg_sum1-1", "cg_sum1-2", "cg_sum6-4"}) add(sheet, 480, 360);
     for (const char* name : {"EVC003b-2", "EVC003b-4", "EDY-3"}) add(name, 800, 600);
+    add("base_mem", 800, 600);
+    for (int tab = 1; tab <= 6; ++tab) {
+      add("chara_change_mem_chara0" + std::to_string(tab), 440, 544);
+      add("scene_sum" + std::to_string(tab) + "-1", 480, 360);
+    }
     dir.WriteFile("pict.mlz", BuildMlzArchive(pictures, '3'));
     engine = std::make_unique<CGameEngine>();
     engine->dirtyList->SetSize(640, 480);
@@ -65,6 +70,13 @@ class ExtrasTest : public ShellTest {
     ShellTest::TearDown();
   }
 
+  // The script archive: (name, text) entries.
+  void WriteScripts(const std::vector<std::pair<std::string, std::string>>& scripts) {
+    std::vector<MlzEntrySource> entries;
+    for (const auto& [name, text] : scripts) entries.push_back({name, {text.begin(), text.end()}, true});
+    dir.WriteFile("script.mlz", BuildMlzArchive(entries, '2'));
+    engine->scriptArchive = dir.EnginePath("script.mlz");
+  }
   void Frame() { game->RunSceneFrame(*engine); }
   // What the frame tick does to the opening snapshot at the clock's time.
   void StepOpeningEffect() {

@@ -27,6 +27,23 @@ TEST(SeenLists, EachListKeepsItsFirstSeenNamesOnceIgnoringCase) {
   EXPECT_EQ(stores.SeenCount(kSeenPictures), 2u);
 }
 
+TEST(SeenLists, ALookupFindsANameOnlyInItsOwnListIgnoringCase) {
+  CSeenStores stores;
+  stores.AddSeenName(kSeenPictures, "bg01");
+  stores.AddSeenName(kSeenScripts, "main.txt");
+  stores.AddSeenName(kSeenPictures, "EVC002b.bmp");
+  const struct {
+    int list;
+    const char* name;
+    bool found;
+  } kCases[] = {
+      {kSeenPictures, "bg01", true},         {kSeenPictures, "evc002B.BMP", true}, {kSeenPictures, "EVC002b", false},
+      {kSeenPictures, "main.txt", false},    {kSeenScripts, "MAIN.TXT", true},     {kSeenScripts, "bg01", false},
+      {2, "bg01", false},                    {-1, "bg01", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(stores.HasSeenName(c.list, c.name), c.found) << c.list << " " << c.name;
+}
+
 TEST(SeenLists, ThePoolSharedByBothListsRefusesThe4097thName) {
   CSeenStores stores;
   for (std::uint32_t i = 0; i < kSeenEntryCount; ++i) {

@@ -287,10 +287,10 @@ TEST_F(TitleTest, DispatcherRunsEachStatesScreenOrNothing) {
   } kCases[] = {
       {SCENE_GAME_MENU, SCENE_GAME_MENU, 7},   {SCENE_SAVE_LOAD, SCENE_SAVE_LOAD, 7},
       {SCENE_SYSTEM, SCENE_SYSTEM, 7},         {SCENE_BACKLOG, SCENE_BACKLOG, 7},
-      {SCENE_RECOLLECTION, SCENE_TITLE, 30},   {98, 98, 7},
+      {98, 98, 7},
       // The extras screens run; an unknown step of theirs does nothing.
       {SCENE_EXTRA_PICTURES, SCENE_EXTRA_PICTURES, 7}, {SCENE_CG_GALLERY, SCENE_CG_GALLERY, 7},
-      {SCENE_MUSIC_ROOM, SCENE_MUSIC_ROOM, 7},
+      {SCENE_MUSIC_ROOM, SCENE_MUSIC_ROOM, 7},         {SCENE_RECOLLECTION, SCENE_RECOLLECTION, 7},
       {SCENE_QUIT, SCENE_QUIT, 7},             {12345, 12345, 7},
   };
   for (const auto& c : kCases) {
