@@ -6,9 +6,9 @@
 namespace reelpack {
 namespace {
 
-MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, CFrameCoder& coder, const BmpImage& source) {
+MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, MovieFrameWorkspace& work, const BmpImage& source) {
   try {
-    return code(coder, source);
+    return code(work, source);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
@@ -47,7 +47,8 @@ void CFrameCodingPool::Submit(BmpImage source) {
   Slot slot;
   if (workers_.empty()) {
     slot.taken = slot.done = true;
-    if (!stop_()) slot.record = CodeGuarded(code_, inlineCoder_, source);
+    if (!stop_()) slot.record = CodeGuarded(code_, inlineWorkspace_, source);
+    KeepSpare(std::move(source));
   } else {
     slot.source = std::move(source);
   }
@@ -56,6 +57,20 @@ void CFrameCodingPool::Submit(BmpImage source) {
     slots_.push_back(std::move(slot));
   }
   changed_.notify_all();
+}
+
+BmpImage CFrameCodingPool::TakeSpareImage() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spares_.empty()) return {};
+  BmpImage image = std::move(spares_.back());
+  spares_.pop_back();
+  return image;
+}
+
+void CFrameCodingPool::KeepSpare(BmpImage image) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Never more than the frames that can be in flight.
+  if (spares_.size() < Capacity()) spares_.push_back(std::move(image));
 }
 
 MovieRecord CFrameCodingPool::TakeNext() {
@@ -67,7 +82,7 @@ MovieRecord CFrameCodingPool::TakeNext() {
 }
 
 void CFrameCodingPool::Work() {
-  CFrameCoder coder;
+  MovieFrameWorkspace work;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     Slot* next = nullptr;
@@ -82,9 +97,10 @@ void CFrameCodingPool::Work() {
     });
     if (next == nullptr) return;
     next->taken = true;
-    const BmpImage source = std::move(next->source);
+    BmpImage source = std::move(next->source);
     lock.unlock();
-    MovieRecord record = stop_() ? std::nullopt : CodeGuarded(code_, coder, source);
+    MovieRecord record = stop_() ? std::nullopt : CodeGuarded(code_, work, source);
+    KeepSpare(std::move(source));
     lock.lock();
     // Slots leave only from the front once done, and this one is not, so
     // the pointer still holds.

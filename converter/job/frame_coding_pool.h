@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "converter/jbp1/bmp_image.h"
-#include "converter/jbp1/frame_coder.h"
+#include "converter/job/movie_frame_coding.h"
 
 namespace reelpack {
 
@@ -24,7 +24,7 @@ using MovieRecord = std::optional<std::vector<std::uint8_t>>;
 class CFrameCodingPool {
  public:
   // Codes one source image; nothing when it cannot be coded.
-  using Code = std::function<MovieRecord(CFrameCoder& coder, const BmpImage& source)>;
+  using Code = std::function<MovieRecord(MovieFrameWorkspace& work, const BmpImage& source)>;
   // Asked before each frame a worker takes: true skips the coding.
   using Stop = std::function<bool()>;
 
@@ -43,6 +43,9 @@ class CFrameCodingPool {
   std::size_t InFlight() const;
   // Gives the next frame in order.
   void Submit(BmpImage source);
+  // An image whose frame is coded, to fill with a later frame (empty when
+  // none is free), so the source images are not made anew each frame.
+  BmpImage TakeSpareImage();
   // Waits for the record of the oldest frame given and takes it.
   MovieRecord TakeNext();
 
@@ -55,13 +58,15 @@ class CFrameCodingPool {
   };
 
   void Work();
+  void KeepSpare(BmpImage image);
 
   Code code_;
   Stop stop_;
-  CFrameCoder inlineCoder_;
+  MovieFrameWorkspace inlineWorkspace_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Slot> slots_;
+  std::vector<BmpImage> spares_;
   bool closing_ = false;
   std::vector<std::thread> workers_;
 };

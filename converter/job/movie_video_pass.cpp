@@ -100,8 +100,8 @@ void CMpegFileConv::WriteMovieFile() {
   settings.baseQuality = m_baseQuality;
   settings.maxRateSetting = m_maxRateSetting;
   settings.outputFps = outputFps;
-  const CFrameCodingPool::Code code = [&frame, &settings](CFrameCoder& coder, const BmpImage& image) {
-    return CodeMovieFrame(coder, image, frame, settings);
+  const CFrameCodingPool::Code code = [&frame, &settings](MovieFrameWorkspace& work, const BmpImage& image) {
+    return CodeMovieFrame(work, image, frame, settings);
   };
   const auto stopAsked = [this] { return State() == kThreadKillRequested; };
   // Declared after the file and the buffers it codes from, so its workers
@@ -165,7 +165,9 @@ void CMpegFileConv::WriteMovieFile() {
     } else {
       ++m_failedFetches;
     }
-    pool.Submit(BmpFromDecodedRows(decoded.data(), stride, handle.width, handle.height));
+    BmpImage image = pool.TakeSpareImage();
+    BmpFromDecodedRows(decoded.data(), stride, handle.width, handle.height, image);
+    pool.Submit(std::move(image));
     while (pool.InFlight() >= pool.Capacity()) {
       if (!writeNext()) return;
     }
