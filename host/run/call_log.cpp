@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -10,6 +11,9 @@ struct CallLog {
   bool enabled = false;
   std::vector<std::string> entries;
   std::vector<std::string> failing;
+  // Calls that fail once: the name and how many of its calls are still to
+  // pass before the failing one.
+  std::vector<std::pair<std::string, std::uint32_t>> failingOnce;
   bool writesLimited = false;
   std::uint64_t writeAllowance = 0;
   bool allocationsLimited = false;
@@ -52,6 +56,12 @@ void HostFailCall(const std::string& name) {
   Log().failing.push_back(name);
 }
 
+void HostFailCallAt(const std::string& name, std::uint32_t nth) {
+  if (nth == 0) return;
+  std::lock_guard guard(Log().lock);
+  Log().failingOnce.emplace_back(name, nth - 1);
+}
+
 void HostFailWritesAfter(std::uint64_t bytes) {
   std::lock_guard guard(Log().lock);
   Log().writesLimited = true;
@@ -73,14 +83,28 @@ std::uint32_t HostRefusedAllocations() {
 void HostClearFailures() {
   std::lock_guard guard(Log().lock);
   Log().failing.clear();
+  Log().failingOnce.clear();
   Log().writesLimited = false;
   Log().allocationsLimited = false;
 }
 
 bool HostCallFails(const std::string& name) {
   std::lock_guard guard(Log().lock);
+  bool failsOnce = false;
+  auto& once = Log().failingOnce;
+  for (auto entry = once.begin(); entry != once.end();) {
+    if (entry->first != name) {
+      ++entry;
+    } else if (entry->second > 0) {
+      --entry->second;
+      ++entry;
+    } else {
+      failsOnce = true;
+      entry = once.erase(entry);
+    }
+  }
   const auto& failing = Log().failing;
-  return std::find(failing.begin(), failing.end(), name) != failing.end();
+  return failsOnce || std::find(failing.begin(), failing.end(), name) != failing.end();
 }
 
 std::uint32_t HostTakeWriteAllowance(std::uint32_t wanted) {
