@@ -47,11 +47,22 @@ void CFrameCodingPool::Submit(BmpImage source) {
   Slot slot;
   if (workers_.empty()) {
     slot.taken = slot.done = true;
-    if (!stop_()) slot.record = CodeGuarded(code_, inlineWorkspace_, source);
+    if (!stop_()) slot.coded.record = CodeGuarded(code_, inlineWorkspace_, source);
     KeepSpare(std::move(source));
   } else {
     slot.source = std::move(source);
   }
+  Queue(std::move(slot));
+}
+
+void CFrameCodingPool::SubmitSamePicture() {
+  Slot slot;
+  slot.taken = slot.done = true;
+  slot.coded.samePicture = true;
+  Queue(std::move(slot));
+}
+
+void CFrameCodingPool::Queue(Slot slot) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     slots_.push_back(std::move(slot));
@@ -73,12 +84,12 @@ void CFrameCodingPool::KeepSpare(BmpImage image) {
   if (spares_.size() < Capacity()) spares_.push_back(std::move(image));
 }
 
-MovieRecord CFrameCodingPool::TakeNext() {
+CodedFrame CFrameCodingPool::TakeNext() {
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return !slots_.empty() && slots_.front().done; });
-  MovieRecord record = std::move(slots_.front().record);
+  CodedFrame coded = std::move(slots_.front().coded);
   slots_.pop_front();
-  return record;
+  return coded;
 }
 
 void CFrameCodingPool::Work() {
@@ -104,7 +115,7 @@ void CFrameCodingPool::Work() {
     lock.lock();
     // Slots leave only from the front once done, and this one is not, so
     // the pointer still holds.
-    next->record = std::move(record);
+    next->coded.record = std::move(record);
     next->done = true;
     changed_.notify_all();
   }

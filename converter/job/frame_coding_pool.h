@@ -21,6 +21,14 @@ namespace reelpack {
 
 using MovieRecord = std::optional<std::vector<std::uint8_t>>;
 
+// What the pool hands back for a frame, in frame order.
+struct CodedFrame {
+  MovieRecord record;  // nothing when the frame could not be coded
+  // Given by SubmitSamePicture: the frame before it holds the same picture,
+  // whose record it repeats.
+  bool samePicture = false;
+};
+
 class CFrameCodingPool {
  public:
   // Codes one source image; nothing when it cannot be coded.
@@ -43,22 +51,27 @@ class CFrameCodingPool {
   std::size_t InFlight() const;
   // Gives the next frame in order.
   void Submit(BmpImage source);
+  // Gives the next frame in order as the same picture as the frame before:
+  // the coding is deterministic, so its record is that frame's again and it
+  // is not coded.
+  void SubmitSamePicture();
   // An image whose frame is coded, to fill with a later frame (empty when
   // none is free), so the source images are not made anew each frame.
   BmpImage TakeSpareImage();
   // Waits for the record of the oldest frame given and takes it.
-  MovieRecord TakeNext();
+  CodedFrame TakeNext();
 
  private:
   struct Slot {
     BmpImage source;
     bool taken = false;
     bool done = false;
-    MovieRecord record;
+    CodedFrame coded;
   };
 
   void Work();
   void KeepSpare(BmpImage image);
+  void Queue(Slot slot);
 
   Code code_;
   Stop stop_;
