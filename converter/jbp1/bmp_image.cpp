@@ -28,8 +28,14 @@ std::optional<BmpInfo> ReadBmpInfo(std::span<const std::uint8_t> image) {
 }
 
 BmpImage MakeBmpImage(int width, int height) {
+  BmpImage image;
+  ResetBmpImage(image, width, height);
+  return image;
+}
+
+void ResetBmpImage(BmpImage& image, int width, int height) {
   const std::size_t pixelBytes = BmpRowBytes(width) * static_cast<std::size_t>(height);
-  BmpImage image(kBmpHeaderBytes + pixelBytes, 0);
+  image.assign(kBmpHeaderBytes + pixelBytes, 0);
   std::uint8_t* header = image.data();
   WriteLe16(header, kBmpMagic);
   WriteLe32(header + 2, static_cast<std::uint32_t>(image.size()));
@@ -40,7 +46,6 @@ BmpImage MakeBmpImage(int width, int height) {
   WriteLe16(header + 26, 1);
   WriteLe16(header + 28, kBmpBitsPerPixel);
   WriteLe32(header + 34, static_cast<std::uint32_t>(pixelBytes));
-  return image;
 }
 
 }  // namespace reelpack

@@ -38,6 +38,10 @@ std::optional<BmpInfo> ReadBmpInfo(std::span<const std::uint8_t> image);
 // A new 24-bit image of width x height with fresh headers and black pixels.
 BmpImage MakeBmpImage(int width, int height);
 
+// Makes image that same image in place, keeping its memory: a frame road that
+// reuses its images spares fresh pages every frame.
+void ResetBmpImage(BmpImage& image, int width, int height);
+
 inline std::uint8_t* BmpRow(BmpImage& image, int storedRow, std::size_t rowBytes) {
   return image.data() + kBmpHeaderBytes + static_cast<std::size_t>(storedRow) * rowBytes;
 }

@@ -12,20 +12,14 @@ namespace {
 // so that even the smallest picture codes.
 constexpr std::size_t kJpegHeaderRoom = 2048;
 
-// The reader's blocks divided back by their tables: for every macroblock the
-// four luma blocks by the luma table, Cb and Cr by the chroma table.
-bool Requantise(const CJpegCoefDecoder& decoder, const std::uint8_t luma[64], const std::uint8_t chroma[64],
-                std::vector<std::int16_t>& quantised) {
+// The reader's quantised blocks as the record's 16-bit values; false when
+// one does not fit.
+bool QuantisedBlocks(const CJpegCoefDecoder& decoder, std::vector<std::int16_t>& quantised) {
   quantised.resize(decoder.BlockCount() * 64);
-  for (std::size_t b = 0; b < decoder.BlockCount(); ++b) {
-    const std::uint8_t* table = b % kJbpBlocksPerMacroblock < 4 ? luma : chroma;
-    const std::int32_t* block = decoder.Block(b);
-    for (int i = 0; i < 64; ++i) {
-      // Most coefficients are 0: spare them the division.
-      const std::int32_t value = block[i] == 0 ? 0 : block[i] / table[i];
-      if (value < INT16_MIN || value > INT16_MAX) return false;
-      quantised[b * 64 + static_cast<std::size_t>(i)] = static_cast<std::int16_t>(value);
-    }
+  const std::int32_t* values = decoder.Block(0);
+  for (std::size_t i = 0; i < quantised.size(); ++i) {
+    if (values[i] < INT16_MIN || values[i] > INT16_MAX) return false;
+    quantised[i] = static_cast<std::int16_t>(values[i]);
   }
   return true;
 }
@@ -104,7 +98,7 @@ FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> im
   std::uint8_t luma[64];
   std::uint8_t chroma[64];
   if (!decoded || !IsFrameJpeg(decoder_, *info) || !NaturalTable(decoder_.QuantTable(0), luma) ||
-      !NaturalTable(decoder_.QuantTable(1), chroma) || !Requantise(decoder_, luma, chroma, quantised_)) {
+      !NaturalTable(decoder_.QuantTable(1), chroma) || !QuantisedBlocks(decoder_, quantised_)) {
     return FrameCodeStatus::kFailed;
   }
 

@@ -30,6 +30,8 @@ enum class FrameCodeStatus {
 // Codes frames one after another, keeping its working memory between them.
 class CFrameCoder {
  public:
+  CFrameCoder() { decoder_.KeepQuantised(true); }
+
   // Replaces record with the image's record at quality; record is left empty
   // unless the result is kCoded.
   FrameCodeStatus BuildPictureRecord(std::span<const std::uint8_t> image, int quality,

@@ -55,25 +55,35 @@ std::uint64_t WeightedSum(const Value* first, std::ptrdiff_t stride, const std::
   return sum;
 }
 
-BmpImage ReverseRows(std::span<const std::uint8_t> source, const BmpInfo& info) {
-  BmpImage result(kBmpHeaderBytes + info.rowBytes * static_cast<std::size_t>(info.height), 0);
+void ReverseRows(std::span<const std::uint8_t> source, const BmpInfo& info, BmpImage& result) {
+  result.assign(kBmpHeaderBytes + info.rowBytes * static_cast<std::size_t>(info.height), 0);
   std::memcpy(result.data(), source.data(), kBmpHeaderBytes);
   for (int row = 0; row < info.height; ++row) {
     std::memcpy(BmpRow(result, row, info.rowBytes), BmpRow(source, info.height - 1 - row, info.rowBytes),
                 3 * static_cast<std::size_t>(info.width));
   }
-  return result;
 }
 
 }  // namespace
 
 std::optional<BmpImage> ScaleFrame(std::span<const std::uint8_t> source, int outWidth, int outHeight) {
+  BmpImage result;
+  FrameScaleWorkspace work;
+  if (!ScaleFrameInto(source, outWidth, outHeight, result, work)) return std::nullopt;
+  return result;
+}
+
+bool ScaleFrameInto(std::span<const std::uint8_t> source, int outWidth, int outHeight, BmpImage& result,
+                    FrameScaleWorkspace& work) {
   const std::optional<BmpInfo> info = ReadBmpInfo(source);
   if (!info || info->bitsPerPixel != kBmpBitsPerPixel || outWidth < 1 || outHeight < 1 || outWidth > kBmpMaxSide ||
       outHeight > kBmpMaxSide) {
-    return std::nullopt;
+    return false;
   }
-  if (info->width == outWidth && info->height == outHeight) return ReverseRows(source, *info);
+  if (info->width == outWidth && info->height == outHeight) {
+    ReverseRows(source, *info, result);
+    return true;
+  }
 
   const std::uint32_t stepX = static_cast<std::uint32_t>(info->width) * kUnit / static_cast<std::uint32_t>(outWidth);
   const std::uint32_t stepY = static_cast<std::uint32_t>(info->height) * kUnit / static_cast<std::uint32_t>(outHeight);
@@ -88,7 +98,8 @@ std::optional<BmpImage> ScaleFrame(std::span<const std::uint8_t> source, int out
   // exact box means), stored rows where they are. A sum is at most
   // step x 255, inside 32 bits for every allowed size.
   const std::size_t sumsPerRow = 3 * static_cast<std::size_t>(outWidth);
-  std::vector<std::uint32_t> sums(sumsPerRow * static_cast<std::size_t>(info->height));
+  std::vector<std::uint32_t>& sums = work.sums;
+  sums.resize(sumsPerRow * static_cast<std::size_t>(info->height));
   for (int row = 0; row < info->height; ++row) {
     const std::uint8_t* in = BmpRow(source, row, info->rowBytes);
     std::uint32_t* out = sums.data() + static_cast<std::size_t>(row) * sumsPerRow;
@@ -102,7 +113,7 @@ std::optional<BmpImage> ScaleFrame(std::span<const std::uint8_t> source, int out
   }
 
   // Vertical pass down the picture (up the stored rows) into top-first rows.
-  BmpImage result = MakeBmpImage(outWidth, outHeight);
+  ResetBmpImage(result, outWidth, outHeight);
   const std::size_t outRowBytes = BmpRowBytes(outWidth);
   for (int y = 0; y < outHeight; ++y) {
     const Footprint& footprint = rows[static_cast<std::size_t>(y)];
@@ -119,7 +130,7 @@ std::optional<BmpImage> ScaleFrame(std::span<const std::uint8_t> source, int out
       }
     }
   }
-  return result;
+  return true;
 }
 
 }  // namespace reelpack

@@ -8,8 +8,10 @@
 // averaged over what it counted.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "converter/jbp1/bmp_image.h"
 
@@ -21,5 +23,15 @@ namespace reelpack {
 // Nothing for a source that is not a sound 24-bit image or an output side of
 // 0 or beyond kBmpMaxSide.
 std::optional<BmpImage> ScaleFrame(std::span<const std::uint8_t> source, int outWidth, int outHeight);
+
+// Working memory of the scaler, kept between frames.
+struct FrameScaleWorkspace {
+  std::vector<std::uint32_t> sums;
+};
+
+// ScaleFrame into result, reusing its memory and the workspace's; false
+// where ScaleFrame gives nothing (result then unchanged).
+bool ScaleFrameInto(std::span<const std::uint8_t> source, int outWidth, int outHeight, BmpImage& result,
+                    FrameScaleWorkspace& work);
 
 }  // namespace reelpack

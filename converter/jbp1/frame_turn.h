@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include "converter/jbp1/bmp_image.h"
 
@@ -14,5 +15,9 @@ namespace reelpack {
 // down. The source is consumed; nothing for a source that is not a sound
 // 24-bit image.
 std::optional<BmpImage> RotateBmpImage(BmpImage&& source);
+
+// The same turn into turned, reusing its memory; false (turned unchanged)
+// where RotateBmpImage gives nothing.
+bool RotateBmpImageInto(std::span<const std::uint8_t> source, BmpImage& turned);
 
 }  // namespace reelpack

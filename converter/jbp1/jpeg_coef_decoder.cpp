@@ -121,7 +121,7 @@ bool CJpegCoefDecoder::DecodeBlock(int component, std::int32_t* out) {
   predictor += Extend(reader_.ReadBits(category), category);
   const std::int64_t dc = std::int64_t{predictor} * quant[0];
   if (dc < std::numeric_limits<std::int32_t>::min() || dc > std::numeric_limits<std::int32_t>::max()) return false;
-  out[0] = static_cast<std::int32_t>(dc);
+  out[0] = keepQuantised_ ? predictor : static_cast<std::int32_t>(dc);
 
   for (int k = 1; k < 64;) {
     int symbol = 0;
@@ -132,7 +132,7 @@ bool CJpegCoefDecoder::DecodeBlock(int component, std::int32_t* out) {
     k += symbol >> 4;
     // A run past the last coefficient ends the block.
     if (k > 63) break;
-    out[kZigzagToNatural[k]] = value * static_cast<std::int32_t>(quant[k]);
+    out[kZigzagToNatural[k]] = keepQuantised_ ? value : value * static_cast<std::int32_t>(quant[k]);
     ++k;
   }
   return ok;

@@ -41,8 +41,13 @@ class CJpegCoefDecoder {
   // does. The size and tables are taken either way.
   bool Decode(CByteSource& source);
 
+  // From now on the blocks hold the quantised values themselves (the tables
+  // still bound the dequantised DC as before), for a reader that wants them
+  // undivided.
+  void KeepQuantised(bool keep) { keepQuantised_ = keep; }
+
   std::size_t BlockCount() const { return blockCount_; }
-  // 64 coefficients, natural order.
+  // 64 coefficients, natural order (dequantised unless KeepQuantised).
   const std::int32_t* Block(std::size_t index) const { return blocks_.data() + 64 * index; }
   std::uint32_t Width() const { return width_; }
   std::uint32_t Height() const { return height_; }
@@ -68,6 +73,7 @@ class CJpegCoefDecoder {
   int maxVertical_ = 0;
   std::int32_t predictors_[CJpegHeaderParser::kMaxScanComponents] = {};
   bool corrupt_ = false;
+  bool keepQuantised_ = false;
 };
 
 }  // namespace reelpack

@@ -4,7 +4,9 @@
 #include <new>
 #include <optional>
 #include <system_error>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "converter/job/conversion_job_record.h"
 #include "converter/job/job_output_path.h"
@@ -53,25 +55,62 @@ class CAudioBeside {
   std::optional<std::thread> thread_;
 };
 
-// The track, then every earlier track of the movie's name this run did not
-// write, then the movie: a movie never meets a track that is not its own.
+// Earlier tracks of the movie's name wait under their aside names while the
+// new outputs take their places, so a commit that fails can put them back.
+class CEarlierTracks {
+ public:
+  // False when a track that is there could not be moved aside (those moved
+  // so far are back).
+  bool SetAside(const CMpegFileConv& job) {
+    for (const char* extension : {".mp3", ".ogg"}) {
+      const std::string earlier = JobOutputPath(job.m_outputFolder, job.m_inputPath, extension);
+      if (FileSize(earlier.c_str()) < 0) continue;
+      if (!RenameFile(earlier, AsideOutputPath(earlier))) {
+        PutBack();
+        return false;
+      }
+      aside_.push_back(earlier);
+    }
+    return true;
+  }
+  void PutBack() {
+    for (const std::string& path : aside_) RenameFile(AsideOutputPath(path), path);
+    aside_.clear();
+  }
+  void Remove() {
+    for (const std::string& path : aside_) RemoveFile(AsideOutputPath(path));
+    aside_.clear();
+  }
+
+ private:
+  std::vector<std::string> aside_;
+};
+
+// The track, then the movie, with every earlier track of the movie's name
+// this run did not write gone: a movie never meets a track that is not its
+// own. A movie that cannot take its name leaves the earlier tracks as they
+// were.
 void CommitOutputs(CMpegFileConv& job) {
+  const std::string movieFailed = "the movie could not be written: " + job.m_moviePath;
+  CEarlierTracks earlier;
+  if (!earlier.SetAside(job)) {
+    job.m_video = {VideoPassStatus::WriteFailed, movieFailed};
+    return;
+  }
   AudioExportResult& track = job.m_audioExport;
-  const bool trackWritten = track.status == AudioExportStatus::Written;
-  if (trackWritten && !RenameFile(track.temporaryPath, track.trackPath)) {
+  if (track.status == AudioExportStatus::Written && !RenameFile(track.temporaryPath, track.trackPath)) {
     RemoveFile(track.temporaryPath);
     track.status = AudioExportStatus::WriteFailed;
     track.text = "the sound track could not be written: " + track.trackPath;
   }
   track.temporaryPath.clear();
-  for (const char* extension : {".mp3", ".ogg"}) {
-    const std::string earlier = JobOutputPath(job.m_outputFolder, job.m_inputPath, extension);
-    if (track.status != AudioExportStatus::Written || earlier != track.trackPath) RemoveFile(earlier);
-  }
   if (!RenameFile(TemporaryOutputPath(job.m_moviePath), job.m_moviePath)) {
     if (track.status == AudioExportStatus::Written) RemoveFile(track.trackPath);
-    job.m_video = {VideoPassStatus::WriteFailed, "the movie could not be written: " + job.m_moviePath};
+    earlier.PutBack();
+    job.m_video = {VideoPassStatus::WriteFailed, movieFailed};
+    return;
   }
+  earlier.Remove();
 }
 
 void ConvertAndCommit(CMpegFileConv& job, int threads) {

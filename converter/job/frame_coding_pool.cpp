@@ -6,9 +6,9 @@
 namespace reelpack {
 namespace {
 
-MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, CFrameCoder& coder, const BmpImage& source) {
+MovieRecord CodeGuarded(const CFrameCodingPool::Code& code, MovieFrameWorkspace& work, const BmpImage& source) {
   try {
-    return code(coder, source);
+    return code(work, source);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
@@ -47,10 +47,22 @@ void CFrameCodingPool::Submit(BmpImage source) {
   Slot slot;
   if (workers_.empty()) {
     slot.taken = slot.done = true;
-    if (!stop_()) slot.record = CodeGuarded(code_, inlineCoder_, source);
+    if (!stop_()) slot.coded.record = CodeGuarded(code_, inlineWorkspace_, source);
+    KeepSpare(std::move(source));
   } else {
     slot.source = std::move(source);
   }
+  Queue(std::move(slot));
+}
+
+void CFrameCodingPool::SubmitSamePicture() {
+  Slot slot;
+  slot.taken = slot.done = true;
+  slot.coded.samePicture = true;
+  Queue(std::move(slot));
+}
+
+void CFrameCodingPool::Queue(Slot slot) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     slots_.push_back(std::move(slot));
@@ -58,16 +70,30 @@ void CFrameCodingPool::Submit(BmpImage source) {
   changed_.notify_all();
 }
 
-MovieRecord CFrameCodingPool::TakeNext() {
+BmpImage CFrameCodingPool::TakeSpareImage() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spares_.empty()) return {};
+  BmpImage image = std::move(spares_.back());
+  spares_.pop_back();
+  return image;
+}
+
+void CFrameCodingPool::KeepSpare(BmpImage image) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Never more than the frames that can be in flight.
+  if (spares_.size() < Capacity()) spares_.push_back(std::move(image));
+}
+
+CodedFrame CFrameCodingPool::TakeNext() {
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return !slots_.empty() && slots_.front().done; });
-  MovieRecord record = std::move(slots_.front().record);
+  CodedFrame coded = std::move(slots_.front().coded);
   slots_.pop_front();
-  return record;
+  return coded;
 }
 
 void CFrameCodingPool::Work() {
-  CFrameCoder coder;
+  MovieFrameWorkspace work;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     Slot* next = nullptr;
@@ -82,13 +108,14 @@ void CFrameCodingPool::Work() {
     });
     if (next == nullptr) return;
     next->taken = true;
-    const BmpImage source = std::move(next->source);
+    BmpImage source = std::move(next->source);
     lock.unlock();
-    MovieRecord record = stop_() ? std::nullopt : CodeGuarded(code_, coder, source);
+    MovieRecord record = stop_() ? std::nullopt : CodeGuarded(code_, work, source);
+    KeepSpare(std::move(source));
     lock.lock();
     // Slots leave only from the front once done, and this one is not, so
     // the pointer still holds.
-    next->record = std::move(record);
+    next->coded.record = std::move(record);
     next->done = true;
     changed_.notify_all();
   }

@@ -15,16 +15,24 @@
 #include <vector>
 
 #include "converter/jbp1/bmp_image.h"
-#include "converter/jbp1/frame_coder.h"
+#include "converter/job/movie_frame_coding.h"
 
 namespace reelpack {
 
 using MovieRecord = std::optional<std::vector<std::uint8_t>>;
 
+// What the pool hands back for a frame, in frame order.
+struct CodedFrame {
+  MovieRecord record;  // nothing when the frame could not be coded
+  // Given by SubmitSamePicture: the frame before it holds the same picture,
+  // whose record it repeats.
+  bool samePicture = false;
+};
+
 class CFrameCodingPool {
  public:
   // Codes one source image; nothing when it cannot be coded.
-  using Code = std::function<MovieRecord(CFrameCoder& coder, const BmpImage& source)>;
+  using Code = std::function<MovieRecord(MovieFrameWorkspace& work, const BmpImage& source)>;
   // Asked before each frame a worker takes: true skips the coding.
   using Stop = std::function<bool()>;
 
@@ -43,25 +51,35 @@ class CFrameCodingPool {
   std::size_t InFlight() const;
   // Gives the next frame in order.
   void Submit(BmpImage source);
+  // Gives the next frame in order as the same picture as the frame before:
+  // the coding is deterministic, so its record is that frame's again and it
+  // is not coded.
+  void SubmitSamePicture();
+  // An image whose frame is coded, to fill with a later frame (empty when
+  // none is free), so the source images are not made anew each frame.
+  BmpImage TakeSpareImage();
   // Waits for the record of the oldest frame given and takes it.
-  MovieRecord TakeNext();
+  CodedFrame TakeNext();
 
  private:
   struct Slot {
     BmpImage source;
     bool taken = false;
     bool done = false;
-    MovieRecord record;
+    CodedFrame coded;
   };
 
   void Work();
+  void KeepSpare(BmpImage image);
+  void Queue(Slot slot);
 
   Code code_;
   Stop stop_;
-  CFrameCoder inlineCoder_;
+  MovieFrameWorkspace inlineWorkspace_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Slot> slots_;
+  std::vector<BmpImage> spares_;
   bool closing_ = false;
   std::vector<std::thread> workers_;
 };

@@ -31,4 +31,6 @@ std::string JobOutputPath(const char* outputFolder, const char* inputPath, const
 
 std::string TemporaryOutputPath(const std::string& finalPath) { return finalPath + ".tmp"; }
 
+std::string AsideOutputPath(const std::string& finalPath) { return finalPath + ".old"; }
+
 }  // namespace reelpack

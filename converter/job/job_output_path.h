@@ -16,4 +16,8 @@ std::string JobOutputPath(const char* outputFolder, const char* inputPath, const
 // conversion cut off by a kill leaves a file the next one replaces.
 std::string TemporaryOutputPath(const std::string& finalPath);
 
+// Where an earlier output waits while a job puts its new outputs in place,
+// beside it for the same reason.
+std::string AsideOutputPath(const std::string& finalPath);
+
 }  // namespace reelpack

@@ -37,6 +37,9 @@ std::string RefusalText(MpegOpenResult why) {
   return "no MPEG-1 system stream with video in the input";
 }
 
+// A picture start code and header (8 bytes) and a slice start code.
+constexpr std::int64_t kLeastPictureBytes = 12;
+
 struct HandleCloser {
   void (*close)(MPEG_VIDEO_HANDLE*);
   void operator()(MPEG_VIDEO_HANDLE* handle) const { close(handle); }
@@ -51,7 +54,10 @@ void CMpegFileConv::WriteMovieFile() {
   const SourceHandle source(m_videoSource.open(m_inputPath, &why), HandleCloser{m_videoSource.close});
   if (!source) return finish(VideoPassStatus::Refused, RefusalText(why));
   MPEG_VIDEO_HANDLE& handle = *source;
-  if (handle.frameCount <= 0) {
+  const std::int64_t inputBytes = FileSize(m_inputPath);
+  // Every frame is a coded picture, at least its header and one slice: a
+  // count beyond what the file can hold comes from a damaged time code.
+  if (handle.frameCount <= 0 || (inputBytes >= 0 && handle.frameCount > inputBytes / kLeastPictureBytes)) {
     return finish(VideoPassStatus::Refused, "the video's frames cannot be counted: the stream is damaged");
   }
   const std::uint32_t frames = static_cast<std::uint32_t>(handle.frameCount);
@@ -100,8 +106,8 @@ void CMpegFileConv::WriteMovieFile() {
   settings.baseQuality = m_baseQuality;
   settings.maxRateSetting = m_maxRateSetting;
   settings.outputFps = outputFps;
-  const CFrameCodingPool::Code code = [&frame, &settings](CFrameCoder& coder, const BmpImage& image) {
-    return CodeMovieFrame(coder, image, frame, settings);
+  const CFrameCodingPool::Code code = [&frame, &settings](MovieFrameWorkspace& work, const BmpImage& image) {
+    return CodeMovieFrame(work, image, frame, settings);
   };
   const auto stopAsked = [this] { return State() == kThreadKillRequested; };
   // Declared after the file and the buffers it codes from, so its workers
@@ -109,13 +115,19 @@ void CMpegFileConv::WriteMovieFile() {
   CFrameCodingPool pool(m_threadCount, code, stopAsked);
 
   std::vector<std::uint8_t> previous;
+  bool previousRepeated = false;
   std::uint32_t written = 0;
   std::int32_t maxKbps = 0;
   // Takes the oldest record from the pool and appends it; false with
   // m_video set when the pass cannot go on.
   auto writeNext = [&]() -> bool {
-    MovieRecord record = pool.TakeNext();
-    if (!record) {
+    CodedFrame coded = pool.TakeNext();
+    MovieRecord& record = coded.record;
+    if (coded.samePicture) {
+      // What coding the picture again would give, repeat included.
+      if (previousRepeated) ++m_repeatedRecords;
+      record = previous;
+    } else if (!record) {
       CheckKill();
       if (written == 0) {
         finish(VideoPassStatus::CodingFailed, "the first frame could not be coded");
@@ -123,7 +135,10 @@ void CMpegFileConv::WriteMovieFile() {
       }
       // A gap would shift every later frame; the previous picture stays.
       ++m_repeatedRecords;
+      previousRepeated = true;
       record = previous;
+    } else {
+      previousRepeated = false;
     }
     const auto bytes = static_cast<std::uint32_t>(record->size());
     if (!movie.Fits(bytes)) {
@@ -160,12 +175,20 @@ void CMpegFileConv::WriteMovieFile() {
     handle.buffer = decoded.data();
     handle.stride = stride;
     handle.bufferSize = static_cast<std::uint32_t>(decoded.size());
-    if (m_videoSource.getFrame(&handle)) {
+    const bool fetched = m_videoSource.getFrame(&handle) != 0;
+    if (fetched) {
       anyPicture = true;
     } else {
       ++m_failedFetches;
     }
-    pool.Submit(BmpFromDecodedRows(decoded.data(), stride, handle.width, handle.height));
+    if (fetched || n == 0) {
+      BmpImage image = pool.TakeSpareImage();
+      BmpFromDecodedRows(decoded.data(), stride, handle.width, handle.height, image);
+      pool.Submit(std::move(image));
+    } else {
+      // A failed fetch leaves the buffer as it was: the picture just given.
+      pool.SubmitSamePicture();
+    }
     while (pool.InFlight() >= pool.Capacity()) {
       if (!writeNext()) return;
     }

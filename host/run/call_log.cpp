@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -11,6 +12,9 @@ struct CallLog {
   std::vector<std::string> entries;
   std::vector<std::string> failing;
   std::vector<std::pair<std::string, std::function<void()>>> actions;
+  // Calls that fail once: the name and how many of its calls are still to
+  // pass before the failing one.
+  std::vector<std::pair<std::string, std::uint32_t>> failingOnce;
   bool writesLimited = false;
   std::uint64_t writeAllowance = 0;
   bool allocationsLimited = false;
@@ -53,6 +57,12 @@ void HostFailCall(const std::string& name) {
   Log().failing.push_back(name);
 }
 
+void HostFailCallAt(const std::string& name, std::uint32_t nth) {
+  if (nth == 0) return;
+  std::lock_guard guard(Log().lock);
+  Log().failingOnce.emplace_back(name, nth - 1);
+}
+
 void HostFailWritesAfter(std::uint64_t bytes) {
   std::lock_guard guard(Log().lock);
   Log().writesLimited = true;
@@ -80,6 +90,7 @@ void HostClearFailures() {
   std::lock_guard guard(Log().lock);
   Log().failing.clear();
   Log().actions.clear();
+  Log().failingOnce.clear();
   Log().writesLimited = false;
   Log().allocationsLimited = false;
 }
@@ -89,8 +100,20 @@ bool HostCallFails(const std::string& name) {
   bool fails = false;
   {
     std::lock_guard guard(Log().lock);
+    auto& once = Log().failingOnce;
+    for (auto entry = once.begin(); entry != once.end();) {
+      if (entry->first != name) {
+        ++entry;
+      } else if (entry->second > 0) {
+        --entry->second;
+        ++entry;
+      } else {
+        fails = true;
+        entry = once.erase(entry);
+      }
+    }
     const auto& failing = Log().failing;
-    fails = std::find(failing.begin(), failing.end(), name) != failing.end();
+    fails = fails || std::find(failing.begin(), failing.end(), name) != failing.end();
     auto& actions = Log().actions;
     const auto due = std::find_if(actions.begin(), actions.end(), [&](const auto& entry) { return entry.first == name; });
     if (due != actions.end()) {

@@ -24,6 +24,10 @@ std::vector<std::string> HostCallLogTake();
 // that honour it: CreateFileA, CreateFileW, WriteFile, FlushFileBuffers,
 // MoveFileW, SetFileAttributesW, ReadFile and SetFilePointer; LocalAlloc.
 void HostFailCall(const std::string& name);
+// From now on only the nth call (1 for the next) of the named call fails, as
+// HostFailCall would make it; the calls before and after succeed. Until
+// HostClearFailures.
+void HostFailCallAt(const std::string& name, std::uint32_t nth);
 // From now on WriteFile writes at most `bytes` more bytes in all, then fails
 // with ERROR_DISK_FULL, the part that fitted written: what a full medium or a
 // kill part-way leaves. Until HostClearFailures.

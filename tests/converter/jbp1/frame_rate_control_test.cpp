@@ -3,6 +3,9 @@
 // and with the real one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -41,6 +44,42 @@ std::vector<int> Range(int from, int to, int step) {
   std::vector<int> values;
   for (int q = from; step < 0 ? q >= to : q <= to; q += step) values.push_back(q);
   return values;
+}
+
+// The plain walk the search must agree with: code the base, lower by 2
+// while over the limit and above 10, then lower (by 1 at 10 and below)
+// while over the cap.
+std::optional<reelpack::FittedRecord> WalkingFit(const reelpack::RecordCoder& code, const FrameRateSettings& settings,
+                                                 std::size_t cap) {
+  reelpack::FittedRecord fitted;
+  FrameCodeStatus status = FrameCodeStatus::kFailed;
+  const auto codeAt = [&](int quality) {
+    fitted.quality = quality;
+    ++fitted.codings;
+    status = code(quality, fitted.bytes);
+    return status != FrameCodeStatus::kFailed;
+  };
+  const std::uint32_t limit = FrameBitRateLimit(settings.maxRateSetting);
+  const auto overRate = [&] { return FrameBitRate(fitted.bytes.size(), settings.outputFps) > limit; };
+  const auto overCap = [&] { return status == FrameCodeStatus::kNoJpeg || fitted.bytes.size() > cap; };
+  if (!codeAt(settings.baseQuality)) return std::nullopt;
+  while (overRate() && fitted.quality > 10) {
+    if (!codeAt(fitted.quality - 2)) return std::nullopt;
+  }
+  while (overCap()) {
+    if (fitted.quality <= 1) return std::nullopt;
+    if (!codeAt(fitted.quality - (fitted.quality > 10 ? 2 : 1))) return std::nullopt;
+  }
+  return fitted;
+}
+
+// Whether every quality tried lies on the walk from the base (the search
+// skips qualities, it never codes one the walk could not reach).
+bool OnTheWalk(const std::vector<int>& tried, int base) {
+  for (const int q : tried) {
+    if (q > base || (q > 10 && (base - q) % 2 != 0)) return false;
+  }
+  return true;
 }
 
 TEST(FrameRateControl, LimitPerSetting) {
@@ -82,9 +121,12 @@ TEST(FrameRateControl, UnreachableLimitLowersByTwoDownToTen) {
     FrameRateSettings settings{c.base, 20, 1e6};
     const auto fitted = FitRecordToBitrate(stub.Coder(), settings, 1 << 20);
     ASSERT_TRUE(fitted) << c.base;
-    EXPECT_EQ(stub.tried, c.tried) << c.base;
+    // The walk's last quality, reached without coding every one between.
     EXPECT_EQ(fitted->quality, c.tried.back());
-    EXPECT_EQ(fitted->codings, static_cast<int>(c.tried.size()));
+    EXPECT_EQ(stub.tried.front(), c.base);
+    EXPECT_TRUE(OnTheWalk(stub.tried, c.base)) << c.base;
+    EXPECT_LE(stub.tried.size(), c.tried.size()) << c.base;
+    EXPECT_EQ(fitted->codings, static_cast<int>(stub.tried.size()));
     EXPECT_EQ(fitted->bytes.size(), std::size_t(1000 + 100 * c.tried.back()));
   }
 }
@@ -94,8 +136,12 @@ TEST(FrameRateControl, StopsAtTheFirstQualityWithinTheLimit) {
   StubCoder stub{[](int quality) { return std::size_t(1000 * quality); }, {}};
   const auto fitted = FitRecordToBitrate(stub.Coder(), {75, 45, 15.0}, 1 << 20);
   ASSERT_TRUE(fitted);
-  EXPECT_EQ(stub.tried, Range(75, 39, -2));
   EXPECT_EQ(fitted->quality, 39);
+  EXPECT_EQ(fitted->bytes.size(), 39000u);
+  // Both sides of the boundary were coded; far fewer than the 19 of the walk.
+  EXPECT_NE(std::find(stub.tried.begin(), stub.tried.end(), 41), stub.tried.end());
+  EXPECT_NE(std::find(stub.tried.begin(), stub.tried.end(), 39), stub.tried.end());
+  EXPECT_LE(stub.tried.size(), 6u);
   // Each frame starts again from the base quality.
   stub.tried.clear();
   ASSERT_TRUE(FitRecordToBitrate(stub.Coder(), {75, 45, 15.0}, 1 << 20));
@@ -165,7 +211,7 @@ TEST(FrameRateControl, RealFrameAtAnUnreachableLimitEndsAtTen) {
   const auto fitted = FitFrameToBitrate(coder, image, {60, 20, 1e7});
   ASSERT_TRUE(fitted);
   EXPECT_EQ(fitted->quality, 10);
-  EXPECT_EQ(fitted->codings, 26);
+  EXPECT_LT(fitted->codings, 26);  // the walk codes 60, 58, ..., 10
   EXPECT_EQ(ReadLe32(fitted->bytes.data() + 0x0C), 10u);
 }
 
@@ -198,6 +244,110 @@ TEST(FrameRateControl, FrameThatFitsNoCapIsAFailure) {
   BmpImage broken = image;
   broken[0] = 'X';
   EXPECT_FALSE(FitFrameToBitrate(coder, broken, {75, 45, 15.0}));
+}
+
+}  // namespace
+
+namespace {
+
+// A coder that codes each quality of one frame once and replays it, so the
+// walk and the search can be compared over many settings at little cost.
+class MemoCoder {
+ public:
+  explicit MemoCoder(const BmpImage& image) : image_(image) {}
+  reelpack::RecordCoder Coder(int& codings) {
+    return [this, &codings](int quality, std::vector<std::uint8_t>& record) {
+      ++codings;
+      auto found = memo_.find(quality);
+      if (found == memo_.end()) {
+        std::vector<std::uint8_t> bytes;
+        const FrameCodeStatus status = coder_.BuildPictureRecord(image_, quality, bytes);
+        found = memo_.emplace(quality, std::make_pair(status, std::move(bytes))).first;
+      }
+      record = found->second.second;
+      return found->second.first;
+    };
+  }
+
+ private:
+  const BmpImage& image_;
+  reelpack::CFrameCoder coder_;
+  std::map<int, std::pair<FrameCodeStatus, std::vector<std::uint8_t>>> memo_;
+};
+
+struct Agreement {
+  int fits = 0;
+  int walkCodings = 0;
+  int searchCodings = 0;
+};
+
+// The search against the walk for one coder over every setting given.
+void ExpectSameChoice(const std::function<reelpack::RecordCoder(int&)>& coderCounting, const std::string& name,
+                      std::size_t cap, Agreement& agreement) {
+  for (const int base : {100, 95, 85, 75, 61, 50, 33, 12, 10, 3}) {
+    for (const std::uint32_t setting : {20u, 45u, 70u}) {
+      for (const double fps : {0.5, 2.0, 5.0, 10.0, 14.985, 29.97, 60.0, 120.0, 400.0}) {
+        const FrameRateSettings settings{base, setting, fps};
+        int walkCodings = 0;
+        int searchCodings = 0;
+        const auto walked = WalkingFit(coderCounting(walkCodings), settings, cap);
+        const auto searched = FitRecordToBitrate(coderCounting(searchCodings), settings, cap);
+        const std::string where = name + " base " + std::to_string(base) + " setting " + std::to_string(setting) +
+                                  " fps " + std::to_string(fps);
+        ASSERT_EQ(walked.has_value(), searched.has_value()) << where;
+        if (!walked) continue;
+        ASSERT_EQ(searched->quality, walked->quality) << where;
+        ASSERT_EQ(searched->bytes, walked->bytes) << where;
+        EXPECT_EQ(searched->codings, searchCodings) << where;
+        ++agreement.fits;
+        agreement.walkCodings += walkCodings;
+        agreement.searchCodings += searchCodings;
+      }
+    }
+  }
+}
+
+TEST(FrameRateControl, SearchChoosesTheWalksQualityForShrinkingSizes) {
+  // Sizes that fall with the quality in different shapes, with refusals at
+  // the top and flat stretches.
+  const std::pair<const char*, std::function<std::size_t(int)>> shapes[] = {
+      {"linear", [](int q) { return std::size_t(400 * q + 500); }},
+      {"steep", [](int q) { return static_cast<std::size_t>(300.0 * std::exp(q / 12.0)); }},
+      {"flat", [](int q) { return std::size_t(20000 + 3 * q); }},
+      {"stairs", [](int q) { return std::size_t(4000 * (q / 17) + 900); }},
+      {"refused above 90", [](int q) { return q > 90 ? std::size_t{0} : std::size_t(700 * q); }},
+      {"scale law", [](int q) { return static_cast<std::size_t>(2e6 * std::pow(q < 50 ? 5000.0 / q : 200.0 - 2 * q + 1, -0.9)); }},
+  };
+  Agreement agreement;
+  for (const auto& [name, size] : shapes) {
+    const auto coder = [&size](int& codings) -> reelpack::RecordCoder {
+      return [&size, &codings](int quality, std::vector<std::uint8_t>& record) {
+        ++codings;
+        record.assign(size(quality), static_cast<std::uint8_t>(quality));
+        return record.empty() ? FrameCodeStatus::kNoJpeg : FrameCodeStatus::kCoded;
+      };
+    };
+    ExpectSameChoice(coder, name, 60000, agreement);
+  }
+  EXPECT_LT(agreement.searchCodings, agreement.walkCodings);
+  std::printf("shapes: %d fits, walk %d codings, search %d\n", agreement.fits, agreement.walkCodings,
+              agreement.searchCodings);
+}
+
+TEST(FrameRateControl, SearchChoosesTheWalksQualityOnRealFrames) {
+  Agreement agreement;
+  for (const char* source : kFrameSources) {
+    for (const FrameSize size : kFrameSizes) {
+      const BmpImage image = StoredFrame(SourceFrame(source, size.width, size.height), 320, 240);
+      MemoCoder memo(image);
+      const std::string name = std::string(source) + " " + std::to_string(size.width) + "x" + std::to_string(size.height);
+      ExpectSameChoice([&memo](int& codings) { return memo.Coder(codings); }, name,
+                       MovieReadBufferBytes(240, 320), agreement);
+    }
+  }
+  EXPECT_LT(agreement.searchCodings * 2, agreement.walkCodings);
+  std::printf("frames: %d fits, walk %d codings, search %d\n", agreement.fits, agreement.walkCodings,
+              agreement.searchCodings);
 }
 
 }  // namespace

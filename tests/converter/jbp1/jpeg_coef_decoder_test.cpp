@@ -76,6 +76,32 @@ TEST(CoefficientReader, MatchesLibjpegOnTheLibrarysJpegAtEveryQuality) {
   }
 }
 
+TEST(CoefficientReader, KeptQuantisedValuesTimesTheTablesAreLibjpegsCoefficients) {
+  const BmpImage pictures[] = {SourceFrame("testsrc2", 352, 240), MakeNoiseImage(48, 32, 7)};
+  for (const BmpImage& picture : pictures) {
+    for (const int quality : {1, 30, 75, 100}) {
+      const std::vector<std::uint8_t> jpeg = LibraryJpeg(picture, quality);
+      const ReferenceBlocks reference = LibjpegCoefficients(jpeg);
+      ASSERT_TRUE(reference.ok) << quality;
+      CJpegCoefDecoder decoder;
+      decoder.KeepQuantised(true);
+      ASSERT_TRUE(DecodeBytes(decoder, jpeg)) << quality;
+      ASSERT_EQ(decoder.BlockCount(), reference.BlockCount());
+      int nonZero = 0;
+      for (std::size_t b = 0; b < decoder.BlockCount(); ++b) {
+        // Blocks 0 to 3 of each macroblock are luma (table 0), 4 and 5 chroma.
+        const std::vector<int>& table = reference.quantTables[b % 6 < 4 ? 0 : 1];
+        for (int i = 0; i < 64; ++i) {
+          ASSERT_EQ(decoder.Block(b)[i] * table[static_cast<std::size_t>(i)], reference.coefficients[64 * b + i])
+              << "quality " << quality << " block " << b << " coefficient " << i;
+          nonZero += decoder.Block(b)[i] != 0;
+        }
+      }
+      EXPECT_GT(nonZero, 0);
+    }
+  }
+}
+
 TEST(CoefficientReader, StoresSixBlocksPerMacroblockOfOddSizes) {
   const BmpImage picture = MakeNoiseImage(321, 241, 3);
   const std::vector<std::uint8_t> jpeg = LibjpegEncode(picture, {});

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "host/run/call_log.h"
 #include "tests/converter/job/job_test_support.h"
 
 using reelpack::AudioExportStatus;
@@ -47,6 +48,43 @@ TEST_F(AudioTrackCommit, TheJobReplacesTheTrackAndRemovesTheOtherKind) {
   EXPECT_EQ(OutNames(), (std::vector<std::string>{"clip.mp3", "clip.rzm2"}));
   EXPECT_FALSE(dir_.ReadFile("out/clip.mp3") == "an earlier MP3 track");
   EXPECT_TRUE(job->m_audioExport.temporaryPath.empty());
+}
+
+TEST_F(AudioTrackCommit, AnyRenameThatFailsKeepsTheEarlierFilesOrCommitsWhole) {
+  const std::string input = SoundStream("clip.mpg", 1.0);
+  ASSERT_FALSE(input.empty());
+  const std::vector<std::string> earlierNames{"clip.mp3", "clip.ogg", "clip.rzm2"};
+  // Each rename of the commit in turn fails once, the movie's among them;
+  // the one past the last fails none.
+  bool movieRenameFailed = false;
+  for (std::uint32_t nth = 1; nth <= 8; ++nth) {
+    for (const std::string& name : earlierNames) dir_.WriteFile("out/" + name, "an earlier " + name);
+    HostClearFailures();
+    HostFailCallAt("MoveFileW", nth);
+    auto job = Job(input, true);
+    job->Run();
+    HostClearFailures();
+    const std::string where = "rename " + std::to_string(nth) + " failing: " + job->m_video.text;
+    if (job->m_video.status == reelpack::VideoPassStatus::Written) {
+      // Committed: the new movie, its new track or none, nothing earlier.
+      const bool track = job->m_audioExport.status == AudioExportStatus::Written;
+      const std::vector<std::string> committed =
+          track ? std::vector<std::string>{"clip.mp3", "clip.rzm2"} : std::vector<std::string>{"clip.rzm2"};
+      EXPECT_EQ(OutNames(), committed) << where;
+      EXPECT_FALSE(dir_.ReadFile("out/clip.rzm2") == "an earlier clip.rzm2") << where;
+      if (track) {
+        EXPECT_FALSE(dir_.ReadFile("out/clip.mp3") == "an earlier clip.mp3") << where;
+      }
+    } else {
+      movieRenameFailed = true;
+      EXPECT_EQ(job->m_video.status, reelpack::VideoPassStatus::WriteFailed) << where;
+      EXPECT_EQ(OutNames(), earlierNames) << where;
+      for (const std::string& name : earlierNames) {
+        EXPECT_TRUE(dir_.ReadFile("out/" + name) == "an earlier " + name) << where << ": " << name;
+      }
+    }
+  }
+  EXPECT_TRUE(movieRenameFailed);
 }
 
 }  // namespace

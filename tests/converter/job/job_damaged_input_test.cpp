@@ -55,5 +55,32 @@ TEST_F(JobDamagedInput, CutAndFlippedStreamsGiveAMovieOrNothing) {
   }
 }
 
+// The last GOP's time code gives the frame count; a damaged one may claim
+// more frames than the file holds, each fetched in vain.
+TEST_F(JobDamagedInput, TimeCodeClaimingMoreFramesThanTheFileHoldsIsRefusedAtOnce) {
+  std::vector<std::uint8_t> bytes = ReadFileBytes(NOVEL_TEST_DATA_DIR "/../../fuzz/corpus/conversion_job/ffmux_24_6s.mpg");
+  ASSERT_FALSE(bytes.empty());
+  {
+    // As made, the movie is written.
+    auto job = Job(dir_.WriteFile("intact.mpg", bytes), true);
+    job->Run();
+    ASSERT_EQ(job->m_video.status, VideoPassStatus::Written) << job->m_video.text;
+  }
+  for (const std::string& name : OutNames()) std::filesystem::remove(Out(name));
+  std::size_t lastGop = 0;
+  for (std::size_t i = 0; i + 8 <= bytes.size(); ++i) {
+    if (bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1 && bytes[i + 3] == 0xB8) lastGop = i;
+  }
+  ASSERT_GT(lastGop, 0u);
+  // One bit of its minutes: hundreds of frames more than 8 KiB can hold.
+  bytes[lastGop + 5] ^= 0x10;
+  auto job = Job(dir_.WriteFile("damaged.mpg", bytes), true);
+  job->Run();
+  EXPECT_EQ(job->m_video.status, VideoPassStatus::Refused) << job->m_video.text;
+  EXPECT_EQ(job->m_video.text, "the video's frames cannot be counted: the stream is damaged");
+  EXPECT_EQ(job->m_failedFetches, 0);
+  EXPECT_TRUE(OutNames().empty());
+}
+
 }  // namespace
 }  // namespace job_test
