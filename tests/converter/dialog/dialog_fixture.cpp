@@ -86,7 +86,7 @@ std::string Utf8(const std::string& shiftJis) {
 void DialogTest::SetUp() {
   HostClockSetMode(HostClockMode::Virtual);
   HostWindowSystemReset();
-  HostCallLogTake();
+  HostCallLogEnable(true);
   HostTakeFileChooserCalls();
   previousFolder_ = std::filesystem::current_path();
   std::filesystem::current_path(dir_.HostPath(""));
@@ -96,6 +96,7 @@ void DialogTest::TearDown() {
   driver_.reset();
   dialog_.reset();
   std::filesystem::current_path(previousFolder_);
+  HostCallLogEnable(false);
   HostClearFailures();
   HostFailThreadCreation(0);
   HostSetFileChooser(nullptr);
