@@ -51,8 +51,8 @@ END_MESSAGE_MAP()
 
 CReelpackDlg::CReelpackDlg(CWnd* parent, JobFactory makeJob)
     : CDialog(ReelpackDialogTemplate(), parent),
-      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : LoadIconA(nullptr, IDR_MAINFRAME)),
-      m_makeJob(makeJob ? std::move(makeJob) : JobFactory(MakeRealJob)) {}
+      icon_(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : LoadIconA(nullptr, IDR_MAINFRAME)),
+      makeJob_(makeJob ? std::move(makeJob) : JobFactory(MakeRealJob)) {}
 
 // A job still running (the dialog destroyed without closing) must not write
 // into figures that are about to go.
@@ -60,55 +60,55 @@ CReelpackDlg::~CReelpackDlg() { StopJob(); }
 
 void CReelpackDlg::DoDataExchange(CDataExchange* exchange) {
   CDialog::DoDataExchange(exchange);
-  DDX_Control(exchange, IDC_QUALITY, m_qualityList);
-  DDX_Control(exchange, IDC_STEREO, m_stereoBox);
-  DDX_Control(exchange, IDC_SAMPLE_RATE, m_sampleRateList);
-  DDX_Control(exchange, IDC_AUDIO_BIT_RATE, m_audioBitRateList);
-  DDX_Control(exchange, IDC_PICTURE_SIZE, m_sizeList);
-  DDX_Control(exchange, IDC_FRAME_RATE_MODE, m_frameRateList);
-  DDX_Control(exchange, IDC_PROGRESS, m_progressText);
-  DDX_Control(exchange, IDC_START, m_startButton);
-  DDX_Control(exchange, IDC_PATH_EDIT, m_pathEdit);
-  DDX_Control(exchange, IDC_RATE_SLIDER, m_rateSlider);
+  DDX_Control(exchange, IDC_QUALITY, qualityList_);
+  DDX_Control(exchange, IDC_STEREO, stereoBox_);
+  DDX_Control(exchange, IDC_SAMPLE_RATE, sampleRateList_);
+  DDX_Control(exchange, IDC_AUDIO_BIT_RATE, audioBitRateList_);
+  DDX_Control(exchange, IDC_PICTURE_SIZE, sizeList_);
+  DDX_Control(exchange, IDC_FRAME_RATE_MODE, frameRateList_);
+  DDX_Control(exchange, IDC_PROGRESS, progressText_);
+  DDX_Control(exchange, IDC_START, startButton_);
+  DDX_Control(exchange, IDC_PATH_EDIT, pathEdit_);
+  DDX_Control(exchange, IDC_RATE_SLIDER, rateSlider_);
 }
 
 BOOL CReelpackDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetIcon(m_hIcon, TRUE);
-  SetIcon(m_hIcon, FALSE);
+  SetIcon(icon_, TRUE);
+  SetIcon(icon_, FALSE);
 
   const ConversionSettings defaults;
-  m_inputPath[0] = '\0';
-  m_outputFolder[0] = '\0';
-  m_audioBitRateIndex = defaults.audioBitRateIndex;
-  m_sampleRateIndex = defaults.sampleRateIndex;
-  m_stereo = defaults.stereo;
-  m_frameRateMode = defaults.frameRateMode;
-  m_sizeIndex = defaults.sizeIndex;
-  m_qualityIndex = defaults.quality;
-  m_averageKbps = 0;
-  m_maximumKbps = 0;
-  m_rateSetting = defaults.maxRateSetting;
+  inputPath_[0] = '\0';
+  outputFolder_[0] = '\0';
+  audioBitRateIndex_ = defaults.audioBitRateIndex;
+  sampleRateIndex_ = defaults.sampleRateIndex;
+  stereo_ = defaults.stereo;
+  frameRateMode_ = defaults.frameRateMode;
+  sizeIndex_ = defaults.sizeIndex;
+  qualityIndex_ = defaults.quality;
+  averageKbps_ = 0;
+  maximumKbps_ = 0;
+  rateSetting_ = defaults.maxRateSetting;
 
-  m_frameRateList.SetCurSel(m_frameRateMode);
-  m_sizeList.SetCurSel(m_sizeIndex);
-  m_audioBitRateList.SetCurSel(m_audioBitRateIndex);
-  m_sampleRateList.SetCurSel(m_sampleRateIndex);
-  m_qualityList.SetCurSel(m_qualityIndex);
-  m_stereoBox.SetCheck(m_stereo);
+  frameRateList_.SetCurSel(frameRateMode_);
+  sizeList_.SetCurSel(sizeIndex_);
+  audioBitRateList_.SetCurSel(audioBitRateIndex_);
+  sampleRateList_.SetCurSel(sampleRateIndex_);
+  qualityList_.SetCurSel(qualityIndex_);
+  stereoBox_.SetCheck(stereo_);
 
-  m_rateSlider.SetTicFreq(1);
-  m_rateSlider.SetRange(0, 50);
-  m_rateSlider.SetLineSize(1);
-  m_rateSlider.SetPageSize(2);
-  m_rateSlider.SetPos(static_cast<int>(m_rateSetting - kSliderToRate));
+  rateSlider_.SetTicFreq(1);
+  rateSlider_.SetRange(0, 50);
+  rateSlider_.SetLineSize(1);
+  rateSlider_.SetPageSize(2);
+  rateSlider_.SetPos(static_cast<int>(rateSetting_ - kSliderToRate));
   ShowRateSetting();
 
   CheckRadioButton(IDC_ENCODER_MP3, IDC_ENCODER_OGG, IDC_ENCODER_MP3);
   ShowFigures();
 
-  if (GetCurrentDirectoryA(sizeof m_outputFolder, m_outputFolder) >= sizeof m_outputFolder) m_outputFolder[0] = '\0';
-  m_job.reset();
+  if (GetCurrentDirectoryA(sizeof outputFolder_, outputFolder_) >= sizeof outputFolder_) outputFolder_[0] = '\0';
+  job_.reset();
   SetText(IDC_PROGRESS, "");
   SetText(IDC_SOURCE_FPS, "");
 
@@ -123,15 +123,15 @@ void CReelpackDlg::SetText(int id, const char* text) {
 // Formatted from the integer: a tenth's rounding error would show 4.3 as 4.2.
 void CReelpackDlg::ShowRateSetting() {
   char text[32];
-  FormatText(text, "[%d.%d]Mbps", m_rateSetting / 10, m_rateSetting % 10);
+  FormatText(text, "[%d.%d]Mbps", rateSetting_ / 10, rateSetting_ % 10);
   SetText(IDC_RATE_TEXT, text);
 }
 
 void CReelpackDlg::ShowFigures() {
   char text[64];
-  FormatText(text, kAverageFormat, m_averageKbps.load());
+  FormatText(text, kAverageFormat, averageKbps_.load());
   SetText(IDC_AVERAGE_RATE, text);
-  FormatText(text, kMaximumFormat, m_maximumKbps.load());
+  FormatText(text, kMaximumFormat, maximumKbps_.load());
   SetText(IDC_MAXIMUM_RATE, text);
 }
 
@@ -148,24 +148,24 @@ void CReelpackDlg::OnPaint() {
   GetClientRect(&client);
   const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
   const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  dc.DrawIcon(x, y, m_hIcon);
+  dc.DrawIcon(x, y, icon_);
 }
 
-HCURSOR CReelpackDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CReelpackDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(icon_); }
 
 void CReelpackDlg::OnTimer(UINT_PTR id) {
-  const std::uint32_t setting = static_cast<std::uint32_t>(m_rateSlider.GetPos()) + kSliderToRate;
-  if (setting != m_rateSetting) {
-    m_rateSetting = setting;
+  const std::uint32_t setting = static_cast<std::uint32_t>(rateSlider_.GetPos()) + kSliderToRate;
+  if (setting != rateSetting_) {
+    rateSetting_ = setting;
     ShowRateSetting();
   }
-  if (m_job && m_job->m_done == 1) {
+  if (job_ && job_->m_done == 1) {
     EndJob();
-  } else if (m_job) {
+  } else if (job_) {
     char text[64];
-    FormatText(text, kFramesFormat, m_job->m_framesWritten.load(), m_job->m_framesTotal.load());
+    FormatText(text, kFramesFormat, job_->m_framesWritten.load(), job_->m_framesTotal.load());
     SetText(IDC_PROGRESS, text);
-    FormatText(text, kFpsFormat, m_job->m_sourceFps.load());
+    FormatText(text, kFpsFormat, job_->m_sourceFps.load());
     SetText(IDC_SOURCE_FPS, text);
     ShowFigures();
   }
@@ -174,19 +174,19 @@ void CReelpackDlg::OnTimer(UINT_PTR id) {
 
 void CReelpackDlg::EndJob() {
   // A failure stays on show: an empty line after a failed job read as success.
-  const CMpegFileConv& job = *m_job;
+  const CMpegFileConv& job = *job_;
   const bool movieFailed = job.m_video.status != VideoPassStatus::Written;
   const std::string result = movieFailed ? job.m_video.text : job.m_audioExport.Failed() ? job.m_audioExport.text : "";
   SetText(IDC_PROGRESS, result.c_str());
   SetText(IDC_SOURCE_FPS, "");
   StopJob();
-  m_startButton.ModifyStyle(WS_DISABLED, 0);
+  startButton_.ModifyStyle(WS_DISABLED, 0);
   RedrawWindow();
 }
 
 void CReelpackDlg::StopJob() {
-  if (!m_job) return;
-  CThreadCtrl control(m_job.get());
+  if (!job_) return;
+  CThreadCtrl control(job_.get());
   control.Kill();
   try {
     control.Wait(INFINITE);
@@ -194,34 +194,34 @@ void CReelpackDlg::StopJob() {
     // No thread to wait for: nothing runs on the job any more.
   }
   control.CloseHandle();
-  m_job.reset();
+  job_.reset();
 }
 
 void CReelpackDlg::OnStart() {
-  if (m_inputPath[0] == '\0') return;
-  std::unique_ptr<CMpegFileConv> job = m_makeJob(m_audioBitRateIndex, m_sampleRateIndex, m_stereo);
+  if (inputPath_[0] == '\0') return;
+  std::unique_ptr<CMpegFileConv> job = makeJob_(audioBitRateIndex_, sampleRateIndex_, stereo_);
   ConversionSettings settings;
-  settings.frameRateMode = m_frameRateMode;
-  settings.sizeIndex = m_sizeIndex;
-  settings.quality = m_qualityIndex;
-  settings.maxRateSetting = static_cast<std::uint32_t>(m_rateSlider.GetPos()) + kSliderToRate;
-  settings.audioBitRateIndex = m_audioBitRateIndex;
-  settings.sampleRateIndex = m_sampleRateIndex;
-  settings.stereo = m_stereo;
+  settings.frameRateMode = frameRateMode_;
+  settings.sizeIndex = sizeIndex_;
+  settings.quality = qualityIndex_;
+  settings.maxRateSetting = static_cast<std::uint32_t>(rateSlider_.GetPos()) + kSliderToRate;
+  settings.audioBitRateIndex = audioBitRateIndex_;
+  settings.sampleRateIndex = sampleRateIndex_;
+  settings.stereo = stereo_;
   settings.encoder = GetCheckedRadioButton(IDC_ENCODER_MP3, IDC_ENCODER_OGG) == IDC_ENCODER_OGG ? 1 : 0;
-  ApplyConversionSettings(settings, m_inputPath, m_outputFolder, *job);
-  job->m_avgKbpsOut = &m_averageKbps;
-  job->m_maxKbpsOut = &m_maximumKbps;
-  m_job = std::move(job);
+  ApplyConversionSettings(settings, inputPath_, outputFolder_, *job);
+  job->m_avgKbpsOut = &averageKbps_;
+  job->m_maxKbpsOut = &maximumKbps_;
+  job_ = std::move(job);
   try {
-    CThreadCtrl(m_job.get()).Start();
+    CThreadCtrl(job_.get()).Start();
   } catch (const CCtrlFailed&) {
     // Without its thread the job is gone again and the dialog stays idle.
-    m_job.reset();
+    job_.reset();
     SetText(IDC_PROGRESS, kStartFailed);
     return;
   }
-  m_startButton.ModifyStyle(0, WS_DISABLED);
+  startButton_.ModifyStyle(0, WS_DISABLED);
   RedrawWindow();
 }
 
@@ -240,16 +240,16 @@ void CReelpackDlg::OnBrowse() {
   dialog.Flags = OFN_LONGNAMES;
   dialog.lpstrDefExt = "*.mpg";
   if (!GetOpenFileNameA(&dialog)) return;
-  std::memcpy(m_inputPath, file, std::strlen(file) + 1);
-  m_pathEdit.SetWindowText(file);
+  std::memcpy(inputPath_, file, std::strlen(file) + 1);
+  pathEdit_.SetWindowText(file);
 }
 
-void CReelpackDlg::OnFrameRateModeChanged() { m_frameRateMode = m_frameRateList.GetCurSel(); }
-void CReelpackDlg::OnPictureSizeChanged() { m_sizeIndex = m_sizeList.GetCurSel(); }
-void CReelpackDlg::OnAudioBitRateChanged() { m_audioBitRateIndex = m_audioBitRateList.GetCurSel(); }
-void CReelpackDlg::OnSampleRateChanged() { m_sampleRateIndex = m_sampleRateList.GetCurSel(); }
-void CReelpackDlg::OnStereoClicked() { m_stereo = m_stereo == 0 ? 1 : 0; }
-void CReelpackDlg::OnQualityChanged() { m_qualityIndex = m_qualityList.GetCurSel(); }
+void CReelpackDlg::OnFrameRateModeChanged() { frameRateMode_ = frameRateList_.GetCurSel(); }
+void CReelpackDlg::OnPictureSizeChanged() { sizeIndex_ = sizeList_.GetCurSel(); }
+void CReelpackDlg::OnAudioBitRateChanged() { audioBitRateIndex_ = audioBitRateList_.GetCurSel(); }
+void CReelpackDlg::OnSampleRateChanged() { sampleRateIndex_ = sampleRateList_.GetCurSel(); }
+void CReelpackDlg::OnStereoClicked() { stereo_ = stereo_ == 0 ? 1 : 0; }
+void CReelpackDlg::OnQualityChanged() { qualityIndex_ = qualityList_.GetCurSel(); }
 
 // Closing stops a running job first: it writes into this dialog's figures.
 void CReelpackDlg::OnOK() {

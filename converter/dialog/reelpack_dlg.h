@@ -25,10 +25,10 @@ class CReelpackDlg : public CDialog {
   explicit CReelpackDlg(CWnd* parent = nullptr, JobFactory makeJob = {});
   ~CReelpackDlg() override;
 
-  const char* InputPath() const { return m_inputPath; }
-  const char* OutputFolder() const { return m_outputFolder; }
-  const CMpegFileConv* Job() const { return m_job.get(); }
-  const CWinEdit& PathEdit() const { return m_pathEdit; }
+  const char* InputPath() const { return inputPath_; }
+  const char* OutputFolder() const { return outputFolder_; }
+  const CMpegFileConv* Job() const { return job_.get(); }
+  const CWinEdit& PathEdit() const { return pathEdit_; }
 
   BOOL OnInitDialog() override;
 
@@ -61,30 +61,30 @@ class CReelpackDlg : public CDialog {
   void ShowFigures();
   void SetText(int id, const char* text);
 
-  CComboBox m_qualityList;
-  CButton m_stereoBox;
-  CComboBox m_sampleRateList;
-  CComboBox m_audioBitRateList;
-  CComboBox m_sizeList;
-  CComboBox m_frameRateList;
-  CStatic m_progressText;
-  CButton m_startButton;
-  CWinEdit m_pathEdit;
-  CSliderCtrl m_rateSlider;
-  char m_inputPath[1024] = {};
-  char m_outputFolder[1024] = {};
-  std::unique_ptr<CMpegFileConv> m_job;
-  std::int32_t m_audioBitRateIndex = 3;
-  std::int32_t m_sampleRateIndex = 0;
-  std::int32_t m_stereo = 1;
-  std::int32_t m_frameRateMode = 0;
-  std::int32_t m_sizeIndex = 0;
-  std::int32_t m_qualityIndex = 8;
-  std::uint32_t m_rateSetting = 45;
-  std::atomic<std::int32_t> m_averageKbps{0};
-  std::atomic<std::int32_t> m_maximumKbps{0};
-  HICON m_hIcon;
-  JobFactory m_makeJob;
+  CComboBox qualityList_;
+  CButton stereoBox_;
+  CComboBox sampleRateList_;
+  CComboBox audioBitRateList_;
+  CComboBox sizeList_;
+  CComboBox frameRateList_;
+  CStatic progressText_;
+  CButton startButton_;
+  CWinEdit pathEdit_;
+  CSliderCtrl rateSlider_;
+  char inputPath_[1024] = {};
+  char outputFolder_[1024] = {};
+  std::unique_ptr<CMpegFileConv> job_;
+  std::int32_t audioBitRateIndex_ = 3;
+  std::int32_t sampleRateIndex_ = 0;
+  std::int32_t stereo_ = 1;
+  std::int32_t frameRateMode_ = 0;
+  std::int32_t sizeIndex_ = 0;
+  std::int32_t qualityIndex_ = 8;
+  std::uint32_t rateSetting_ = 45;
+  std::atomic<std::int32_t> averageKbps_{0};
+  std::atomic<std::int32_t> maximumKbps_{0};
+  HICON icon_;
+  JobFactory makeJob_;
 };
 
 }  // namespace reelpack
