@@ -173,19 +173,25 @@ void CReelpackDlg::OnTimer(UINT_PTR id) {
 }
 
 void CReelpackDlg::EndJob() {
+  WaitForJob();
   // A failure stays on show: an empty line after a failed job read as success.
   const CMpegFileConv& job = *job_;
   const bool movieFailed = job.m_video.status != VideoPassStatus::Written;
   const std::string result = movieFailed ? job.m_video.text : job.m_audioExport.Failed() ? job.m_audioExport.text : "";
   SetText(IDC_PROGRESS, result.c_str());
   SetText(IDC_SOURCE_FPS, "");
-  StopJob();
+  job_.reset();
   startButton_.ModifyStyle(WS_DISABLED, 0);
   RedrawWindow();
 }
 
 void CReelpackDlg::StopJob() {
   if (!job_) return;
+  WaitForJob();
+  job_.reset();
+}
+
+void CReelpackDlg::WaitForJob() {
   CThreadCtrl control(job_.get());
   control.Kill();
   try {
@@ -194,7 +200,6 @@ void CReelpackDlg::StopJob() {
     // No thread to wait for: nothing runs on the job any more.
   }
   control.CloseHandle();
-  job_.reset();
 }
 
 void CReelpackDlg::OnStart() {
@@ -209,6 +214,7 @@ void CReelpackDlg::OnStart() {
   settings.sampleRateIndex = sampleRateIndex_;
   settings.stereo = stereo_;
   settings.encoder = GetCheckedRadioButton(IDC_ENCODER_MP3, IDC_ENCODER_OGG) == IDC_ENCODER_OGG ? 1 : 0;
+  // Both paths come from buffers of the job's size, so they fit.
   ApplyConversionSettings(settings, inputPath_, outputFolder_, *job);
   job->m_avgKbpsOut = &averageKbps_;
   job->m_maxKbpsOut = &maximumKbps_;

@@ -53,9 +53,11 @@ class CReelpackDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // Asks a running job to stop, waits for its thread and deletes it.
+  // Asks the job to stop and waits until its thread has ended.
+  void WaitForJob();
+  // Stops a running job and deletes it.
   void StopJob();
-  // Deletes the finished job; Start is enabled again.
+  // Shows the finished job's result and deletes it; Start is enabled again.
   void EndJob();
   void ShowRateSetting();
   void ShowFigures();

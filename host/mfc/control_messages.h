@@ -7,8 +7,6 @@
 
 inline constexpr UINT WM_ENABLE = 0x000A;
 inline constexpr UINT WM_SETTEXT = 0x000C;
-inline constexpr UINT WM_GETTEXT = 0x000D;
-inline constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
 inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
@@ -40,7 +38,6 @@ inline constexpr UINT CBN_SELCHANGE = 1;
 
 // Buttons.
 inline constexpr DWORD BS_PUSHBUTTON = 0x0000u;
-inline constexpr DWORD BS_DEFPUSHBUTTON = 0x0001u;
 inline constexpr DWORD BS_AUTOCHECKBOX = 0x0003u;
 inline constexpr DWORD BS_GROUPBOX = 0x0007u;
 inline constexpr DWORD BS_AUTORADIOBUTTON = 0x0009u;
@@ -61,8 +58,6 @@ inline constexpr DWORD CBS_DROPDOWNLIST = 0x0003u;
 inline constexpr DWORD CBS_HASSTRINGS = 0x0200u;
 inline constexpr UINT CB_GETCOUNT = 0x0146;
 inline constexpr UINT CB_GETCURSEL = 0x0147;
-inline constexpr UINT CB_GETLBTEXT = 0x0148;
-inline constexpr UINT CB_GETLBTEXTLEN = 0x0149;
 inline constexpr UINT CB_ADDSTRING = 0x0143;
 inline constexpr UINT CB_SETCURSEL = 0x014E;
 inline constexpr LRESULT CB_ERR = -1;
@@ -71,15 +66,11 @@ inline constexpr LRESULT CB_ERR = -1;
 inline constexpr DWORD TBS_AUTOTICKS = 0x0001u;
 inline constexpr DWORD TBS_TOP = 0x0004u;
 inline constexpr UINT TBM_GETPOS = 0x0400;
-inline constexpr UINT TBM_GETRANGEMIN = 0x0401;
-inline constexpr UINT TBM_GETRANGEMAX = 0x0402;
 inline constexpr UINT TBM_SETPOS = 0x0405;
 inline constexpr UINT TBM_SETRANGE = 0x0406;
 inline constexpr UINT TBM_SETTICFREQ = 0x0414;
 inline constexpr UINT TBM_SETPAGESIZE = 0x0415;
-inline constexpr UINT TBM_GETPAGESIZE = 0x0416;
 inline constexpr UINT TBM_SETLINESIZE = 0x0417;
-inline constexpr UINT TBM_GETLINESIZE = 0x0418;
 
 // What a user does to a control, as the host's test driver posts it: a
 // choice from a combo box's list (wParam the index; notifies the parent), a

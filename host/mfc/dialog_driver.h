@@ -41,6 +41,8 @@ class DialogDriver {
 
   std::string Text(int id) const;      // Shift-JIS bytes
   std::string TextUtf8(int id) const;
+  // The UTF-8 form of a dialog's Shift-JIS text.
+  static std::string Utf8(const std::string& shiftJis);
   bool Enabled(int id) const;
   DWORD Style(int id) const;
   int Check(int id) const;

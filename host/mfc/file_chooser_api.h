@@ -11,7 +11,6 @@
 #include "host/window/window_api.h"
 
 inline constexpr DWORD OFN_LONGNAMES = 0x00200000u;
-inline constexpr DWORD OFN_EXPLORER = 0x00080000u;
 
 struct OPENFILENAMEA {
   DWORD lStructSize;

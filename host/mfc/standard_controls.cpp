@@ -2,7 +2,6 @@
 // (push, automatic check box, automatic radio group), combo box lists and
 // track bars. A disabled control ignores what the user does to it.
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -73,12 +72,6 @@ std::optional<LRESULT> ComboBox(WindowRecord& record, UINT message, WPARAM wPara
     case CB_SETCURSEL:
       state.selection = static_cast<int>(wParam) < count ? static_cast<int>(wParam) : -1;
       return state.selection < 0 ? CB_ERR : state.selection;
-    case CB_GETLBTEXTLEN:
-      return static_cast<int>(wParam) < count ? static_cast<LRESULT>(state.items[wParam].size()) : CB_ERR;
-    case CB_GETLBTEXT:
-      if (static_cast<int>(wParam) >= count) return CB_ERR;
-      std::memcpy(reinterpret_cast<char*>(lParam), state.items[wParam].c_str(), state.items[wParam].size() + 1);
-      return static_cast<LRESULT>(state.items[wParam].size());
     case HOST_CB_USERSELECT:
       if (Disabled(record) || static_cast<int>(wParam) >= count) return 0;
       state.selection = static_cast<int>(wParam);
@@ -97,10 +90,6 @@ std::optional<LRESULT> TrackBar(WindowRecord& record, UINT message, WPARAM wPara
   switch (message) {
     case TBM_GETPOS:
       return state.position;
-    case TBM_GETRANGEMIN:
-      return state.rangeMin;
-    case TBM_GETRANGEMAX:
-      return state.rangeMax;
     case TBM_SETPOS:
       state.position = clamp(lParam);
       return 0;
@@ -116,10 +105,6 @@ std::optional<LRESULT> TrackBar(WindowRecord& record, UINT message, WPARAM wPara
       return std::exchange(state.lineSize, static_cast<int>(lParam));
     case TBM_SETPAGESIZE:
       return std::exchange(state.pageSize, static_cast<int>(lParam));
-    case TBM_GETLINESIZE:
-      return state.lineSize;
-    case TBM_GETPAGESIZE:
-      return state.pageSize;
     case HOST_TBM_USERSLIDE:
       if (!Disabled(record)) state.position = clamp(static_cast<LPARAM>(static_cast<std::intptr_t>(wParam)));
       return 0;
@@ -131,21 +116,9 @@ std::optional<LRESULT> TrackBar(WindowRecord& record, UINT message, WPARAM wPara
 }  // namespace
 
 LRESULT HostControlProcedure(WindowRecord& record, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SETTEXT:
-      record.text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      return TRUE;
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(record.text.size());
-    case WM_GETTEXT: {
-      if (wParam == 0) return 0;
-      const std::size_t length = std::min<std::size_t>(record.text.size(), wParam - 1);
-      std::memcpy(reinterpret_cast<char*>(lParam), record.text.data(), length);
-      reinterpret_cast<char*>(lParam)[length] = '\0';
-      return static_cast<LRESULT>(length);
-    }
-    default:
-      break;
+  if (message == WM_SETTEXT) {
+    record.text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+    return TRUE;
   }
   std::optional<LRESULT> result;
   if (record.kind == ControlKind::Button) result = Button(record, message, wParam);

@@ -15,13 +15,6 @@ BOOL CWnd::SubclassWindow(HWND handle) {
   return TRUE;
 }
 
-HWND CWnd::Detach() {
-  HWND handle = m_hWnd;
-  if (WindowRecord* record = HostWindowRecord(handle); record && record->attached == this) record->attached = nullptr;
-  m_hWnd = nullptr;
-  return handle;
-}
-
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   const CurrentMessage outer = current_;
   current_ = {message, wParam, lParam};
@@ -65,23 +58,11 @@ std::string CWnd::GetWindowText() const {
   return record ? record->text : std::string();
 }
 
-int CWnd::GetDlgCtrlID() const {
-  const WindowRecord* record = HostWindowRecord(m_hWnd);
-  return record ? record->id : 0;
-}
-
 CWnd* CWnd::GetDlgItem(int id) const {
   HWND child = HostChildWithId(m_hWnd, id);
   if (!child) return nullptr;
   const WindowRecord* record = HostWindowRecord(child);
   return record->attached ? record->attached : HostPlainWrapper(child);
-}
-
-CWnd* CWnd::GetParent() const {
-  const WindowRecord* record = HostWindowRecord(m_hWnd);
-  const WindowRecord* parent = record ? HostWindowRecord(record->parent) : nullptr;
-  if (!parent) return nullptr;
-  return parent->attached ? parent->attached : HostPlainWrapper(parent->handle);
 }
 
 DWORD CWnd::GetStyle() const {
@@ -108,8 +89,6 @@ BOOL CWnd::EnableWindow(BOOL enable) {
   SendMessage(WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }
-
-BOOL CWnd::IsWindowEnabled() const { return (GetStyle() & WS_DISABLED) == 0; }
 
 BOOL CWnd::IsIconic() const { return (GetStyle() & WS_MINIMIZE) != 0; }
 

@@ -20,7 +20,6 @@ class CWnd : public CCmdTarget {
 
   // Attaches this object to an existing window (its messages come here).
   BOOL SubclassWindow(HWND handle);
-  HWND Detach();
 
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   // The window's own handling of the message being processed.
@@ -31,14 +30,11 @@ class CWnd : public CCmdTarget {
 
   void SetWindowText(const char* text);
   std::string GetWindowText() const;
-  int GetDlgCtrlID() const;
   CWnd* GetDlgItem(int id) const;
-  CWnd* GetParent() const;
 
   DWORD GetStyle() const;
   BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
   BOOL EnableWindow(BOOL enable = TRUE);
-  BOOL IsWindowEnabled() const;
   BOOL IsIconic() const;
   void Invalidate(BOOL erase = TRUE);
   BOOL RedrawWindow();

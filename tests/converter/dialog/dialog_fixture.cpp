@@ -7,8 +7,6 @@
 #include "host/console/current_directory_api.h"
 #include "host/mfc/file_chooser_api.h"
 #include "host/run/call_log.h"
-#include "host/text/code_page.h"
-#include "host/text/wide_text.h"
 #include "host/threads/thread_api.h"
 #include "host/time/time_api.h"
 #include "host/window/window_backend.h"
@@ -41,8 +39,11 @@ std::int32_t FakeJob::Run() {
 
 void FakeJob::OnKill() {
   ++log_.killed;
-  m_video.status = VideoPassStatus::Cancelled;
-  Release();
+  std::lock_guard hold(lock_);
+  // A stop before the test finished the run: the job ends as stopped.
+  if (!released_) m_video.status = VideoPassStatus::Cancelled;
+  released_ = true;
+  wake_.notify_all();
 }
 
 void FakeJob::Release() {
@@ -74,14 +75,7 @@ std::ostream& operator<<(std::ostream& out, const JobFields& f) {
              << "}";
 }
 
-std::string Utf8(const std::string& shiftJis) {
-  if (shiftJis.empty()) return {};
-  std::u16string wide(shiftJis.size(), u'\0');
-  const int units = MultiByteToWideChar(CP_SHIFT_JIS, 0, shiftJis.data(), static_cast<int>(shiftJis.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
-  wide.resize(units > 0 ? static_cast<std::size_t>(units) : 0);
-  return Utf8FromWide(wide.c_str());
-}
+std::string Utf8(const std::string& shiftJis) { return DialogDriver::Utf8(shiftJis); }
 
 void DialogTest::SetUp() {
   HostClockSetMode(HostClockMode::Virtual);

@@ -43,7 +43,7 @@ class TestDialog : public CDialog {
 
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
-    static_cast<CSliderCtrl*>(GetDlgItem(kSlider))->SetRange(0, 50);
+    slider_.SetRange(0, 50);
     SetTimer(7, 100, nullptr);
     return TRUE;
   }
@@ -52,6 +52,7 @@ class TestDialog : public CDialog {
   void DoDataExchange(CDataExchange* exchange) override {
     DDX_Control(exchange, kList, list_);
     DDX_Control(exchange, kCheck, check_);
+    DDX_Control(exchange, kSlider, slider_);
   }
   void OnListChanged() { events.push_back("list " + std::to_string(list_.GetCurSel())); }
   void OnPush() { events.push_back("push"); }
@@ -74,6 +75,7 @@ class TestDialog : public CDialog {
  private:
   CComboBox list_;
   CButton check_;
+  CSliderCtrl slider_;
 };
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
