@@ -12,9 +12,9 @@ namespace reelpack {
 struct ConversionSettings {
   std::int32_t frameRateMode = 0;       // 0 standard, 1 full rate, 2 minimum
   std::int32_t sizeIndex = 0;           // 0 for 320 x 240, 1 for 640 x 480
-  std::int32_t quality = 3;             // quality list index: 100 - 5 x index percent
+  std::int32_t quality = 8;             // quality list index: 100 - 5 x index percent ("60%")
   std::uint32_t maxRateSetting = 45;    // tenths of Mbit/s, 20 to 70
-  std::int32_t audioBitRateIndex = 8;   // "160/80kbit"
+  std::int32_t audioBitRateIndex = 3;   // "64/32kbit"
   std::int32_t sampleRateIndex = 0;     // 22,050 Hz
   std::int32_t stereo = 1;
   std::int32_t encoder = 0;             // 0 MP3, 1 Ogg Vorbis

@@ -73,7 +73,7 @@ TEST_F(CommandConvert, EachOptionGivesTheFilesOfAJobWithThatSetting) {
       {{"--size", "640x480"}, [](ConversionSettings& s) { s.sizeIndex = 1; }, "clip.mp3"},
       {{"--quality", "40"}, [](ConversionSettings& s) { s.quality = 12; }, "clip.mp3"},
       {{"--max-rate", "2.0"}, [](ConversionSettings& s) { s.maxRateSetting = 20; }, "clip.mp3"},
-      {{"--audio-bitrate", "64"}, [](ConversionSettings& s) { s.audioBitRateIndex = 3; }, "clip.mp3"},
+      {{"--audio-bitrate", "128"}, [](ConversionSettings& s) { s.audioBitRateIndex = 7; }, "clip.mp3"},
       {{"--sample-rate", "44100"}, [](ConversionSettings& s) { s.sampleRateIndex = 1; }, "clip.mp3"},
       {{"--mono"}, [](ConversionSettings& s) { s.stereo = 0; }, "clip.mp3"},
       {{"--encoder", "ogg"}, [](ConversionSettings& s) { s.encoder = 1; }, "clip.ogg"},

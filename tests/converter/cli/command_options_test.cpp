@@ -22,9 +22,9 @@ TEST(CommandOptions, DefaultsAreTheDialogsInitialSelections) {
   const ConversionSettings& s = line.settings;
   EXPECT_EQ(s.frameRateMode, 0);
   EXPECT_EQ(s.sizeIndex, 0);
-  EXPECT_EQ(s.quality, 3);
+  EXPECT_EQ(s.quality, 8);
   EXPECT_EQ(s.maxRateSetting, 45u);
-  EXPECT_EQ(s.audioBitRateIndex, 8);
+  EXPECT_EQ(s.audioBitRateIndex, 3);
   EXPECT_EQ(s.sampleRateIndex, 0);
   EXPECT_EQ(s.stereo, 1);
   EXPECT_EQ(s.encoder, 0);
@@ -121,9 +121,9 @@ TEST(CommandOptions, HelpAndVersionWinOverTheRest) {
   const std::string help = reelpack::CommandHelpText();
   for (const char* shown :
        {"-o, --output-dir DIR", "default: the current folder", "--frame-rate", "standard", "full", "minimum",
-        "default: standard", "--size", "320x240 or 640x480", "default: 320x240", "--quality", "(default: 85)",
+        "default: standard", "--size", "320x240 or 640x480", "default: 320x240", "--quality", "(default: 60)",
         "--max-rate", "2.0 to 7.0", "(default: 4.5)", "--audio-bitrate", "16, 32, 48, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320",
-        "8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160", "(default: 160, or 80 with --mono)", "--sample-rate",
+        "8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160", "(default: 64, or 32 with --mono)", "--sample-rate",
         "22050 or 44100", "(default: 22050)", "--mono", "(default: stereo)", "--encoder", "mp3 or ogg",
         "(default: mp3)", "-j, --threads N", "(default: 0)", "-q, --quiet", "-h, --help", "--version", "Exit status"}) {
     EXPECT_NE(help.find(shown), std::string::npos) << shown;
