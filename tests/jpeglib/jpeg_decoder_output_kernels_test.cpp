@@ -45,7 +45,9 @@ TEST(JpegDecoderColour, LaneFormsStayWithinOneBelowThePlainFormEverywhere) {
         ASSERT_EQ(wrapped.r, lanes.r);
         ASSERT_EQ(wrapped.b, lanes.b);
         const int sum = 88 * cb + 183 * cr;
-        if (sum >= 2038 && sum <= 67573) ASSERT_EQ(wrapped.g, plain.g) << y << " " << cb << " " << cr;
+        if (sum >= 2038 && sum <= 67573) {
+          ASSERT_EQ(wrapped.g, plain.g) << y << " " << cb << " " << cr;
+        }
       }
     }
   }
