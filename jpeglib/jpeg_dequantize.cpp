@@ -25,6 +25,10 @@ void prepareDequantTableScaled(const std::uint16_t zigzag[64], std::int32_t tabl
   for (int i = 64; i < 80; ++i) table[i] = 0;
 }
 
+void prepareDequantFactors(const std::int32_t table[80], std::int16_t factors[64]) {
+  for (int i = 0; i < 64; ++i) factors[i] = static_cast<std::int16_t>(table[i]);
+}
+
 void dequantizeAccurate(std::int16_t block[64], const std::int32_t table[80]) {
   // A 16-bit product, as the accurate inverse DCT takes it.
   for (int i = 0; i < 64; ++i) block[i] = static_cast<std::int16_t>(block[i] * table[i]);

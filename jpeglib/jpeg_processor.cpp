@@ -169,6 +169,7 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
+  table.transformAccurate8 = processorClass == kJpegClassSse2 ? transformBlockSse2 : nullptr;
   table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
   table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;
