@@ -103,6 +103,11 @@ void writeBgr420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::u
                      std::uint8_t* out, std::ptrdiff_t stride);
 void writeRgb420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
                      std::uint8_t* out, std::ptrdiff_t stride);
+// The same pixels by AVX2, for class 6 where the processor has it.
+void writeBgr420Avx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
+void writeRgb420Avx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
 
 namespace simd_portable {
 

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "common/cpu_features.h"
 #include "jpeglib/jpeg_processor.h"
 #include "jpeglib/jpeg_ycc_colour.h"
 #include "jpeglib/jpeg_ycc_mcu.h"
@@ -103,6 +104,10 @@ TEST(JpegDecoderColour, Whole420KernelsOfEveryClassMatchTheirPixelForm) {
   }
   ExpectKernelMatchesPixels(writeBgr420Sse2, yccToRgbLanes, true);
   ExpectKernelMatchesPixels(writeRgb420Sse2, yccToRgbLanes, false);
+  if (ProcessorHasAvx2()) {
+    ExpectKernelMatchesPixels(writeBgr420Avx2, yccToRgbLanes, true);
+    ExpectKernelMatchesPixels(writeRgb420Avx2, yccToRgbLanes, false);
+  }
 }
 
 }  // namespace
