@@ -47,7 +47,7 @@ AVX2_FUNCTION [[gnu::always_inline]] inline __m256i repeatedTerm(__m128i term) {
 // One channel of both rows as bytes: row 0 in the low half, row 1 in the
 // high half.
 AVX2_FUNCTION [[gnu::always_inline]] inline __m256i channelBytes(__m256i luma0, __m256i luma1, __m256i term,
-                                                                bool subtract) {
+                                                                 bool subtract) {
   const __m256i a = subtract ? _mm256_sub_epi16(luma0, term) : _mm256_add_epi16(luma0, term);
   const __m256i b = subtract ? _mm256_sub_epi16(luma1, term) : _mm256_add_epi16(luma1, term);
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);

@@ -17,8 +17,10 @@ struct ChromaTerms {
 
 [[gnu::always_inline]] inline ChromaTerms chromaTermsOf(const std::uint8_t* cb, const std::uint8_t* cr) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i blue16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb)), zero), 4);
-  const __m128i red16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr)), zero), 4);
+  const __m128i blue16 =
+      _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb)), zero), 4);
+  const __m128i red16 =
+      _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr)), zero), 4);
   const __m128i greenPairs = _mm_setr_epi16(183, 88, 183, 88, 183, 88, 183, 88);
   const __m128i greenOffset = _mm_set1_epi32(556896);
   const __m128i greenLow =

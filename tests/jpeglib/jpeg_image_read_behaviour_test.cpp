@@ -307,8 +307,8 @@ bool SeekRefused(const std::string& path, std::int64_t offset) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LONG high = static_cast<LONG>(offset >> 32);
-  const bool refused = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN) ==
-                       INVALID_SET_FILE_POINTER;
+  const bool refused =
+      SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER;
   CloseHandle(file);
   return refused;
 }
