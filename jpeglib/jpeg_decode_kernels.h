@@ -101,6 +101,9 @@ JPEG_STATUS decodeAcRefine(JpegInputStream& in, std::int16_t block[64], const Jp
 // the fast inverse DCT's scale in.
 void prepareDequantTablePlain(const std::uint16_t zigzag[64], std::int32_t table[80]);
 void prepareDequantTableScaled(const std::uint16_t zigzag[64], std::int32_t table[80]);
+// A method-1 table's entries cut to their low 16 bits: all a product's low
+// 16 bits depend on, for kernels that multiply in 16-bit lanes.
+void prepareDequantFactors(const std::int32_t table[80], std::int16_t factors[64]);
 void dequantizeAccurate(std::int16_t block[64], const std::int32_t table[80]);
 void dequantizeFast(std::int16_t block[64], const std::int32_t table[80]);
 

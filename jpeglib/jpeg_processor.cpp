@@ -8,6 +8,7 @@
 #include <mmintrin.h>
 #endif
 
+#include "common/cpu_features.h"
 #include "jpeglib/jpeg_block_kernels.h"
 #include "jpeglib/jpeg_mcu_convert.h"
 #include "jpeglib/jpeg_ycc_mcu.h"
@@ -169,11 +170,19 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
+  table.transformAccurate8 = processorClass == kJpegClassSse2 ? transformBlockSse2 : nullptr;
   table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
   table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;
-  table.writeBgr420 = sse2 ? writeBgr420Sse2 : simd ? simd_portable::writeBgr420Lanes : writeBgr420Plain;
-  table.writeRgb420 = sse2 ? writeRgb420Sse2 : simd ? simd_portable::writeRgb420Lanes : writeRgb420Plain;
+  const bool avx2 = sse2 && ProcessorHasAvx2();
+  table.writeBgr420 = avx2   ? writeBgr420Avx2
+                      : sse2 ? writeBgr420Sse2
+                      : simd ? simd_portable::writeBgr420Lanes
+                             : writeBgr420Plain;
+  table.writeRgb420 = avx2   ? writeRgb420Avx2
+                      : sse2 ? writeRgb420Sse2
+                      : simd ? simd_portable::writeRgb420Lanes
+                             : writeRgb420Plain;
 }
 
 int jpegSelectProcessorTable(JPEG_PROCESSOR_TABLE& table) {

@@ -49,6 +49,9 @@ using JpegYccPixel = JpegRgb (*)(int y, int cb, int cr);
 using JpegMcuWriter420 = void (*)(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
                                   std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
 using JpegDequantizer = void (*)(std::int16_t block[64], const std::int32_t table[80]);
+// Dequantise, transform and store 8 x 8 samples as bytes in one step.
+using JpegBlockStep = void (*)(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                               std::ptrdiff_t stride);
 using JpegOutputOpener = void (*)(JpegOutputStream& out, std::uint8_t* buffer, std::size_t size);
 using JpegByteWriter = JPEG_STATUS (*)(const std::uint8_t* bytes, std::size_t count, JpegOutputStream& out);
 // One MCU from the picture into the MCU block buffer (strict raster order).
@@ -90,6 +93,9 @@ struct JPEG_PROCESSOR_TABLE {
   JpegQuantizer quantize;          // active
   JpegDequantizer dequantizeFast;      // method 0
   JpegDequantizer dequantizeAccurate;  // method 1
+  // Method 1 at full size in one step where a class has it (else null:
+  // the dequantiser, the transform and a copy).
+  JpegBlockStep transformAccurate8;
 
   // Decoder output of the per-MCU converters: the colour arithmetic of RGB
   // and BGR, that of RGBA and four-component output, and whole 4:2:0 MCUs.

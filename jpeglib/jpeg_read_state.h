@@ -21,6 +21,7 @@ struct JpegReadState {
   bool acDefined[4] = {};
   std::uint16_t quantValues[4][64] = {};  // zigzag order
   std::int32_t dequant[4][80] = {};
+  std::int16_t dequantFactors[4][64] = {};  // method 1: dequant cut to 16 bits
   bool quantDefined[4] = {};
   int quantCount = 0;
 

@@ -76,7 +76,13 @@ int jpegRowResumeStart(JpegWorkingState& work, JPEG_SCAN& scan, int wantedRow) {
   while (row > 0 && table.rows[static_cast<std::size_t>(row)].offset < 0) --row;
   if (row <= 0) return 0;
   const JPEG_STATUS status = restore(work, scan, table.rows[static_cast<std::size_t>(row)]);
-  return status < 0 ? status : row;
+  if (status < 0) {
+    // A row that cannot be reached is no place to start from: the next read
+    // remembers its rows afresh.
+    table = JpegRowResumeTable{};
+    return status;
+  }
+  return row;
 }
 
 void jpegRowResumeSave(JpegWorkingState& work, const JPEG_SCAN& scan, int row) {

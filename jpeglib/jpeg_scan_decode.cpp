@@ -111,8 +111,14 @@ void storeSampleRow(const std::int16_t samples[8], std::uint8_t* target) {
 // Dequantises and transforms `block` at its component's scale into the
 // component's plane at (x, y) blocks.
 void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int bx, int by, JpegMcuPlanes& planes) {
+  const JpegComponentLayout& layout = work.read.image.layout[c];
+  if (layout.blockSide == 8 && work.dctMethod != 0 && work.table.transformAccurate8 != nullptr) {
+    work.table.transformAccurate8(block, work.read.dequantFactors[work.frame.components[c].quantTable],
+                                  planes.samples[c] + by * 8 * kJpegPlaneStride + bx * 8, kJpegPlaneStride);
+    return;
+  }
   jpegInverseTransform(work, c, block);
-  const int side = work.read.image.layout[c].blockSide;
+  const int side = layout.blockSide;
   std::uint8_t* target = planes.samples[c] + by * side * kJpegPlaneStride + bx * side;
   if (side == 8) {
     for (int y = 0; y < 8; ++y) storeSampleRow(block + y * 8, target + y * kJpegPlaneStride);

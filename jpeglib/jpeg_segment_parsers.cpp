@@ -183,6 +183,7 @@ JPEG_STATUS parseDqt(JpegWorkingState& work) {
     at += wide ? 128 : 64;
     if (work.dctMethod == 1) {
       prepareDequantTablePlain(read.quantValues[id], read.dequant[id]);
+      prepareDequantFactors(read.dequant[id], read.dequantFactors[id]);
     } else {
       prepareDequantTableScaled(read.quantValues[id], read.dequant[id]);
     }

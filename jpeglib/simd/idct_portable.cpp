@@ -45,4 +45,14 @@ void idctBlockLanes(std::int16_t block[64]) {
   for (int i = 0; i < 64; ++i) block[i] = static_cast<std::int16_t>(std::clamp<int>(block[i], 0, 255));
 }
 
+void transformBlockLanes(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                         std::ptrdiff_t stride) {
+  std::int16_t samples[64];
+  for (int i = 0; i < 64; ++i) samples[i] = static_cast<std::int16_t>(block[i] * factors[i]);
+  idctBlockLanes(samples);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) out[y * stride + x] = static_cast<std::uint8_t>(samples[y * 8 + x]);
+  }
+}
+
 }  // namespace simd_portable

@@ -6,7 +6,8 @@
 // multiply-add. Input rows that are all zero (most of a picture's high
 // frequencies) add nothing and are left out, and so are the right four
 // lanes when they are zero in every row; a block holding only its DC value
-// is one constant.
+// is one constant. The class's dequantiser lives here too: the whole
+// block step (dequantise, transform, store bytes) runs in registers.
 #include "jpeglib/simd/simd_kernels.h"
 
 #if defined(__SSE2__)
@@ -36,6 +37,7 @@ const LaneWeights& laneWeights() {
   static const LaneWeights weights = [] {
     const JpegIdctLaneBasis& b = jpegIdctLaneBasis();
     LaneWeights w;
+#pragma GCC unroll 8
     for (int k = 0; k < 4; ++k) {
       w.even[k][0] = basisPair(b, 0, k);
       w.even[k][1] = basisPair(b, 4, k);
@@ -56,6 +58,7 @@ template <int Used, bool LeftOnly>
 [[gnu::always_inline]] inline void lanePass(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   constexpr int kPairs = Used == 8 ? 2 : 1;
   __m128i evenLow[2], evenHigh[2], oddLow[2], oddHigh[2];
+#pragma GCC unroll 8
   for (int p = 0; p < kPairs; ++p) {
     const __m128i r0 = rows[4 * p], r2 = Used > 2 ? rows[4 * p + 2] : _mm_setzero_si128();
     const __m128i r1 = rows[4 * p + 1], r3 = Used > 2 ? rows[4 * p + 3] : _mm_setzero_si128();
@@ -68,6 +71,7 @@ template <int Used, bool LeftOnly>
   const __m128i shiftCount = _mm_cvtsi32_si128(shift);
   if (LeftOnly) {
     const __m128i right = _mm_sra_epi32(rounding, shiftCount);
+#pragma GCC unroll 8
     for (int k = 0; k < 4; ++k) {
       __m128i e = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
       __m128i o = _mm_madd_epi16(oddLow[0], w.odd[k][0]);
@@ -81,6 +85,7 @@ template <int Used, bool LeftOnly>
     Transpose8x8Words(rows);
     return;
   }
+#pragma GCC unroll 8
   for (int k = 0; k < 4; ++k) {
     __m128i eLow = _mm_add_epi32(rounding, _mm_madd_epi16(evenLow[0], w.even[k][0]));
     __m128i eHigh = _mm_add_epi32(rounding, _mm_madd_epi16(evenHigh[0], w.even[k][0]));
@@ -108,6 +113,7 @@ int rowsUsed(const __m128i rows[8]) {
 
 bool rightHalfZero(const __m128i rows[8]) {
   __m128i any = rows[0];
+#pragma GCC unroll 8
   for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
   return allZero(_mm_unpackhi_epi64(any, any));
 }
@@ -147,23 +153,46 @@ std::int16_t dcOnlySample(std::int16_t dc) {
   return static_cast<std::int16_t>(std::clamp(second, 0, 255));
 }
 
-}  // namespace
-
-void idctBlockSse2(std::int16_t block[64]) {
-  __m128i rows[8];
-  for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
+// Both passes over the block's rows, which end as rows of samples (still
+// to be clamped).
+[[gnu::always_inline]] inline void inverseRows(__m128i rows[8]) {
   const __m128i acMask = _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1);
   __m128i any = _mm_and_si128(rows[0], acMask);
+#pragma GCC unroll 8
   for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
   if (allZero(any)) {
-    const __m128i sample = _mm_set1_epi16(dcOnlySample(block[0]));
-    for (int r = 0; r < 8; ++r) sse2_util::store(block + r * 8, sample);
+    const __m128i sample = _mm_set1_epi16(dcOnlySample(static_cast<std::int16_t>(_mm_cvtsi128_si32(rows[0]))));
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) rows[r] = sample;
     return;
   }
   const LaneWeights& weights = laneWeights();
   pass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
   pass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
+}
+
+// Four 32-bit dequantiser entries as their low 16 bits, sign-extended for
+// the pack: the low 16 bits of a product need no more.
+__m128i lowWords(const std::int32_t* entries) {
+  return _mm_srai_epi32(_mm_slli_epi32(sse2_util::load(entries), 16), 16);
+}
+
+}  // namespace
+
+void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]) {
+  for (int i = 0; i < 64; i += 8) {
+    const __m128i factors = _mm_packs_epi32(lowWords(table + i), lowWords(table + i + 4));
+    sse2_util::store(block + i, _mm_mullo_epi16(sse2_util::load(block + i), factors));
+  }
+}
+
+void idctBlockSse2(std::int16_t block[64]) {
+  __m128i rows[8];
+#pragma GCC unroll 8
+  for (int r = 0; r < 8; ++r) rows[r] = sse2_util::load(block + r * 8);
+  inverseRows(rows);
   const __m128i zero = _mm_setzero_si128();
+#pragma GCC unroll 8
   for (int r = 0; r < 8; r += 2) {
     // Saturating to bytes and back clamps to 0..255.
     const __m128i bytes = _mm_packus_epi16(rows[r], rows[r + 1]);
@@ -172,8 +201,29 @@ void idctBlockSse2(std::int16_t block[64]) {
   }
 }
 
-#else  // no SSE2: the portable form defines the results
+void transformBlockSse2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                        std::ptrdiff_t stride) {
+  __m128i rows[8];
+#pragma GCC unroll 8
+  for (int r = 0; r < 8; ++r) {
+    rows[r] = _mm_mullo_epi16(sse2_util::load(block + r * 8), sse2_util::load(factors + r * 8));
+  }
+  inverseRows(rows);
+#pragma GCC unroll 8
+  for (int r = 0; r < 8; r += 2) {
+    const __m128i bytes = _mm_packus_epi16(rows[r], rows[r + 1]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r * stride), bytes);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (r + 1) * stride), _mm_unpackhi_epi64(bytes, bytes));
+  }
+}
 
+#else  // no SSE2: the portable forms define the results
+
+void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]) { dequantizeAccurate(block, table); }
 void idctBlockSse2(std::int16_t block[64]) { simd_portable::idctBlockLanes(block); }
+void transformBlockSse2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                        std::ptrdiff_t stride) {
+  simd_portable::transformBlockLanes(block, factors, out, stride);
+}
 
 #endif

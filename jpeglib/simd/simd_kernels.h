@@ -84,14 +84,17 @@ JPEG_STATUS decodeBlockMmxCmov(JpegInputStream& in, const JpegHuffmanDecodeTable
 JPEG_STATUS skipBlockMmx(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
                          std::int16_t& predictor, std::int16_t block[64]);
 
-// ---- decoder dequantisation ---------------------------------------------
+// ---- decoder dequantisation and inverse DCT ------------------------------
 // The plain accurate dequantiser's results (the low 16 bits of each product).
 void dequantizeBlockSse2(std::int16_t block[64], const std::int32_t table[80]);
-
-// ---- decoder inverse DCT -------------------------------------------------
 // Kind 1 at full size in 16-bit lanes (simd/idct_lanes.h); class 6 in SSE2
 // registers, classes 3 to 5 by the portable form.
 void idctBlockSse2(std::int16_t block[64]);
+// The whole kind-1 block step of class 6: dequantise by the table's 16-bit
+// factors (prepareDequantFactors; the block is left as it was), transform
+// and store the 8 x 8 samples as bytes, rows `stride` apart.
+void transformBlockSse2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                        std::ptrdiff_t stride);
 
 // ---- decoder output ------------------------------------------------------
 // Whole 4:2:0 MCUs into three-byte pixels by the lane colour arithmetic
@@ -99,6 +102,11 @@ void idctBlockSse2(std::int16_t block[64]);
 void writeBgr420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
                      std::uint8_t* out, std::ptrdiff_t stride);
 void writeRgb420Sse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
+// The same pixels by AVX2, for class 6 where the processor has it.
+void writeBgr420Avx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
+                     std::uint8_t* out, std::ptrdiff_t stride);
+void writeRgb420Avx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
                      std::uint8_t* out, std::ptrdiff_t stride);
 
 namespace simd_portable {
@@ -121,6 +129,8 @@ void splitPackedYcc422Mmx(const std::uint8_t* source, std::ptrdiff_t stride, std
 void levelShiftGreyBlockMmx(const std::uint8_t* source, std::ptrdiff_t stride, std::int16_t* block);
 
 void idctBlockLanes(std::int16_t block[64]);
+void transformBlockLanes(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                         std::ptrdiff_t stride);
 void writeBgr420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
                       std::ptrdiff_t planeStride, std::uint8_t* out, std::ptrdiff_t stride);
 void writeRgb420Lanes(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,

@@ -1,7 +1,6 @@
 // SSE2 forms of the 4:2:0 output kernels. Eight chroma pairs give their
-// red, green and blue terms in 16-bit lanes (red and blue by high-half
-// multiplies of the 16-times samples, green exactly by one pairwise
-// multiply-add) once for the two luma rows that share them; each term is
+// red, green and blue terms (simd/ycc_terms_sse2.h) once for the two luma
+// rows that share them; each term is
 // repeated over its two pixels, added to the luma and packed with
 // saturation, then the three planes are interleaved in registers.
 #include "jpeglib/simd/simd_kernels.h"
@@ -9,6 +8,7 @@
 #if defined(__SSE2__)
 
 #include "jpeglib/simd/sse2_util.h"
+#include "jpeglib/simd/ycc_terms_sse2.h"
 
 namespace {
 
@@ -44,24 +44,9 @@ template <bool Bgr>
 void write420(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, std::ptrdiff_t planeStride,
               std::uint8_t* out, std::ptrdiff_t stride) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i redScale = _mm_set1_epi16(5744);
-  const __m128i blueScale = _mm_set1_epi16(7264);
-  const __m128i redOffset = _mm_set1_epi16(179);
-  const __m128i blueOffset = _mm_set1_epi16(227);
-  const __m128i greenPairs = _mm_setr_epi16(183, 88, 183, 88, 183, 88, 183, 88);
-  const __m128i greenOffset = _mm_set1_epi32(556896);
   for (int chromaRow = 0; chromaRow < 8; ++chromaRow) {
-    const auto* blueRow = reinterpret_cast<const __m128i*>(cb + chromaRow * planeStride);
-    const auto* redRow = reinterpret_cast<const __m128i*>(cr + chromaRow * planeStride);
-    const __m128i blue16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(blueRow), zero), 4);
-    const __m128i red16 = _mm_slli_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(redRow), zero), 4);
-    const __m128i redTerm = _mm_sub_epi16(_mm_mulhi_epi16(red16, redScale), redOffset);
-    const __m128i blueTerm = _mm_sub_epi16(_mm_mulhi_epi16(blue16, blueScale), blueOffset);
-    const __m128i greenLow =
-        _mm_srai_epi32(_mm_sub_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(red16, blue16), greenPairs), greenOffset), 12);
-    const __m128i greenHigh =
-        _mm_srai_epi32(_mm_sub_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(red16, blue16), greenPairs), greenOffset), 12);
-    const __m128i greenTerm = _mm_packs_epi32(greenLow, greenHigh);
+    const ChromaTerms terms = chromaTermsOf(cb + chromaRow * planeStride, cr + chromaRow * planeStride);
+    const __m128i redTerm = terms.red, greenTerm = terms.green, blueTerm = terms.blue;
     // Each term over its two pixels, for both luma rows of the chroma row.
     const __m128i redPixels[2] = {_mm_unpacklo_epi16(redTerm, redTerm), _mm_unpackhi_epi16(redTerm, redTerm)};
     const __m128i greenPixels[2] = {_mm_unpacklo_epi16(greenTerm, greenTerm), _mm_unpackhi_epi16(greenTerm, greenTerm)};

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "common/cpu_features.h"
 #include "jpeglib/jpeg_processor.h"
 #include "jpeglib/jpeg_ycc_colour.h"
 #include "jpeglib/jpeg_ycc_mcu.h"
@@ -45,7 +46,9 @@ TEST(JpegDecoderColour, LaneFormsStayWithinOneBelowThePlainFormEverywhere) {
         ASSERT_EQ(wrapped.r, lanes.r);
         ASSERT_EQ(wrapped.b, lanes.b);
         const int sum = 88 * cb + 183 * cr;
-        if (sum >= 2038 && sum <= 67573) ASSERT_EQ(wrapped.g, plain.g) << y << " " << cb << " " << cr;
+        if (sum >= 2038 && sum <= 67573) {
+          ASSERT_EQ(wrapped.g, plain.g) << y << " " << cb << " " << cr;
+        }
       }
     }
   }
@@ -101,6 +104,10 @@ TEST(JpegDecoderColour, Whole420KernelsOfEveryClassMatchTheirPixelForm) {
   }
   ExpectKernelMatchesPixels(writeBgr420Sse2, yccToRgbLanes, true);
   ExpectKernelMatchesPixels(writeRgb420Sse2, yccToRgbLanes, false);
+  if (ProcessorHasAvx2()) {
+    ExpectKernelMatchesPixels(writeBgr420Avx2, yccToRgbLanes, true);
+    ExpectKernelMatchesPixels(writeRgb420Avx2, yccToRgbLanes, false);
+  }
 }
 
 }  // namespace

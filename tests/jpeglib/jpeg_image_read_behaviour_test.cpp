@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/files/file_api.h"
 #include "host/run/call_log.h"
 #include "jpeg_image_reader.h"
 #include "jpeg_test_support.h"
@@ -299,6 +300,56 @@ TEST(JpegImageReadBehaviour, FailedFileReadsAndSeeksGiveFileErrorsAndTheRecordRe
     EXPECT_EQ(reader.Read(unused, JPEG_READ_IMAGE_FILE, picture, JPEG_COLOR_RGB, 3), JPEG_SUCCESS) << what;
     EXPECT_EQ(picture.pixels, whole.pixels) << what;
   }
+}
+
+// Whether this file system refuses to place a file's pointer at `offset`.
+bool SeekRefused(const std::string& path, std::int64_t offset) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LONG high = static_cast<LONG>(offset >> 32);
+  const bool refused =
+      SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER;
+  CloseHandle(file);
+  return refused;
+}
+
+TEST(JpegImageReadBehaviour, RememberedRowTheFileCannotReachGivesAFileErrorAndIsForgotten) {
+  const Bytes stream = EncodeOurs(200, 160, JPEG_SAMPLING_420, false);
+  JPEG_STATUS status = 0;
+  const Picture whole = ReadOurs(stream, JPEG_READ_IMAGE_BUFFER, -1, status);
+  ASSERT_EQ(status, JPEG_SUCCESS);
+  ScopedTempDir dir("jpeg_resume_seek");
+  const std::string path = dir.WriteFile("picture.jpg", stream);
+  // Past the largest file the file system allows, so the jump's seek fails.
+  constexpr std::int64_t kUnreachable = std::int64_t{1} << 62;
+  if (!SeekRefused(path, kUnreachable)) GTEST_SKIP() << "this file system places a pointer anywhere";
+  ImageReader reader;
+  reader.props.jpegFileName = path.c_str();
+  Bytes unused;
+  const auto readRegion = [&](Picture& region) {
+    std::copy_n(std::vector<int>{10, 120, 190, 150}.data(), 4, reader.props.work->regionOfInterest);
+    region.width = 180;
+    region.height = 30;
+    return reader.Read(unused, JPEG_READ_IMAGE_FILE, region, JPEG_COLOR_RGB, 3);
+  };
+  Picture first, failed, again;
+  ASSERT_EQ(readRegion(first), JPEG_SUCCESS);
+  const Picture expected = Crop(whole, 10, 120, 180, 30);
+  ASSERT_EQ(first.pixels, expected.pixels);
+  std::vector<JpegRowResumeEntry>& rows = reader.props.work->read.rowResume.rows;
+  int planted = 0;
+  for (std::size_t row = 1; row < rows.size(); ++row) {
+    if (rows[row].offset < 0) continue;
+    rows[row].offset = kUnreachable;
+    ++planted;
+  }
+  ASSERT_GT(planted, 0);
+  // The jump fails before any pixel is written, and only once: the next
+  // read decodes from the scan's start.
+  EXPECT_EQ(readRegion(failed), JPEG_FILE_ERROR);
+  EXPECT_EQ(failed.pixels, Bytes(failed.pixels.size(), 0xA5));
+  ASSERT_EQ(readRegion(again), JPEG_SUCCESS);
+  EXPECT_EQ(again.pixels, expected.pixels);
 }
 
 TEST(JpegImageReadBehaviour, HeaderThenDataReadEqualsOneImageRead) {

@@ -54,7 +54,9 @@ TEST_F(ExtraPicturesTest, EachPageShowsItsPositionsFramesAndPageControls) {
     }
     EXPECT_EQ(Sprite(15) != nullptr, c.pageBar);
     ASSERT_EQ(Sprite(16) != nullptr, c.pageBar);
-    if (c.pageBar) EXPECT_EQ(Sprite(16)->priority, 35);
+    if (c.pageBar) {
+      EXPECT_EQ(Sprite(16)->priority, 35);
+    }
   }
   game->extraPictures.SetUp(0, 0);
   EXPECT_STREQ(game->extras.gallery.names[3 * 16 + 3], "1-04-04");

@@ -24,7 +24,7 @@ TEST_F(ScenePixelsTest, CrossAtHalfItsDurationBlendsOldAndNew) {
   EXPECT_EQ(game->TagUpDate(cross, 1), 0);
   DrawFrame();
   // Half of full red over half of full blue, each within the blend's rounding.
-  for (const auto [x, y] : {std::pair{0, 0}, std::pair{320, 240}, std::pair{639, 479}}) {
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{320, 240}, std::pair{639, 479}}) {
     const std::uint16_t p = ScreenPixel(x, y);
     EXPECT_LE(std::abs(Red5(p) - 15), 1) << std::hex << p;
     EXPECT_LE(std::abs(Blue5(p) - 15), 1) << std::hex << p;
