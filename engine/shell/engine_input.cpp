@@ -49,13 +49,18 @@ void CEngineBase::OnStylusMove(HWND /*window*/, std::int32_t x, std::int32_t y, 
 
 void CEngineBase::OnKey(HWND window, std::uint32_t key, int down) {
   keyMap.TranslateKey(input.words.data(), key, down, options[KET_CUR_MODE], options[KET_DOUBLE_CLICK]);
+  // The key that opens the menu counts as consumed (2), not released (0):
+  // its auto-repeat would count 1 again and close the menu at once.
+  auto consume = [this](InputWord key) {
+    if (input[key] == 1) input[key] = 2;
+  };
   if (options[KEY_CEN_CTRL] == 1) {
     if ((input[INPUT_START] == 1 || input[INPUT_B] == 1) && systemMenu->Open(window)) {
-      input[INPUT_START] = 0;
-      input[INPUT_B] = 0;
+      consume(INPUT_START);
+      consume(INPUT_B);
     }
   } else if (input[INPUT_B] == 1 && systemMenu->Open(window)) {
-    input[INPUT_B] = 0;
+    consume(INPUT_B);
   }
 }
 
