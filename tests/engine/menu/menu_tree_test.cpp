@@ -146,6 +146,29 @@ TEST_F(MenuTreeTest, MalformedBitmapsGiveNoIcon) {
   EXPECT_NE(root->items[0].icon, nullptr) << "the largest icon that leaves its border on screen";
 }
 
+TEST_F(MenuTreeTest, IconFromTopDownPixelsKeepsBitmapOrderAndTheSameBounds) {
+  MenuNode* root = tree_.AddNode(nullptr, 0);
+  tree_.AddItem(root, 1, kMenuCommand, "slot");
+  const std::vector<std::uint16_t> topDown = {10, 11, 12, 20, 21, 22};  // 3 x 2, top row first
+  tree_.SetItemIconImage(nullptr, 1, topDown.data(), 3, 2);
+  MenuItem& item = root->items[0];
+  ASSERT_NE(item.icon, nullptr);
+  EXPECT_EQ(item.icon->pixels, (std::vector<std::uint16_t>{20, 21, 22, 10, 11, 12}));
+  const MenuIcon* first = item.icon.get();
+  tree_.SetItemIconImage(nullptr, 1, topDown.data(), 3, 2);
+  EXPECT_EQ(item.icon.get(), first);
+  const std::vector<std::uint16_t> wide(640 * 2);
+  for (const auto& [w, h] : {std::pair{640, 2}, {2, 479}, {0, 2}, {2, -1}}) {
+    tree_.SetItemIconImage(nullptr, 1, topDown.data(), 3, 2);
+    tree_.SetItemIconImage(nullptr, 1, wide.data(), w, h);
+    EXPECT_EQ(item.icon, nullptr) << w << " x " << h;
+    EXPECT_EQ(item.flags & kMenuHasIcon, 0u);
+  }
+  tree_.SetItemIconImage(nullptr, 1, topDown.data(), 3, 2);
+  tree_.SetItemIconImage(nullptr, 1, nullptr, 3, 2);
+  EXPECT_EQ(item.icon, nullptr);
+}
+
 TEST_F(MenuTreeTest, FreeingASubtreeDetachesIt) {
   MenuNode* root = tree_.AddNode(nullptr, 0);
   tree_.AddItem(root, 0, kMenuSubmenu, "sub");
