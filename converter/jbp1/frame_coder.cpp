@@ -51,9 +51,18 @@ bool IsFrameJpeg(const CJpegCoefDecoder& decoder, const BmpInfo& info) {
 
 bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& jpeg) {
   jpeg.clear();
+  const std::size_t written = EncodeDibToJpegRoom(image, quality, jpeg);
+  jpeg.resize(written);
+  return written != 0;
+}
+
+std::size_t EncodeDibToJpegRoom(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& room) {
   const std::optional<BmpInfo> info = ReadBmpInfo(image);
-  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || quality < 1 || quality > 100) return false;
-  jpeg.resize(3 * static_cast<std::size_t>(info->width) * static_cast<std::size_t>(info->height) + kJpegHeaderRoom);
+  if (!info || info->bitsPerPixel != kBmpBitsPerPixel || quality < 1 || quality > 100) return 0;
+  const std::size_t roomBytes =
+      3 * static_cast<std::size_t>(info->width) * static_cast<std::size_t>(info->height) + kJpegHeaderRoom;
+  // Only a larger room is cleared: the library writes before it reads.
+  if (room.size() < roomBytes) room.resize(roomBytes);
   JPEG_PROPERTIES props{};
   JPEG_STATUS status = jpegInit(&props);
   if (status == JPEG_SUCCESS) {
@@ -70,15 +79,14 @@ bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vect
     props.jpegColor = JPEG_COLOR_YCBCR;
     props.jpegSampling = JPEG_SAMPLING_420;
     props.quality = quality;
-    props.jpegBuffer = jpeg.data();
-    props.jpegBufferSize = static_cast<std::uint32_t>(jpeg.size());
+    props.jpegBuffer = room.data();
+    props.jpegBufferSize = static_cast<std::uint32_t>(roomBytes);
     status = jpegWrite(&props, JPEG_WRITE_IMAGE_BUFFER);
   }
   const std::uint32_t written = props.jpegBufferSize;
   props.jpegBuffer = nullptr;
   jpegFree(&props);
-  jpeg.resize(status == JPEG_SUCCESS ? written : 0);
-  return status == JPEG_SUCCESS;
+  return status == JPEG_SUCCESS ? written : 0;
 }
 
 FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> image, int quality,
@@ -89,10 +97,11 @@ FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> im
       info->height > kJbpMaxDimension || quality < 1 || quality > 100) {
     return FrameCodeStatus::kFailed;
   }
-  if (!EncodeDibToJpeg(image, quality, jpeg_)) return FrameCodeStatus::kNoJpeg;
+  const std::size_t jpegBytes = EncodeDibToJpegRoom(image, quality, jpeg_);
+  if (jpegBytes == 0) return FrameCodeStatus::kNoJpeg;
 
   CByteSource source;
-  source.OpenMemory(jpeg_.data(), jpeg_.size());
+  source.OpenMemory(jpeg_.data(), jpegBytes);
   const bool decoded = decoder_.Decode(source);
   source.Close();
   std::uint8_t luma[64];

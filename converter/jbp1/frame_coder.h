@@ -21,6 +21,11 @@ namespace reelpack {
 // library refuses (also when the JPEG would not fit that buffer).
 bool EncodeDibToJpeg(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& jpeg);
 
+// The same JPEG written at the start of room, which is kept (grown when too
+// small) so that a coder that codes frame after frame reuses it: the JPEG's
+// size, 0 where EncodeDibToJpeg gives false.
+std::size_t EncodeDibToJpegRoom(std::span<const std::uint8_t> image, int quality, std::vector<std::uint8_t>& room);
+
 enum class FrameCodeStatus {
   kCoded,
   kNoJpeg,  // the JPEG library refused the image at this quality
@@ -38,7 +43,7 @@ class CFrameCoder {
                                      std::vector<std::uint8_t>& record);
 
  private:
-  std::vector<std::uint8_t> jpeg_;
+  std::vector<std::uint8_t> jpeg_;  // room for the JPEG, kept between codings
   CJpegCoefDecoder decoder_;
   std::vector<std::int16_t> quantised_;
   JbpRecordWorkspace recordLists_;

@@ -54,7 +54,8 @@ class RateSearch {
   }
 
  private:
-  // Measured on camera and test-pattern frames: size ~ scale^-0.8.
+  // A first guess, size ~ scale^-0.8; the second coding gives the frame its
+  // own slope.
   static constexpr double kTypicalSlope = -0.8;
   static constexpr double kSteepestSlope = -4.0;
   static constexpr double kFlattestSlope = -0.1;

@@ -303,4 +303,25 @@ TEST_F(FileApi, InjectedWriteAndReadFaults) {
   EXPECT_EQ(dir_.ReadFile("file.bin"), "abcdefmn89");
 }
 
+TEST_F(FileApi, OneChosenCallFailsAndTheOthersPass) {
+  for (const char* name : {"a", "b", "c", "d"}) dir_.WriteFile(name, name);
+  const auto move = [&](const char* from, const char* to) {
+    return MoveFileW(dir_.WidePath(from).c_str(), dir_.WidePath(to).c_str()) != FALSE;
+  };
+  HostFailCallAt("MoveFileW", 2);
+  HostFailCallAt("SetFileAttributesW", 1);
+  EXPECT_TRUE(move("a", "a2"));
+  EXPECT_FALSE(move("b", "b2"));  // the second
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(move("c", "c2"));
+  EXPECT_TRUE(move("b", "b2"));
+  EXPECT_FALSE(SetFileAttributesW(dir_.WidePath("d").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(SetFileAttributesW(dir_.WidePath("d").c_str(), FILE_ATTRIBUTE_NORMAL));
+  // Cleared before its turn, it never fails.
+  HostFailCallAt("MoveFileW", 2);
+  HostClearFailures();
+  EXPECT_TRUE(move("a2", "a3"));
+  EXPECT_TRUE(move("a3", "a4"));
+}
+
 }  // namespace
