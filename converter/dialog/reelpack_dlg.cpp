@@ -4,7 +4,6 @@
 
 #include "common/format_text.h"
 #include "converter/dialog/dialog_template.h"
-#include "converter/job/conversion_settings.h"
 #include "converter/job/thread_ctrl.h"
 #include "host/console/current_directory_api.h"
 #include "host/mfc/file_chooser_api.h"
