@@ -18,9 +18,8 @@ namespace reelpack {
 class CReelpackDlg : public CDialog {
  public:
   // Makes the job Start runs; the tests' seam.
-  using JobFactory =
-      std::function<std::unique_ptr<CMpegFileConv>(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex,
-                                                   std::int32_t stereo)>;
+  using JobFactory = std::function<std::unique_ptr<CMpegFileConv>(std::int32_t audioBitRateIndex,
+                                                                  std::int32_t sampleRateIndex, std::int32_t stereo)>;
 
   // Without a factory Start makes the real job.
   explicit CReelpackDlg(CWnd* parent = nullptr, JobFactory makeJob = {});
