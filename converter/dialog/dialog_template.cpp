@@ -16,8 +16,12 @@ DialogTemplate MakeTemplate() {
   dialog.exStyle = WS_EX_APPWINDOW;
   dialog.cx = 211;
   dialog.cy = 181;
-  dialog.fontName = "\x82l\x82r \x82o\x83S\x83V\x83" "b\x83N";  // ＭＳ Ｐゴシック
+  dialog.fontName =
+      "\x82l\x82r \x82o\x83S\x83V\x83"
+      "b\x83N";  // ＭＳ Ｐゴシック
   dialog.pointSize = 9;
+  // One control a line, in tab order: kind, id, text, style, extended style, x, y, width, height, list items.
+  // clang-format off
   dialog.items = {
       {ControlKind::Edit, IDC_PATH_EDIT, "", kChild | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, WS_EX_ACCEPTFILES,
        4, 5, 162, 14, {}},
@@ -63,6 +67,7 @@ DialogTemplate MakeTemplate() {
       {ControlKind::Static, IDC_STATIC, "\x8d\xc5\x91\xe5\xcb\xde\xaf\xc4", kLabel, 0, 5, 47, 27, 8, {}},  // 最大ﾋﾞｯﾄ
       {ControlKind::Static, IDC_RATE_TEXT, "", kLabel, 0, 178, 47, 28, 8, {}},
   };
+  // clang-format on
   return dialog;
 }
 

@@ -7,7 +7,7 @@ namespace reelpack {
 CReelpackApp theApp;
 
 BEGIN_MESSAGE_MAP(CReelpackApp, CWinApp)
-  ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
 BOOL CReelpackApp::InitInstance() {

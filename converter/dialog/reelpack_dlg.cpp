@@ -4,7 +4,6 @@
 
 #include "common/format_text.h"
 #include "converter/dialog/dialog_template.h"
-#include "converter/job/conversion_settings.h"
 #include "converter/job/thread_ctrl.h"
 #include "host/console/current_directory_api.h"
 #include "host/mfc/file_chooser_api.h"
@@ -20,10 +19,19 @@ constexpr UINT kProgressPeriodMs = 100;
 constexpr std::uint32_t kSliderToRate = 20;
 
 // Texts the dialog writes (Shift-JIS).
-constexpr char kFramesFormat[] = "\x95\xcf\x8a\xb7\x83" "f\x81[\x83^\x90\x94\x81" "F%d / %d";  // 変換データ数：%d / %d
+constexpr char kFramesFormat[] =
+    "\x95\xcf\x8a\xb7\x83"
+    "f\x81[\x83^\x90\x94\x81"
+    "F%d / %d";  // 変換データ数：%d / %d
 constexpr char kFpsFormat[] = "FPS(%f2.3)";
-constexpr char kAverageFormat[] = "\x95\xbd\x8b\xcf\x83r\x83" "b\x83g\x83\x8c\x81[\x83g\x81" "F%dkbps";  // 平均ビットレート：%dkbps
-constexpr char kMaximumFormat[] = "\x8d\xc5\x91\xe5\x83r\x83" "b\x83g\x83\x8c\x81[\x83g\x81" "F%dkbps";  // 最大ビットレート：%dkbps
+constexpr char kAverageFormat[] =
+    "\x95\xbd\x8b\xcf\x83r\x83"
+    "b\x83g\x83\x8c\x81[\x83g\x81"
+    "F%dkbps";  // 平均ビットレート：%dkbps
+constexpr char kMaximumFormat[] =
+    "\x8d\xc5\x91\xe5\x83r\x83"
+    "b\x83g\x83\x8c\x81[\x83g\x81"
+    "F%dkbps";  // 最大ビットレート：%dkbps
 constexpr char kStartFailed[] = "The conversion could not be started: no thread could be made for it.";
 
 std::unique_ptr<CMpegFileConv> MakeRealJob(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex,
@@ -34,19 +42,19 @@ std::unique_ptr<CMpegFileConv> MakeRealJob(std::int32_t audioBitRateIndex, std::
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CReelpackDlg, CDialog)
-  ON_WM_SYSCOMMAND()
-  ON_WM_PAINT()
-  ON_WM_QUERYDRAGICON()
-  ON_WM_TIMER()
-  ON_BN_CLICKED(IDC_START, &CReelpackDlg::OnStart)
-  ON_WM_DESTROY()
-  ON_BN_CLICKED(IDC_BROWSE, &CReelpackDlg::OnBrowse)
-  ON_CBN_SELCHANGE(IDC_FRAME_RATE_MODE, &CReelpackDlg::OnFrameRateModeChanged)
-  ON_CBN_SELCHANGE(IDC_PICTURE_SIZE, &CReelpackDlg::OnPictureSizeChanged)
-  ON_CBN_SELCHANGE(IDC_AUDIO_BIT_RATE, &CReelpackDlg::OnAudioBitRateChanged)
-  ON_CBN_SELCHANGE(IDC_SAMPLE_RATE, &CReelpackDlg::OnSampleRateChanged)
-  ON_BN_CLICKED(IDC_STEREO, &CReelpackDlg::OnStereoClicked)
-  ON_CBN_SELCHANGE(IDC_QUALITY, &CReelpackDlg::OnQualityChanged)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_TIMER()
+ON_BN_CLICKED(IDC_START, &CReelpackDlg::OnStart)
+ON_WM_DESTROY()
+ON_BN_CLICKED(IDC_BROWSE, &CReelpackDlg::OnBrowse)
+ON_CBN_SELCHANGE(IDC_FRAME_RATE_MODE, &CReelpackDlg::OnFrameRateModeChanged)
+ON_CBN_SELCHANGE(IDC_PICTURE_SIZE, &CReelpackDlg::OnPictureSizeChanged)
+ON_CBN_SELCHANGE(IDC_AUDIO_BIT_RATE, &CReelpackDlg::OnAudioBitRateChanged)
+ON_CBN_SELCHANGE(IDC_SAMPLE_RATE, &CReelpackDlg::OnSampleRateChanged)
+ON_BN_CLICKED(IDC_STEREO, &CReelpackDlg::OnStereoClicked)
+ON_CBN_SELCHANGE(IDC_QUALITY, &CReelpackDlg::OnQualityChanged)
 END_MESSAGE_MAP()
 
 CReelpackDlg::CReelpackDlg(CWnd* parent, JobFactory makeJob)

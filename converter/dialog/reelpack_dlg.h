@@ -10,6 +10,7 @@
 
 #include "converter/dialog/win_edit.h"
 #include "converter/job/conversion_job_record.h"
+#include "converter/job/conversion_settings.h"
 #include "host/mfc/dialog.h"
 
 namespace reelpack {
@@ -17,9 +18,8 @@ namespace reelpack {
 class CReelpackDlg : public CDialog {
  public:
   // Makes the job Start runs; the tests' seam.
-  using JobFactory =
-      std::function<std::unique_ptr<CMpegFileConv>(std::int32_t audioBitRateIndex, std::int32_t sampleRateIndex,
-                                                   std::int32_t stereo)>;
+  using JobFactory = std::function<std::unique_ptr<CMpegFileConv>(std::int32_t audioBitRateIndex,
+                                                                  std::int32_t sampleRateIndex, std::int32_t stereo)>;
 
   // Without a factory Start makes the real job.
   explicit CReelpackDlg(CWnd* parent = nullptr, JobFactory makeJob = {});
@@ -76,13 +76,13 @@ class CReelpackDlg : public CDialog {
   char inputPath_[1024] = {};
   char outputFolder_[1024] = {};
   std::unique_ptr<CMpegFileConv> job_;
-  std::int32_t audioBitRateIndex_ = 3;
-  std::int32_t sampleRateIndex_ = 0;
-  std::int32_t stereo_ = 1;
-  std::int32_t frameRateMode_ = 0;
-  std::int32_t sizeIndex_ = 0;
-  std::int32_t qualityIndex_ = 8;
-  std::uint32_t rateSetting_ = 45;
+  std::int32_t audioBitRateIndex_ = ConversionSettings{}.audioBitRateIndex;
+  std::int32_t sampleRateIndex_ = ConversionSettings{}.sampleRateIndex;
+  std::int32_t stereo_ = ConversionSettings{}.stereo;
+  std::int32_t frameRateMode_ = ConversionSettings{}.frameRateMode;
+  std::int32_t sizeIndex_ = ConversionSettings{}.sizeIndex;
+  std::int32_t qualityIndex_ = ConversionSettings{}.quality;
+  std::uint32_t rateSetting_ = ConversionSettings{}.maxRateSetting;  // tenths of Mbit/s: slider position + 20
   std::atomic<std::int32_t> averageKbps_{0};
   std::atomic<std::int32_t> maximumKbps_{0};
   HICON icon_;

@@ -7,7 +7,7 @@ namespace reelpack {
 IMPLEMENT_DYNCREATE(CWinEdit)
 
 BEGIN_MESSAGE_MAP(CWinEdit, CEdit)
-  ON_WM_DROPFILES()
+ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 
 void CWinEdit::OnDropFiles(HDROP drop) {

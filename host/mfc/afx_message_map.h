@@ -80,22 +80,23 @@ struct AfxCall {
   }
 };
 
-#define DECLARE_MESSAGE_MAP()                                           \
- protected:                                                             \
-  static const AFX_MSGMAP* GetThisMessageMap();                         \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }   \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                   \
-    using ThisClass [[maybe_unused]] = theClass;                                                     \
-    using TheBaseClass = baseClass;                                                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY entries[] = {
-
-#define END_MESSAGE_MAP()                                                      \
-  {0, 0, 0, nullptr}};                                                         \
-  static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries};   \
-  return &map;                                                                 \
+#define END_MESSAGE_MAP()                                                    \
+  { 0, 0, 0, nullptr }                                                       \
+  }                                                                          \
+  ;                                                                          \
+  static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+  return &map;                                                               \
   }
 
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), &AfxCall<memberFxn>::Plain},

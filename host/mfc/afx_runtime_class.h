@@ -23,12 +23,12 @@ struct AfxClassInit {
 
 #define RUNTIME_CLASS(class_name) (&class_name::classRecord)
 
-#define DECLARE_DYNCREATE(class_name)             \
- public:                                          \
-  static const CRuntimeClass classRecord;         \
+#define DECLARE_DYNCREATE(class_name)     \
+ public:                                  \
+  static const CRuntimeClass classRecord; \
   static CObject* CreateObject();
 
-#define IMPLEMENT_DYNCREATE(class_name)                                        \
-  CObject* class_name::CreateObject() { return new class_name; }               \
+#define IMPLEMENT_DYNCREATE(class_name)                                                   \
+  CObject* class_name::CreateObject() { return new class_name; }                          \
   const CRuntimeClass class_name::classRecord = {#class_name, &class_name::CreateObject}; \
   static const AfxClassInit class_name##Init(&class_name::classRecord);

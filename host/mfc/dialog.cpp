@@ -30,8 +30,8 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-  ON_COMMAND(IDOK, &CDialog::OnOK)
-  ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : template_(dialogTemplate), parent_(parent) {}
@@ -41,14 +41,14 @@ CDialog::~CDialog() { DestroyWindow(); }
 BOOL CDialog::CreateFromTemplate() {
   ended_ = false;
   result_ = -1;
-  HWND dialog = HostCreateFrameworkWindow(ControlKind::Dialog, parent_ ? parent_->m_hWnd : nullptr, 0,
-                                          template_.caption, template_.style, template_.exStyle, template_.cx,
-                                          template_.cy);
+  HWND dialog =
+      HostCreateFrameworkWindow(ControlKind::Dialog, parent_ ? parent_->m_hWnd : nullptr, 0, template_.caption,
+                                template_.style, template_.exStyle, template_.cx, template_.cy);
   if (!dialog) return FALSE;
   SubclassWindow(dialog);
   for (const DialogItemTemplate& item : template_.items) {
-    HWND control = HostCreateFrameworkWindow(item.kind, dialog, item.id, item.text, item.style | WS_CHILD,
-                                             item.exStyle, item.cx, item.cy);
+    HWND control = HostCreateFrameworkWindow(item.kind, dialog, item.id, item.text, item.style | WS_CHILD, item.exStyle,
+                                             item.cx, item.cy);
     if (!control) {
       DestroyWindow();
       return FALSE;

@@ -12,11 +12,11 @@
 
 struct DialogItemTemplate {
   ControlKind kind;
-  int id;               // -1 for the labels nobody addresses
-  std::string text;     // Shift-JIS
-  DWORD style;          // WS_*, BS_*, ES_*, CBS_*, TBS_* bits
+  int id;            // -1 for the labels nobody addresses
+  std::string text;  // Shift-JIS
+  DWORD style;       // WS_*, BS_*, ES_*, CBS_*, TBS_* bits
   DWORD exStyle;
-  short x, y, cx, cy;   // dialog units
+  short x, y, cx, cy;              // dialog units
   std::vector<std::string> items;  // a list's initial items (Shift-JIS)
 };
 
@@ -25,7 +25,7 @@ struct DialogTemplate {
   std::string caption;  // Shift-JIS
   DWORD style;
   DWORD exStyle;
-  short cx, cy;         // dialog units
+  short cx, cy;          // dialog units
   std::string fontName;  // Shift-JIS
   WORD pointSize;
   std::vector<DialogItemTemplate> items;  // in tab order

@@ -80,8 +80,8 @@ std::string DialogDriver::TextUtf8(int id) const { return Utf8(Text(id)); }
 std::string DialogDriver::Utf8(const std::string& bytes) {
   if (bytes.empty()) return {};
   std::u16string wide(bytes.size(), u'\0');
-  const int units = MultiByteToWideChar(CP_SHIFT_JIS, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
+  const int units = MultiByteToWideChar(CP_SHIFT_JIS, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                                        static_cast<int>(wide.size()));
   wide.resize(units > 0 ? static_cast<std::size_t>(units) : 0);
   return Utf8FromWide(wide.c_str());
 }

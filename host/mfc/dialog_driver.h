@@ -39,7 +39,7 @@ class DialogDriver {
   bool Ended() const { return dialog_.ModalEnded(); }
   INT_PTR Result() const { return result_; }
 
-  std::string Text(int id) const;      // Shift-JIS bytes
+  std::string Text(int id) const;  // Shift-JIS bytes
   std::string TextUtf8(int id) const;
   // The UTF-8 form of a dialog's Shift-JIS text.
   static std::string Utf8(const std::string& shiftJis);

@@ -34,8 +34,12 @@ std::optional<std::string> QueuedAnswer() {
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* dialog) {
   if (!dialog || !dialog->lpstrFile || dialog->nMaxFile == 0) return FALSE;
-  const FileChooserCall call{dialog->hwndOwner,   FilterTexts(dialog->lpstrFilter), dialog->nFilterIndex,
-                             dialog->nMaxFile,    dialog->nMaxFileTitle,           dialog->Flags,
+  const FileChooserCall call{dialog->hwndOwner,
+                             FilterTexts(dialog->lpstrFilter),
+                             dialog->nFilterIndex,
+                             dialog->nMaxFile,
+                             dialog->nMaxFileTitle,
+                             dialog->Flags,
                              dialog->lpstrDefExt ? dialog->lpstrDefExt : ""};
   State().calls.push_back(call);
   const std::optional<std::string> chosen = State().custom ? State().custom(call) : QueuedAnswer();

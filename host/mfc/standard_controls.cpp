@@ -46,7 +46,8 @@ std::optional<LRESULT> Button(WindowRecord& record, UINT message, WPARAM wParam)
       return 0;
     case BM_CLICK:
       if (Disabled(record)) return 0;
-      if (type == BS_AUTOCHECKBOX) record.control.check = record.control.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+      if (type == BS_AUTOCHECKBOX)
+        record.control.check = record.control.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
       if (type == BS_AUTORADIOBUTTON) {
         for (HWND member : RadioGroupOf(record)) HostWindowRecord(member)->control.check = BST_UNCHECKED;
         record.control.check = BST_CHECKED;

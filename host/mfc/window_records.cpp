@@ -42,8 +42,8 @@ void EnsureClass() {
 HWND HostCreateFrameworkWindow(ControlKind kind, HWND parent, int id, const std::string& text, DWORD style,
                                DWORD exStyle, int width, int height) {
   EnsureClass();
-  HWND handle = CreateWindowExW(exStyle, kClassName, nullptr, style, 0, 0, width, height,
-                                parent, nullptr, nullptr, nullptr);
+  HWND handle =
+      CreateWindowExW(exStyle, kClassName, nullptr, style, 0, 0, width, height, parent, nullptr, nullptr, nullptr);
   if (!handle) return nullptr;
   WindowRecord& record = All().byHandle[handle];
   record.handle = handle;

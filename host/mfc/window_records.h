@@ -13,10 +13,10 @@ class CWnd;
 enum class ControlKind { Dialog, Button, Static, Edit, ComboBox, TrackBar };
 
 struct ControlState {
-  int check = BST_UNCHECKED;        // buttons
-  std::vector<std::string> items;   // combo box list
-  int selection = -1;               // combo box
-  int rangeMin = 0, rangeMax = 100; // track bar
+  int check = BST_UNCHECKED;         // buttons
+  std::vector<std::string> items;    // combo box list
+  int selection = -1;                // combo box
+  int rangeMin = 0, rangeMax = 100;  // track bar
   int position = 0;
   int ticFrequency = 1;
   int lineSize = 1;

@@ -113,7 +113,9 @@ BOOL CWnd::DestroyWindow() {
   return TRUE;
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void* /*callback*/) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void* /*callback*/) {
+  return ::SetTimer(m_hWnd, id, elapse, nullptr);
+}
 
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 

@@ -63,8 +63,8 @@ void FakeJob::Finish(VideoPassStatus video, const std::string& videoText, AudioE
 }
 
 JobFields FieldsOf(const reelpack::CMpegFileConv& job) {
-  return JobFields{job.m_frameRateMode,   job.m_sizeIndex, job.m_quality,      job.m_audioBitRateIndex,
-                   job.m_sampleRateIndex, job.m_stereo,    job.m_encoder,      job.m_maxRateSetting,
+  return JobFields{job.m_frameRateMode,   job.m_sizeIndex,   job.m_quality, job.m_audioBitRateIndex,
+                   job.m_sampleRateIndex, job.m_stereo,      job.m_encoder, job.m_maxRateSetting,
                    job.m_inputPath,       job.m_outputFolder};
 }
 

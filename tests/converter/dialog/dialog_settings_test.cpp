@@ -15,8 +15,14 @@ namespace dialog_test {
 namespace {
 
 // 平均ビットレート：0kbps and 最大ビットレート：0kbps
-const std::string kAverageZero = "\x95\xbd\x8b\xcf\x83r\x83" "b\x83g\x83\x8c\x81[\x83g\x81" "F0kbps";
-const std::string kMaximumZero = "\x8d\xc5\x91\xe5\x83r\x83" "b\x83g\x83\x8c\x81[\x83g\x81" "F0kbps";
+const std::string kAverageZero =
+    "\x95\xbd\x8b\xcf\x83r\x83"
+    "b\x83g\x83\x8c\x81[\x83g\x81"
+    "F0kbps";
+const std::string kMaximumZero =
+    "\x8d\xc5\x91\xe5\x83r\x83"
+    "b\x83g\x83\x8c\x81[\x83g\x81"
+    "F0kbps";
 
 using DialogSettings = DialogTest;
 
@@ -93,11 +99,15 @@ TEST_F(DialogSettings, EachControlReachesTheNextJob) {
   };
   const std::vector<Case> cases = {
       {"defaults", [](DialogDriver&) {}, [](JobFields&) {}},
-      {"full rate", [](DialogDriver& d) { d.Select(IDC_FRAME_RATE_MODE, 1); }, [](JobFields& f) { f.frameRateMode = 1; }},
-      {"minimum rate", [](DialogDriver& d) { d.Select(IDC_FRAME_RATE_MODE, 2); }, [](JobFields& f) { f.frameRateMode = 2; }},
+      {"full rate", [](DialogDriver& d) { d.Select(IDC_FRAME_RATE_MODE, 1); },
+       [](JobFields& f) { f.frameRateMode = 1; }},
+      {"minimum rate", [](DialogDriver& d) { d.Select(IDC_FRAME_RATE_MODE, 2); },
+       [](JobFields& f) { f.frameRateMode = 2; }},
       {"640 x 480", [](DialogDriver& d) { d.Select(IDC_PICTURE_SIZE, 1); }, [](JobFields& f) { f.sizeIndex = 1; }},
-      {"16/8kbit", [](DialogDriver& d) { d.Select(IDC_AUDIO_BIT_RATE, 0); }, [](JobFields& f) { f.audioBitRateIndex = 0; }},
-      {"320/160kbit", [](DialogDriver& d) { d.Select(IDC_AUDIO_BIT_RATE, 12); }, [](JobFields& f) { f.audioBitRateIndex = 12; }},
+      {"16/8kbit", [](DialogDriver& d) { d.Select(IDC_AUDIO_BIT_RATE, 0); },
+       [](JobFields& f) { f.audioBitRateIndex = 0; }},
+      {"320/160kbit", [](DialogDriver& d) { d.Select(IDC_AUDIO_BIT_RATE, 12); },
+       [](JobFields& f) { f.audioBitRateIndex = 12; }},
       {"44.1 kHz", [](DialogDriver& d) { d.Select(IDC_SAMPLE_RATE, 1); }, [](JobFields& f) { f.sampleRateIndex = 1; }},
       {"100%", [](DialogDriver& d) { d.Select(IDC_QUALITY, 0); }, [](JobFields& f) { f.quality = 0; }},
       {"5%", [](DialogDriver& d) { d.Select(IDC_QUALITY, 19); }, [](JobFields& f) { f.quality = 19; }},
@@ -115,10 +125,14 @@ TEST_F(DialogSettings, EachControlReachesTheNextJob) {
          d.Click(IDC_ENCODER_MP3);
        },
        [](JobFields&) {}},
-      {"slider at 0", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 0); }, [](JobFields& f) { f.maxRateSetting = 20; }},
-      {"slider at 50", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 50); }, [](JobFields& f) { f.maxRateSetting = 70; }},
-      {"slider past its end", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 80); }, [](JobFields& f) { f.maxRateSetting = 70; }},
-      {"slider, no tick yet", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 7); }, [](JobFields& f) { f.maxRateSetting = 27; }},
+      {"slider at 0", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 0); },
+       [](JobFields& f) { f.maxRateSetting = 20; }},
+      {"slider at 50", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 50); },
+       [](JobFields& f) { f.maxRateSetting = 70; }},
+      {"slider past its end", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 80); },
+       [](JobFields& f) { f.maxRateSetting = 70; }},
+      {"slider, no tick yet", [](DialogDriver& d) { d.Slide(IDC_RATE_SLIDER, 7); },
+       [](JobFields& f) { f.maxRateSetting = 27; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -20,7 +20,14 @@ constexpr UINT kAppCommand = 0x8001;
 
 const DialogTemplate& TestTemplate() {
   static const DialogTemplate dialog{
-      900, "test", WS_POPUP | WS_CAPTION, 0, 100, 100, "font", 9,
+      900,
+      "test",
+      WS_POPUP | WS_CAPTION,
+      0,
+      100,
+      100,
+      "font",
+      9,
       {
           {ControlKind::ComboBox, kList, "", CBS_DROPDOWNLIST, 0, 0, 0, 10, 10, {"a", "b", "c"}},
           {ControlKind::Button, kPush, "push", BS_PUSHBUTTON, 0, 0, 0, 10, 10, {}},
@@ -79,10 +86,10 @@ class TestDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-  ON_CBN_SELCHANGE(kList, &TestDialog::OnListChanged)
-  ON_BN_CLICKED(kPush, &TestDialog::OnPush)
-  ON_BN_CLICKED(kCheck, &TestDialog::OnCheck)
-  ON_WM_TIMER()
+ON_CBN_SELCHANGE(kList, &TestDialog::OnListChanged)
+ON_BN_CLICKED(kPush, &TestDialog::OnPush)
+ON_BN_CLICKED(kCheck, &TestDialog::OnCheck)
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 class TestApp : public CWinApp {
@@ -93,7 +100,7 @@ class TestApp : public CWinApp {
 };
 
 BEGIN_MESSAGE_MAP(TestApp, CWinApp)
-  ON_COMMAND(kAppCommand, &TestApp::OnAppCommand)
+ON_COMMAND(kAppCommand, &TestApp::OnAppCommand)
 END_MESSAGE_MAP()
 
 class Framework : public ::testing::Test {
@@ -190,8 +197,9 @@ TEST_F(Framework, EnterEscapeAndCloseBoxEndTheDialog) {
     const char* handler;
     INT_PTR result;
   };
-  for (const Case& c : {Case{&DialogDriver::PressEnter, "ok", IDOK}, Case{&DialogDriver::PressEscape, "cancel", IDCANCEL},
-                        Case{&DialogDriver::CloseBox, "cancel", IDCANCEL}}) {
+  for (const Case& c :
+       {Case{&DialogDriver::PressEnter, "ok", IDOK}, Case{&DialogDriver::PressEscape, "cancel", IDCANCEL},
+        Case{&DialogDriver::CloseBox, "cancel", IDCANCEL}}) {
     DialogDriver driver(dialog_);
     (driver.*c.action)();
     EXPECT_TRUE(driver.Ended());

@@ -41,7 +41,8 @@ TEST(FileChooser, AnswersFromTheQueueAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(calls[0].maxFile, 16u);
   EXPECT_EQ(calls[0].defaultExtension, "mpg");
 
-  HostSetFileChooser([](const FileChooserCall& call) { return std::optional<std::string>("/x" + call.defaultExtension); });
+  HostSetFileChooser(
+      [](const FileChooserCall& call) { return std::optional<std::string>("/x" + call.defaultExtension); });
   EXPECT_TRUE(GetOpenFileNameA(&dialog));
   EXPECT_STREQ(file, "/xmpg");
   HostSetFileChooser(nullptr);
