@@ -156,8 +156,8 @@ class MpegBlockBuffer {
   std::int64_t blockSize_ = kFirstRoom;
 };
 
-// The system stream's byte reader: reads a file in 512 KiB blocks and finds
-// start codes forward and backward.
+// The system stream's byte reader: reads a file in blocks of up to 512 KiB
+// and finds start codes forward and backward.
 class SYS_READER final : public MpegBlockBuffer {
  public:
   explicit SYS_READER(std::unique_ptr<FILE_SOURCE> source);
