@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A long run of one fuzz target of the libFuzzer build:
-#   fuzz/run.sh TARGET MINUTES [build-dir] [jobs]
+#   fuzz/run.sh TARGET MINUTES [build-dir] [jobs] [libFuzzer flags...]
 # with the device's allocation limit (256 MiB per block) and a 10 s hang
 # limit. New inputs go to a work folder beside the build (the committed seed
 # corpus is only read); a crash, hang, leak or out-of-memory input is written
@@ -9,7 +9,7 @@
 # peak memory).
 set -euo pipefail
 if [ $# -lt 2 ]; then
-  echo "usage: $0 TARGET MINUTES [build-dir] [jobs]" >&2
+  echo "usage: $0 TARGET MINUTES [build-dir] [jobs] [libFuzzer flags...]" >&2
   exit 2
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +17,7 @@ target=$1
 minutes=$2
 build=${3:-$root/build-fuzz}
 jobs=${4:-1}
+shift $(( $# < 4 ? $# : 4 ))
 program=$build/fuzz/fuzz_$target
 if [ ! -x "$program" ]; then
   echo "$program not built (cmake --build $build --target fuzz_$target)" >&2
@@ -36,4 +37,4 @@ args=(-malloc_limit_mb=256 -rss_limit_mb=2048 -timeout=10 -max_total_time=$((min
 if [ "$jobs" -gt 1 ]; then
   args+=(-fork="$jobs" -ignore_crashes=0)
 fi
-exec "$program" "${args[@]}" "$work" "$root/fuzz/corpus/$target"
+exec "$program" "${args[@]}" "$@" "$work" "$root/fuzz/corpus/$target"

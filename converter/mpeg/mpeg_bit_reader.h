@@ -1,6 +1,6 @@
 // The video decoder's bit reader over the first video stream of a system
-// stream: 512 KiB blocks of elementary-stream bytes, positions as file
-// offsets.
+// stream: blocks of up to 512 KiB of elementary-stream bytes, positions as
+// file offsets.
 #pragma once
 
 #include <cstdint>

@@ -108,7 +108,7 @@ bool MpegBlockBuffer::loadNextBlock() {
   std::memmove(storage_.data(), block() + fill_ - kCarrySize, kCarrySize);
   std::copy(positions, positions + kCarrySize, carryPositions_);
   readPointer_ -= fill_;
-  readBlock();
+  readBlock(nextBlockSize());
   return fill_ > 0;
 }
 
@@ -116,7 +116,8 @@ void MpegBlockBuffer::restart() {
   std::fill(carryPositions_, carryPositions_ + kCarrySize, 0);
   readPointer_ = 0;
   emptyLookAhead();
-  readBlock();
+  blockSize_ = kFirstRoom;
+  readBlock(nextBlockSize());
   fillLookAhead();
 }
 
@@ -207,7 +208,7 @@ bool SYS_READER::loadPreviousBlock() {
   // start code across the two blocks is seen whole.
   std::uint8_t kept[kCarrySize] = {};
   std::memcpy(kept, block(), static_cast<std::size_t>(std::min<std::int64_t>(fill_, kCarrySize)));
-  const std::int64_t count = std::min(kBlockSize, start);
+  const std::int64_t count = std::min(nextBlockSize(), start);
   source_->seek(start - count, 0);
   readBlock(count);
   if (fill_ <= 0) return false;

@@ -4,6 +4,7 @@
 // the file and can also search backward.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -42,7 +43,9 @@ std::unique_ptr<FILE_SOURCE> fileSourceOpen(const char* path);
 // holding the previous block's last bytes (so a start code split across two
 // blocks is still seen whole) and an 8-byte tail area behind. The buffer
 // grows with the data read, so a short file costs no 512 KiB; bits are served
-// from a look-ahead refilled byte by byte. A block may be put together from
+// from a look-ahead refilled byte by byte. The first block after a seek holds
+// 4 KiB and each further one twice its predecessor: a probe that reads a
+// header and seeks on reads no 512 KiB. A block may be put together from
 // several runs that are not back to back in the file (packet payloads), so
 // the file offset of every buffered byte is kept and positions stay exact.
 class MpegBlockBuffer {
@@ -109,7 +112,14 @@ class MpegBlockBuffer {
   // when no data came.
   bool loadNextBlock();
   // Fills the block with up to `limit` bytes from where the source stands.
-  void readBlock(std::int64_t limit = kBlockSize);
+  void readBlock(std::int64_t limit);
+  // The size of the next block read: doubles with every read since the last
+  // restart, up to kBlockSize.
+  std::int64_t nextBlockSize() {
+    const std::int64_t size = blockSize_;
+    blockSize_ = std::min(kBlockSize, 2 * blockSize_);
+    return size;
+  }
   void emptyLookAhead() {
     lookAhead_ = 0;
     lookAheadBits_ = 0;
@@ -143,10 +153,11 @@ class MpegBlockBuffer {
   int lookAheadBits_ = 0;
   std::vector<Run> runs_;  // where each run of the block starts, in the block and in the file
   std::int64_t carryPositions_[kCarrySize] = {};
+  std::int64_t blockSize_ = kFirstRoom;
 };
 
-// The system stream's byte reader: reads a file in 512 KiB blocks and finds
-// start codes forward and backward.
+// The system stream's byte reader: reads a file in blocks of up to 512 KiB
+// and finds start codes forward and backward.
 class SYS_READER final : public MpegBlockBuffer {
  public:
   explicit SYS_READER(std::unique_ptr<FILE_SOURCE> source);

@@ -18,6 +18,12 @@ constexpr std::uint32_t kMannerBrightness[] = {256, 64, 0};
 
 std::string WithRbp(const char* name) { return std::string(name) + ".rbp"; }
 
+// A scene position less the background's scroll, wrapping in 32 bits as the
+// device's arithmetic does: saves and scripts may hold any values.
+std::int32_t OnScreen(std::int32_t position, std::int32_t scroll) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(position) - static_cast<std::uint32_t>(scroll));
+}
+
 }  // namespace
 
 bool CSceneCommands::IsCharacterSlot(int slot, const char* tag) {
@@ -47,8 +53,8 @@ void CSceneCommands::SetBackground(const char* name) {
   seen_.AddSeenName(kSeenPictures, model.background);
   engine_.pictureSlots.LoadPictureSlot(kBackgroundSlot, WithRbp(model.background).c_str(), 0, nullptr, nullptr);
   ApplyMannerTint();
-  CreateImageSprite(engine_, kBackgroundSlot, kBackgroundSlot, 0, 0, -1, -1, -model.backgroundX, -model.backgroundY,
-                    0, 0, kBackgroundPriority);
+  CreateImageSprite(engine_, kBackgroundSlot, kBackgroundSlot, 0, 0, -1, -1, OnScreen(0, model.backgroundX),
+                    OnScreen(0, model.backgroundY), 0, 0, kBackgroundPriority);
   if (model.reversal == 1) {
     if (CImage* picture = engine_.pictureSlots.Get(kBackgroundSlot)) picture->InvertColors();
   }
@@ -57,7 +63,7 @@ void CSceneCommands::SetBackground(const char* name) {
 void CSceneCommands::SetBackgroundOffset(std::int32_t x, std::int32_t y) {
   model.backgroundX = x;
   model.backgroundY = y;
-  if (CSpritePart* part = engine_.sprites[kBackgroundSlot].get()) part->SetPosition(-x, -y);
+  if (CSpritePart* part = engine_.sprites[kBackgroundSlot].get()) part->SetPosition(OnScreen(0, x), OnScreen(0, y));
 }
 
 void CSceneCommands::SetBackgroundColor(std::uint32_t rgb) {
@@ -88,8 +94,8 @@ void CSceneCommands::SetCharacter(int slot, const char* name) {
   seen_.AddSeenName(kSeenPictures, character.name);
   const std::int32_t priority = model.priorities[slot];
   CSpritePart* part =
-      CreateImageSprite(engine_, pictureSlot, pictureSlot, 0, 0, -1, -1, character.x - model.backgroundX,
-                        character.y - model.backgroundY, 0, 0, std::max(priority, 0) + kCharacterPriorityBase);
+      CreateImageSprite(engine_, pictureSlot, pictureSlot, 0, 0, -1, -1, OnScreen(character.x, model.backgroundX),
+                        OnScreen(character.y, model.backgroundY), 0, 0, std::max(priority, 0) + kCharacterPriorityBase);
   if (part != nullptr && priority < 0) part->SetVisible(0);
   CImage* picture = engine_.pictureSlots.Get(pictureSlot);
   if (picture == nullptr) return;
@@ -99,7 +105,7 @@ void CSceneCommands::SetCharacter(int slot, const char* name) {
 
 void CSceneCommands::PlaceCharacter(int slot, std::int32_t x, std::int32_t y) {
   if (CSpritePart* part = engine_.sprites[static_cast<std::size_t>(kCharacterSlotBase + slot)].get()) {
-    part->SetPosition(x - model.backgroundX, y - model.backgroundY);
+    part->SetPosition(OnScreen(x, model.backgroundX), OnScreen(y, model.backgroundY));
   }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "converter/mpeg/mpeg_bit_reader.h"
 #include "converter/mpeg/mpeg_byte_reader.h"
 #include "mpeg_test_writer.h"
@@ -64,6 +67,107 @@ TEST(MpegByteReader, ReadsBytesAcrossBlocks) {
   EXPECT_EQ(reader->tell(), 2 * kBlock + 7);
   EXPECT_EQ(reader->appendBytes(out, 1000), 70);
   EXPECT_EQ(static_cast<std::int64_t>(out.size()), kBlock + 80);
+}
+
+// A block buffer over bytes in memory that counts what it was given.
+class MemoryBlocks final : public reelpack::MpegBlockBuffer {
+ public:
+  explicit MemoryBlocks(Bytes data) : data_(std::move(data)) { restart(); }
+  void seekTo(std::int64_t position) {
+    next_ = position;
+    restart();
+  }
+  std::int64_t delivered = 0;
+
+ protected:
+  std::int64_t readRun(std::uint8_t* destination, std::int64_t capacity, std::int64_t* position) override {
+    const std::int64_t n = std::min(capacity, static_cast<std::int64_t>(data_.size()) - next_);
+    std::copy_n(data_.begin() + next_, n, destination);
+    *position = next_;
+    next_ += n;
+    delivered += n;
+    return n;
+  }
+  std::int64_t sourceTell() override { return next_; }
+
+ private:
+  Bytes data_;
+  std::int64_t next_ = 0;
+};
+
+// Start codes split every way across the edges of blocks of 4 KiB doubling
+// up to 512 KiB, as read from `from` on.
+std::vector<std::int64_t> codesAcrossGrowingBlocks(std::int64_t from, std::int64_t size) {
+  std::vector<std::int64_t> codes;
+  std::int64_t edge = from;
+  for (std::int64_t block = 4096; edge + block < size - 8; block = std::min(2 * block, kBlock)) {
+    edge += block;
+    codes.push_back(edge - 3 + static_cast<std::int64_t>(codes.size() % 4));
+  }
+  return codes;
+}
+
+Bytes fillerWithCodesAt(std::int64_t size, const std::vector<std::int64_t>& codes) {
+  Bytes b(size, 0x77);
+  for (std::int64_t at : codes) {
+    b[at] = 0;
+    b[at + 1] = 0;
+    b[at + 2] = 1;
+    b[at + 3] = 0xB3;
+  }
+  return b;
+}
+
+// A probe after a seek reads a header and moves on: it must not pull in a
+// 512 KiB block, and the blocks that grow behind it must not move any code.
+TEST(MpegByteReader, ASeekReadsOnlyAFirstSmallBlockAndFindsEveryCodeBeyond) {
+  constexpr std::int64_t kSize = 3 * kBlock;
+  constexpr std::int64_t kSeek = 100001;
+  std::vector<std::int64_t> codes = codesAcrossGrowingBlocks(0, kSize);
+  const std::vector<std::int64_t> afterSeek = codesAcrossGrowingBlocks(kSeek, kSize);
+  codes.insert(codes.end(), afterSeek.begin(), afterSeek.end());
+  // Read backward from the end, the blocks after the first (empty) one hold
+  // 8 KiB, 16 KiB and so on.
+  std::int64_t edge = kSize;
+  for (std::int64_t block = 8192; edge - block > 8; block = std::min(2 * block, kBlock)) {
+    edge -= block;
+    codes.push_back(edge - 3 + static_cast<std::int64_t>(codes.size() % 4));
+  }
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end(), [](std::int64_t a, std::int64_t b) { return b - a < 4; }),
+              codes.end());
+  const Bytes data = fillerWithCodesAt(kSize, codes);
+
+  MemoryBlocks blocks(data);
+  EXPECT_LE(blocks.delivered, 4096);
+  blocks.seekTo(kSeek);
+  blocks.delivered = 0;
+  EXPECT_EQ(blocks.getBits(32), 0x77777777u);
+  EXPECT_LE(blocks.delivered, 4096);
+  for (std::int64_t at : codes) {
+    if (at < kSeek) continue;
+    ASSERT_TRUE(blocks.nextStartCode()) << at;
+    EXPECT_EQ(blocks.tell(), at);
+    EXPECT_EQ(blocks.getBits(32), 0x1B3u) << at;
+  }
+  EXPECT_FALSE(blocks.nextStartCode());
+
+  // The system reader's blocks grow the same way, backward too.
+  TempFile file(data);
+  auto reader = readerOpen(file.path());
+  ASSERT_TRUE(reader);
+  for (std::int64_t at : codes) {
+    ASSERT_TRUE(reader->nextStartCode()) << at;
+    EXPECT_EQ(reader->tell(), at);
+    reader->getBits(32);
+  }
+  reader->seek(0, 2);
+  for (auto at = codes.rbegin(); at != codes.rend(); ++at) {
+    ASSERT_TRUE(reader->prevStartCode()) << *at;
+    EXPECT_EQ(reader->tell(), *at);
+    reader->pushBack();
+  }
+  EXPECT_FALSE(reader->prevStartCode());
 }
 
 struct OpenStream {

@@ -54,6 +54,22 @@ TEST_F(SceneModelTest, OffsetsPlaceBackgroundAndCharacters) {
   EXPECT_EQ(DesignX(kBackgroundSlot), -200);
 }
 
+// Saves and scripts may hold any offsets and positions: the difference
+// wraps in 32 bits instead of overflowing.
+TEST_F(SceneModelTest, OffsetsAtTheEndsOfTheRangeWrap) {
+  game->TagBgSetXY(Tag("<BgSetXY -2147483648,10>"));
+  game->TagBgSet(Tag("<BgSet bg_wide>"));
+  EXPECT_EQ(DesignY(kBackgroundSlot), -10);
+  game->TagChrSetXY(Tag("<ChrSetXY 2,2147483000,-2147483648>"));
+  game->TagChrSet(Tag("<ChrSet 2,chr_a>"));
+  EXPECT_EQ(DesignX(kCharacterSlotBase + 2), -648);
+  game->TagChrSetXY(Tag("<ChrSetXY 2,2147483001,0>"));
+  EXPECT_EQ(DesignX(kCharacterSlotBase + 2), -647);
+  EXPECT_EQ(DesignY(kCharacterSlotBase + 2), -10);
+  game->TagBgSetXY(Tag("<BgSetXY 1,-2147483648>"));
+  EXPECT_EQ(DesignX(kBackgroundSlot), -1);
+}
+
 TEST_F(SceneModelTest, PrioritiesHideWithoutFreeingAndShowAgain) {
   game->TagChrSet(Tag("<ChrSet 0,chr_a>"));
   game->TagChrSet(Tag("<ChrSet 3,chr_b>"));
