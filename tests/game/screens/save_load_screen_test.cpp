@@ -302,4 +302,23 @@ TEST_F(SaveLoadScreenTest, AThumbnailOfTheOtherSizeIsResampledToTheBox) {
   }
 }
 
+// The row's date from the time key the save header's stamp packs: year
+// from 2000 in the top seven bits, every field two digits but the year's
+// four, seconds dropped.
+TEST(SaveRowDate, AKnownKeyGivesItsDateText) {
+  const struct {
+    std::uint32_t key;
+    const char* text;
+  } cases[] = {
+      {26u << 25 | 12u << 21 | 11u << 16 | 8u << 11 | 5u << 5 | 21u, "2026\x94\x4e" "12\x8c\x8e" "11\x93\xfa 08:05"},
+      {PackSaveTimeStamp("2003-01-09 23:59:58"), "2003\x94\x4e" "01\x8c\x8e" "09\x93\xfa 23:59"},
+      {127u << 25 | 9u << 21 | 30u << 16 | 0u << 11 | 0u << 5, "2127\x94\x4e" "09\x8c\x8e" "30\x93\xfa 00:00"},
+  };
+  for (const auto& c : cases) {
+    char text[kSaveRowDateSize] = {};
+    FormatSaveRowDate(c.key, text);
+    EXPECT_STREQ(text, c.text) << std::hex << c.key;
+  }
+}
+
 }  // namespace
