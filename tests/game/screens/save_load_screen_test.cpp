@@ -63,12 +63,12 @@ class SaveLoadScreenTest : public TextTest {
   void TapRow(int row) { Tap(300, 100 + 95 * row); }
   CSpritePart* Part(int index) { return engine.sprites[static_cast<std::size_t>(index)].get(); }
   const SaveLoadRecord& Screen() const { return game.saveLoad.state; }
-  // Whether anything is drawn into the text layer at the row's first text
-  // line (x 262, y 98 + 95 row, 16 high).
-  bool RowTextDrawn(int row) {
+  // Whether anything is drawn into the text layer at one of the row's text
+  // lines (x 262, y 98 + 95 row + 18 line, 16 high).
+  bool RowTextDrawn(int row, int line = 0) {
     const CImage* layer = engine.pictureSlots.Get(162);
     if (layer == nullptr) return false;
-    const std::uint32_t top = (98 + 95 * row) * 480 / 600, left = 262 * 640 / 800;
+    const std::uint32_t top = (98 + 95 * row + 18 * line) * 480 / 600, left = 262 * 640 / 800;
     for (std::uint32_t y = top; y < top + 14; ++y) {
       for (std::uint32_t x = left; x < left + 120; ++x) {
         const std::size_t at = std::size_t{y} * layer->width + x;
@@ -113,6 +113,20 @@ TEST_F(SaveLoadScreenTest, TheLastSaveChoosesThePageAndItsMarker) {
   game.EnterSaveLoadScreen(0);
   EXPECT_EQ(Screen().page, 0);
   EXPECT_EQ(Part(403), nullptr);
+}
+
+// The row shows the saved text's first three '/'-separated lines only.
+TEST_F(SaveLoadScreenTest, FourLinesOfTextShowThree) {
+  std::strcpy(game.messages.state.text, "one/two/three/four");
+  ASSERT_EQ(game.SaveGame(1), 1);
+  std::strcpy(game.messages.state.text, "/second only");
+  ASSERT_EQ(game.SaveGame(3), 1);
+  game.EnterSaveLoadScreen(1);
+  for (int line = 0; line < 3; ++line) EXPECT_TRUE(RowTextDrawn(1, line)) << line;
+  EXPECT_FALSE(RowTextDrawn(1, 3));
+  EXPECT_FALSE(RowTextDrawn(3, 0));
+  EXPECT_TRUE(RowTextDrawn(3, 1));
+  EXPECT_FALSE(RowTextDrawn(3, 2));
 }
 
 TEST_F(SaveLoadScreenTest, LoadModeVisitsOnlyPresentRows) {
