@@ -166,6 +166,15 @@ TEST_F(SaveLoadScreenTest, TwoTapsSaveARowAndTheScreenStays) {
   EXPECT_NE(Part(414), nullptr);
   EXPECT_NE(Part(403), nullptr);  // the marker moved to the new save
   EXPECT_FALSE(game.saves.keptThumbnail.empty());
+  EXPECT_FALSE(RowTextDrawn(4, 1));
+
+  // Overwriting the row writes the new text and draws it.
+  std::strcpy(game.messages.state.text, "first/second");
+  TapRow(4);
+  TapRow(4);
+  EXPECT_EQ(std::string(dir.ReadFile("save005.dat")->c_str() + 104), "first/second");
+  EXPECT_TRUE(RowTextDrawn(4, 1));
+  EXPECT_EQ(engine.sceneState, SCENE_SAVE_LOAD);
 }
 
 TEST_F(SaveLoadScreenTest, TabsPageButTheShownTabIsNoTarget) {
