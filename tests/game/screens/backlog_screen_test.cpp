@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/shell/scene_state.h"
+#include "tests/game/screens/image_ink.h"
 #include "tests/game/screens/screen_fixture.h"
 
 namespace {
@@ -109,22 +110,15 @@ TEST_F(BacklogTest, LinesAreCutAtSlashesAndSixtyThreeBytes) {
   game->frames.BuildWindowFrame(0);
   const auto inked = [this](int line) {
     const CImage* layer = engine->pictureSlots.Get(202);
-    if (layer == nullptr) return false;
-    const std::uint32_t top = static_cast<std::uint32_t>(48 + 26 * line) * 480 / 600, left = 168 * 640 / 800;
-    for (std::uint32_t y = top; y < top + 14; ++y) {
-      for (std::uint32_t x = left; x < left + 40; ++x) {
-        const std::size_t at = std::size_t{y} * layer->width + x;
-        if (layer->GetPixels()[at] != 0 || (layer->alphaPlane != nullptr && layer->alphaPlane[at] != 0)) return true;
-      }
-    }
-    return false;
+    return layer != nullptr &&
+           InkInRect(*layer, 168 * 640 / 800, static_cast<std::uint32_t>(48 + 26 * line) * 480 / 600, 40, 14);
   };
   const std::string x61(61, 'x');
   const struct {
     std::string text;
     int lines;  // lines with ink, from the top; -1: only the second
-  } kCases[] = {{"one", 1},           {"a/b", 2},         {"a/b/c/d", 3},     {"/b", -1},
-                {x61 + "xx", 1},      {x61 + "xxx", 2},   {x61 + "\x82\xa0", 1}, {x61 + "x\x82\xa0", 2}};
+  } kCases[] = {{"one", 1},      {"a/b", 2},       {"a/b/c/d", 3},        {"/b", -1},
+                {x61 + "xx", 1}, {x61 + "xxx", 2}, {x61 + "\x82\xa0", 1}, {x61 + "x\x82\xa0", 2}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
     game->backlog.Clear();

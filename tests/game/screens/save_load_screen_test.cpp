@@ -14,9 +14,10 @@
 #include "engine/text/message_window.h"
 #include "game/game.h"
 #include "game/input_actions.h"
-#include "tests/engine/text/text_fixture.h"
 #include "host/memory/memory_api.h"
 #include "host/run/call_log.h"
+#include "tests/engine/text/text_fixture.h"
+#include "tests/game/screens/image_ink.h"
 #include "tests/support/flat_rbp.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -67,15 +68,8 @@ class SaveLoadScreenTest : public TextTest {
   // lines (x 262, y 98 + 95 row + 18 line, 16 high).
   bool RowTextDrawn(int row, int line = 0) {
     const CImage* layer = engine.pictureSlots.Get(162);
-    if (layer == nullptr) return false;
-    const std::uint32_t top = (98 + 95 * row + 18 * line) * 480 / 600, left = 262 * 640 / 800;
-    for (std::uint32_t y = top; y < top + 14; ++y) {
-      for (std::uint32_t x = left; x < left + 120; ++x) {
-        const std::size_t at = std::size_t{y} * layer->width + x;
-        if (layer->GetPixels()[at] != 0 || (layer->alphaPlane != nullptr && layer->alphaPlane[at] != 0)) return true;
-      }
-    }
-    return false;
+    const auto top = static_cast<std::uint32_t>(98 + 95 * row + 18 * line) * 480 / 600;
+    return layer != nullptr && InkInRect(*layer, 262 * 640 / 800, top, 120, 14);
   }
   // The kept thumbnail: w x h, the left half red, the right half blue.
   void KeepHalvesThumbnail(std::uint32_t w, std::uint32_t h) {
@@ -333,9 +327,18 @@ TEST(SaveRowDate, AKnownKeyGivesItsDateText) {
     std::uint32_t key;
     const char* text;
   } cases[] = {
-      {26u << 25 | 12u << 21 | 11u << 16 | 8u << 11 | 5u << 5 | 21u, "2026\x94\x4e" "12\x8c\x8e" "11\x93\xfa 08:05"},
-      {PackSaveTimeStamp("2003-01-09 23:59:58"), "2003\x94\x4e" "01\x8c\x8e" "09\x93\xfa 23:59"},
-      {127u << 25 | 9u << 21 | 30u << 16 | 0u << 11 | 0u << 5, "2127\x94\x4e" "09\x8c\x8e" "30\x93\xfa 00:00"},
+      {26u << 25 | 12u << 21 | 11u << 16 | 8u << 11 | 5u << 5 | 21u,
+       "2026\x94\x4e"
+       "12\x8c\x8e"
+       "11\x93\xfa 08:05"},
+      {PackSaveTimeStamp("2003-01-09 23:59:58"),
+       "2003\x94\x4e"
+       "01\x8c\x8e"
+       "09\x93\xfa 23:59"},
+      {127u << 25 | 9u << 21 | 30u << 16 | 0u << 11 | 0u << 5,
+       "2127\x94\x4e"
+       "09\x8c\x8e"
+       "30\x93\xfa 00:00"},
   };
   for (const auto& c : cases) {
     char text[kSaveRowDateSize] = {};
