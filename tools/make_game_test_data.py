@@ -174,6 +174,18 @@ def make_sounds(tools_folder, work, out):
                        check=True)
 
 
+def pages_script(count=40):
+    """Pages of one to four lines ("/" breaks a line), the odd ones voiced,
+    then a page that waits for good."""
+    text = "[pages]<WinType WINDOW>\r\n<WinFrameType 2>\r\n<WinFrame 1>\r\n"
+    for page in range(1, count + 1):
+        if page % 2 == 1:
+            text += "<SndPlay voice01,v001>" if page % 4 == 1 else "<SndPlay voice01,v002>"
+        text += f"Page {page}." + "".join(f"/More {line}." for line in range(1, page % 4 + 1))
+        text += "<KW>\r\n<WinClear>\r\n"
+    return text + "[last]The end.<KW>\r\n<WinClear>\r\n<Jump last,pages.txt>\r\n"
+
+
 SCRIPTS = {
     # Sets the window, plays music, an effect and a voice, starts a movie and
     # waits, showing the window with its page-end icon.
@@ -197,6 +209,8 @@ SCRIPTS = {
                   "<SltDel><SltAdd 0,見出し><SltAdd 1,c5b,い><SltAdd 2,c5c,う><SltAdd 3,c5d,え><SltAdd 4,c5e,お>"
                   "<SltRun>\r\n[c5b]\r\n[c5c]\r\n[c5d]\r\n[c5e]<Inc g_choice>\r\n"
                   "【トバル】終わり。<KW>\r\n[loop]\r\n<TW 100>\r\n<Jump loop,choice.txt>\r\n",
+    # Forty pages for the backlog screen.
+    "pages.txt": pages_script(),
 }
 
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive/archive_reader.h"
 #include "engine/pictures/picture_thumbnail.h"
 #include "engine/shell/engine_main.h"
 #include "engine/shell/shell_fixture.h"
@@ -85,10 +86,7 @@ class ScreensRunTest : public ShellTest, public ::testing::WithParamInterface<Pr
     HostDisplaySetPanel(GetParam().panel);
     namespace fs = std::filesystem;
     fs::copy(NOVEL_TEST_DATA_DIR "/game", dir_.HostPath("data"), fs::copy_options::recursive);
-    const std::string script = kScript;
-    const std::vector<std::uint8_t> archive =
-        BuildMlzArchive({{"main.txt", {script.begin(), script.end()}, true}}, '2');
-    dir_.WriteFile("data/script.mlz", std::string(archive.begin(), archive.end()));
+    UseScripts({{"main.txt", kScript}});
     dir_.WriteFile("pelmo.cfg", "[SYSTEM_CONFIG]\r\n");
     HostSetModulePath(dir_.HostPath("novel_ce5").c_str());
   }
@@ -98,6 +96,13 @@ class ScreensRunTest : public ShellTest, public ::testing::WithParamInterface<Pr
     ShellTest::TearDown();
   }
 
+  // The game's script archive: file name and text.
+  void UseScripts(const std::vector<std::pair<std::string, std::string>>& scripts) {
+    std::vector<MlzEntrySource> entries;
+    for (const auto& [name, text] : scripts) entries.push_back({name, {text.begin(), text.end()}, true});
+    const std::vector<std::uint8_t> archive = BuildMlzArchive(entries, '2');
+    dir_.WriteFile("data/script.mlz", std::string(archive.begin(), archive.end()));
+  }
   // A screen point of the design point (800 x 600).
   std::uint32_t X(std::int32_t designX) const { return static_cast<std::uint32_t>(designX) * GetParam().width / 800; }
   std::uint32_t Y(std::int32_t designY) const { return static_cast<std::uint32_t>(designY) * GetParam().height / 600; }
@@ -338,6 +343,105 @@ TEST_P(ScreensRunTest, DamagedRowsAndAThumbnailOfTheOtherSize) {
   ExpectBlock("refused", 50, 300, kSaveBase);
   EXPECT_NE(errors_.find("no game state to save in slot 1"), std::string::npos) << errors_;
   EXPECT_EQ(dir_.ReadFile("data/save/save002.dat")->size(), bytes.size() - 1);
+}
+
+// The system screen from the title: each toggle flipped by a tap on the row
+// its marker does not show (read skip on and off again, scene skip on), then
+// the first character's voice knob to level 0 and the last one's to 3.
+TEST_P(ScreensRunTest, SystemTogglesFlipAndVoiceKnobsMove) {
+  TapAt(100, 1, 1);
+  TapAt(300, 1, 1);
+  TwoTaps(500, 100, 408);
+  Shot(1000, "system_open");
+  TwoTaps(1100, 150, 346);
+  Shot(1400, "read_skip_on");
+  TwoTaps(1500, 380, 242);
+  Shot(1800, "scene_skip_on");
+  TwoTaps(1900, 150, 367);
+  Shot(2200, "read_skip_off");
+  TwoTaps(2300, 632, 252);
+  TwoTaps(2600, 668, 468);
+  Shot(2900, "voices_moved");
+  Run(3100);
+
+  // Read skip off: its marker (row 1 of the sheet) on the lower row; scene
+  // skip unset: its marker (row 6) on the lower row; voice knobs at 10.
+  ExpectBlock("system_open", 30, 300, kSysBase);
+  ExpectBlock("system_open", 150, 367, kFirstSysMarker + 1);
+  ExpectBlock("system_open", 150, 346, kSysBase);
+  ExpectBlock("system_open", 380, 263, kFirstSysMarker + 6);
+  ExpectBlock("system_open", 380, 242, kSysBase);
+  for (int k : {0, 8}) {
+    ExpectBlock("system_open", 754, 252 + 27 * k, kSysKnob);
+    ExpectBlock("system_open", 634, 252 + 27 * k, kSysBase);
+  }
+  ExpectBlock("read_skip_on", 150, 346, kFirstSysMarker);
+  ExpectBlock("read_skip_on", 150, 367, kSysBase);
+  ExpectBlock("scene_skip_on", 380, 242, kFirstSysMarker + 5);
+  ExpectBlock("scene_skip_on", 380, 263, kSysBase);
+  ExpectBlock("scene_skip_on", 150, 346, kFirstSysMarker);
+  ExpectBlock("read_skip_off", 150, 367, kFirstSysMarker + 1);
+  ExpectBlock("read_skip_off", 150, 346, kSysBase);
+  ExpectBlock("read_skip_off", 380, 242, kFirstSysMarker + 5);
+  // Knob j sits at x 626 + 12 j; the untouched characters keep theirs.
+  ExpectBlock("voices_moved", 634, 252, kSysKnob);
+  ExpectBlock("voices_moved", 758, 252, kSysBase);
+  ExpectBlock("voices_moved", 670, 252 + 27 * 8, kSysKnob);
+  ExpectBlock("voices_moved", 758, 252 + 27 * 8, kSysBase);
+  ExpectBlock("voices_moved", 754, 252 + 27, kSysKnob);
+  EXPECT_EQ(errors_.find("no screen for scene state"), std::string::npos) << errors_;
+}
+
+// The test data's forty pages of one to four lines, the odd ones voiced,
+// passed with a tap each; the backlog keeps the newest 32 and opens on the newest page. The
+// first scroll button, tapped once to light and then once per entry, walks
+// to the oldest page.
+TEST_P(ScreensRunTest, BacklogPagesOfAFortyPageGame) {
+  constexpr int kPages = 40, kPageMs = 600, kStartMs = 2600;
+  std::filesystem::copy_file(NOVEL_TEST_DATA_DIR "/game/script.mlz", dir_.HostPath("test_data_scripts.mlz"));
+  CArchiveReader archive;
+  std::uint32_t size = 0;
+  void* pages = archive.ReadEntry(dir_.EnginePath("test_data_scripts.mlz").c_str(), "pages.txt", &size);
+  ASSERT_NE(pages, nullptr);
+  const std::string script(static_cast<const char*>(pages), size);
+  LocalFree(pages);
+  UseScripts({{"main.txt", "<Jump pages,pages.txt>\r\n"}, {"pages.txt", script}});
+
+  TapAt(100, 1, 1);
+  TapAt(300, 1, 1);
+  TwoTaps(500, 100, 310);
+  for (int page = 0; page < kPages; ++page) TapAt(kStartMs + kPageMs * page, 400, 300);
+  const int open = kStartMs + kPageMs * kPages + 400;
+  TwoTaps(open, 348, 590);
+  TwoTaps(open + 300, 726, 32 + 47 * 2 + 23);
+  Shot(open + 600, "backlog_newest");
+  for (int tap = 0; tap < 2; ++tap) TapAt(open + 700 + 100 * tap, 762, 15);
+  Shot(open + 900, "backlog_older");
+  for (int tap = 0; tap < 30; ++tap) TapAt(open + 1000 + 100 * tap, 762, 15);
+  Shot(open + 4100, "backlog_oldest");
+  Run(open + 4300);
+
+  // Row r of a page shows entry first + 4 - r counted back from the
+  // newest; entry n is page 40 - n. Voiced pages have the voice button at
+  // (92, 52 + 110 r), the others none; every row shows its first line.
+  const auto expectPage = [this](const std::string& shot, int newestPage, int knobY) {
+    ExpectBlock(shot, 30, 300, kLogBase);
+    ExpectBlock(shot, 762, knobY, kLogKnob);
+    for (int r = 0; r < 5; ++r) {
+      const int page = newestPage - (4 - r);
+      SCOPED_TRACE(shot + " page " + std::to_string(page));
+      ExpectBlock(shot, 112, 66 + 110 * r, page % 2 == 1 ? kVoiceButton : kLogBase);
+      EXPECT_GT(OffBlock(shot, 168, 48 + 110 * r, 200, 22, kLogBase), 0u);
+    }
+  };
+  expectPage("backlog_newest", 40, 62 + 378 + 49);
+  expectPage("backlog_older", 39, 62 + 378 - 378 / 27 + 49);
+  expectPage("backlog_oldest", 13, 62 + 49);
+  // Page 11 has four lines: three shown, the fourth cut (the space below
+  // its row's third line up to the next row's first is empty).
+  EXPECT_GT(OffBlock("backlog_oldest", 168, 110 * 2 + 48 + 52, 200, 22, kLogBase), 0u);
+  EXPECT_EQ(OffBlock("backlog_oldest", 168, 110 * 2 + 48 + 78, 560, 30, kLogBase), 0u);
+  EXPECT_EQ(errors_.find("no screen for scene state"), std::string::npos) << errors_;
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ScreensRunTest,

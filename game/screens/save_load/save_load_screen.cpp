@@ -86,6 +86,11 @@ void CSaveLoadScreen::DrawPage(std::int32_t page) {
   }
 }
 
+void FormatSaveRowDate(std::uint32_t key, char (&text)[kSaveRowDateSize]) {
+  FormatText(text, "%z4\x94\x4e%z2\x8c\x8e%z2\x93\xfa %z2:%z2", (key >> 25) + 2000, (key >> 21) & 15u,
+             (key >> 16) & 31u, (key >> 11) & 31u, (key >> 5) & 63u);
+}
+
 void CSaveLoadScreen::DrawRow(std::int32_t row) {
   CGameEngine& engine = game_.Engine();
   const int slot = kSaveRowsPerPage * state.page + row;
@@ -108,10 +113,8 @@ void CSaveLoadScreen::DrawRow(std::int32_t row) {
                       72 + kRowPitch * row, 0, 0, 6);
   }
   DrawRowLines(row, save.header.messageText);
-  const std::uint32_t key = PackSaveTimeStamp(save.header.timeStamp);
-  char date[32] = {};
-  FormatText(date, "%z4\x94\x4e%z2\x8c\x8e%z2\x93\xfa %z2:%z2", (key >> 25) + 2000, (key >> 21) & 15u,
-             (key >> 16) & 31u, (key >> 11) & 31u, (key >> 5) & 63u);
+  char date[kSaveRowDateSize] = {};
+  FormatSaveRowDate(PackSaveTimeStamp(save.header.timeStamp), date);
   DrawLabel(date, 282, 74 + kRowPitch * row);
 }
 

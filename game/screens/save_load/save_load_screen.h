@@ -3,6 +3,7 @@
 // saved or loaded by the two-tap rule.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class CGame;
@@ -15,6 +16,11 @@ inline constexpr std::int32_t kToLoadSelection = 20;
 inline constexpr std::int32_t kToSaveSelection = 21;
 inline constexpr std::int32_t kBackSelection = 22;
 inline constexpr std::int32_t kNoSaveSelection = 100;
+
+// A row's date from its packed save time key, "YYYY年MM月DD日 hh:mm" in
+// Shift-JIS; the key's year counts from 2000.
+inline constexpr std::size_t kSaveRowDateSize = 32;
+void FormatSaveRowDate(std::uint32_t key, char (&text)[kSaveRowDateSize]);
 
 struct SaveLoadRecord {
   std::int32_t mode = 0;  // 0 save, 1 load

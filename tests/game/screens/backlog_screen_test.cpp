@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/shell/scene_state.h"
+#include "tests/game/screens/image_ink.h"
 #include "tests/game/screens/screen_fixture.h"
 
 namespace {
@@ -100,6 +101,33 @@ TEST_F(BacklogTest, LeavingFreesTheScreenAndShowsTheWindow) {
     EXPECT_EQ(game->frames.shown, 1u);
     for (int part = 440; part <= 449; ++part) EXPECT_EQ(Sprite(part), nullptr) << part;
     for (int picture = 200; picture <= 204; ++picture) EXPECT_EQ(engine->pictureSlots.Get(picture), nullptr);
+  }
+}
+
+// A row's text is cut into lines at '/' and after 63 bytes, double-byte
+// characters counted as two; three lines are shown.
+TEST_F(BacklogTest, LinesAreCutAtSlashesAndSixtyThreeBytes) {
+  game->frames.BuildWindowFrame(0);
+  const auto inked = [this](int line) {
+    const CImage* layer = engine->pictureSlots.Get(202);
+    return layer != nullptr &&
+           InkInRect(*layer, 168 * 640 / 800, static_cast<std::uint32_t>(48 + 26 * line) * 480 / 600, 40, 14);
+  };
+  const std::string x61(61, 'x');
+  const struct {
+    std::string text;
+    int lines;  // lines with ink, from the top; -1: only the second
+  } kCases[] = {{"one", 1},      {"a/b", 2},       {"a/b/c/d", 3},        {"/b", -1},
+                {x61 + "xx", 1}, {x61 + "xxx", 2}, {x61 + "\x82\xa0", 1}, {x61 + "x\x82\xa0", 2}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    game->backlog.Clear();
+    game->backlog.AddBacklogEntry("", "", c.text.c_str());
+    Open();
+    for (int line = 0; line < 4; ++line) {
+      const bool expected = c.lines < 0 ? line == 1 : line < c.lines;
+      EXPECT_EQ(inked(line), expected) << line;
+    }
   }
 }
 

@@ -14,9 +14,10 @@
 #include "engine/text/message_window.h"
 #include "game/game.h"
 #include "game/input_actions.h"
-#include "tests/engine/text/text_fixture.h"
 #include "host/memory/memory_api.h"
 #include "host/run/call_log.h"
+#include "tests/engine/text/text_fixture.h"
+#include "tests/game/screens/image_ink.h"
 #include "tests/support/flat_rbp.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -63,19 +64,12 @@ class SaveLoadScreenTest : public TextTest {
   void TapRow(int row) { Tap(300, 100 + 95 * row); }
   CSpritePart* Part(int index) { return engine.sprites[static_cast<std::size_t>(index)].get(); }
   const SaveLoadRecord& Screen() const { return game.saveLoad.state; }
-  // Whether anything is drawn into the text layer at the row's first text
-  // line (x 262, y 98 + 95 row, 16 high).
-  bool RowTextDrawn(int row) {
+  // Whether anything is drawn into the text layer at one of the row's text
+  // lines (x 262, y 98 + 95 row + 18 line, 16 high).
+  bool RowTextDrawn(int row, int line = 0) {
     const CImage* layer = engine.pictureSlots.Get(162);
-    if (layer == nullptr) return false;
-    const std::uint32_t top = (98 + 95 * row) * 480 / 600, left = 262 * 640 / 800;
-    for (std::uint32_t y = top; y < top + 14; ++y) {
-      for (std::uint32_t x = left; x < left + 120; ++x) {
-        const std::size_t at = std::size_t{y} * layer->width + x;
-        if (layer->GetPixels()[at] != 0 || (layer->alphaPlane != nullptr && layer->alphaPlane[at] != 0)) return true;
-      }
-    }
-    return false;
+    const auto top = static_cast<std::uint32_t>(98 + 95 * row + 18 * line) * 480 / 600;
+    return layer != nullptr && InkInRect(*layer, 262 * 640 / 800, top, 120, 14);
   }
   // The kept thumbnail: w x h, the left half red, the right half blue.
   void KeepHalvesThumbnail(std::uint32_t w, std::uint32_t h) {
@@ -115,6 +109,20 @@ TEST_F(SaveLoadScreenTest, TheLastSaveChoosesThePageAndItsMarker) {
   EXPECT_EQ(Part(403), nullptr);
 }
 
+// The row shows the saved text's first three '/'-separated lines only.
+TEST_F(SaveLoadScreenTest, FourLinesOfTextShowThree) {
+  std::strcpy(game.messages.state.text, "one/two/three/four");
+  ASSERT_EQ(game.SaveGame(1), 1);
+  std::strcpy(game.messages.state.text, "/second only");
+  ASSERT_EQ(game.SaveGame(3), 1);
+  game.EnterSaveLoadScreen(1);
+  for (int line = 0; line < 3; ++line) EXPECT_TRUE(RowTextDrawn(1, line)) << line;
+  EXPECT_FALSE(RowTextDrawn(1, 3));
+  EXPECT_FALSE(RowTextDrawn(3, 0));
+  EXPECT_TRUE(RowTextDrawn(3, 1));
+  EXPECT_FALSE(RowTextDrawn(3, 2));
+}
+
 TEST_F(SaveLoadScreenTest, LoadModeVisitsOnlyPresentRows) {
   ASSERT_EQ(game.SaveGame(1), 1);
   ASSERT_EQ(game.SaveGame(3), 1);
@@ -152,6 +160,15 @@ TEST_F(SaveLoadScreenTest, TwoTapsSaveARowAndTheScreenStays) {
   EXPECT_NE(Part(414), nullptr);
   EXPECT_NE(Part(403), nullptr);  // the marker moved to the new save
   EXPECT_FALSE(game.saves.keptThumbnail.empty());
+  EXPECT_FALSE(RowTextDrawn(4, 1));
+
+  // Overwriting the row writes the new text and draws it.
+  std::strcpy(game.messages.state.text, "first/second");
+  TapRow(4);
+  TapRow(4);
+  EXPECT_EQ(std::string(dir.ReadFile("save005.dat")->c_str() + 104), "first/second");
+  EXPECT_TRUE(RowTextDrawn(4, 1));
+  EXPECT_EQ(engine.sceneState, SCENE_SAVE_LOAD);
 }
 
 TEST_F(SaveLoadScreenTest, TabsPageButTheShownTabIsNoTarget) {
@@ -299,6 +316,34 @@ TEST_F(SaveLoadScreenTest, AThumbnailOfTheOtherSizeIsResampledToTheBox) {
     Press(ACTION_CANCEL);
     SetScreenWidth(640);
     SetScreenHeight(480);
+  }
+}
+
+// The row's date from the time key the save header's stamp packs: year
+// from 2000 in the top seven bits, every field two digits but the year's
+// four, seconds dropped.
+TEST(SaveRowDate, AKnownKeyGivesItsDateText) {
+  const struct {
+    std::uint32_t key;
+    const char* text;
+  } cases[] = {
+      {26u << 25 | 12u << 21 | 11u << 16 | 8u << 11 | 5u << 5 | 21u,
+       "2026\x94\x4e"
+       "12\x8c\x8e"
+       "11\x93\xfa 08:05"},
+      {PackSaveTimeStamp("2003-01-09 23:59:58"),
+       "2003\x94\x4e"
+       "01\x8c\x8e"
+       "09\x93\xfa 23:59"},
+      {127u << 25 | 9u << 21 | 30u << 16 | 0u << 11 | 0u << 5,
+       "2127\x94\x4e"
+       "09\x8c\x8e"
+       "30\x93\xfa 00:00"},
+  };
+  for (const auto& c : cases) {
+    char text[kSaveRowDateSize] = {};
+    FormatSaveRowDate(c.key, text);
+    EXPECT_STREQ(text, c.text) << std::hex << c.key;
   }
 }
 
