@@ -28,6 +28,10 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 
+// The leak checker of the sanitizer build; absent elsewhere.
+extern "C" void __lsan_disable() __attribute__((weak));
+extern "C" void __lsan_enable() __attribute__((weak));
+
 namespace {
 
 constexpr std::uint16_t kPanel = 0xD699;
@@ -84,9 +88,10 @@ class VirtualDisplay {
   std::string name_;
 };
 
-// A key held for a few frames: the engine counts a key in its frame tick, so
-// a press and release within one frame could go unseen, as on the device.
-std::string Press(const std::string& key) { return "keydown " + key + " sleep 0.1 keyup " + key; }
+// A key held for several frames (a slow sanitizer build's too), short of
+// the X server's auto-repeat: the engine looks at keys once a frame, so a
+// press and release within one frame could go unseen, as on the device.
+std::string Press(const std::string& key) { return "keydown " + key + " sleep 0.4 keyup " + key; }
 
 std::uint16_t At(const LandscapeView& view, int x, int y) {
   return view.pixels[static_cast<std::size_t>(y) * view.width + x];
@@ -186,10 +191,12 @@ class MenuWindowRunTest : public ShellTest {
     }
     HostSetModulePath("");
     HostSetWindowBackend(nullptr);
+    if (leakCheckOff_ && __lsan_enable) __lsan_enable();
     ShellTest::TearDown();
   }
 
   ScopedTempDir dir_{"menu_window_"};
+  bool leakCheckOff_ = false;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
   // Outlives the window, which TearDown closes first.
   std::unique_ptr<VirtualDisplay> display_;
@@ -201,6 +208,11 @@ TEST_F(MenuWindowRunTest, EscapeOpensTheMenuTheMouseEntersASubmenuAndEnterChoose
   ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
   setenv("DISPLAY", display.Name().c_str(), 1);
   setenv("SDL_VIDEODRIVER", "x11", 1);
+  // SDL's X11 video leaves its D-Bus connection, and what hangs on it, behind
+  // on purpose: the leak checker looks away until the window is gone (the
+  // headless runs of the other tests check the engine's own blocks).
+  if (__lsan_disable) __lsan_disable();
+  leakCheckOff_ = true;
   auto window = MakeSdlBackend(InputSchedule(), 1);
   ASSERT_NE(window, nullptr) << "no SDL window on " << display.Name();
 
@@ -214,8 +226,10 @@ TEST_F(MenuWindowRunTest, EscapeOpensTheMenuTheMouseEntersASubmenuAndEnterChoose
        [](const LandscapeView& v) { return At(v, 0, 0) == kPanel && At(v, 5, 208) == 0x0000; }},
       {"effects", programWindow + "mousemove --sync --window %1 40 105 mousedown 1 sleep 0.2 mouseup 1",
        [](const LandscapeView& v) { return At(v, 5, 52) == 0x0000 && At(v, 5, 100) != kPanel; }},
-      {"highlight", Press("Down"), [](const LandscapeView& v) { return At(v, 11, 34) == kBand; }},
-      {"closed", Press("Return"), [](const LandscapeView& v) { return At(v, 0, 0) != kPanel; }},
+      {"highlight", programWindow + "windowfocus --sync %1 " + Press("Down"),
+       [](const LandscapeView& v) { return At(v, 11, 34) == kBand; }},
+      {"closed", programWindow + "windowfocus --sync %1 " + Press("Return"),
+       [](const LandscapeView& v) { return At(v, 0, 0) != kPanel; }},
   };
   auto staged = std::make_unique<StagedWindow>(std::move(window), stages, display.Name(), dir_);
   StagedWindow& run = *staged;

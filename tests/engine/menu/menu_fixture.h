@@ -38,12 +38,8 @@ class FakeMenuDisplay {
     for (int x = 0; x < layout.screenWidth; ++x) {
       for (int y = 0; y < layout.screenHeight; ++y) Set(x, y, static_cast<std::uint16_t>(x * 7 + y * 131));
     }
-    properties_ = GXDisplayProperties{static_cast<DWORD>(layout.screenHeight),
-                                      static_cast<DWORD>(layout.screenWidth),
-                                      layout.xPitch,
-                                      layout.yPitch,
-                                      16,
-                                      0};
+    properties_ = GXDisplayProperties{static_cast<DWORD>(layout.screenHeight), static_cast<DWORD>(layout.screenWidth),
+                                      layout.xPitch, layout.yPitch, 16, 0};
     current = this;
     SetDisplayAccess(DisplayAccess{[](GXDisplayProperties* out) { *out = current->properties_; },
                                    [] { return static_cast<void*>(current->frame_); }, [] { return 1; },

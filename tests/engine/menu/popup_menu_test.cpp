@@ -12,11 +12,11 @@ namespace {
 
 constexpr MenuDisplay kLandscape{640, 480, 2, 960};
 constexpr MenuDisplay kLayouts[] = {
-    {640, 480, 2, 960},   // plain
-    {640, 480, 2, 1024},  // padded rows
-    {640, 480, 2, -960},  // negative y pitch
-    {320, 240, 2, 480},   // small screen
-    {640, 480, 1280, -2}, // a landscape panel: rows of 640 pixels, seen turned
+    {640, 480, 2, 960},    // plain
+    {640, 480, 2, 1024},   // padded rows
+    {640, 480, 2, -960},   // negative y pitch
+    {320, 240, 2, 480},    // small screen
+    {640, 480, 1280, -2},  // a landscape panel: rows of 640 pixels, seen turned
 };
 constexpr char kTop[] = "\xC4\xAF\xCC\xDF";
 constexpr std::uint16_t kPanel = 0xD699;
@@ -285,7 +285,8 @@ TEST_F(PopupMenuTest, SmallScreenHasShortStatusAndNoVersion) {
 }
 
 TEST_F(PopupMenuTest, LongTextsStayOnTheScreen) {
-  for (const MenuDisplay& layout : {kLayouts[0], kLayouts[3]}) {
+  for (const MenuDisplay& layout : kLayouts) {
+    SCOPED_TRACE(layout.screenWidth * 10000 + layout.yPitch);
     Open(layout);
     MenuNode* root = menu_->AddNode(nullptr, 0);
     for (int i = 0; i < 20; ++i) menu_->AddItem(root, 1 + i, kMenuSubmenu, std::string(95, 'x').c_str());
@@ -299,6 +300,29 @@ TEST_F(PopupMenuTest, LongTextsStayOnTheScreen) {
     for (int i = 0; i < 25; ++i) menu_->MoveHighlight(nullptr, 0);
     menu_->Hide(nullptr);
     EXPECT_TRUE(display_->Memory() == before) << "canaries and screen intact";
+  }
+}
+
+TEST_F(PopupMenuTest, AVersionOfDoubleByteCharactersIsCutBetweenCharacters) {
+  Open(kLandscape);
+  Build();
+  // With and without one leading byte, so that one of them has a character
+  // across the cut.
+  for (const std::string lead : {"", "x"}) {
+    std::string version = lead;
+    for (int i = 0; i < 60; ++i) version += "\x82\xA0";  // "あ" sixty times
+    SetOggPluginVersion(version.c_str());
+    menu_->Show(nullptr);
+    const std::string breadcrumb = Breadcrumb();
+    menu_->Hide(nullptr);
+    EXPECT_LE(breadcrumb.size() + 2, 640u / 6);
+    const std::size_t from = breadcrumb.find("ovl ") + 4;
+    const std::size_t to = breadcrumb.find("][", from);
+    ASSERT_NE(to, std::string::npos) << breadcrumb;
+    const std::string kept = breadcrumb.substr(from, to - from);
+    EXPECT_GT(kept.size(), 40u);
+    EXPECT_EQ(kept, version.substr(0, kept.size()));
+    EXPECT_EQ((kept.size() - lead.size()) % 2, 0u) << "no half of a character";
   }
 }
 
