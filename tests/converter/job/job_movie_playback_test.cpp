@@ -16,6 +16,7 @@
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
 #include "tests/converter/job/job_test_support.h"
+#include "tests/support/position_log_mixer.h"
 #include "tests/support/screenshot_pixel.h"
 
 namespace job_test {
@@ -31,24 +32,12 @@ struct EngineHost : ShellTest {
   using ShellTest::TearDown;
 };
 
-// The mixer of the run, noting the movie's reads of the play position and
-// when they were made; the device is first brought up to the virtual clock.
-struct PositionLog : CSoundMixer {
-  std::vector<std::pair<DWORD, std::int32_t>>* reads = nullptr;
-  std::int32_t GetPlayPosition(int slot) override {
-    HostWaveOutSettle();
-    const std::int32_t position = CSoundMixer::GetPlayPosition(slot);
-    reads->emplace_back(timeGetTime(), position);
-    return position;
-  }
-};
-
 struct PlayedMovie {
   int started = -1;
   DWORD startedAt = 0;                                // virtual time of the start request
   std::vector<std::pair<DWORD, std::int32_t>> reads;  // play positions read
   std::vector<int> shotTimes;
-  std::vector<std::string> converted;                 // what the job wrote
+  std::vector<std::string> converted;  // what the job wrote
 };
 
 class JobMoviePlayback : public JobTest {
@@ -92,7 +81,7 @@ class JobMoviePlayback : public JobTest {
         [&] {
           auto app = std::make_unique<CGameApp>();
           auto mixer = std::make_unique<PositionLog>();
-          mixer->reads = &played.reads;
+          mixer->log = &played.reads;
           app->mixer = std::move(mixer);
           auto game = std::make_unique<ScriptedGame>();
           game->frame = [&](CGameEngine& engine, int frame) {
@@ -146,8 +135,8 @@ TEST_F(JobMoviePlayback, WithItsTrackTheFrameShownFollowsThePlayPosition) {
 }
 
 TEST_F(JobMoviePlayback, WithoutSoundTheFrameShownFollowsTheEngineClock) {
-  const std::string input =
-      MakeStream(dir_.HostPath("clip.mpg"), "testsrc2=size=320x240:rate=30000/1001", "", "-t 2 -c:v mpeg1video -f mpeg");
+  const std::string input = MakeStream(dir_.HostPath("clip.mpg"), "testsrc2=size=320x240:rate=30000/1001", "",
+                                       "-t 2 -c:v mpeg1video -f mpeg");
   ASSERT_FALSE(input.empty());
   // Shots in the middle of movie frames, counted from the start request.
   constexpr double kFrameMs = 1000.0 * 1001 * kStep / 30000;

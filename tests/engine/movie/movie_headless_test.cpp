@@ -17,6 +17,7 @@
 #include "host/run/input_schedule.h"
 #include "tests/engine/movie/movie_fixture.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/position_log_mixer.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 
@@ -25,19 +26,6 @@ namespace {
 constexpr std::uint32_t kFramesPerSecond = 4;
 constexpr std::uint32_t kFrames = 12;  // 3 s, longer than the 1.07 s track
 constexpr std::size_t kWaveHeader = 44;
-
-// The mixer of the run, noting each play position the movie reads and when.
-// The sound device is first brought up to the virtual clock, so the position
-// is the same in every run whatever else the machine is doing.
-struct PositionLog : CSoundMixer {
-  std::vector<std::pair<DWORD, std::int32_t>>* log = nullptr;
-  std::int32_t GetPlayPosition(int slot) override {
-    HostWaveOutSettle();
-    const std::int32_t position = CSoundMixer::GetPlayPosition(slot);
-    log->emplace_back(timeGetTime(), position);
-    return position;
-  }
-};
 
 class MovieHeadlessTest : public ShellTest {
  protected:

@@ -18,6 +18,7 @@
 #include "host/run/input_schedule.h"
 #include "tests/engine/movie/movie_fixture.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/position_log_mixer.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 
@@ -28,16 +29,6 @@ constexpr std::uint32_t kFrames = 12;  // 3 s, longer than the 1.07 s track
 constexpr std::uint16_t kPanel = 0xD699;
 constexpr int kMenuShot = 800;
 constexpr int kAfterShot = 1150;
-
-struct PositionLog : CSoundMixer {
-  std::vector<std::pair<DWORD, std::int32_t>>* log = nullptr;
-  std::int32_t GetPlayPosition(int slot) override {
-    HostWaveOutSettle();
-    const std::int32_t position = CSoundMixer::GetPlayPosition(slot);
-    log->emplace_back(timeGetTime(), position);
-    return position;
-  }
-};
 
 struct MovieRun {
   std::vector<std::pair<DWORD, std::int32_t>> positions;
