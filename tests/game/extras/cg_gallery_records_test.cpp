@@ -7,8 +7,20 @@
 #include <gtest/gtest.h>
 
 #include "game/extras/cg_gallery_table.h"
+#include "support/scoped_temp_dir.h"
 
 namespace {
+
+const std::string kSourceDir = std::string(NOVEL_TEST_DATA_DIR) + "/../..";
+
+// Runs a shell command; its exit status, with what it printed in output.
+int RunShell(const std::string& command, std::string& output) {
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return -1;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  return pclose(pipe);
+}
 
 // What the table holds, one "identifier name" line a record.
 std::string TableLines() {
@@ -67,15 +79,48 @@ TEST(CgGalleryRecords, TheTableHoldsTheNamedPicturesAndStandInsForEveryOtherIden
 }
 
 TEST(CgGalleryRecords, TheToolsReaderYieldsTheCompiledTable) {
-  const std::string command =
-      "python3 " + std::string(NOVEL_TEST_DATA_DIR) + "/../../tools/cg_gallery_records.py 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
   std::string output;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  ASSERT_EQ(pclose(pipe), 0) << output;
+  ASSERT_EQ(RunShell("python3 " + kSourceDir + "/tools/cg_gallery_records.py", output), 0) << output;
   EXPECT_EQ(output, TableLines());
+}
+
+// The build's conversion of a data file, run as a script on a file of its own.
+class CgRecordsConversion : public ::testing::Test {
+ protected:
+  int Convert(const std::string& records, std::string& output) const {
+    std::remove(dir_.HostPath("records.inc").c_str());
+    const std::string command = "cmake -DRECORDS=" + dir_.WriteFile("records.txt", records) +
+                                " -DOUTPUT=" + dir_.HostPath("records.inc") + " -P " + kSourceDir +
+                                "/game/extras/cg_gallery_table.cmake";
+    return RunShell(command, output);
+  }
+  ScopedTempDir dir_{"cg_records"};
+};
+
+TEST_F(CgRecordsConversion, TakesCommentsBlankLinesAndWindowsLineEndsAndDropsLeadingZeros) {
+  std::string output;
+  ASSERT_EQ(Convert("# a comment; with [brackets\r\n\n  007\tA-1 \r\n7 B\n 8 c.d_e(2)\n", output), 0) << output;
+  EXPECT_EQ(dir_.ReadFile("records.inc"),
+            "    {7, 0, \"A-1\"},\n    {7, 0, \"B\"},\n    {8, 0, \"c.d_e(2)\"},\n");
+}
+
+TEST_F(CgRecordsConversion, RefusesARecordTheTableCouldNotHoldAsWritten) {
+  struct Case {
+    const char* records;
+    const char* line;  // named in the message
+  };
+  const Case kCases[] = {
+      {"1 A\n0 B\n", ":2:"},           {"1 \"A\n", ":1:"},      {"1 A\\B\n", ":1:"},
+      {"1 A;B\n", ":1:"},               {"# x\n1 A[B]\n", ":2:"}, {"1\n", ":1:"},
+      {"1 A B\n", ":1:"},               {"-1 A\n", ":1:"},       {"1234567890 A\n", ":1:"},
+      {"1 ABCDEFGHIJKLMNOPQRSTUVWXYZ012345\n", ":1:"},
+  };
+  for (const Case& c : kCases) {
+    std::string output;
+    EXPECT_NE(Convert(c.records, output), 0) << c.records;
+    EXPECT_NE(output.find(c.line), std::string::npos) << c.records << output;
+    EXPECT_FALSE(dir_.ReadFile("records.inc").has_value()) << c.records;
+  }
 }
 
 }  // namespace
