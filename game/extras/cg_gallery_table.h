@@ -13,5 +13,6 @@ inline constexpr std::uint32_t kCgGalleryPositions[kCgGalleryTabs][4] = {
     {16, 15, 0, 0}, {16, 11, 0, 0}, {16, 16, 0, 0}, {16, 14, 0, 0}, {16, 5, 0, 0}, {16, 16, 16, 12},
 };
 
-// The 565 records and the terminator, built on first use.
+// The records of the gallery's data file (game/extras/cg_gallery_records.txt)
+// and the terminator.
 const PictureRecord* CgGalleryTable();
