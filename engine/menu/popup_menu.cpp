@@ -35,8 +35,10 @@ void CopyRun(std::uint16_t* canvas, std::uint8_t* display, std::ptrdiff_t xPitch
 
 }  // namespace
 
-RECT TurnRectToDisplay(const RECT& rect, int screenWidth) {
-  return RECT{rect.top, screenWidth - rect.right, rect.bottom, screenWidth - rect.left};
+void CPopupMenu::TurnRectToDisplay(const RECT& rect, int screenWidth, RECT* out) {
+  // Read whole before writing: out may be rect itself.
+  const RECT in = rect;
+  *out = RECT{in.top, screenWidth - in.right, in.bottom, screenWidth - in.left};
 }
 
 CPopupMenu::CPopupMenu() { AllocateCanvas(); }
@@ -84,7 +86,9 @@ void CPopupMenu::SaveScreen() {
 }
 
 void CPopupMenu::RestoreSavedScreen(int present) {
-  if (saveUnder_.size() == canvas_.size()) canvas_ = saveUnder_;
+  // Nothing saved (or saved at another screen size): canvas and display stay.
+  if (saveUnder_.empty() || saveUnder_.size() != canvas_.size()) return;
+  canvas_ = saveUnder_;
   if (present) PresentScreen();
 }
 
@@ -106,14 +110,15 @@ void CPopupMenu::CopyCanvasToScreen(std::uint8_t* frame, const RECT* rect) {
 
 void CPopupMenu::PresentScreen() { PresentCanvasRect(RECT{0, 0, screenWidth_, screenHeight_}); }
 
-void CPopupMenu::PresentCanvas() { PresentCanvasRect(RECT{0, 0, panelWidth_, panelHeight_}); }
+int CPopupMenu::PresentCanvas() { return PresentCanvasRect(RECT{0, 0, panelWidth_, panelHeight_}); }
 
-void CPopupMenu::PresentCanvasRect(const RECT& rect) {
-  const RECT turned = TurnRectToDisplay(rect, screenWidth_);
-  if (auto* frame = static_cast<std::uint8_t*>(GetDisplayAccess().beginDraw())) {
-    CopyCanvasToScreen(frame, &turned);
-    GetDisplayAccess().endDraw();
-  }
+int CPopupMenu::PresentCanvasRect(const RECT& rect) {
+  RECT area = rect;
+  TurnRectToDisplay(area, screenWidth_, &area);
+  auto* frame = static_cast<std::uint8_t*>(GetDisplayAccess().beginDraw());
+  if (frame == nullptr) return 0;
+  CopyCanvasToScreen(frame, &area);
+  return GetDisplayAccess().endDraw();
 }
 
 int CPopupMenu::Selectable(int index) const {
@@ -177,11 +182,11 @@ int CPopupMenu::HitTest(HWND /*window*/, int x, int y) const {
   return kMenuHitNoItem;
 }
 
-void CPopupMenu::DrawIcon(MenuItem& item, int on) {
+int CPopupMenu::DrawIcon(MenuItem& item, int on) {
   MenuIcon* icon = item.icon.get();
-  if (icon == nullptr) return;
+  if (icon == nullptr) return 0;
   auto* frame = static_cast<std::uint8_t*>(GetDisplayAccess().beginDraw());
-  if (frame == nullptr) return;
+  if (frame == nullptr) return 0;
   const int rows = std::min<int>(screenWidth_, static_cast<int>(display_.cyHeight));
   const int columns = std::min<int>(screenHeight_, static_cast<int>(display_.cxWidth));
   // Landscape (x, y) of display memory; nothing outside it.
@@ -221,5 +226,5 @@ void CPopupMenu::DrawIcon(MenuItem& item, int on) {
       put(x, height + 1, 0x0000);
     }
   }
-  GetDisplayAccess().endDraw();
+  return GetDisplayAccess().endDraw();
 }

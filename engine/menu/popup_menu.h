@@ -39,9 +39,11 @@ class CPopupMenu : public CMenuTree {
   // landscape point.
   int HitTest(HWND window, int x, int y) const;
   void RenderPanel();
-  void PresentCanvas();
+  // These two return the display's end-of-access result, 0 when it could not
+  // be had.
+  int PresentCanvas();
   // A landscape rectangle of the canvas to display memory.
-  void PresentCanvasRect(const RECT& rect);
+  int PresentCanvasRect(const RECT& rect);
 
   // The breadcrumb of the open levels and the status line.
   void ComposeHeader(char (&breadcrumb)[512], char (&status)[128]) const;
@@ -53,6 +55,10 @@ class CPopupMenu : public CMenuTree {
   int PanelHeight() const { return panelHeight_; }
   const std::uint16_t* Canvas() const { return canvas_.data(); }
 
+  // A landscape rectangle of a screenWidth-wide screen in display
+  // coordinates; out may be rect itself.
+  static void TurnRectToDisplay(const RECT& rect, int screenWidth, RECT* out);
+
  private:
   // A canvas of the current screen size; false when there is no screen.
   bool AllocateCanvas();
@@ -60,7 +66,7 @@ class CPopupMenu : public CMenuTree {
   void RestoreSavedScreen(int present);
   // rect in display coordinates (canvas rows and columns); null for all.
   void CopyCanvasToScreen(std::uint8_t* frame, const RECT* rect);
-  void DrawIcon(MenuItem& item, int on);
+  int DrawIcon(MenuItem& item, int on);
   void Put(int x, int y, std::uint16_t pixel);
   void FillRect(int left, int top, int right, int bottom, std::uint16_t pixel);
   void DrawMark(const std::uint8_t (&rows)[12], int left, int top, int enabled);
@@ -81,6 +87,3 @@ class CPopupMenu : public CMenuTree {
   GXDisplayProperties display_{};
   std::vector<std::uint16_t> canvas_;
 };
-
-// A landscape rectangle of a W-wide screen in display coordinates.
-RECT TurnRectToDisplay(const RECT& rect, int screenWidth);

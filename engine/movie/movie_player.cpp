@@ -176,13 +176,18 @@ MovieScreen CMoviePlayer::Screen(void* base) const {
   screen.xPitch = display_.cbxPitch;
   screen.yPitch = display_.cbyPitch;
   // Screen width runs along the portrait rows, screen height along a row.
-  screen.width = static_cast<std::uint32_t>(std::clamp<std::int64_t>(GetScreenWidth(), 0, display_.cyHeight));
-  screen.height = static_cast<std::uint32_t>(std::clamp<std::int64_t>(GetScreenHeight(), 0, display_.cxWidth));
+  screen.width = ScreenWidth();
+  screen.height = static_cast<std::uint32_t>(std::max(GetScreenHeight(), 0));
+  screen.shownRows = display_.cyHeight;
+  screen.shownColumns = display_.cxWidth;
   return screen;
 }
 
+std::uint32_t CMoviePlayer::ScreenWidth() { return static_cast<std::uint32_t>(std::max(GetScreenWidth(), 0)); }
+
 void CMoviePlayer::PresentFrameV1() {
-  if (!reader_ || frameBuffer_.empty()) return;
+  // A frame this screen does not show leaves the display untouched.
+  if (!reader_ || frameBuffer_.empty() || !MovieFrameShows(reader_->Header().storedWidth, ScreenWidth())) return;
   DisplayDraw draw;
   PresentLandscapeFrame(Frame(), Screen(draw.Base()), vgaQuality_ != 0);
 }
@@ -190,6 +195,7 @@ void CMoviePlayer::PresentFrameV1() {
 void CMoviePlayer::PresentFrameV2() {
   // Direct frames are already in display memory.
   if (!reader_ || direct_ || frameBuffer_.empty()) return;
+  if (!MovieFrameShows(reader_->Header().storedHeight, ScreenWidth())) return;
   DisplayDraw draw;
   PresentTurnedFrame(Frame(), Screen(draw.Base()), vgaQuality_ != 0);
 }

@@ -51,8 +51,9 @@ class CMoviePlayer {
   void ShowFrame(std::uint32_t frame);
   void Present();
   std::int64_t DueFrame();
-  // The screen area of display memory at base, within the display's size.
+  // The screen area of display memory at base, cut to the display's size.
   MovieScreen Screen(void* base) const;
+  static std::uint32_t ScreenWidth();
   MovieFrame Frame() const;
   void StartSoundTrack(const std::string& moviePath, int volume, int readWhole);
 

@@ -50,8 +50,8 @@ void Draw(const MovieFrame& frame, const MovieScreen& screen, std::uint32_t scal
   if (!frame.pixels || !screen.base) return;
   const std::int64_t outWidth = std::int64_t{frame.width} * scale;
   const std::int64_t outHeight = std::int64_t{frame.height} * scale;
-  const std::int64_t rows = screen.width;
-  const std::int64_t columns = screen.height;
+  const std::int64_t rows = std::min(screen.width, screen.shownRows);
+  const std::int64_t columns = std::min(screen.height, screen.shownColumns);
   const Span us = at.uAlongRows ? VisibleSpan(at.rowAt, -1, rows, outWidth) : VisibleSpan(at.colAt, 1, columns, outWidth);
   const Span vs = at.uAlongRows ? VisibleSpan(at.colAt, 1, columns, outHeight) : VisibleSpan(at.rowAt, 1, rows, outHeight);
   if (us.begin >= us.end || vs.begin >= vs.end) return;
@@ -80,6 +80,8 @@ bool IsDefinedTurnedSize(const MovieFrame& frame) {
 
 }  // namespace
 
+bool MovieFrameShows(std::uint32_t side, std::uint32_t screenWidth) { return ScaleFor(side, screenWidth) != 0; }
+
 void PresentLandscapeFrame(const MovieFrame& frame, const MovieScreen& screen, bool smooth) {
   const std::uint32_t scale = ScaleFor(frame.width, screen.width);
   if (scale == 0) return;
@@ -102,11 +104,13 @@ void PresentTurnedFrame(const MovieFrame& frame, const MovieScreen& screen, bool
 void ClearMovieScreen(const MovieScreen& screen) {
   if (!screen.base) return;
   const std::uint16_t black = 0;
-  for (std::uint32_t row = 0; row < screen.width; ++row) {
+  const std::uint32_t rows = std::min(screen.width, screen.shownRows);
+  const std::uint32_t columns = std::min(screen.height, screen.shownColumns);
+  for (std::uint32_t row = 0; row < rows; ++row) {
     std::uint8_t* out = screen.base + static_cast<std::ptrdiff_t>(row) * screen.yPitch;
-    for (std::uint32_t col = 0; col < screen.height; ++col) {
+    for (std::uint32_t col = 0; col < columns; ++col) {
       std::memcpy(out, &black, sizeof black);
-      if (col + 1 < screen.height) out += screen.xPitch;
+      if (col + 1 < columns) out += screen.xPitch;
     }
   }
 }

@@ -16,13 +16,17 @@ struct MovieFrame {
 
 // The screen area of display memory. Landscape screen point (X, Y) is at
 // base + (width - 1 - X) * yPitch + Y * xPitch: portrait row r runs along
-// the landscape height, and there are `width` of them.
+// the landscape height, and there are `width` of them. A display smaller than
+// the screen holds only its first shownRows rows of shownColumns pixels:
+// frames are placed on the whole screen and cut to that part.
 struct MovieScreen {
   std::uint8_t* base = nullptr;
   std::ptrdiff_t xPitch = 0;
   std::ptrdiff_t yPitch = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;
+  std::uint32_t shownRows = UINT32_MAX;
+  std::uint32_t shownColumns = UINT32_MAX;
 };
 
 // RGB565 means of two and four pixels, per channel: the rounded-down halves
@@ -35,6 +39,9 @@ constexpr std::uint16_t Average4(std::uint16_t a, std::uint16_t b, std::uint16_t
                                     (a & b & c & d & 0x1863u));
 }
 
+// Whether a frame whose side along the screen's width is `side` (a landscape
+// frame's width, a turned frame's height) shows on a screen this wide.
+bool MovieFrameShows(std::uint32_t side, std::uint32_t screenWidth);
 // A landscape frame, centred: doubled when it is narrower than 640 on a
 // screen 640 or more wide, else 1:1; one 640 or more wide shows only on a
 // screen exactly 640 wide.

@@ -47,8 +47,6 @@ void CTextCanvas::DrawText(std::uint16_t* target, const char* text, int x, int y
   HGDIOBJ previousFont = font_ ? SelectObject(glyph_.dc, font_) : nullptr;
   const auto level = static_cast<std::uint32_t>(std::clamp(grey, 0, 255));
   const auto pixel = static_cast<std::uint16_t>((level >> 3) << 11 | (level >> 2) << 5 | (level >> 3));
-  std::uint8_t* frame = nullptr;
-  if (!target) frame = static_cast<std::uint8_t*>(GetDisplayAccess().beginDraw());
   int penX = x;
   for (const char* p = text; *p;) {
     const bool wide = IsSjisLeadByte(static_cast<unsigned char>(*p)) && p[1];
@@ -59,12 +57,24 @@ void CTextCanvas::DrawText(std::uint16_t* target, const char* text, int x, int y
     SetBkMode(glyph_.dc, OPAQUE);
     SetTextColor(glyph_.dc, RGB(255, 255, 255));
     ExtTextOutW(glyph_.dc, 0, 0, 0, nullptr, AnsiToWideStatic(character), 1, nullptr);
-    if (fontSize > 0 && (target || frame)) CopyGlyph(target, frame, penX, y, advance, pixel);
+    if (fontSize > 0) DrawGlyph(target, penX, y, advance, pixel);
     penX += advance;
   }
-  if (frame) GetDisplayAccess().endDraw();
   if (previousFont) SelectObject(glyph_.dc, previousFont);
   if (previousBitmap) SelectObject(glyph_.dc, previousBitmap);
+}
+
+void CTextCanvas::DrawGlyph(std::uint16_t* target, int x, int y, int columns, std::uint16_t pixel) const {
+  if (target) {
+    CopyGlyph(target, nullptr, x, y, columns, pixel);
+    return;
+  }
+  // Display memory is held only for one glyph at a time.
+  const DisplayAccess& display = GetDisplayAccess();
+  if (auto* frame = static_cast<std::uint8_t*>(display.beginDraw())) {
+    CopyGlyph(nullptr, frame, x, y, columns, pixel);
+    display.endDraw();
+  }
 }
 
 void CTextCanvas::CopyGlyph(std::uint16_t* target, std::uint8_t* frame, int x, int y, int columns,

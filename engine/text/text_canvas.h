@@ -30,6 +30,9 @@ class CTextCanvas {
   std::int32_t fontSize = 12;
 
  private:
+  // One glyph into target, or into display memory in a begin/end pair of
+  // its own.
+  void DrawGlyph(std::uint16_t* target, int x, int y, int columns, std::uint16_t pixel) const;
   // Copies the first rows x columns of the glyph bitmap at landscape (x, y).
   void CopyGlyph(std::uint16_t* target, std::uint8_t* frame, int x, int y, int columns, std::uint16_t pixel) const;
 

@@ -21,6 +21,22 @@ struct MenuDisplay {
   int yPitch;
 };
 
+// A 16-bit bitmap file image whose pixel (column, stored row) is 0x4000 + row * 16 + column.
+inline std::vector<std::uint8_t> Thumbnail(std::int32_t width, std::int32_t height) {
+  const std::size_t stride = (width * 2 + 3) & ~3;
+  std::vector<std::uint8_t> image(54 + stride * height, 0);
+  std::memcpy(&image[18], &width, 4);
+  std::memcpy(&image[22], &height, 4);
+  image[28] = 16;
+  for (int row = 0; row < height; ++row) {
+    for (int x = 0; x < width; ++x) {
+      const auto pixel = static_cast<std::uint16_t>(0x4000 + row * 16 + x);
+      std::memcpy(&image[54 + row * stride + x * 2], &pixel, 2);
+    }
+  }
+  return image;
+}
+
 class FakeMenuDisplay {
  public:
   static inline FakeMenuDisplay* current = nullptr;

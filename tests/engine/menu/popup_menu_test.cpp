@@ -23,22 +23,6 @@ constexpr std::uint16_t kPanel = 0xD699;
 constexpr std::uint16_t kBand = 0x0010;
 constexpr std::uint16_t kGrey = 0x8410;
 
-// A 16-bit bitmap file image whose pixel (column, stored row) is 0x4000 + row * 16 + column.
-std::vector<std::uint8_t> Thumbnail(std::int32_t width, std::int32_t height) {
-  const std::size_t stride = (width * 2 + 3) & ~3;
-  std::vector<std::uint8_t> image(54 + stride * height, 0);
-  std::memcpy(&image[18], &width, 4);
-  std::memcpy(&image[22], &height, 4);
-  image[28] = 16;
-  for (int row = 0; row < height; ++row) {
-    for (int x = 0; x < width; ++x) {
-      const auto pixel = static_cast<std::uint16_t>(0x4000 + row * 16 + x);
-      std::memcpy(&image[54 + row * stride + x * 2], &pixel, 2);
-    }
-  }
-  return image;
-}
-
 class PopupMenuTest : public MenuTest {
  protected:
   // Root: 0 submenu "Load" (two slots), 1 separator, 2 "Off" disabled,
@@ -326,12 +310,21 @@ TEST_F(PopupMenuTest, AVersionOfDoubleByteCharactersIsCutBetweenCharacters) {
   }
 }
 
-TEST(TurnRectToDisplayTest, LandscapeRectangleTurnsToDisplayRowsAndColumns) {
-  const RECT turned = TurnRectToDisplay(RECT{10, 20, 110, 60}, 640);
+TEST(TurnRectToDisplayTest, LandscapeRectangleTurnsToDisplayRowsAndColumnsAlsoInPlace) {
+  const RECT landscape{10, 20, 110, 60};
+  RECT turned{};
+  CPopupMenu::TurnRectToDisplay(landscape, 640, &turned);
   EXPECT_EQ(turned.left, 20);
   EXPECT_EQ(turned.top, 530);
   EXPECT_EQ(turned.right, 60);
   EXPECT_EQ(turned.bottom, 630);
+  // Written over its own input, as the presents call it.
+  RECT inPlace = landscape;
+  CPopupMenu::TurnRectToDisplay(inPlace, 640, &inPlace);
+  EXPECT_EQ(inPlace.left, turned.left);
+  EXPECT_EQ(inPlace.top, turned.top);
+  EXPECT_EQ(inPlace.right, turned.right);
+  EXPECT_EQ(inPlace.bottom, turned.bottom);
 }
 
 }  // namespace

@@ -15,9 +15,12 @@ struct FakeDisplayAccess {
   static void Read(GXDisplayProperties* out) { *out = gInstalled->Properties(); }
   static void* Begin() {
     ++gInstalled->draws_;
-    return gInstalled->memory_.data() + gInstalled->baseIndex_;
+    return gInstalled->refuse_ ? nullptr : gInstalled->memory_.data() + gInstalled->baseIndex_;
   }
-  static int End() { return 1; }
+  static int End() {
+    ++gInstalled->ends_;
+    return 1;
+  }
   static void Detect(CScreenMode*) {}
 };
 
@@ -48,6 +51,7 @@ void FakeDisplay::Reset() {
     }
   }
   draws_ = 0;
+  ends_ = 0;
 }
 
 std::ptrdiff_t FakeDisplay::IndexOf(std::uint32_t row, std::uint32_t column) const {

@@ -34,7 +34,11 @@ class FakeDisplay {
   // The area as the movie code sees a screen of rows x columns.
   MovieScreen Screen();
   GXDisplayProperties Properties() const;
+  // Begin and end calls of the display access since the last Reset.
   int Draws() const { return draws_; }
+  int Ends() const { return ends_; }
+  // Begin hands out null, as a suspended display does.
+  void Refuse(bool refuse) { refuse_ = refuse; }
   void Reset();
 
  private:
@@ -44,5 +48,7 @@ class FakeDisplay {
   std::vector<std::uint16_t> memory_;
   std::ptrdiff_t baseIndex_ = 0;
   int draws_ = 0;
+  int ends_ = 0;
+  bool refuse_ = false;
   friend struct FakeDisplayAccess;
 };

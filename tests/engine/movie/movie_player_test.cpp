@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/runtime/engine_clock.h"
 #include "engine/runtime/runtime_globals.h"
 #include "engine/shell/game_engine.h"
 #include "engine/sound/decoder_plugins.h"
@@ -295,6 +296,209 @@ TEST_F(StartMovieTest, PollingPlaysTheMovieToItsEnd) {
   // Each poll also sleeps 1 ms: the 300 ms of three frames pass in 28 polls.
   EXPECT_EQ(polls, 28);
   EXPECT_FALSE(engine.backBuffer->IsMoviePlaying());
+}
+
+// The small-screen build: a 320 x 240 screen whose display access brackets
+// every use of display memory.
+class SmallScreenMovieTest : public MoviePlayerTest {
+ protected:
+  void SetUp() override {
+    MoviePlayerTest::SetUp();
+    UseScreen(kQvga);
+  }
+  std::string Movie(const Rzm2Header& header, const std::vector<std::vector<std::uint8_t>>& records) {
+    return WriteMovie("clip.rzm2", header, records);
+  }
+};
+
+TEST_F(SmallScreenMovieTest, MatchingFramesAreDecodedIntoTheDisplayOneBracketEach) {
+  FakeDisplay display(kQvga);
+  const Rzm2Header header = MovieHeader(true, 240, 320, 10, 1);
+  const auto records = BlockPictureRecords(4, 240, 320);
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(Movie(header, records).c_str(), nullptr, 100, 1, 0), 1);
+  ASSERT_TRUE(player.IsDirect());
+  // No clear at open: frame 0's decode is the only access.
+  EXPECT_EQ(display.Draws(), 1);
+  EXPECT_EQ(display.Ends(), 1);
+  for (std::int64_t frame = 1; frame <= 3; ++frame) {
+    Advance(player, 100);
+    ASSERT_EQ(player.CurrentFrame(), frame);
+    EXPECT_EQ(display.Draws(), frame + 1);
+    EXPECT_EQ(display.Ends(), frame + 1);
+    EXPECT_EQ(Differences(display, kQvga, Expected(header, records[frame], kQvga, false, FakeDisplay::kBlank)), 0u);
+  }
+  // Nothing left to copy.
+  player.PresentFrameV2();
+  EXPECT_EQ(display.Draws(), 4);
+  EXPECT_EQ(display.CanaryDamage(), 0u);
+}
+
+TEST_F(SmallScreenMovieTest, OtherMoviesAndPanelsGoThroughTheFrameBuffer) {
+  const DisplayGeometry padded{240, 320, 2, 512};
+  const struct {
+    const char* what;
+    bool version2;
+    std::uint32_t width, height;
+    DisplayGeometry display;
+    int accessesAtOpen;  // clear, decode, present
+    std::uint16_t blank;
+  } cases[] = {
+      {"padded rows: decoded, then copied", true, 240, 320, padded, 1, FakeDisplay::kBlank},
+      {"version 1 of 240 x 320: copied turned", false, 240, 320, kQvga, 1, FakeDisplay::kBlank},
+      {"version 1 of 160 x 120: cleared, centred", false, 160, 120, kQvga, 2, 0},
+      {"version 2 of 160 x 120: cleared, centred", true, 160, 120, kQvga, 2, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDisplay display(c.display);
+    const Rzm2Header header = MovieHeader(c.version2, c.width, c.height, 10, 1);
+    const auto records = BlockPictureRecords(2, c.width, c.height);
+    CMoviePlayer player;
+    ASSERT_EQ(player.Open(Movie(header, records).c_str(), nullptr, 100, 1, 0), 1);
+    EXPECT_FALSE(player.IsDirect());
+    EXPECT_EQ(display.Draws(), c.accessesAtOpen);
+    EXPECT_EQ(display.Ends(), c.accessesAtOpen);
+    EXPECT_EQ(Differences(display, c.display, Expected(header, records[0], c.display, false, c.blank)), 0u);
+    Advance(player, 100);
+    EXPECT_EQ(display.Draws(), c.accessesAtOpen + 1);
+    EXPECT_EQ(Differences(display, c.display, Expected(header, records[1], c.display, false, c.blank)), 0u);
+    EXPECT_EQ(display.CanaryDamage(), 0u);
+  }
+}
+
+TEST_F(SmallScreenMovieTest, FramesTheScreenCannotShowTouchNothing) {
+  // 480 x 640 frames are decoded into a buffer of their own size and never
+  // presented on a 320-wide screen; a record larger than the header's is not
+  // decoded at all, so the panel keeps its picture.
+  FakeDisplay display(kQvga);
+  CMoviePlayer large;
+  ASSERT_EQ(large.Open(Movie(MovieHeader(true, 480, 640, 10, 1), BlockPictureRecords(2, 480, 640)).c_str(), nullptr,
+                       100, 1, 0),
+            1);
+  EXPECT_EQ(large.FramesDecoded(), 1u);
+  Advance(large, 100);
+  EXPECT_EQ(large.FramesDecoded(), 2u);
+  EXPECT_EQ(display.Draws(), 0);
+  EXPECT_EQ(display.Ends(), 0);
+  EXPECT_EQ(display.CanaryDamage(), 0u);
+
+  const Rzm2Header header = MovieHeader(true, 240, 320, 10, 1);
+  auto records = BlockPictureRecords(3, 240, 320);
+  records[1] = BlockPictureRecord(240, 336, 1);
+  CMoviePlayer wrongSize;
+  ASSERT_EQ(wrongSize.Open(Movie(header, records).c_str(), nullptr, 100, 1, 0), 1);
+  ASSERT_TRUE(wrongSize.IsDirect());
+  const int accesses = display.Draws();
+  Advance(wrongSize, 100);
+  ASSERT_EQ(wrongSize.CurrentFrame(), 1);
+  EXPECT_EQ(display.Draws(), accesses);
+  EXPECT_EQ(Differences(display, kQvga, Expected(header, records[0], kQvga, false, FakeDisplay::kBlank)), 0u);
+  Advance(wrongSize, 100);
+  EXPECT_EQ(Differences(display, kQvga, Expected(header, records[2], kQvga, false, FakeDisplay::kBlank)), 0u);
+  EXPECT_EQ(display.CanaryDamage(), 0u);
+}
+
+TEST_F(SmallScreenMovieTest, WithoutATrackTheClockLeadsAndAFrozenClockHoldsTheFrame) {
+  FakeDisplay display(kQvga);
+  const Rzm2Header header = MovieHeader(true, 240, 320, 10, 1);
+  const auto records = BlockPictureRecords(10, 240, 320);
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(Movie(header, records).c_str(), nullptr, 100, 1, 0), 1);
+  EXPECT_FALSE(player.IsClockedBySound());
+  Advance(player, 200);
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  FreezeClock(1);
+  Advance(player, 500);
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  EXPECT_EQ(Differences(display, kQvga, Expected(header, records[2], kQvga, false, FakeDisplay::kBlank)), 0u);
+  FreezeClock(0);
+  Advance(player, 0);
+  EXPECT_EQ(player.CurrentFrame(), 7);
+}
+
+TEST_F(SmallScreenMovieTest, ASuspendedDisplayIsNotWritten) {
+  FakeDisplay display(kQvga);
+  display.Refuse(true);
+  const Rzm2Header header = MovieHeader(true, 160, 120, 10, 1);
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(Movie(header, BlockPictureRecords(2, 160, 120)).c_str(), nullptr, 100, 1, 0), 1);
+  EXPECT_EQ(display.Draws(), 2);
+  EXPECT_EQ(display.Ends(), 0);
+  EXPECT_EQ(Differences(display, kQvga, std::vector<std::uint16_t>(240 * 320, FakeDisplay::kBlank)), 0u);
+}
+
+// What a screen shows of a movie, row by row of the display.
+std::vector<std::uint16_t> Shown(const FakeDisplay& display, const DisplayGeometry& geometry) {
+  std::vector<std::uint16_t> pixels;
+  for (std::uint32_t row = 0; row < geometry.rows; ++row) {
+    for (std::uint32_t column = 0; column < geometry.columns; ++column) pixels.push_back(display.At(row, column));
+  }
+  return pixels;
+}
+
+TEST_F(MoviePlayerTest, TheSmallScreensDirectFrameDoubledIsTheLargeScreensFrame) {
+  const Rzm2Header header = MovieHeader(true, 240, 320, 10, 1);
+  const std::string path = WriteMovie("clip.rzm2", header, BlockPictureRecords(2, 240, 320));
+  std::vector<std::uint16_t> small;
+  {
+    UseScreen(kQvga);
+    FakeDisplay display(kQvga);
+    CMoviePlayer player;
+    ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, 0), 1);
+    ASSERT_TRUE(player.IsDirect());
+    Advance(player, 100);
+    small = Shown(display, kQvga);
+  }
+  UseScreen(kVga);
+  FakeDisplay display(kVga);
+  CMoviePlayer player;
+  ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, 0), 1);
+  ASSERT_FALSE(player.IsDirect());
+  Advance(player, 100);
+  std::size_t wrong = 0;
+  for (std::uint32_t row = 0; row < kVga.rows; ++row) {
+    for (std::uint32_t column = 0; column < kVga.columns; ++column) {
+      wrong += display.At(row, column) != small[(row / 2) * kQvga.columns + column / 2];
+    }
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
+TEST_F(MoviePlayerTest, ALargeScreenOnASmallPanelShowsItsClippedPart) {
+  // The panel holds the first rows and columns of what the full panel shows.
+  const struct {
+    const char* what;
+    bool version2;
+    std::uint32_t width, height;
+  } cases[] = {
+      {"240 x 320 doubled", true, 240, 320},
+      {"version 1 of 160 x 120, cleared and centred", false, 160, 120},
+      {"480 x 640", true, 480, 640},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = WriteMovie("clip.rzm2", MovieHeader(c.version2, c.width, c.height, 10, 1),
+                                        BlockPictureRecords(1, c.width, c.height));
+    std::vector<std::uint16_t> full;
+    {
+      FakeDisplay display(kVga);
+      CMoviePlayer player;
+      ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, 0), 1);
+      full = Shown(display, kVga);
+    }
+    FakeDisplay display(kQvga);
+    CMoviePlayer player;
+    ASSERT_EQ(player.Open(path.c_str(), nullptr, 100, 1, 0), 1);
+    std::size_t wrong = 0;
+    for (std::uint32_t row = 0; row < kQvga.rows; ++row) {
+      for (std::uint32_t column = 0; column < kQvga.columns; ++column) {
+        wrong += display.At(row, column) != full[row * kVga.columns + column];
+      }
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(display.CanaryDamage(), 0u);
+  }
 }
 
 }  // namespace
