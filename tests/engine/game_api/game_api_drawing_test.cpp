@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Layout {
   int screenHeight;
   HostPanel panel;
 };
+
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 const std::vector<std::string> kBracket{"GXBeginDraw", "GXEndDraw"};
 
