@@ -22,8 +22,8 @@
 #include "game/script/script_interpreter.h"
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
 #include "tests/support/hand_made_system_data.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
@@ -332,7 +332,7 @@ TEST_P(ExtrasRunTest, ASceneWithoutItsScriptComesBackToTheScreen) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ExtrasRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, "pict_v.mlz"},
-                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                           Program{"novel_ce3", Ce3Build, HostPanel{240, 320, 0},
                                                    320, "pict.mlz"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -22,8 +22,8 @@
 #include "host/memory/memory_api.h"
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -446,7 +446,7 @@ TEST_P(ScreensRunTest, BacklogPagesOfAFortyPageGame) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ScreensRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, 480},
-                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                           Program{"novel_ce3", Ce3Build, HostPanel{240, 320, 0},
                                                    320, 240}),
                          [](const auto& info) { return std::string(info.param.name); });
 

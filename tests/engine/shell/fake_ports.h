@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/shell/engine_main.h"
+#include "engine/shell/raw_display_access.h"
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "host/run/call_log.h"
