@@ -16,7 +16,7 @@
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/movie/movie_player.h"
 #include "engine/runtime/runtime_globals.h"
-#include "engine/shell/display_access.h"
+#include "engine/shell/raw_display_access.h"
 #include "host/time/time_api.h"
 
 namespace {

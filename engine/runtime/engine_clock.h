@@ -6,9 +6,12 @@
 #include <cstdint>
 
 // Where time comes from differs per build (multimedia timer or tick count);
-// the build's start-up installs its source. The default is timeGetTime.
+// the build's start-up installs its source. There is none before that (null:
+// none), so the core holds no timer call.
 using ClockSource = std::uint32_t (*)();
 void SetClockSource(ClockSource source);
+// The tick count: the source of the builds without the multimedia timer.
+std::uint32_t TickCountClock();
 
 std::uint32_t GetClockMs();
 void FreezeClock(int frozen);

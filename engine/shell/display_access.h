@@ -1,34 +1,11 @@
-// How the engine reaches display memory. The raw frame-buffer access of the
-// CE 5 and CE 4.2 builds is here; a build installs its own access (the CE 3
-// build draws through the Game API's begin/end pair) before the engine starts.
+// How the engine reaches display memory. Each build installs its own access
+// before the engine starts: raw frame-buffer access (CE 5, CE 4.2) or the Game
+// API's begin/end pair (CE 3).
 #pragma once
-
-#include <cstdint>
 
 #include "host/display/gapi.h"
 
-// The driver's raw frame-buffer record, as the escape reports it; after
-// RawGetDisplayProperties its frame pointer addresses portrait pixel (0, 0).
-struct RawFrameBuffer {
-  std::uint16_t format = 0;
-  std::uint16_t bitsPerPixel = 0;
-  std::uint8_t* frame = nullptr;
-  std::int32_t xStride = 0;
-  std::int32_t yStride = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
-
-extern RawFrameBuffer gRawFrameBuffer;
-
 class CScreenMode;
-
-// Reads the geometry afresh and turns it into a portrait view.
-void RawGetDisplayProperties(GXDisplayProperties* out);
-void* RawBeginDraw();
-int RawEndDraw();
-// The raw geometry as the driver reports it (screen-mode detection).
-RawFrameBuffer RawReadFrameBuffer();
 
 struct DisplayAccess {
   void (*readProperties)(GXDisplayProperties* out);
@@ -39,11 +16,12 @@ struct DisplayAccess {
   void (*detectScreenMode)(CScreenMode* mode);
 };
 
-// The raw frame-buffer access (the default).
-const DisplayAccess& RawDisplayAccess();
+// The access in use; none until a build installs its own (start-up does).
 void SetDisplayAccess(const DisplayAccess& access);
 const DisplayAccess& GetDisplayAccess();
 
-// A geometry the engine can draw through: a frame pointer, a non-empty panel
-// and 16 bits a pixel.
+// A record the engine can draw through: a non-empty panel, 16 bits a pixel
+// and non-zero pitches.
+bool IsUsableDisplayRecord(const GXDisplayProperties& properties);
+// The same, with display memory to draw into.
 bool IsUsableDisplay(const GXDisplayProperties& properties, const void* frame);

@@ -103,12 +103,10 @@ bool BringUp(Startup& startup, HINSTANCE instance, int showCommand) {
   startup.displayOpen = true;
   GXOpenInput();
   startup.inputOpen = true;
-  const DisplayAccess& display = startup.build.display;
-  display.readProperties(&engine.backBuffer->properties);
-  void* frame = display.beginDraw();
-  if (frame) display.endDraw();
-  // Drawing through a missing or foreign frame buffer would write anywhere.
-  if (!IsUsableDisplay(engine.backBuffer->properties, frame)) {
+  startup.build.display.readProperties(&engine.backBuffer->properties);
+  // Drawing through a foreign geometry would write anywhere; the record alone
+  // decides, so no drawing bracket is opened here.
+  if (!IsUsableDisplayRecord(engine.backBuffer->properties)) {
     ShowStartupError(u"GAPIライブラリのロードに失敗しました");
     return false;
   }

@@ -1,7 +1,6 @@
 #include "engine/shell/screen_mode.h"
 
 #include "engine/shell/display_access.h"
-#include "engine/runtime/runtime_globals.h"
 #include "host/window/window_api.h"
 
 CScreenMode::CScreenMode() { Detect(); }
@@ -9,14 +8,6 @@ CScreenMode::CScreenMode() { Detect(); }
 void CScreenMode::Detect() {
   vga = highResolution = landscape = 0;
   GetDisplayAccess().detectScreenMode(this);
-}
-
-void CScreenMode::DetectRaw(CScreenMode* mode) {
-  const RawFrameBuffer raw = RawReadFrameBuffer();
-  mode->landscape = raw.width > raw.height ? 1 : 0;
-  mode->highResolution =
-      GetSystemMetrics(SM_CXSCREEN) < 480 && GetSystemMetrics(SM_CYSCREEN) < 480 ? 0 : 1;
-  mode->vga = GetScreenWidth() >= 640 ? 1 : 0;
 }
 
 void CScreenMode::MapStylusPoint(std::int32_t* x, std::int32_t* y) const {

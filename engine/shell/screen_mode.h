@@ -9,9 +9,6 @@ class CScreenMode {
   // Clears the flags and fills them through the build's display access.
   CScreenMode();
 
-  // The raw frame-buffer build's detection: landscape from the raw panel,
-  // high resolution from the system metrics, VGA from the engine's screen width.
-  static void DetectRaw(CScreenMode* mode);
   void Detect();
 
   // Window (panel) coordinates in, back-buffer coordinates out.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/runtime/engine_clock.h"
 #include "engine/shell/game_app.h"
 #include "fuzz/fuzz_input.h"
 #include "game/game.h"
@@ -38,6 +39,7 @@ constexpr int kFrames = 32;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   LimitAllocationsAsTheDevice();
   HostClockSetMode(HostClockMode::Virtual);
+  SetClockSource(GetTickCount);
   // An exact copy, so a read past the script's end is caught.
   const std::vector<char> text(data, data + size);
   const ScriptBytes script(text.data(), text.size());

@@ -44,6 +44,8 @@ bool HostParsePanel(const std::string& text, HostPanel* panel);
 // reads the display geometry.
 void HostDisplaySetPanel(const HostPanel& panel);
 const HostPanel& HostDisplayPanel();
+// The device context GetDC(null) gives for the screen.
+HDC HostScreenDc();
 std::uint16_t* HostDisplayMemory();
 int HostDisplayRowBytes();
 // The panel's pixel (x, y).

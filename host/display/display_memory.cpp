@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/run/call_log.h"
 #include "host/display/display_api.h"
 
 namespace {
@@ -22,29 +21,13 @@ DisplayMemory& Display() {
   return display;
 }
 
-HDC ScreenDc() { return reinterpret_cast<HDC>(std::uintptr_t{0x5C2EE2}); }
-
 }  // namespace
 
-HDC GetDC(HWND window) { return window ? reinterpret_cast<HDC>(window) : ScreenDc(); }
+HDC HostScreenDc() { return reinterpret_cast<HDC>(std::uintptr_t{0x5C2EE2}); }
+
+HDC GetDC(HWND window) { return window ? reinterpret_cast<HDC>(window) : HostScreenDc(); }
 
 int ReleaseDC(HWND /*window*/, HDC /*dc*/) { return 1; }
-
-int ExtEscape(HDC dc, int escape, int /*inSize*/, LPCSTR /*in*/, int /*outSize*/, LPSTR out) {
-  HostCallLogRecord("ExtEscape");
-  if (dc != ScreenDc() || escape != GETRAWFRAMEBUFFER || !out || HostCallFails("ExtEscape")) return 0;
-  DisplayMemory& display = Display();
-  RawFrameBufferInfo info{};
-  info.wFormat = FORMAT_565;
-  info.wBPP = 16;
-  info.pFramePointer = display.pixels.data();
-  info.cxStride = 2;
-  info.cyStride = RowBytes(display.panel);
-  info.cxPixels = display.panel.width;
-  info.cyPixels = display.panel.height;
-  *reinterpret_cast<RawFrameBufferInfo*>(out) = info;
-  return 1;
-}
 
 bool HostParsePanel(const std::string& text, HostPanel* panel) {
   int width = 0;

@@ -76,9 +76,10 @@ int GXResume() {
 }
 
 GXDisplayProperties GXGetDisplayProperties() {
-  Call("GXGetDisplayProperties");
-  const HostPanel& panel = HostDisplayPanel();
   GXDisplayProperties properties{};
+  // The call has no failure result; a failing driver reports an empty record.
+  if (!Call("GXGetDisplayProperties")) return properties;
+  const HostPanel& panel = HostDisplayPanel();
   properties.cBPP = 16;
   properties.ffFormat = kfDirect | kfDirect565;
   if (panel.width <= panel.height) {

@@ -2,6 +2,7 @@
 
 #include "host/mfc/timer_api.h"
 #include "host/threads/thread_api.h"
+#include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 
 namespace {
@@ -33,9 +34,9 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC /*callback*/)
   const DWORD period = elapse == 0 ? 1 : elapse;
   if (Timer* timer = Find(window, id)) {
     timer->period = period;
-    timer->start = timeGetTime();
+    timer->start = HostClockMs();
   } else {
-    Timers().push_back(Timer{window, id, period, timeGetTime()});
+    Timers().push_back(Timer{window, id, period, HostClockMs()});
   }
   return id;
 }
@@ -47,7 +48,7 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
 }
 
 void HostPostDueTimers() {
-  const DWORD now = timeGetTime();
+  const DWORD now = HostClockMs();
   for (Timer& timer : Timers()) {
     if (!timer.posted && now - timer.start >= timer.period) {
       timer.posted = PostMessageW(timer.window, WM_TIMER, timer.id, 0) != FALSE;
@@ -56,7 +57,7 @@ void HostPostDueTimers() {
 }
 
 DWORD HostTimeToNextTimer() {
-  const DWORD now = timeGetTime();
+  const DWORD now = HostClockMs();
   DWORD next = INFINITE;
   for (const Timer& timer : Timers()) {
     if (timer.posted) continue;
@@ -71,7 +72,7 @@ bool HostTimerDelivered(HWND window, WPARAM id) {
   Timer* timer = Find(window, id);
   if (!timer) return false;
   timer->posted = false;
-  timer->start = timeGetTime();
+  timer->start = HostClockMs();
   return true;
 }
 

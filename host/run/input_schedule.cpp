@@ -7,6 +7,7 @@
 #include "host/window/host_input.h"
 #include "host/display/landscape_view.h"
 #include "host/run/screenshot.h"
+#include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 #include "host/base/diagnostics.h"
 
@@ -106,13 +107,13 @@ bool ParseScreenshotRequest(const std::string& text, ScheduledAction* action) {
 }
 
 InputSchedule::InputSchedule(std::vector<ScheduledAction> actions)
-    : actions_(std::move(actions)), start_(timeGetTime()) {
+    : actions_(std::move(actions)), start_(HostClockMs()) {
   std::stable_sort(actions_.begin(), actions_.end(),
                    [](const ScheduledAction& a, const ScheduledAction& b) { return a.time < b.time; });
 }
 
 void InputSchedule::RunDue() {
-  const DWORD elapsed = timeGetTime() - start_;
+  const DWORD elapsed = HostClockMs() - start_;
   using Kind = ScheduledAction::Kind;
   while (next_ < actions_.size() && actions_[next_].time <= elapsed) {
     const ScheduledAction& action = actions_[next_++];

@@ -58,9 +58,10 @@ std::unique_ptr<WindowBackend> MakeBackend(const HostOptions& options, bool* hea
 
 }  // namespace
 
-int HostRunProgram(int argc, char** argv, WinMainFunction winMain) {
+int HostRunProgram(int argc, char** argv, WinMainFunction winMain, const HostPanel& defaultPanel) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   HostOptions options;
+  options.panel = defaultPanel;
   std::string error;
   if (!ParseHostOptions(&args, [](const char* name) { return std::getenv(name); }, &options, &error)) {
     DiagnosticLine("%s\n%s", error.c_str(), HostOptionsHelp());

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "host/base/win_types.h"
+#include "host/display/display_api.h"
 
 using WinMainFunction = int (*)(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
 
-// Returns WinMain's result, or 2 for bad host options.
-int HostRunProgram(int argc, char** argv, WinMainFunction winMain);
+// Returns WinMain's result, or 2 for bad host options. The panel is that of
+// the build's devices unless --panel chooses another.
+int HostRunProgram(int argc, char** argv, WinMainFunction winMain, const HostPanel& defaultPanel);

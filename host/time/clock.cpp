@@ -6,13 +6,12 @@
 #include <mutex>
 #include <thread>
 
+#include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 
 namespace {
 
 constexpr int kModeUnset = -1;
-constexpr UINT kPeriodMin = 1;
-constexpr UINT kPeriodMax = 1000000;
 
 // Read from the audio and worker threads as well as the main thread.
 std::atomic<int> clockMode{kModeUnset};
@@ -77,11 +76,9 @@ SYSTEMTIME VirtualLocalTimeLocked() {
 
 }  // namespace
 
-DWORD timeGetTime() {
-  return CurrentMode() == HostClockMode::Virtual ? virtualNow.load() : RealMilliseconds();
-}
+DWORD HostClockMs() { return CurrentMode() == HostClockMode::Virtual ? virtualNow.load() : RealMilliseconds(); }
 
-DWORD GetTickCount() { return timeGetTime(); }
+DWORD GetTickCount() { return HostClockMs(); }
 
 void Sleep(DWORD milliseconds) {
   if (CurrentMode() == HostClockMode::Virtual) {
@@ -97,19 +94,6 @@ void Sleep(DWORD milliseconds) {
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
-
-MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT capsSize) {
-  if (caps == nullptr || capsSize < sizeof(TIMECAPS)) return TIMERR_NOCANDO;
-  caps->wPeriodMin = kPeriodMin;
-  caps->wPeriodMax = kPeriodMax;
-  return TIMERR_NOERROR;
-}
-
-MMRESULT timeBeginPeriod(UINT period) {
-  return period >= kPeriodMin && period <= kPeriodMax ? TIMERR_NOERROR : TIMERR_NOCANDO;
-}
-
-MMRESULT timeEndPeriod(UINT period) { return timeBeginPeriod(period); }
 
 void GetLocalTime(SYSTEMTIME* time) {
   if (time == nullptr) return;

@@ -9,6 +9,7 @@
 #include "host/run/call_log.h"
 #include "host/window/host_input.h"
 #include "host/run/instance_registry.h"
+#include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 #include "host/text/wide_text.h"
 #include "host/window/window_api.h"
@@ -102,14 +103,14 @@ bool TakeMessage(MSG* msg, bool remove) {
     return true;
   }
   if (system.quitPosted) {
-    *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0, timeGetTime(), {0, 0}};
+    *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0, HostClockMs(), {0, 0}};
     if (remove) system.quitPosted = false;
     return true;
   }
   // As on the devices, WM_PAINT comes only when nothing else waits.
   for (auto& [handle, window] : system.windows) {
     if (window.needsPaint) {
-      *msg = MSG{handle, WM_PAINT, 0, 0, timeGetTime(), {0, 0}};
+      *msg = MSG{handle, WM_PAINT, 0, 0, HostClockMs(), {0, 0}};
       return true;
     }
   }
@@ -309,7 +310,7 @@ void PostQuitMessage(int exitCode) {
 BOOL PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   std::lock_guard guard(System().lock);
   if (handle && !Find(handle)) return FALSE;
-  System().queue.push_back(MSG{handle, message, wParam, lParam, timeGetTime(), {0, 0}});
+  System().queue.push_back(MSG{handle, message, wParam, lParam, HostClockMs(), {0, 0}});
   return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ce5/ce5_build.h"
 
+#include "engine/shell/raw_display_access.h"
 #include "host/time/time_api.h"
 
 namespace {

@@ -8,4 +8,4 @@ int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR commandLine, int 
   return RunEngine(Ce5Build(), StandInProcessServices(), MakeGameApp, instance, commandLine, showCommand);
 }
 
-int main(int argc, char** argv) { return HostRunProgram(argc, argv, WinMain); }
+int main(int argc, char** argv) { return HostRunProgram(argc, argv, WinMain, HostPanel{480, 640, 0}); }

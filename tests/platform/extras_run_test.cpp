@@ -21,10 +21,10 @@
 #include "game/game.h"
 #include "game/script/script_interpreter.h"
 #include "host/module/module_api.h"
-#include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
 #include "tests/support/hand_made_system_data.h"
+#include "tests/support/run_schedule.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -174,15 +174,9 @@ class ExtrasRunTest : public ShellTest, public ::testing::WithParamInterface<Pro
   static int TabX(int i) { return 26 + 72 * i + 36; }
 
   void Run(const std::string& input, const std::vector<std::pair<DWORD, std::string>>& shots) {
-    std::vector<ScheduledAction> actions;
-    std::string error;
-    ASSERT_TRUE(ParseInputScript(input, &actions, &error)) << error;
-    for (const auto& [at, name] : shots) {
-      ScheduledAction action;
-      ASSERT_TRUE(ParseScreenshotRequest(std::to_string(at) + ":" + Shot(name), &action));
-      actions.push_back(action);
-    }
-    HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
+    std::vector<std::pair<int, std::string>> shotPaths;
+    for (const auto& [at, name] : shots) shotPaths.emplace_back(static_cast<int>(at), Shot(name));
+    ASSERT_TRUE(UseHeadlessRun(input, shotPaths));
     ASSERT_EQ(RunEngine(
                   GetParam().build(), services_,
                   [this] {
@@ -332,7 +326,7 @@ TEST_P(ExtrasRunTest, ASceneWithoutItsScriptComesBackToTheScreen) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ExtrasRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, "pict_v.mlz"},
-                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                           Program{"novel_ce3", Ce3Build, HostPanel{240, 320, 0},
                                                    320, "pict.mlz"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -12,8 +12,8 @@
 #include "game/game.h"
 #include "host/module/module_api.h"
 #include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
 
@@ -122,7 +122,7 @@ TEST_P(GameRunTest, WithoutAScriptArchiveTheGameStaysIdle) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, GameRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, "80 248"},
-                                           Program{"novel_small_test", SmallScreenTestBuild,
+                                           Program{"novel_ce3", Ce3Build,
                                                    HostPanel{240, 320, 0}, 320, "40 124"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

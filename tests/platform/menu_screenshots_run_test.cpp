@@ -14,10 +14,10 @@
 #include "game/saves/save_file.h"
 #include "host/memory/memory_api.h"
 #include "host/module/module_api.h"
-#include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
 #include "tests/support/flat_rbp.h"
+#include "tests/support/run_schedule.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -89,15 +89,8 @@ TEST_P(MenuScreenshotsRunTest, RootSettingsAndASlotWithItsThumbnail) {
       "300 press escape; 600 press down; 700 press down; 800 press down; 900 press down; 1000 press right; "
       "1300 press left; 1400 press up; 1500 press up; 1600 press up; 1700 press right; 1800 press down; "
       "2100 press left; 2200 press left; 2500 close";
-  std::vector<ScheduledAction> actions;
-  std::string error;
-  ASSERT_TRUE(ParseInputScript(input, &actions, &error)) << error;
-  for (const auto& [at, name] : {std::pair{500, "root"}, {1200, "settings"}, {2000, "slot"}, {2400, "closed"}}) {
-    ScheduledAction shot;
-    ASSERT_TRUE(ParseScreenshotRequest(std::to_string(at) + ":" + Shot(name), &shot));
-    actions.push_back(shot);
-  }
-  HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
+  ASSERT_TRUE(UseHeadlessRun(
+      input, {{500, Shot("root")}, {1200, Shot("settings")}, {2000, Shot("slot")}, {2400, Shot("closed")}}));
   ProcessServicesPort services;
   ASSERT_EQ(RunEngine(
                 program.build(), services, [] { return MakeGameApp(); }, nullptr, nullptr, SW_SHOWNORMAL),
@@ -120,7 +113,7 @@ TEST_P(MenuScreenshotsRunTest, RootSettingsAndASlotWithItsThumbnail) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, MenuScreenshotsRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, 480, "pict_v.mlz"},
-                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                           Program{"novel_ce3", Ce3Build, HostPanel{240, 320, 0},
                                                    320, 240, "pict.mlz"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -21,9 +21,9 @@
 #include "game/saves/save_file.h"
 #include "host/memory/memory_api.h"
 #include "host/module/module_api.h"
-#include "host/run/input_schedule.h"
+#include "platform/ce3/ce3_build.h"
 #include "platform/ce5/ce5_build.h"
-#include "platform/small_test/small_screen_build.h"
+#include "tests/support/run_schedule.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -117,15 +117,9 @@ class ScreensRunTest : public ShellTest, public ::testing::WithParamInterface<Pr
   void Shot(int ms, const std::string& name) { shots_.emplace_back(ms, name); }
 
   void Run(int closeMs) {
-    std::vector<ScheduledAction> actions;
-    std::string error;
-    ASSERT_TRUE(ParseInputScript(input_ + std::to_string(closeMs) + " close", &actions, &error)) << error;
-    for (const auto& [at, name] : shots_) {
-      ScheduledAction action;
-      ASSERT_TRUE(ParseScreenshotRequest(std::to_string(at) + ":" + Path(name), &action));
-      actions.push_back(action);
-    }
-    HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
+    std::vector<std::pair<int, std::string>> shotPaths;
+    for (const auto& [at, name] : shots_) shotPaths.emplace_back(static_cast<int>(at), Path(name));
+    ASSERT_TRUE(UseHeadlessRun(input_ + std::to_string(closeMs) + " close", shotPaths));
     testing::internal::CaptureStderr();
     const int result = RunEngine(
         GetParam().build(), services_,
@@ -446,7 +440,7 @@ TEST_P(ScreensRunTest, BacklogPagesOfAFortyPageGame) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, ScreensRunTest,
                          ::testing::Values(Program{"novel_ce5", Ce5Build, HostPanel{480, 640, 0}, 640, 480},
-                                           Program{"novel_small_test", SmallScreenTestBuild, HostPanel{240, 320, 0},
+                                           Program{"novel_ce3", Ce3Build, HostPanel{240, 320, 0},
                                                    320, 240}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -10,9 +10,9 @@
 #include "engine/shell/shell_fixture.h"
 #include "game/game.h"
 #include "host/module/module_api.h"
-#include "host/run/input_schedule.h"
 #include "platform/ce5/ce5_build.h"
 #include "tests/support/flat_rbp.h"
+#include "tests/support/run_schedule.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/screenshot_pixel.h"
 #include "tools/mlz_pack/mlz_writer.h"
@@ -58,15 +58,9 @@ class TitleScreenshotsRunTest : public ShellTest {
 
   // Runs the program with the input script and takes the shots.
   void Run(const std::string& input, const std::vector<Shot>& shots) {
-    std::vector<ScheduledAction> actions;
-    std::string error;
-    ASSERT_TRUE(ParseInputScript(input, &actions, &error)) << error;
-    for (const Shot& shot : shots) {
-      ScheduledAction action;
-      ASSERT_TRUE(ParseScreenshotRequest(std::to_string(shot.at) + ":" + Path(shot), &action));
-      actions.push_back(action);
-    }
-    HostSetWindowBackend(MakeHeadlessBackend(InputSchedule(actions)));
+    std::vector<std::pair<int, std::string>> shotPaths;
+    for (const Shot& shot : shots) shotPaths.emplace_back(static_cast<int>(shot.at), Path(shot));
+    ASSERT_TRUE(UseHeadlessRun(input, shotPaths));
     ProcessServicesPort services;
     ASSERT_EQ(RunEngine(
                   Ce5Build(), services, [] { return MakeGameApp(); }, nullptr, nullptr, SW_SHOWNORMAL),

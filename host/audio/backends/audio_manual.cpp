@@ -6,6 +6,7 @@
 
 #include "host/audio/audio_backend.h"
 #include "host/audio/wave_format.h"
+#include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 
 namespace {
@@ -20,7 +21,7 @@ class ManualAudioBackend : public AudioBackend {
     rate_ = rate;
     blockAlign_ = channels * 2u;
     bytesPerSecond_ = static_cast<std::uint64_t>(rate) * blockAlign_;
-    syncClock_ = timeGetTime();
+    syncClock_ = HostClockMs();
     if (!capturePath_.empty()) {
       capture_ = std::fopen(capturePath_.c_str(), "wb");
       if (capture_ == nullptr) {
@@ -69,12 +70,12 @@ class ManualAudioBackend : public AudioBackend {
 
  private:
   void Resync() {
-    syncClock_ = timeGetTime();
+    syncClock_ = HostClockMs();
     syncPlayed_ = played_;
   }
 
   void Advance() {
-    const DWORD elapsed = timeGetTime() - syncClock_;
+    const DWORD elapsed = HostClockMs() - syncClock_;
     std::uint64_t reached = syncPlayed_ + elapsed * bytesPerSecond_ / 1000;
     reached -= reached % blockAlign_;
     if (reached >= submitted_) reached = submitted_;

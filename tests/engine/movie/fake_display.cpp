@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/shell/display_access.h"
+#include "engine/shell/raw_display_access.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/shell/display_access.h"
+#include "engine/shell/raw_display_access.h"
 #include "engine/shell/screen_mode.h"
 #include "host/display/display_api.h"
 #include "shell_fixture.h"

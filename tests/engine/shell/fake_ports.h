@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/shell/engine_main.h"
+#include "engine/shell/raw_display_access.h"
 #include "engine/shell/game_app.h"
 #include "engine/shell/shell_ports.h"
 #include "host/run/call_log.h"
@@ -59,6 +61,28 @@ struct ScriptedGame : GamePort {
   }
   void WriteSystemData(CGameEngine&) override { HostCallLogRecord("WriteSystemData"); }
 };
+
+// An engine with the recording mixer and a scripted game: frame runs with
+// each frame's number (without one the window closes at frame 2) and frames
+// counts the frames run.
+inline EngineFactory ScriptedEngine(std::function<void(CGameEngine&, int)> frame, int* frames) {
+  *frames = 0;
+  return [frame, frames]() {
+    auto app = std::make_unique<CGameApp>();
+    app->mixer = std::make_unique<RecordingMixer>();
+    auto scripted = std::make_unique<ScriptedGame>();
+    scripted->frame = [frame, frames](CGameEngine& engine, int n) {
+      *frames = n + 1;
+      if (frame) {
+        frame(engine, n);
+      } else if (n == 2) {
+        PostMessageW(engine.GetWindow(), WM_CLOSE, 0, 0);
+      }
+    };
+    app->game = std::move(scripted);
+    return app;
+  };
+}
 
 // The CE 5 build's pieces with its timer calls logged.
 inline const BuildVariant& RecordingCe5Build() {

@@ -7,6 +7,7 @@
 #include "engine/shell/back_buffer.h"
 #include "engine/shell/display_access.h"
 #include "engine/shell/engine_base.h"
+#include "engine/shell/game_api_display.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -166,11 +167,8 @@ namespace {
 
 // A build that reaches the display only between the Game API's begin and end
 // calls plugs in through the display access alone.
-void GameApiProperties(GXDisplayProperties* out) { *out = GXGetDisplayProperties(); }
-void NoFlags(CScreenMode*) {}
-
 TEST_F(PresentTest, GameApiDisplayAccessBracketsOnlyRealPresents) {
-  SetDisplayAccess(DisplayAccess{GameApiProperties, GXBeginDraw, GXEndDraw, NoFlags});
+  SetDisplayAccess(GameApiDisplayAccess());
   SetScreenWidth(320);
   SetScreenHeight(240);
   HostDisplaySetPanel(HostPanel{240, 320, 0});

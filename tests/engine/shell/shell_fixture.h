@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/shell/display_access.h"
+#include "engine/shell/raw_display_access.h"
 #include "engine/runtime/runtime_globals.h"
 #include "host/run/call_log.h"
 #include "host/display/display_api.h"

@@ -28,23 +28,8 @@ class StartupTest : public ShellTest {
   // Runs the engine; the scene closes the window at frame closeAtFrame
   // (or as frame says).
   int Run(std::function<void(CGameEngine&, int)> frame = nullptr) {
-    frames = 0;
-    const EngineFactory factory = [&]() {
-      auto app = std::make_unique<CGameApp>();
-      app->mixer = std::make_unique<RecordingMixer>();
-      auto scripted = std::make_unique<ScriptedGame>();
-      scripted->frame = [this, frame](CGameEngine& engine, int n) {
-        frames = n + 1;
-        if (frame) {
-          frame(engine, n);
-        } else if (n == 2) {
-          PostMessageW(engine.GetWindow(), WM_CLOSE, 0, 0);
-        }
-      };
-      app->game = std::move(scripted);
-      return app;
-    };
-    return RunEngine(RecordingCe5Build(), services, factory, nullptr, nullptr, SW_SHOWNORMAL);
+    return RunEngine(RecordingCe5Build(), services, ScriptedEngine(frame, &frames), nullptr, nullptr,
+                     SW_SHOWNORMAL);
   }
 
   // The settings' writes at exit show as one entry.

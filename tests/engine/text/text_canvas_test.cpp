@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/runtime/runtime_globals.h"
-#include "engine/shell/display_access.h"
+#include "engine/shell/raw_display_access.h"
 #include "engine/text/text_canvas.h"
 #include "text_fixture.h"
 
