@@ -45,7 +45,7 @@ void CImage::InvertColors() {
 void CImage::ApplyGrey() {
   ForEachPixel(*this, [](std::uint16_t p) {
     const std::uint32_t level = ((p >> 11) + ((p >> 6) & 0x1F) + (p & 0x1F)) / 3;
-    return static_cast<std::uint16_t>((level << 11) | (level << 6) | level);
+    return static_cast<std::uint16_t>((level << 11) | ((level * 2) << 5) | level);  // green has six bits
   });
   effectState = kEffectGrey;
 }
