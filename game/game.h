@@ -112,6 +112,7 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
   int SaveGame(int slot) override;
   // The ring's next slot after the newest quick save.
   void QuickSave() override;
+  // Loads the newest quick save, when there is one.
   void QuickLoad() override;
   // Reads and checks the whole file before anything is torn down.
   int LoadGame(int slot) override;
@@ -149,8 +150,6 @@ class CGame : public GamePort, public ScriptServices, public MessageHooks {
     extras.musicTrack = 0;
     extras.recollectionTab = 0;
   }
-  // The newest quick save (0 to 2; anything else: none yet).
-  std::uint32_t LastQuickSaveIndex() const { return static_cast<std::uint32_t>(saves.newestQuick); }
   // The state of a fresh game; the title then loads the first script.
   void ResetForNewGame();
   // Re-applies the channel volumes after a volume setting (category 0

@@ -42,6 +42,22 @@ void CImage::InvertColors() {
   effectState = effectState != kEffectNone ? kEffectNone : kEffectInverted;
 }
 
+void CImage::ApplyGrey() {
+  ForEachPixel(*this, [](std::uint16_t p) {
+    const std::uint32_t level = ((p >> 11) + ((p >> 6) & 0x1F) + (p & 0x1F)) / 3;
+    return static_cast<std::uint16_t>((level << 11) | ((level * 2) << 5) | level);  // green has six bits
+  });
+  effectState = kEffectGrey;
+}
+
+void CImage::ApplySepia() {
+  ForEachPixel(*this, [](std::uint16_t p) {
+    const std::uint32_t luma = (Red8(p) + Green8(p) + Blue8(p)) / 3;
+    return PackRgb565((luma * 255) >> 8, (luma * 208) >> 8, (luma * 131) >> 8);
+  });
+  effectState = kEffectSepia;
+}
+
 void CImage::ScaleBrightness(std::uint32_t factor) {
   ForEachPixel(*this, [factor](std::uint16_t p) {
     const std::uint32_t blue = (Blue8(p) * factor) >> 11;

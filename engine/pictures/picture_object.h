@@ -19,7 +19,9 @@ enum PixelKind : std::uint32_t {
 enum EffectState : std::uint32_t {
   kEffectNone = 0,
   kEffectInverted = 1,
+  kEffectGrey = 2,
   kEffectDarkened = 3,
+  kEffectSepia = 3,  // the same state as darkening
 };
 
 inline constexpr std::uint32_t kPictureFlagPartsSheet = 0x80000000u;
@@ -59,6 +61,9 @@ class CImage {
 
   void DarkenByColor(std::uint32_t rgb);
   void InvertColors();
+  // Grey and sepia tones of every RGB565 pixel; the alpha plane stays.
+  void ApplyGrey();
+  void ApplySepia();
   void ScaleBrightness(std::uint32_t factor);
 
   // Releases every buffer (any number of times) and leaves the picture empty.

@@ -9,3 +9,21 @@ int CGameEngine::StartMovie(const char* name) {
   backBuffer->StopMovie();
   return 1;
 }
+
+void CGameEngine::ApplyPictureEffect(int n, int effect) {
+  CImage* picture = pictureSlots.Get(n);
+  if (picture == nullptr) return;
+  switch (effect) {
+    case kPictureEffectInvert:
+      picture->InvertColors();
+      break;
+    case kPictureEffectGrey:
+      picture->ApplyGrey();
+      break;
+    case kPictureEffectSepia:
+      picture->ApplySepia();
+      break;
+    default:
+      break;
+  }
+}

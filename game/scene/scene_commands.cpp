@@ -55,9 +55,7 @@ void CSceneCommands::SetBackground(const char* name) {
   ApplyMannerTint();
   CreateImageSprite(engine_, kBackgroundSlot, kBackgroundSlot, 0, 0, -1, -1, OnScreen(0, model.backgroundX),
                     OnScreen(0, model.backgroundY), 0, 0, kBackgroundPriority);
-  if (model.reversal == 1) {
-    if (CImage* picture = engine_.pictureSlots.Get(kBackgroundSlot)) picture->InvertColors();
-  }
+  if (model.reversal == 1) engine_.ApplyPictureEffect(kBackgroundSlot, kPictureEffectInvert);
 }
 
 void CSceneCommands::SetBackgroundOffset(std::int32_t x, std::int32_t y) {
@@ -74,12 +72,9 @@ void CSceneCommands::SetBackgroundColor(std::uint32_t rgb) {
 void CSceneCommands::SetReversal(std::uint32_t flag) {
   InvalidateScreen();
   model.reversal = flag;
-  if (model.background[0] != '\0') {
-    if (CImage* picture = engine_.pictureSlots.Get(kBackgroundSlot)) picture->InvertColors();
-  }
+  if (model.background[0] != '\0') engine_.ApplyPictureEffect(kBackgroundSlot, kPictureEffectInvert);
   for (int k = 0; k < kSceneCharacterCount; ++k) {
-    if (!model.characters[k].inUse) continue;
-    if (CImage* picture = engine_.pictureSlots.Get(kCharacterSlotBase + k)) picture->InvertColors();
+    if (model.characters[k].inUse) engine_.ApplyPictureEffect(kCharacterSlotBase + k, kPictureEffectInvert);
   }
 }
 
@@ -100,7 +95,7 @@ void CSceneCommands::SetCharacter(int slot, const char* name) {
   CImage* picture = engine_.pictureSlots.Get(pictureSlot);
   if (picture == nullptr) return;
   if (character.color != 0) picture->DarkenByColor(character.color);
-  if (model.reversal == 1) picture->InvertColors();
+  if (model.reversal == 1) engine_.ApplyPictureEffect(pictureSlot, kPictureEffectInvert);
 }
 
 void CSceneCommands::PlaceCharacter(int slot, std::int32_t x, std::int32_t y) {

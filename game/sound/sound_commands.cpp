@@ -124,12 +124,16 @@ void CSoundCommands::ScriptSoundStop(const char* channel, const char* option, co
   if (IsMusicChannel(channel)) {
     StopMusic(fadeMs > 0 ? static_cast<std::uint32_t>(fadeMs) : 0);
   } else if (const int effect = EffectIndex(channel); effect >= 0) {
-    output_->Stop(kFirstEffectChannel + effect);
-    SoundRecord& record = effects[effect];
-    record.playing = 0;
-    record.name[0] = '\0';
-    record.loop = 0;
+    StopSoundEffect(effect);
   }
+}
+
+void CSoundCommands::StopSoundEffect(int effect) {
+  output_->Stop(kFirstEffectChannel + effect);
+  SoundRecord& record = effects[effect];
+  record.playing = 0;
+  record.name[0] = '\0';
+  record.loop = 0;
 }
 
 void CSoundCommands::StopMusic(std::uint32_t fadeMs) {

@@ -58,6 +58,8 @@ class CSoundCommands {
   // Ends the music the record says is playing (nothing when none): the
   // record emptied, the channel stopped at once (fadeMs 0) or fading out.
   void StopMusic(std::uint32_t fadeMs);
+  // Stops effect channel effect (0 to 3) at once and empties its record.
+  void StopSoundEffect(int effect);
   // Stops the voice channel, at once (fadeMs 0) or fading out.
   void StopVoice(std::uint32_t fadeMs);
   void ClearRecords();

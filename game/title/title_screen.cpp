@@ -252,11 +252,9 @@ void CTitleScreen::RunItem(std::uint32_t item) {
     case TITLE_LOAD:
       game_.EnterSaveLoadScreen(1);
       break;
-    case TITLE_QUICK_LOAD: {
-      const std::uint32_t last = game_.LastQuickSaveIndex();
-      if (last <= 2) game_.LoadGame(500 + static_cast<int>(last));
+    case TITLE_QUICK_LOAD:
+      game_.QuickLoad();
       break;
-    }
     case TITLE_SYSTEM:
       game_.EnterSystemScreen();
       break;

@@ -235,6 +235,21 @@ TEST_F(ArchiveReaderTest, NamesFillingAll32BytesAreComparedWithinThem) {
   EXPECT_EQ(TextOf("second"), Read(path, "B").bytes());
 }
 
+// A directory the file cannot hold in full is no directory: the entries it
+// does hold are not offered either, and the cached one stays.
+TEST_F(ArchiveReaderTest, AnArchiveCutInsideItsDirectoryHasNoEntries) {
+  const Bytes archive = BuildMlzArchive({{"one", TextOf("1"), false}, {"two", TextOf("2"), false}}, '3');
+  const std::string good = dir_.WriteFile("good.mlz", archive);
+  ASSERT_EQ(1, reader_.HasEntry(good.c_str(), "two"));
+  for (std::size_t cut : {kRlzHeaderSize, kRlzHeaderSize + 1, kRlzHeaderSize + kRlzEntrySize,
+                          kRlzHeaderSize + 2 * kRlzEntrySize - 1}) {
+    const std::string path = dir_.WriteFile("cut.mlz", Bytes(archive.begin(), archive.begin() + cut));
+    EXPECT_EQ(nullptr, reader_.LoadIndex(path.c_str(), 1)) << cut;
+    EXPECT_EQ(0, reader_.HasEntry(path.c_str(), "one")) << cut;
+    EXPECT_EQ(1, reader_.HasEntry(good.c_str(), "two")) << cut;
+  }
+}
+
 TEST_F(ArchiveReaderTest, AFileCutAfterItsDirectoryWasReadFailsTheEntry) {
   const Bytes archive = BuildMlzArchive({{"one", Bytes(1000, 1), false}}, '2');
   const std::string path = dir_.WriteFile("a.mlz", archive);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/jbp1_format.h"
+#include "common/jbp1_huffman_tree.h"
 #include "converter/jbp1/jbp1_record_writer.h"
 #include "engine/pictures/picture_decoder.h"
 
@@ -77,6 +78,30 @@ TEST(PictureEntropy, CodesLongerThanTheLookUpComeBackUnchanged) {
     ASSERT_EQ(path.ParseHeader(), 1);
     path.SetOutput(raster.data(), raster.size() * 2);
     EXPECT_EQ(movie ? path.DecodeMovieFrame() : path.DecodeImage(), 1) << (movie ? "movie" : "still");
+  }
+}
+
+// The first join of a tree takes the two lowest counts, the first of equal
+// counts winning; zero counts take part and counts near the top of 32 bits
+// are counts like any other.
+TEST(PictureEntropy, TheTwoLowestCountsAreJoinedFirst) {
+  const struct {
+    std::vector<std::uint32_t> head;
+    std::uint32_t rest;
+    int lowest, second;
+  } kCases[] = {
+      {{5, 3, 3}, 9, 1, 2},
+      {{3, 3, 5}, 9, 0, 1},
+      {{5, 3, 3}, 0, 3, 4},
+      {{2100000000u, 2099999999u, 0xFFFFFFFFu}, 0xFFFFFFFFu, 1, 0},
+  };
+  for (const auto& c : kCases) {
+    std::uint32_t counts[kJbpDcSymbols];
+    for (int i = 0; i < kJbpDcSymbols; ++i) counts[i] = i < static_cast<int>(c.head.size()) ? c.head[i] : c.rest;
+    JbpHuffmanTree tree;
+    ASSERT_EQ(BuildHuffmanTree(kJbpDcSymbols, counts, tree), 2 * kJbpDcSymbols - 1);
+    EXPECT_EQ(tree.child[0][kJbpDcSymbols], c.lowest) << c.head[0] << " " << c.rest;
+    EXPECT_EQ(tree.child[1][kJbpDcSymbols], c.second) << c.head[0] << " " << c.rest;
   }
 }
 

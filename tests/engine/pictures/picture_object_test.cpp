@@ -70,6 +70,59 @@ TEST_F(PictureObject, BrightnessScalesChannels) {
   EXPECT_EQ(PixelsOf(image), std::vector<std::uint16_t>(65536, 0));
 }
 
+TEST_F(PictureObject, GreyAndSepiaTonesOfSinglePixels) {
+  const struct {
+    std::uint16_t pixel, grey, sepia;
+  } kCases[] = {
+      {0xF800, 0x528A, 0x5205},  // red: grey level (31 + 0 + 0) / 3 = 10
+      {0xFFFF, 0xFFDF, 0xFE4F},  // white: grey green 2 x 31; sepia of 248, 252, 248
+      {0x07E0, 0x528A, 0x5225},  // green: its upper five bits count
+      {0x0020, 0x0000, 0x0000},  // the lowest green bit alone counts for nothing
+      {0x001F, 0x528A, 0x5205},
+      {0x8410, 0x8410, 0x7B48},  // mid grey: Y 128 gives 127, 104, 65
+      {0x0000, 0x0000, 0x0000},
+  };
+  for (const auto& c : kCases) {
+    CImage image;
+    Fill(image, 2, 1, {c.pixel});
+    image.ApplyGrey();
+    EXPECT_EQ(image.GetPixels()[1], c.grey) << std::hex << c.pixel;
+    EXPECT_EQ(image.effectState, kEffectGrey);
+    Fill(image, 2, 1, {c.pixel});
+    image.ApplySepia();
+    EXPECT_EQ(image.GetPixels()[1], c.sepia) << std::hex << c.pixel;
+    EXPECT_EQ(image.effectState, kEffectSepia);
+  }
+}
+
+TEST_F(PictureObject, GreyLeavesGreyPixelsAsTheyAre) {
+  CImage image;
+  Fill(image, 256, 256, AllPixelValues());
+  image.ApplyGrey();
+  const std::vector<std::uint16_t> grey = PixelsOf(image);
+  for (std::uint16_t p : grey) {
+    ASSERT_EQ(p >> 11, p & 0x1F) << p;
+    ASSERT_EQ((p >> 5) & 0x3F, (p & 0x1F) * 2) << p;
+  }
+  image.ApplyGrey();
+  EXPECT_EQ(PixelsOf(image), grey);
+}
+
+TEST_F(PictureObject, TonesChangeThePixelsButNeverTheAlphaPlane) {
+  CImage image;
+  ASSERT_EQ(image.CreateBlank(16, 4, 0, 0), 1);
+  ASSERT_EQ(image.pixelKind, kPixelKindRgb565Alpha);
+  for (std::uint32_t i = 0; i < 64; ++i) {
+    image.GetPixels()[i] = 0xF800;
+    image.alphaPlane[i] = static_cast<std::uint8_t>(i);
+  }
+  image.ApplyGrey();
+  EXPECT_EQ(PixelsOf(image), std::vector<std::uint16_t>(64, 0x528A));
+  image.ApplySepia();
+  EXPECT_EQ(PixelsOf(image), std::vector<std::uint16_t>(64, 0x4A05));  // Y 80 gives 79, 65, 40
+  for (std::uint32_t i = 0; i < 64; ++i) ASSERT_EQ(image.alphaPlane[i], i);
+}
+
 TEST_F(PictureObject, EffectsLeavePalettePicturesButRecordTheState) {
   dir_.WriteFile("pal.rbp", BuildRbpFile(MakeGradientPicture(4, 4), {kRbpKindPalette, 0, 0}));
   CImage image;
@@ -82,6 +135,10 @@ TEST_F(PictureObject, EffectsLeavePalettePicturesButRecordTheState) {
   EXPECT_EQ(image.effectState, kEffectNone);
   image.InvertColors();
   EXPECT_EQ(image.effectState, kEffectInverted);
+  image.ApplyGrey();
+  EXPECT_EQ(image.effectState, kEffectGrey);
+  image.ApplySepia();
+  EXPECT_EQ(image.effectState, kEffectSepia);
   EXPECT_EQ(image.pixelKind, kPixelKindPalette);
   EXPECT_EQ(std::vector<std::uint8_t>(image.GetIndexes(), image.GetIndexes() + 16), before);
 }

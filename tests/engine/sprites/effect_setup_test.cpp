@@ -117,4 +117,31 @@ TEST_F(EffectSetup, TilesCarryThePartsPictureFillAndMarks) {
   }
 }
 
+// Tiles start from the head of a new tile, whatever the part's own head
+// holds; only the picture, fill, brightness and opacity come from the part.
+TEST_F(EffectSetup, TilesStartFromTheHeadOfANewTile) {
+  auto part = MakePart(0, 0, 800, 600, 0, 0);
+  part->node.scaleX = 500;
+  part->node.scaleY = 700;
+  part->node.angle = 90;
+  part->node.anchorX = 11;
+  part->node.anchorY = 12;
+  part->node.drawMode = kDrawAdditive;
+  part->node.ruleMode = kRuleModeTransition;
+  part->node.effectLevel = 9;
+  part->StartEffect(5, 1000, 0, 0, 0);
+  for (const LayerNode* tile = part->FirstTile(); tile <= part->LastTile(); ++tile) {
+    ASSERT_EQ(tile->size, kLayerNodeSize);
+    ASSERT_EQ(tile->scaleX, kScaleUnit);
+    ASSERT_EQ(tile->scaleY, kScaleUnit);
+    ASSERT_EQ(tile->angle, 0);
+    ASSERT_EQ(tile->anchorX, 0);
+    ASSERT_EQ(tile->anchorY, 0);
+    ASSERT_EQ(tile->drawMode, kDrawNormal);
+    ASSERT_EQ(tile->ruleMode, kRuleModeNone);
+    ASSERT_EQ(tile->effectLevel, 0);
+    ASSERT_EQ(tile->kind, part->node.kind);
+  }
+}
+
 }  // namespace

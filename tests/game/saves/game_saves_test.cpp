@@ -269,7 +269,7 @@ TEST_F(GameSavesTest, QuickSavesGoRoundTheRingEvenWithinOneSecond) {
   Game().Interpreter().SetVariable("n", 0);
   Game().QuickLoad();
   EXPECT_EQ(Game().Interpreter().GetVariable("n"), 5);
-  EXPECT_EQ(Game().LastQuickSaveIndex(), 1u);
+  EXPECT_EQ(Game().saves.newestQuick, 1);
 }
 
 TEST_F(GameSavesTest, WithoutAGameNothingIsSaved) {

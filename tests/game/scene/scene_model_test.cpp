@@ -97,6 +97,8 @@ TEST_F(SceneModelTest, ChrDelTakesTheSlotModuloFiveOrAll) {
   } kCases[] = {
       {"<ChrDel 7>", {0, 1, 3, 4}},
       {"<ChrDel -3>", {0, 1, 3, 4}},
+      {"<ChrDel -2>", {0, 1, 2, 4}},
+      {"<ChrDel -1>", {}},
       {"<ChrDel 4>", {0, 1, 2, 3}},
       {"<ChrDel ALL>", {}},
       {"<ChrDel all>", {}},

@@ -61,6 +61,8 @@ TEST_F(GameMenuTest, OpeningKeepsTheGameAndHidesTheWindow) {
   EXPECT_EQ(engine.messageWindow->textHidden, 1u);
   ASSERT_NE(Part(kPanelPart), nullptr);
   EXPECT_EQ(Part(kPanelPart)->designX1000, 660000);
+  EXPECT_EQ(Part(kPanelPart)->designY1000, 10000);
+  EXPECT_EQ(Part(kPanelPart)->priority, 12);
   EXPECT_EQ(Part(kHighlightPart), nullptr);
 }
 
