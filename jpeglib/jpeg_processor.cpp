@@ -170,11 +170,11 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
-  table.transformAccurate8 = processorClass == kJpegClassSse2 ? transformBlockSse2 : nullptr;
-  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
-  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;
   const bool avx2 = sse2 && ProcessorHasAvx2();
+  table.transformAccurate8 = avx2 ? transformBlockAvx2 : sse2 ? transformBlockSse2 : nullptr;
+  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
+  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   table.writeBgr420 = avx2   ? writeBgr420Avx2
                       : sse2 ? writeBgr420Sse2
                       : simd ? simd_portable::writeBgr420Lanes
