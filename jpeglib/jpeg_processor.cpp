@@ -84,9 +84,14 @@ int jpegReadClassOverride(const JPEG_PROCESSOR_TABLE& table) {
 }
 
 int jpegClassifyProcessor(const JPEG_PROCESSOR_TABLE& table) {
-  JPEG_CPU_INFO info{};
-  std::memset(info.vendor, ' ', 12);
-  identifyProcessor(info);
+  // The processor does not change while the process runs, and asking it
+  // is slow where a hypervisor answers: once per process.
+  static const JPEG_CPU_INFO info = [] {
+    JPEG_CPU_INFO identified{};
+    std::memset(identified.vendor, ' ', 12);
+    identifyProcessor(identified);
+    return identified;
+  }();
   const int forced = jpegReadClassOverride(table);
   return forced >= 0 ? forced : jpegClassFromCpuInfo(info);
 }
