@@ -12,10 +12,10 @@ void fillFastLook(JpegHuffmanDecodeTable& table, int code, int length, std::uint
   const int shift = kJpegFastLookBits - length;
   const int size = symbol & 15;
   for (int fill = 0; fill < (1 << shift); ++fill) {
-    std::uint32_t entry = symbol | static_cast<std::uint32_t>(length) << 8;
+    std::uint32_t entry = static_cast<std::uint32_t>(symbol) << 8 | static_cast<std::uint32_t>(length) << 16;
     if (size != 0 && size <= shift) {
       const int value = jpegExtendReceived(fill >> (shift - size), size);
-      entry |= static_cast<std::uint32_t>(length + size) << 12 | static_cast<std::uint32_t>(value) << 16;
+      entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(value) << 20;
     }
     table.fastLook[(code << shift) | fill] = entry;
   }

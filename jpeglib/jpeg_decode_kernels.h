@@ -13,10 +13,10 @@
 inline constexpr std::size_t kJpegInputStagingSize = 4096;
 
 // The fast block decoders' look-ahead: per 9-bit prefix, the symbol (bits
-// 0-7) and the length (bits 8-11, 0 when the code is longer) of the code it
-// starts with; when that symbol's value bits (its low 4 bits) also fit,
-// code and value bits together (bits 12-15) and the extended value (bits
-// 16-31).
+// 8-15) and the length (bits 16-19, 0 when the code is longer) of the code
+// it starts with; when that symbol's value bits (its low 4 bits) also fit,
+// code and value bits together (bits 0-5, else 0; a shift by the entry
+// takes them) and the extended value (bits 20-31, signed).
 inline constexpr int kJpegFastLookBits = 9;
 
 struct JpegHuffmanDecodeTable {

@@ -84,9 +84,14 @@ int jpegReadClassOverride(const JPEG_PROCESSOR_TABLE& table) {
 }
 
 int jpegClassifyProcessor(const JPEG_PROCESSOR_TABLE& table) {
-  JPEG_CPU_INFO info{};
-  std::memset(info.vendor, ' ', 12);
-  identifyProcessor(info);
+  // The processor does not change while the process runs, and asking it
+  // is slow where a hypervisor answers: once per process.
+  static const JPEG_CPU_INFO info = [] {
+    JPEG_CPU_INFO identified{};
+    std::memset(identified.vendor, ' ', 12);
+    identifyProcessor(identified);
+    return identified;
+  }();
   const int forced = jpegReadClassOverride(table);
   return forced >= 0 ? forced : jpegClassFromCpuInfo(info);
 }
@@ -170,11 +175,11 @@ void jpegFillProcessorTable(JPEG_PROCESSOR_TABLE& table, int processorClass) {
   table.decodeBlockDcOnly = simd ? skipBlockMmx : decodeBlockDcOnly;
   table.dequantizeFast = dequantizeFast;
   table.dequantizeAccurate = processorClass == kJpegClassSse2 ? dequantizeBlockSse2 : dequantizeAccurate;
-  table.transformAccurate8 = processorClass == kJpegClassSse2 ? transformBlockSse2 : nullptr;
-  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
-  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   const bool sse2 = processorClass == kJpegClassSse2;
   const bool avx2 = sse2 && ProcessorHasAvx2();
+  table.transformAccurate8 = avx2 ? transformBlockAvx2 : sse2 ? transformBlockSse2 : nullptr;
+  table.yccPixel = simd ? yccToRgbLanes : yccToRgbFast;
+  table.yccPixelOpaque = simd ? yccToRgbLanesWrapped : yccToRgbFast;
   table.writeBgr420 = avx2   ? writeBgr420Avx2
                       : sse2 ? writeBgr420Sse2
                       : simd ? simd_portable::writeBgr420Lanes

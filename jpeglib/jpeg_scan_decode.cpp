@@ -129,6 +129,48 @@ void transformBlock(JpegWorkingState& work, int c, std::int16_t block[64], int b
   }
 }
 
+// One block of an interleaved MCU, with what its decoding and transform
+// take worked out once a scan.
+struct McuBlock {
+  int component;
+  int bx;
+  int by;
+  const JpegHuffmanDecodeTable* dc;
+  const JpegHuffmanDecodeTable* ac;
+  std::int16_t* predictor;
+  // The whole block step's factors and target, or null for the separate
+  // steps of transformBlock.
+  const std::int16_t* stepFactors;
+  std::uint8_t* stepTarget;
+};
+
+// The blocks of one MCU in stream order; their count.
+int listMcuBlocks(JpegWorkingState& work, JPEG_SCAN& scan, JpegMcuPlanes& planes,
+                  McuBlock blocks[kJpegMaxMcuBlocks]) {
+  const JpegFrame& frame = work.frame;
+  int count = 0;
+  for (int i = 0; i < scan.componentCount; ++i) {
+    const int c = scan.component[i];
+    const JpegComponent& component = frame.components[c];
+    const bool wholeStep = work.read.image.layout[c].blockSide == 8 && work.dctMethod != 0 &&
+                           work.table.transformAccurate8 != nullptr;
+    for (int by = 0; by < component.v; ++by) {
+      for (int bx = 0; bx < component.h; ++bx) {
+        McuBlock& b = blocks[count++];
+        b.component = c;
+        b.bx = bx;
+        b.by = by;
+        b.dc = &work.read.dcTables[work.dcSelector[i]];
+        b.ac = &work.read.acTables[work.acSelector[i]];
+        b.predictor = &scan.dcPredictor[i];
+        b.stepFactors = wholeStep ? work.read.dequantFactors[component.quantTable] : nullptr;
+        b.stepTarget = planes.samples[c] + by * 8 * kJpegPlaneStride + bx * 8;
+      }
+    }
+  }
+  return count;
+}
+
 // Sequential scan over every component: each MCU is decoded, transformed
 // and written; MCUs outside the written part keep only their DC values.
 JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
@@ -139,6 +181,9 @@ JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
   const int lastVisibleRow = ceilDiv(image.clip[3], image.mcuPixelsHigh) - 1;
   int eobRun = 0;
   JpegMcuPlanes planes;
+  McuBlock blocks[kJpegMaxMcuBlocks];
+  const int blockCount = listMcuBlocks(work, scan, planes, blocks);
+  const JpegBlockStep step = work.table.transformAccurate8;
   // A region read starts at the last remembered row before its region.
   if (image.regionGiven && scan.resumeRow == 0 && scan.resumeColumn == 0) {
     const int row = jpegRowResumeStart(work, scan, image.clip[1] / image.mcuPixelsHigh);
@@ -157,22 +202,20 @@ JPEG_STATUS decodeDirect(JpegWorkingState& work, JPEG_SCAN& scan) {
         if (row > lastVisibleRow) return JPEG_SUCCESS;
         continue;
       }
+      const JpegBlockDecoder decode = visible ? work.table.decodeBlock : work.table.decodeBlockDcOnly;
       std::int16_t* block = work.mcuBlocks;
-      for (int i = 0; i < scan.componentCount; ++i) {
-        const int c = scan.component[i];
-        const JpegComponent& component = frame.components[c];
-        for (int by = 0; by < component.v; ++by) {
-          for (int bx = 0; bx < component.h; ++bx, block += 64) {
-            if (spent) {
-              std::memset(block, 0, 64 * sizeof block[0]);
-            } else {
-              const JpegBlockDecoder decode = visible ? work.table.decodeBlock : work.table.decodeBlockDcOnly;
-              const JPEG_STATUS status = decode(in, work.read.dcTables[work.dcSelector[i]],
-                                                work.read.acTables[work.acSelector[i]], scan.dcPredictor[i], block);
-              if (status < 0) return status;
-            }
-            if (visible) transformBlock(work, c, block, bx, by, planes);
-          }
+      for (int b = 0; b < blockCount; ++b, block += 64) {
+        const McuBlock& m = blocks[b];
+        if (spent) {
+          std::memset(block, 0, 64 * sizeof block[0]);
+        } else if (const JPEG_STATUS status = decode(in, *m.dc, *m.ac, *m.predictor, block); status < 0) {
+          return status;
+        }
+        if (!visible) continue;
+        if (m.stepFactors != nullptr) {
+          step(block, m.stepFactors, m.stepTarget, kJpegPlaneStride);
+        } else {
+          transformBlock(work, m.component, block, m.bx, m.by, planes);
         }
       }
       if (visible) jpegWriteMcu(work, planes, column, row, form);

@@ -8,6 +8,10 @@
 // there.
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/zigzag.h"
 #include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/simd/simd_kernels.h"
@@ -17,29 +21,28 @@ namespace {
 // Bits one coefficient can take: a 16-bit code and 16 value bits.
 constexpr int kCoefficientBits = 32;
 
-// The stream's bit reader in locals.
+// The stream's bit reader in locals: few enough to stay in registers
+// through a block. Bytes may be taken up to `limit`, the window's end, or
+// where the reader stands when a marker is pending (none may be taken).
 struct HeldBits {
   std::uint64_t bits;
   int count;
   const std::uint8_t* position;
-  std::size_t left;
-  std::size_t consumed;
-  bool marker;
+  const std::uint8_t* limit;
 
   explicit HeldBits(const JpegInputStream& in)
       : bits(in.bits),
         count(in.bitCount),
         position(in.position),
-        left(in.bytesLeft),
-        consumed(in.bytesConsumed),
-        marker(in.marker != 0) {}
+        limit(in.marker != 0 ? in.position : in.position + in.bytesLeft) {}
 
   void storeTo(JpegInputStream& in) const {
+    const auto taken = static_cast<std::size_t>(position - in.position);
     in.bits = bits;
     in.bitCount = count;
     in.position = position;
-    in.bytesLeft = left;
-    in.bytesConsumed = consumed;
+    in.bytesLeft -= taken;
+    in.bytesConsumed += taken;
   }
 
   void take(int n) {
@@ -52,8 +55,8 @@ struct HeldBits {
   // Appends data bytes while at most 56 bits are held and the next bytes
   // are safe to take.
   void refill() {
-    if (marker) return;
     while (count <= 56) {
+      const std::ptrdiff_t left = limit - position;
       if (left >= 8) {
         std::uint64_t word;
         std::memcpy(&word, position, 8);
@@ -65,13 +68,11 @@ struct HeldBits {
           bits |= (__builtin_bswap64(word) >> count) & ~(~0ull >> after);
           count = after;
           position += bytes;
-          left -= static_cast<std::size_t>(bytes);
-          consumed += static_cast<std::size_t>(bytes);
           return;
         }
       }
       if (left == 0) return;
-      std::size_t length = 1;
+      std::ptrdiff_t length = 1;
       if (position[0] == 0xFF) {
         if (left < 2 || position[1] != 0x00) return;
         length = 2;  // a stuffed 0xFF
@@ -79,19 +80,28 @@ struct HeldBits {
       bits |= static_cast<std::uint64_t>(position[0]) << (56 - count);
       count += 8;
       position += length;
-      left -= length;
-      consumed += length;
     }
   }
 };
 
+// Zeroes the block by vector stores; a string store's start-up would cost
+// more than the whole block.
+[[gnu::always_inline]] inline void clearBlock(std::int16_t block[64]) {
+#if defined(__SSE2__)
+#pragma GCC unroll 8
+  for (int i = 0; i < 64; i += 8) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + i), _mm_setzero_si128());
+#else
+  std::memset(block, 0, 64 * sizeof block[0]);
+#endif
+}
+
 // A symbol by the 9-bit look-ahead, else the plain search from 9 bits (a
 // code over 16 bits is symbol 0); at least 16 bits are held.
 [[gnu::always_inline]] inline int symbolOf(HeldBits& held, const JpegHuffmanDecodeTable& table, std::uint32_t entry) {
-  const int length = (entry >> 8) & 15;
+  const int length = (entry >> 16) & 15;
   if (length != 0) {
     held.take(length);
-    return static_cast<int>(entry & 0xFF);
+    return static_cast<int>((entry >> 8) & 0xFF);
   }
   for (int n = kJpegFastLookBits; n <= 16; ++n) {
     const auto code = static_cast<std::int32_t>(held.peek(n));
@@ -114,7 +124,7 @@ struct HeldBits {
 template <bool KeepAc>
 JPEG_STATUS decodeBlockFast(JpegInputStream& in, const JpegHuffmanDecodeTable& dc, const JpegHuffmanDecodeTable& ac,
                             std::int16_t& predictor, std::int16_t block[64]) {
-  std::memset(block, 0, 64 * sizeof block[0]);
+  clearBlock(block);
   HeldBits held(in);
   held.refill();
   if (held.count < kCoefficientBits) {
@@ -137,11 +147,12 @@ JPEG_STATUS decodeBlockFast(JpegInputStream& in, const JpegHuffmanDecodeTable& d
       }
     }
     const std::uint32_t entry = ac.fastLook[held.peek(kJpegFastLookBits)];
-    if (const int whole = (entry >> 12) & 15; whole != 0) {
+    if ((entry & 63) != 0) {
       // Code and value bits in the look-ahead.
-      held.take(whole);
-      k += (entry >> 4) & 15;
-      if (KeepAc) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(entry >> 16);
+      held.bits <<= entry & 63;
+      held.count -= static_cast<int>(entry & 63);
+      k += (entry >> 12) & 15;
+      if (KeepAc) block[kZigzagToNatural[k]] = static_cast<std::int16_t>(static_cast<std::int32_t>(entry) >> 20);
       continue;
     }
     const int symbol = symbolOf(held, ac, entry);

@@ -12,12 +12,11 @@
 
 #if defined(__SSE2__)
 
-#include <algorithm>
-
-#include "jpeglib/simd/idct_lanes.h"
-#include "jpeglib/simd/sse2_util.h"
+#include "jpeglib/simd/idct_block_sse2.h"
 
 namespace {
+
+using namespace idct_block_sse2;
 
 // For output rows k = 0..3: the pairs (basis[i][k], basis[i + 2][k]) for
 // i = 0 (rows 0, 2), 4 (rows 4, 6), 1 (rows 1, 3) and 5 (rows 5, 7),
@@ -48,8 +47,6 @@ const LaneWeights& laneWeights() {
   }();
   return weights;
 }
-
-bool allZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF; }
 
 // One pass over rows 0 .. Used - 1 (the others are zero), then the
 // transpose. With LeftOnly, lanes 4 to 7 are zero in every row and come out
@@ -105,19 +102,6 @@ template <int Used, bool LeftOnly>
   Transpose8x8Words(rows);
 }
 
-// How many leading rows a pass needs: 2, 4 or 8.
-int rowsUsed(const __m128i rows[8]) {
-  if (!allZero(_mm_or_si128(_mm_or_si128(rows[4], rows[5]), _mm_or_si128(rows[6], rows[7])))) return 8;
-  return allZero(_mm_or_si128(rows[2], rows[3])) ? 2 : 4;
-}
-
-bool rightHalfZero(const __m128i rows[8]) {
-  __m128i any = rows[0];
-#pragma GCC unroll 8
-  for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
-  return allZero(_mm_unpackhi_epi64(any, any));
-}
-
 template <bool LeftOnly>
 [[gnu::always_inline]] inline void passOver(const LaneWeights& w, __m128i rows[8], int shift, std::int32_t round) {
   switch (rowsUsed(rows)) {
@@ -141,31 +125,10 @@ template <bool LeftOnly>
   }
 }
 
-// Both passes of a block whose only non-zero value is its DC term.
-std::int16_t dcOnlySample(std::int16_t dc) {
-  const std::int16_t basis = jpegIdctLaneBasis().basis[0][0];
-  const auto first = static_cast<std::int32_t>(static_cast<std::uint32_t>(basis * dc) + kIdctLaneFirstRound) >>
-                     kIdctLaneFirstShift;
-  const auto between = static_cast<std::int16_t>(std::clamp(first, -32768, 32767));
-  const auto second = static_cast<std::int32_t>(static_cast<std::uint32_t>(basis * between) +
-                                                static_cast<std::uint32_t>(kIdctLaneSecondRound)) >>
-                      kIdctLaneSecondShift;
-  return static_cast<std::int16_t>(std::clamp(second, 0, 255));
-}
-
 // Both passes over the block's rows, which end as rows of samples (still
 // to be clamped).
 [[gnu::always_inline]] inline void inverseRows(__m128i rows[8]) {
-  const __m128i acMask = _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1);
-  __m128i any = _mm_and_si128(rows[0], acMask);
-#pragma GCC unroll 8
-  for (int r = 1; r < 8; ++r) any = _mm_or_si128(any, rows[r]);
-  if (allZero(any)) {
-    const __m128i sample = _mm_set1_epi16(dcOnlySample(static_cast<std::int16_t>(_mm_cvtsi128_si32(rows[0]))));
-#pragma GCC unroll 8
-    for (int r = 0; r < 8; ++r) rows[r] = sample;
-    return;
-  }
+  if (fillIfDcOnly(rows)) return;
   const LaneWeights& weights = laneWeights();
   pass(weights, rows, kIdctLaneFirstShift, kIdctLaneFirstRound);
   pass(weights, rows, kIdctLaneSecondShift, kIdctLaneSecondRound);
@@ -204,17 +167,9 @@ void idctBlockSse2(std::int16_t block[64]) {
 void transformBlockSse2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
                         std::ptrdiff_t stride) {
   __m128i rows[8];
-#pragma GCC unroll 8
-  for (int r = 0; r < 8; ++r) {
-    rows[r] = _mm_mullo_epi16(sse2_util::load(block + r * 8), sse2_util::load(factors + r * 8));
-  }
+  loadDequantised(block, factors, rows);
   inverseRows(rows);
-#pragma GCC unroll 8
-  for (int r = 0; r < 8; r += 2) {
-    const __m128i bytes = _mm_packus_epi16(rows[r], rows[r + 1]);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r * stride), bytes);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (r + 1) * stride), _mm_unpackhi_epi64(bytes, bytes));
-  }
+  storeSampleBytes(rows, out, stride);
 }
 
 #else  // no SSE2: the portable forms define the results

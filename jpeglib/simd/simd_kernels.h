@@ -95,6 +95,9 @@ void idctBlockSse2(std::int16_t block[64]);
 // and store the 8 x 8 samples as bytes, rows `stride` apart.
 void transformBlockSse2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
                         std::ptrdiff_t stride);
+// The same step by AVX2, for class 6 where the processor has it.
+void transformBlockAvx2(const std::int16_t block[64], const std::int16_t factors[64], std::uint8_t* out,
+                        std::ptrdiff_t stride);
 
 // ---- decoder output ------------------------------------------------------
 // Whole 4:2:0 MCUs into three-byte pixels by the lane colour arithmetic

@@ -1,11 +1,15 @@
 // Class 6's accurate dequantiser and the whole block step (dequantise,
-// transform, store bytes) equal the plain dequantiser and the portable lane
-// transform bit for bit: random, sparse and DC-only blocks against tables
-// of every size (entries past 16 bits too), at odd addresses.
+// transform, store bytes; SSE2, and AVX2 where the processor has it) equal
+// the plain dequantiser and the portable lane transform bit for bit:
+// random, sparse and DC-only blocks against tables of every size (entries
+// past 16 bits too), at odd addresses.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <vector>
+
+#include "common/cpu_features.h"
 
 #include "jpeglib/jpeg_decode_kernels.h"
 #include "jpeglib/simd/simd_kernels.h"
@@ -66,7 +70,8 @@ TEST(JpegDecoderBlockStep, StepFormsEqualDequantiserTransformAndCopy) {
   std::int16_t* odd = storage + 1;
   constexpr std::ptrdiff_t kStride = 21;
   using Step = void (*)(const std::int16_t*, const std::int16_t*, std::uint8_t*, std::ptrdiff_t);
-  const Step steps[] = {simd_portable::transformBlockLanes, transformBlockSse2};
+  std::vector<Step> steps = {simd_portable::transformBlockLanes, transformBlockSse2};
+  if (ProcessorHasAvx2()) steps.push_back(transformBlockAvx2);
   for (int round = 0; round < 6000; ++round) {
     const RandomBlock b = MakeBlock(random, round);
     std::int16_t factors[64];
