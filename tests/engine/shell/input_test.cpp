@@ -129,7 +129,9 @@ TEST_F(InputTest, CentreKeyModeOpensTheMenuWithStartOrB) {
     // Held down, its auto-repeat must not read as a new press (which would
     // close the menu it just opened).
     engine->HandleWindowMessage(nullptr, WM_KEYDOWN, test.key, 0);
-    if (test.opens) EXPECT_NE(in()[pressed], 1u);
+    if (test.opens) {
+      EXPECT_NE(in()[pressed], 1u);
+    }
   }
 }
 

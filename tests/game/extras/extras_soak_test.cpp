@@ -101,7 +101,9 @@ class ExtrasSoakTest : public ExtrasTest {
       ASSERT_EQ(engine->statusWord, 0u);
     }
     EXPECT_GT(reentries, 0u);  // the run left the screen at times
-    if (scene == SCENE_RECOLLECTION) EXPECT_GT(replays, 0u);
+    if (scene == SCENE_RECOLLECTION) {
+      EXPECT_GT(replays, 0u);
+    }
     // Nothing of the soak stays: a fresh opening holds what it always does.
     game->SetSceneState(scene, 0);
     Frame();
