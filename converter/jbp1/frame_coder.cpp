@@ -72,6 +72,31 @@ std::size_t JpegRoomBytes(const BmpInfo& info) {
   return 3 * static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height) + kJpegHeaderRoom;
 }
 
+// A bound of the scan bits of the JPEG of quantised blocks, if every value
+// surely has a code (|AC| < 1,024, and |DC| < 1,024 so that DC steps stay
+// under 2,048): no JPEG code passes 16 bits, so a coefficient takes at most
+// 26 bits and a block's DC (27), end of block (16) and up to three runs of 16
+// zeros (48) fit in 96 more.
+std::optional<std::uint64_t> ScanBitsBound(const std::int16_t* blocks, std::size_t blockCount) {
+  constexpr int kLargestSureValue = 1023;
+  std::uint64_t coefficients = 0;
+  int largest = 0;
+  for (std::size_t b = 0; b < blockCount; ++b) {
+    const std::int16_t* block = blocks + 64 * b;
+    int count = 0;
+    int blockLargest = 0;
+    for (int i = 0; i < 64; ++i) {
+      const int magnitude = block[i] < 0 ? -block[i] : block[i];
+      count += magnitude != 0;
+      blockLargest = blockLargest > magnitude ? blockLargest : magnitude;
+    }
+    coefficients += static_cast<std::uint64_t>(count);
+    largest = largest > blockLargest ? largest : blockLargest;
+  }
+  if (largest > kLargestSureValue) return std::nullopt;
+  return 26 * coefficients + 96 * static_cast<std::uint64_t>(blockCount);
+}
+
 bool IsCodableImage(const std::optional<BmpInfo>& info, int quality) {
   return info && info->bitsPerPixel == kBmpBitsPerPixel && info->width <= kJbpMaxDimension &&
          info->height <= kJbpMaxDimension && quality >= 1 && quality <= 100;
@@ -138,6 +163,7 @@ FrameCodeStatus CFrameCoder::TakePicture(std::span<const std::uint8_t> image) {
       jpegTransformImage(&props, transformed_.data(), static_cast<std::uint32_t>(blocks), &blockCount) ==
           JPEG_SUCCESS &&
       blockCount == blocks;
+  transformedBlocks_ = blocks;
   props.jpegBuffer = nullptr;
   jpegHeaderBytes_ = props.jpegBufferSize;
   jpegRoomBytes_ = JpegRoomBytes(*info);
@@ -149,23 +175,29 @@ FrameCodeStatus CFrameCoder::CodeTakenPicture(int quality, std::vector<std::uint
   if (!pictureTaken_ || quality < 1 || quality > 100) return FrameCodeStatus::kFailed;
   if (!pictureTransformed_) return BuildPictureRecordFromJpeg(picture_, quality, record);
   std::uint16_t tables[2][64];
-  std::uint64_t scanBits = 0;
   if (jpegQuantizeImage(jpegLibrary_.get(), quality, transformed_.data(), quantised_.data(), tables) !=
       JPEG_SUCCESS) {
     return BuildPictureRecordFromJpeg(picture_, quality, record);
   }
-  // A value without a code fails the library's write as it does here.
-  if (jpegCountScanBits(jpegLibrary_.get(), quantised_.data(), &scanBits) != JPEG_SUCCESS) {
-    return FrameCodeStatus::kNoJpeg;
-  }
   // The written JPEG: headers, the scan data (one to two bytes for each
   // eight bits, as 0xFF bytes are stuffed) and EOI; it must stay under its
-  // room. Only where the bounds leave that open is it written.
+  // room. A bound settles that for most pictures; else the bits are counted
+  // (a value without a code fails the library's write as it does here), and
+  // only where that leaves it open is the JPEG written.
   constexpr std::size_t kEndMarkerBytes = 2;
-  const std::size_t scanBytes = static_cast<std::size_t>((scanBits + 7) / 8);
-  const std::size_t fewest = jpegHeaderBytes_ + scanBytes + kEndMarkerBytes;
-  if (fewest > jpegRoomBytes_) return FrameCodeStatus::kNoJpeg;
-  if (fewest + scanBytes >= jpegRoomBytes_) return BuildPictureRecordFromJpeg(picture_, quality, record);
+  const auto mostBytes = [&](std::uint64_t bits) {
+    return jpegHeaderBytes_ + 2 * static_cast<std::size_t>((bits + 7) / 8) + kEndMarkerBytes;
+  };
+  const std::optional<std::uint64_t> bound = ScanBitsBound(quantised_.data(), transformedBlocks_);
+  if (!bound || mostBytes(*bound) >= jpegRoomBytes_) {
+    std::uint64_t scanBits = 0;
+    if (jpegCountScanBits(jpegLibrary_.get(), quantised_.data(), &scanBits) != JPEG_SUCCESS) {
+      return FrameCodeStatus::kNoJpeg;
+    }
+    const std::size_t fewest = jpegHeaderBytes_ + static_cast<std::size_t>((scanBits + 7) / 8) + kEndMarkerBytes;
+    if (fewest > jpegRoomBytes_) return FrameCodeStatus::kNoJpeg;
+    if (mostBytes(scanBits) >= jpegRoomBytes_) return BuildPictureRecordFromJpeg(picture_, quality, record);
+  }
 
   std::uint8_t luma[64];
   std::uint8_t chroma[64];

@@ -75,6 +75,7 @@ class CFrameCoder {
   std::size_t jpegRoomBytes_ = 0;    // what the written JPEG must stay under
   std::size_t jpegHeaderBytes_ = 0;
   std::vector<std::uint8_t> jpegHeader_;
+  std::size_t transformedBlocks_ = 0;
   std::vector<std::int16_t> transformed_;
   std::vector<std::int16_t> quantised_;
 
