@@ -55,24 +55,28 @@ struct SymbolCounts {
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
                            SymbolCounts& symbols) {
   lists.dcDifferences.resize(blockCount);
-  lists.acEntries.clear();
-  JbpAcEntry blockEntries[kJbpMaxAcEntriesPerBlock];
+  // Room for the most entries a picture can have; only the used ones are
+  // written, so the room is cleared once per coder.
+  const std::size_t mostEntries = blockCount * kJbpMaxAcEntriesPerBlock;
+  if (lists.acEntries.size() < mostEntries) lists.acEntries.resize(mostEntries);
+  lists.acEntryCount = 0;
   int previousDc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
     const std::int16_t* block = blocks + 64 * b;
-    for (int i = 0; i < 64; ++i) {
-      if (block[i] < -kJbpMaxMagnitude) return false;
-    }
+    bool fits = true;
+    for (int i = 0; i < 64; ++i) fits &= block[i] >= -kJbpMaxMagnitude;
+    if (!fits) return false;
     const int difference = block[0] - previousDc;
     if (difference < -kJbpMaxMagnitude || difference > kJbpMaxMagnitude) return false;
     previousDc = block[0];
     lists.dcDifferences[b] = difference;
     ++symbols.dcCounts[MagnitudeCategory(difference)];
+    JbpAcEntry* blockEntries = lists.acEntries.data() + lists.acEntryCount;
     const std::size_t count = CollectAcRuns(block, blockEntries);
-    lists.acEntries.insert(lists.acEntries.end(), blockEntries, blockEntries + count);
+    JbpAcCursor cursor;
+    while (cursor.position < count) ++symbols.acCounts[NextAcSymbol(blockEntries, cursor).symbol];
+    lists.acEntryCount += count;
   }
-  JbpAcCursor cursor;
-  while (cursor.position < lists.acEntries.size()) ++symbols.acCounts[NextAcSymbol(lists.acEntries.data(), cursor).symbol];
   return true;
 }
 
@@ -160,7 +164,7 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
   JbpAcCursor cursor;
-  while (cursor.position < lists.acEntries.size()) {
+  while (cursor.position < lists.acEntryCount) {
     const JbpAcSymbol symbol = NextAcSymbol(lists.acEntries.data(), cursor);
     acCodes.Put(symbol.symbol, acTree, acWriter);
     acWriter.PutBits(symbol.valueBitCount, symbol.valueBits);

@@ -33,7 +33,8 @@ void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer
 // pictures keeps one so their memory is reused.
 struct JbpRecordWorkspace {
   std::vector<std::int32_t> dcDifferences;
-  std::vector<JbpAcEntry> acEntries;
+  std::vector<JbpAcEntry> acEntries;  // the first acEntryCount in use
+  std::size_t acEntryCount = 0;
 };
 
 // Replaces record with the coded picture. False (record left empty) when the
