@@ -72,29 +72,15 @@ std::size_t JpegRoomBytes(const BmpInfo& info) {
   return 3 * static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height) + kJpegHeaderRoom;
 }
 
-// A bound of the scan bits of the JPEG of quantised blocks, if every value
-// surely has a code (|AC| < 1,024, and |DC| < 1,024 so that DC steps stay
-// under 2,048): no JPEG code passes 16 bits, so a coefficient takes at most
-// 26 bits and a block's DC (27), end of block (16) and up to three runs of 16
-// zeros (48) fit in 96 more.
-std::optional<std::uint64_t> ScanBitsBound(const std::int16_t* blocks, std::size_t blockCount) {
-  constexpr int kLargestSureValue = 1023;
-  std::uint64_t coefficients = 0;
-  int largest = 0;
-  for (std::size_t b = 0; b < blockCount; ++b) {
-    const std::int16_t* block = blocks + 64 * b;
-    int count = 0;
-    int blockLargest = 0;
-    for (int i = 0; i < 64; ++i) {
-      const int magnitude = block[i] < 0 ? -block[i] : block[i];
-      count += magnitude != 0;
-      blockLargest = blockLargest > magnitude ? blockLargest : magnitude;
-    }
-    coefficients += static_cast<std::uint64_t>(count);
-    largest = largest > blockLargest ? largest : blockLargest;
-  }
-  if (largest > kLargestSureValue) return std::nullopt;
-  return 26 * coefficients + 96 * static_cast<std::uint64_t>(blockCount);
+// A bound of the scan bits of the JPEG of the record's coefficients, if
+// every value surely has a code there (|AC| < 1,024, and |DC| < 1,024 so that
+// DC steps stay under 2,048): no JPEG code passes 16 bits, so an AC
+// coefficient takes at most 26 bits, and a block's DC (27), end of block (16)
+// and up to three runs of 16 zeros (48) fit in 96 more.
+std::optional<std::uint64_t> ScanBitsBound(const JbpRecordWorkspace& coded, std::size_t blockCount) {
+  constexpr int kLargestSureCategory = 10;
+  if (coded.largestCategory > kLargestSureCategory) return std::nullopt;
+  return 26 * static_cast<std::uint64_t>(coded.acCoefficients) + 96 * static_cast<std::uint64_t>(blockCount);
 }
 
 bool IsCodableImage(const std::optional<BmpInfo>& info, int quality) {
@@ -179,30 +165,33 @@ FrameCodeStatus CFrameCoder::CodeTakenPicture(int quality, std::vector<std::uint
       JPEG_SUCCESS) {
     return BuildPictureRecordFromJpeg(picture_, quality, record);
   }
-  // The written JPEG: headers, the scan data (one to two bytes for each
-  // eight bits, as 0xFF bytes are stuffed) and EOI; it must stay under its
-  // room. A bound settles that for most pictures; else the bits are counted
-  // (a value without a code fails the library's write as it does here), and
-  // only where that leaves it open is the JPEG written.
+  std::uint8_t luma[64];
+  std::uint8_t chroma[64];
+  const bool written = NaturalTable(tables[0], luma) && NaturalTable(tables[1], chroma) &&
+                       WriteRecord(*ReadBmpInfo(picture_), quality, quantised_.data(), luma, chroma, record) ==
+                           FrameCodeStatus::kCoded;
+
+  // The JPEG the library would write: headers, the scan data (one to two
+  // bytes for each eight bits, as 0xFF bytes are stuffed) and EOI; it must
+  // stay under its room, else the JPEG is refused before the record counts.
+  // A bound from the record settles that for most pictures; else the bits
+  // are counted (a value without a code fails the library's write as it does
+  // here), and only where that leaves it open is the JPEG written.
   constexpr std::size_t kEndMarkerBytes = 2;
   const auto mostBytes = [&](std::uint64_t bits) {
     return jpegHeaderBytes_ + 2 * static_cast<std::size_t>((bits + 7) / 8) + kEndMarkerBytes;
   };
-  const std::optional<std::uint64_t> bound = ScanBitsBound(quantised_.data(), transformedBlocks_);
+  const std::optional<std::uint64_t> bound = written ? ScanBitsBound(recordLists_, transformedBlocks_) : std::nullopt;
   if (!bound || mostBytes(*bound) >= jpegRoomBytes_) {
     std::uint64_t scanBits = 0;
-    if (jpegCountScanBits(jpegLibrary_.get(), quantised_.data(), &scanBits) != JPEG_SUCCESS) {
+    if (jpegCountScanBits(jpegLibrary_.get(), quantised_.data(), &scanBits) != JPEG_SUCCESS ||
+        jpegHeaderBytes_ + static_cast<std::size_t>((scanBits + 7) / 8) + kEndMarkerBytes > jpegRoomBytes_) {
+      record.clear();
       return FrameCodeStatus::kNoJpeg;
     }
-    const std::size_t fewest = jpegHeaderBytes_ + static_cast<std::size_t>((scanBits + 7) / 8) + kEndMarkerBytes;
-    if (fewest > jpegRoomBytes_) return FrameCodeStatus::kNoJpeg;
     if (mostBytes(scanBits) >= jpegRoomBytes_) return BuildPictureRecordFromJpeg(picture_, quality, record);
   }
-
-  std::uint8_t luma[64];
-  std::uint8_t chroma[64];
-  if (!NaturalTable(tables[0], luma) || !NaturalTable(tables[1], chroma)) return FrameCodeStatus::kFailed;
-  return WriteRecord(*ReadBmpInfo(picture_), quality, quantised_.data(), luma, chroma, record);
+  return written ? FrameCodeStatus::kCoded : FrameCodeStatus::kFailed;
 }
 
 FrameCodeStatus CFrameCoder::BuildPictureRecord(std::span<const std::uint8_t> image, int quality,

@@ -1,7 +1,13 @@
 #include "converter/jbp1/jbp1_record_writer.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/jbp1_format.h"
 #include "converter/jbp1/jbp1_symbols.h"
@@ -45,11 +51,30 @@ int ValueBitsOfSymbol(int symbol) { return symbol >= 0xF0 ? 0 : symbol & 15; }
 
 std::size_t StreamBytes(std::uint64_t bits) { return static_cast<std::size_t>((bits + 31) / 32 * 4); }
 
+// Symbols from 0xF0 up stand for runs of zeros alone.
+constexpr int kJbpFirstRunSymbol = 0xF0;
+
 // Counts of the DC categories and AC symbols of a whole picture.
 struct SymbolCounts {
   std::uint32_t dcCounts[kJbpDcSymbols] = {};
   std::uint32_t acCounts[kJbpAcSymbols] = {};
 };
+
+// Whether a value is -32,768, the one 16-bit value beyond the value coding.
+bool HoldsUncodedValue(const std::int16_t* values, std::size_t count) {
+  std::size_t i = 0;
+  bool found = false;
+#if defined(__SSE2__)
+  const __m128i uncoded = _mm_set1_epi16(std::numeric_limits<std::int16_t>::min());
+  __m128i seen = _mm_setzero_si128();
+  for (; i + 8 <= count; i += 8) {
+    seen = _mm_or_si128(seen, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i)), uncoded));
+  }
+  found = _mm_movemask_epi8(seen) != 0;
+#endif
+  for (; i < count; ++i) found |= values[i] == std::numeric_limits<std::int16_t>::min();
+  return found;
+}
 
 // Fills the workspace's lists and counts them.
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
@@ -60,12 +85,12 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, J
   const std::size_t mostEntries = blockCount * kJbpMaxAcEntriesPerBlock;
   if (lists.acEntries.size() < mostEntries) lists.acEntries.resize(mostEntries);
   lists.acEntryCount = 0;
+  if (HoldsUncodedValue(blocks, 64 * blockCount)) return false;
   int previousDc = 0;
+  int largestDc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
     const std::int16_t* block = blocks + 64 * b;
-    bool fits = true;
-    for (int i = 0; i < 64; ++i) fits &= block[i] >= -kJbpMaxMagnitude;
-    if (!fits) return false;
+    largestDc = std::max(largestDc, std::abs(int{block[0]}));
     const int difference = block[0] - previousDc;
     if (difference < -kJbpMaxMagnitude || difference > kJbpMaxMagnitude) return false;
     previousDc = block[0];
@@ -76,6 +101,13 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, J
     JbpAcCursor cursor;
     while (cursor.position < count) ++symbols.acCounts[NextAcSymbol(blockEntries, cursor).symbol];
     lists.acEntryCount += count;
+  }
+  lists.acCoefficients = 0;
+  lists.largestCategory = MagnitudeCategory(largestDc);
+  for (int symbol = 1; symbol < kJbpFirstRunSymbol; ++symbol) {
+    if (symbols.acCounts[symbol] == 0) continue;
+    lists.acCoefficients += symbols.acCounts[symbol];
+    lists.largestCategory = std::max(lists.largestCategory, symbol & 15);
   }
   return true;
 }

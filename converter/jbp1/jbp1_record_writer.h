@@ -35,6 +35,10 @@ struct JbpRecordWorkspace {
   std::vector<std::int32_t> dcDifferences;
   std::vector<JbpAcEntry> acEntries;  // the first acEntryCount in use
   std::size_t acEntryCount = 0;
+  // Of the last picture coded: its non-zero AC coefficients, and the largest
+  // category of an AC value or a DC value (not a DC difference).
+  std::size_t acCoefficients = 0;
+  int largestCategory = 0;
 };
 
 // Replaces record with the coded picture. False (record left empty) when the
