@@ -34,6 +34,18 @@ struct SymbolCodes {
     }
   }
 
+  // The symbol's code and then its value bits, in one step where they fit.
+  void PutWithValue(int symbol, const JbpHuffmanTree& tree, int valueBitCount, std::uint32_t valueBits,
+                    JbpBitWriter& writer) const {
+    const int n = length[symbol];
+    if (n + valueBitCount <= 32) {
+      writer.PutBits(n + valueBitCount, static_cast<std::uint32_t>(bits[symbol] << valueBitCount) | valueBits);
+    } else {
+      Put(symbol, tree, writer);
+      writer.PutBits(valueBitCount, valueBits);
+    }
+  }
+
   void Put(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer) const {
     const int n = length[symbol];
     if (n > kTableBits) {
@@ -80,10 +92,6 @@ bool HoldsUncodedValue(const std::int16_t* values, std::size_t count) {
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
                            SymbolCounts& symbols) {
   lists.dcDifferences.resize(blockCount);
-  // Room for the most entries a picture can have; only the used ones are
-  // written, so the room is cleared once per coder.
-  const std::size_t mostEntries = blockCount * kJbpMaxAcEntriesPerBlock;
-  if (lists.acEntries.size() < mostEntries) lists.acEntries.resize(mostEntries);
   lists.acEntryCount = 0;
   if (HoldsUncodedValue(blocks, 64 * blockCount)) return false;
   int previousDc = 0;
@@ -96,6 +104,11 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, J
     previousDc = block[0];
     lists.dcDifferences[b] = difference;
     ++symbols.dcCounts[MagnitudeCategory(difference)];
+    // The entries are written in place; the room grows as pictures need it
+    // and is kept, so it is cleared only when it grows.
+    if (lists.acEntries.size() - lists.acEntryCount < kJbpMaxAcEntriesPerBlock) {
+      lists.acEntries.resize(std::max(2 * lists.acEntries.size(), lists.acEntryCount + kJbpMaxAcEntriesPerBlock));
+    }
     JbpAcEntry* blockEntries = lists.acEntries.data() + lists.acEntryCount;
     const std::size_t count = CollectAcRuns(block, blockEntries);
     JbpAcCursor cursor;
@@ -190,16 +203,14 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   dcWriter.Init(record.data() + dcStart, dcBytes);
   for (const std::int32_t difference : lists.dcDifferences) {
     const JbpCodedValue coded = SplitCoefficient(difference);
-    dcCodes.Put(coded.category, dcTree, dcWriter);
-    dcWriter.PutBits(coded.category, coded.bits);
+    dcCodes.PutWithValue(coded.category, dcTree, coded.category, coded.bits, dcWriter);
   }
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
   JbpAcCursor cursor;
   while (cursor.position < lists.acEntryCount) {
     const JbpAcSymbol symbol = NextAcSymbol(lists.acEntries.data(), cursor);
-    acCodes.Put(symbol.symbol, acTree, acWriter);
-    acWriter.PutBits(symbol.valueBitCount, symbol.valueBits);
+    acCodes.PutWithValue(symbol.symbol, acTree, symbol.valueBitCount, symbol.valueBits, acWriter);
   }
   acWriter.Flush();
   dcWriter.Flush();
