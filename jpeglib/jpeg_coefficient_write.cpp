@@ -106,13 +106,13 @@ JPEG_STATUS jpegQuantizeImage(JPEG_PROPERTIES* props, int quality, const std::in
   for (int t = 0; t < 2; ++t) std::memcpy(tables[t], work.quant[t].scaled, sizeof work.quant[t].scaled);
 
   const JpegFrame& frame = work.frame;
-  const std::size_t values = imageBlocks(frame) * 64;
-  std::memcpy(quantised, transformedBlocks, values * sizeof(std::int16_t));
+  const std::int16_t* from = transformedBlocks;
   std::int16_t* block = quantised;
   for (int mcu = 0; mcu < frame.mcuCount; ++mcu) {
     for (int c = 0; c < frame.componentCount; ++c) {
       const std::uint16_t* multipliers = work.quant[frame.components[c].quantTable].multipliers;
-      for (int k = 0; k < frame.components[c].h * frame.components[c].v; ++k, block += 64) {
+      for (int k = 0; k < frame.components[c].h * frame.components[c].v; ++k, block += 64, from += 64) {
+        std::memcpy(block, from, 64 * sizeof(std::int16_t));
         work.table.quantize(block, multipliers);
       }
     }
