@@ -92,7 +92,8 @@ bool HoldsUncodedValue(const std::int16_t* values, std::size_t count) {
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
                            SymbolCounts& symbols) {
   lists.dcDifferences.resize(blockCount);
-  lists.acEntryCount = 0;
+  lists.acSymbolCount = 0;
+  JbpAcEntry blockEntries[kJbpMaxAcEntriesPerBlock];
   if (HoldsUncodedValue(blocks, 64 * blockCount)) return false;
   int previousDc = 0;
   int largestDc = 0;
@@ -104,16 +105,18 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, J
     previousDc = block[0];
     lists.dcDifferences[b] = difference;
     ++symbols.dcCounts[MagnitudeCategory(difference)];
-    // The entries are written in place; the room grows as pictures need it
+    // The symbols are stored in place; the room grows as pictures need it
     // and is kept, so it is cleared only when it grows.
-    if (lists.acEntries.size() - lists.acEntryCount < kJbpMaxAcEntriesPerBlock) {
-      lists.acEntries.resize(std::max(2 * lists.acEntries.size(), lists.acEntryCount + kJbpMaxAcEntriesPerBlock));
+    if (lists.acSymbols.size() - lists.acSymbolCount < kJbpMaxAcEntriesPerBlock) {
+      lists.acSymbols.resize(std::max(2 * lists.acSymbols.size(), lists.acSymbolCount + kJbpMaxAcEntriesPerBlock));
     }
-    JbpAcEntry* blockEntries = lists.acEntries.data() + lists.acEntryCount;
     const std::size_t count = CollectAcRuns(block, blockEntries);
     JbpAcCursor cursor;
-    while (cursor.position < count) ++symbols.acCounts[NextAcSymbol(blockEntries, cursor).symbol];
-    lists.acEntryCount += count;
+    while (cursor.position < count) {
+      const JbpAcSymbol symbol = NextAcSymbol(blockEntries, cursor);
+      ++symbols.acCounts[symbol.symbol];
+      lists.acSymbols[lists.acSymbolCount++] = symbol;
+    }
   }
   lists.acCoefficients = 0;
   lists.largestCategory = MagnitudeCategory(largestDc);
@@ -207,9 +210,8 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   }
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
-  JbpAcCursor cursor;
-  while (cursor.position < lists.acEntryCount) {
-    const JbpAcSymbol symbol = NextAcSymbol(lists.acEntries.data(), cursor);
+  for (std::size_t i = 0; i < lists.acSymbolCount; ++i) {
+    const JbpAcSymbol& symbol = lists.acSymbols[i];
     acCodes.PutWithValue(symbol.symbol, acTree, symbol.valueBitCount, symbol.valueBits, acWriter);
   }
   acWriter.Flush();
