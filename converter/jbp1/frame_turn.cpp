@@ -17,7 +17,7 @@ std::optional<BmpImage> RotateBmpImage(BmpImage&& source) {
 bool RotateBmpImageInto(std::span<const std::uint8_t> image, BmpImage& turned) {
   const std::optional<BmpInfo> info = ReadBmpInfo(image);
   if (!info || info->bitsPerPixel != kBmpBitsPerPixel) return false;
-  ResetBmpImage(turned, info->height, info->width);
+  ShapeBmpImage(turned, info->height, info->width);
   const std::size_t turnedRowBytes = BmpRowBytes(info->height);
   // Eight turned rows at a time, so that each source row is read eight
   // pixels at a stretch rather than one pixel a row apart.

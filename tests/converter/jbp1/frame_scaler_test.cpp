@@ -284,6 +284,17 @@ TEST(RotateBmpImage, EveryPixelLandsForWidthsAroundItsBands) {
   }
 }
 
+TEST(RotateBmpImage, ReusedImageKeepsNothingOfItsPast) {
+  // Turned rows of 5 pixels carry a byte of padding; the reused image held
+  // other bytes everywhere, and a larger picture before.
+  const BmpImage source = MakeNoiseImage(9, 5, 4);
+  const auto fresh = RotateBmpImage(BmpImage(source));
+  ASSERT_TRUE(fresh);
+  BmpImage reused(4096, 0xAB);
+  ASSERT_TRUE(reelpack::RotateBmpImageInto(source, reused));
+  EXPECT_EQ(reused, *fresh);
+}
+
 TEST(RotateBmpImage, ScaledFrameTurnsToPortrait) {
   auto scaled = ScaleFrame(SourceFrame("testsrc2", 640, 480), 320, 240);
   ASSERT_TRUE(scaled);
