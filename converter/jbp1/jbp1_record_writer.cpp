@@ -88,6 +88,13 @@ bool HoldsUncodedValue(const std::int16_t* values, std::size_t count) {
   return found;
 }
 
+// A symbol as one word: the symbol, its value bit count and its value bits
+// (at most 15) from the low byte up.
+std::uint32_t PackSymbol(const JbpAcSymbol& symbol) {
+  return static_cast<std::uint32_t>(symbol.symbol) | static_cast<std::uint32_t>(symbol.valueBitCount) << 8 |
+         symbol.valueBits << 16;
+}
+
 // Fills the workspace's lists and counts them.
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
                            SymbolCounts& symbols) {
@@ -111,12 +118,15 @@ bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, J
       lists.acSymbols.resize(std::max(2 * lists.acSymbols.size(), lists.acSymbolCount + kJbpMaxAcEntriesPerBlock));
     }
     const std::size_t count = CollectAcRuns(block, blockEntries);
+    std::uint32_t* stored = lists.acSymbols.data() + lists.acSymbolCount;
+    std::size_t storedCount = 0;
     JbpAcCursor cursor;
     while (cursor.position < count) {
       const JbpAcSymbol symbol = NextAcSymbol(blockEntries, cursor);
       ++symbols.acCounts[symbol.symbol];
-      lists.acSymbols[lists.acSymbolCount++] = symbol;
+      stored[storedCount++] = PackSymbol(symbol);
     }
+    lists.acSymbolCount += storedCount;
   }
   lists.acCoefficients = 0;
   lists.largestCategory = MagnitudeCategory(largestDc);
@@ -211,8 +221,9 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
   for (std::size_t i = 0; i < lists.acSymbolCount; ++i) {
-    const JbpAcSymbol& symbol = lists.acSymbols[i];
-    acCodes.PutWithValue(symbol.symbol, acTree, symbol.valueBitCount, symbol.valueBits, acWriter);
+    const std::uint32_t packed = lists.acSymbols[i];
+    acCodes.PutWithValue(static_cast<int>(packed & 0xFF), acTree, static_cast<int>(packed >> 8 & 0xFF), packed >> 16,
+                         acWriter);
   }
   acWriter.Flush();
   dcWriter.Flush();
