@@ -139,4 +139,28 @@ JPEG_STATUS jpegWrite(JPEG_PROPERTIES* props, JPEG_IO_MODE mode);
 JPEG_STATUS jpegRead(JPEG_PROPERTIES* props, JPEG_IO_MODE mode);
 JPEG_STATUS jpegFree(JPEG_PROPERTIES* props);
 const char* jpegStatusText(JPEG_STATUS status);
+
+// For a caller that codes one picture at several qualities: the picture is
+// converted and transformed once, then quantised per quality, giving the
+// very blocks jpegWrite in JPEG_WRITE_IMAGE_BUFFER mode would entropy-code.
+//
+// jpegTransformImage takes the caller fields as that jpegWrite does (a
+// sequential picture without restart markers or component planes) and
+// writes the JPEG's bytes ahead of the scan data into jpegBuffer
+// (jpegBufferSize out: their count). `blocks` receives every block after the
+// forward DCT, MCUs in raster order, components in frame order, a
+// component's blocks row by row: 64 values each, *blockCount blocks, at
+// most blockRoom (-28 beyond). -12 for a picture these entries do not take.
+JPEG_STATUS jpegTransformImage(JPEG_PROPERTIES* props, std::int16_t* blocks, std::uint32_t blockRoom,
+                               std::uint32_t* blockCount);
+// The transformed blocks of the record's last jpegTransformImage quantised
+// at quality 1..100 into `quantised` (same layout, natural order within a
+// block); tables[t] receives quantisation table t as its DQT segment
+// carries it (zigzag order).
+JPEG_STATUS jpegQuantizeImage(JPEG_PROPERTIES* props, int quality, const std::int16_t* transformed,
+                              std::int16_t* quantised, std::uint16_t tables[2][64]);
+// The bits of the scan data jpegWrite would write for quantised blocks (the
+// layout above), before byte stuffing and the final padding; -6 where a
+// value has no code, as the write would fail.
+JPEG_STATUS jpegCountScanBits(JPEG_PROPERTIES* props, const std::int16_t* quantised, std::uint64_t* bits);
 const JPEG_VERSION* jpegGetVersion();

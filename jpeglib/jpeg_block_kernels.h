@@ -23,3 +23,7 @@ void quantizeFast(std::int16_t block[64], const std::uint16_t multipliers[64]);
 JPEG_STATUS encodeBlockHuffman(JpegOutputStream& out, const JpegHuffmanCodes& dc,
                                const JpegHuffmanCodes& ac, std::int16_t& predictor,
                                const std::int16_t block[64]);
+// The bits encodeBlockHuffman would write for the block, added to `bits`
+// (before byte stuffing); its status for a value the tables cannot code.
+JPEG_STATUS countBlockHuffmanBits(const JpegHuffmanCodes& dc, const JpegHuffmanCodes& ac, std::int16_t& predictor,
+                                  const std::int16_t block[64], std::uint64_t& bits);

@@ -36,11 +36,7 @@ void jpegSetUpPicture(JpegWorkingState& work) {
   }
 }
 
-namespace {
-
-bool isFileMode(int mode) { return mode % 2 == 0; }
-
-JPEG_STATUS setUpFrame(JpegWorkingState& work) {
+JPEG_STATUS jpegSetUpFrame(JpegWorkingState& work) {
   const JpegCallerFields& fields = work.fields;
   JpegFrame& frame = work.frame;
   const int count = fields.jpegChannels;
@@ -85,6 +81,10 @@ JPEG_STATUS setUpFrame(JpegWorkingState& work) {
   return JPEG_SUCCESS;
 }
 
+namespace {
+
+bool isFileMode(int mode) { return mode % 2 == 0; }
+
 JPEG_STATUS encodeSequential(JpegWorkingState& work) {
   if (!work.scan) {
     work.scan.reset(new (std::nothrow) JPEG_SCAN{});
@@ -117,7 +117,7 @@ JPEG_STATUS runWrite(JpegWorkingState& work, JPEG_PROPERTIES& props, int mode) {
   if (!props.keepWorkingState && !pending) work.fields = props;
   if (!pending) jpegSetUpPicture(work);
   jpegInstallDefaultTables(work);
-  if (JPEG_STATUS status = setUpFrame(work)) return status;
+  if (JPEG_STATUS status = jpegSetUpFrame(work)) return status;
 
   if (!pending) {
     if (JPEG_STATUS status = jpegCheckPlaneSource(work)) return status;

@@ -18,18 +18,6 @@ bool anyHuffmanTable(const JpegWorkingState& work) {
   return false;
 }
 
-JPEG_STATUS prepareQuantTable(JpegWorkingState& work, JpegQuantSlot& slot) {
-  if (work.dctMethod == 1) {
-    prepareQuantAccurate(slot.scaled, slot.multipliers);
-  } else if (work.dctMethod == 0) {
-    prepareQuantFast(slot.scaled, slot.multipliers);
-  } else {
-    return JPEG_INVALID_PROPERTIES;
-  }
-  slot.prepared = true;
-  return JPEG_SUCCESS;
-}
-
 JPEG_STATUS buildCodeTables(JpegWorkingState& work) {
   for (int t = 0; t < work.huffmanCount; ++t) {
     const JpegHuffmanSlot& slot = work.huffman[t];
@@ -43,6 +31,18 @@ JPEG_STATUS buildCodeTables(JpegWorkingState& work) {
 }
 
 }  // namespace
+
+JPEG_STATUS jpegPrepareQuantTable(JpegWorkingState& work, JpegQuantSlot& slot) {
+  if (work.dctMethod == 1) {
+    prepareQuantAccurate(slot.scaled, slot.multipliers);
+  } else if (work.dctMethod == 0) {
+    prepareQuantFast(slot.scaled, slot.multipliers);
+  } else {
+    return JPEG_INVALID_PROPERTIES;
+  }
+  slot.prepared = true;
+  return JPEG_SUCCESS;
+}
 
 void jpegInstallDefaultTables(JpegWorkingState& work) {
   if (!(work.callerQuantTables && anyQuantTable(work))) {
@@ -71,7 +71,7 @@ JPEG_STATUS jpegWriteTables(JpegWorkingState& work) {
     if (slot.base == nullptr) continue;
     jpegScaleQuantTable(work.fields.quality, slot.base, slot.scaled);
     if (JPEG_STATUS status = writeDqt(work, 0, slot.id, slot.scaled)) return status;
-    if (JPEG_STATUS status = prepareQuantTable(work, slot)) return status;
+    if (JPEG_STATUS status = jpegPrepareQuantTable(work, slot)) return status;
   }
   // A progressive image writes a fitted table before each scan instead.
   if (work.progressive) return JPEG_SUCCESS;
@@ -107,7 +107,7 @@ JPEG_STATUS jpegWriteHeader(JpegWorkingState& work, std::uint8_t* buffer, std::s
       JpegQuantSlot& slot = work.quant[i];
       if (slot.base == nullptr || slot.prepared) continue;
       jpegScaleQuantTable(work.fields.quality, slot.base, slot.scaled);
-      if (JPEG_STATUS status = prepareQuantTable(work, slot)) return status;
+      if (JPEG_STATUS status = jpegPrepareQuantTable(work, slot)) return status;
     }
     if (!work.progressive) {
       if (JPEG_STATUS status = buildCodeTables(work)) return status;

@@ -5,6 +5,9 @@
 
 // Annex K tables into the slots the caller has not filled.
 void jpegInstallDefaultTables(JpegWorkingState& work);
+// The quantiser multipliers of a slot's scaled table for the DCT method;
+// -8 for an unknown method.
+JPEG_STATUS jpegPrepareQuantTable(JpegWorkingState& work, JpegQuantSlot& slot);
 // DQT segments with the quality-scaled tables, the quantiser multipliers,
 // and for sequential images the DHT segment and the encoder code tables.
 JPEG_STATUS jpegWriteTables(JpegWorkingState& work);

@@ -147,6 +147,9 @@ struct JpegWorkingState {
 
 // The caller's picture geometry from the copied fields into `source`.
 void jpegSetUpPicture(JpegWorkingState& work);
+// Components, sampling factors, table choice and MCU geometry from the
+// copied fields; -14 for a component count outside 1..4.
+JPEG_STATUS jpegSetUpFrame(JpegWorkingState& work);
 
 // Run by jpegWrite after storing the mode; the first failing rule decides.
 JPEG_STATUS jpegValidateProperties(const JPEG_PROPERTIES& props, int mode);

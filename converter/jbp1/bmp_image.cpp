@@ -1,5 +1,7 @@
 #include "converter/jbp1/bmp_image.h"
 
+#include <algorithm>
+
 #include "common/byte_order.h"
 
 namespace reelpack {
@@ -33,10 +35,11 @@ BmpImage MakeBmpImage(int width, int height) {
   return image;
 }
 
-void ResetBmpImage(BmpImage& image, int width, int height) {
-  const std::size_t pixelBytes = BmpRowBytes(width) * static_cast<std::size_t>(height);
-  image.assign(kBmpHeaderBytes + pixelBytes, 0);
+namespace {
+
+void WriteBmpHeader(BmpImage& image, int width, int height, std::size_t pixelBytes) {
   std::uint8_t* header = image.data();
+  std::fill(header, header + kBmpHeaderBytes, std::uint8_t{0});
   WriteLe16(header, kBmpMagic);
   WriteLe32(header + 2, static_cast<std::uint32_t>(image.size()));
   WriteLe32(header + 10, static_cast<std::uint32_t>(kBmpHeaderBytes));
@@ -46,6 +49,27 @@ void ResetBmpImage(BmpImage& image, int width, int height) {
   WriteLe16(header + 26, 1);
   WriteLe16(header + 28, kBmpBitsPerPixel);
   WriteLe32(header + 34, static_cast<std::uint32_t>(pixelBytes));
+}
+
+}  // namespace
+
+void ResetBmpImage(BmpImage& image, int width, int height) {
+  const std::size_t pixelBytes = BmpRowBytes(width) * static_cast<std::size_t>(height);
+  image.assign(kBmpHeaderBytes + pixelBytes, 0);
+  WriteBmpHeader(image, width, height, pixelBytes);
+}
+
+void ShapeBmpImage(BmpImage& image, int width, int height) {
+  const std::size_t rowBytes = BmpRowBytes(width);
+  const std::size_t pixelBytes = rowBytes * static_cast<std::size_t>(height);
+  image.resize(kBmpHeaderBytes + pixelBytes);
+  WriteBmpHeader(image, width, height, pixelBytes);
+  const std::size_t usedBytes = 3 * static_cast<std::size_t>(width);
+  if (usedBytes == rowBytes) return;
+  for (int row = 0; row < height; ++row) {
+    std::uint8_t* padding = BmpRow(image, row, rowBytes) + usedBytes;
+    std::fill(padding, padding + (rowBytes - usedBytes), std::uint8_t{0});
+  }
 }
 
 }  // namespace reelpack

@@ -42,6 +42,10 @@ BmpImage MakeBmpImage(int width, int height);
 // reuses its images spares fresh pages every frame.
 void ResetBmpImage(BmpImage& image, int width, int height);
 
+// The same size and header, keeping the pixel bytes as they were except each
+// row's padding, which is cleared: for a writer that stores every pixel.
+void ShapeBmpImage(BmpImage& image, int width, int height);
+
 inline std::uint8_t* BmpRow(BmpImage& image, int storedRow, std::size_t rowBytes) {
   return image.data() + kBmpHeaderBytes + static_cast<std::size_t>(storedRow) * rowBytes;
 }

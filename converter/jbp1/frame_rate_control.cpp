@@ -141,8 +141,9 @@ std::optional<FittedRecord> FitFrameToBitrate(CFrameCoder& coder, std::span<cons
   if (!info || info->bitsPerPixel != kBmpBitsPerPixel) return std::nullopt;
   const std::size_t cap =
       settings.recordCapBytes != 0 ? settings.recordCapBytes : MovieReadBufferBytes(info->width, info->height);
+  if (coder.TakePicture(image) != FrameCodeStatus::kCoded) return std::nullopt;
   return FitRecordToBitrate(
-      [&](int quality, std::vector<std::uint8_t>& record) { return coder.BuildPictureRecord(image, quality, record); },
+      [&](int quality, std::vector<std::uint8_t>& record) { return coder.CodeTakenPicture(quality, record); },
       settings, cap);
 }
 

@@ -1,7 +1,13 @@
 #include "converter/jbp1/jbp1_record_writer.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/jbp1_format.h"
 #include "converter/jbp1/jbp1_symbols.h"
@@ -28,6 +34,18 @@ struct SymbolCodes {
     }
   }
 
+  // The symbol's code and then its value bits, in one step where they fit.
+  void PutWithValue(int symbol, const JbpHuffmanTree& tree, int valueBitCount, std::uint32_t valueBits,
+                    JbpBitWriter& writer) const {
+    const int n = length[symbol];
+    if (n + valueBitCount <= 32) {
+      writer.PutBits(n + valueBitCount, static_cast<std::uint32_t>(bits[symbol] << valueBitCount) | valueBits);
+    } else {
+      Put(symbol, tree, writer);
+      writer.PutBits(valueBitCount, valueBits);
+    }
+  }
+
   void Put(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer) const {
     const int n = length[symbol];
     if (n > kTableBits) {
@@ -45,34 +63,78 @@ int ValueBitsOfSymbol(int symbol) { return symbol >= 0xF0 ? 0 : symbol & 15; }
 
 std::size_t StreamBytes(std::uint64_t bits) { return static_cast<std::size_t>((bits + 31) / 32 * 4); }
 
+// Symbols from 0xF0 up stand for runs of zeros alone.
+constexpr int kJbpFirstRunSymbol = 0xF0;
+
 // Counts of the DC categories and AC symbols of a whole picture.
 struct SymbolCounts {
   std::uint32_t dcCounts[kJbpDcSymbols] = {};
   std::uint32_t acCounts[kJbpAcSymbols] = {};
 };
 
+// Whether a value is -32,768, the one 16-bit value beyond the value coding.
+bool HoldsUncodedValue(const std::int16_t* values, std::size_t count) {
+  std::size_t i = 0;
+  bool found = false;
+#if defined(__SSE2__)
+  const __m128i uncoded = _mm_set1_epi16(std::numeric_limits<std::int16_t>::min());
+  __m128i seen = _mm_setzero_si128();
+  for (; i + 8 <= count; i += 8) {
+    seen = _mm_or_si128(seen, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i)), uncoded));
+  }
+  found = _mm_movemask_epi8(seen) != 0;
+#endif
+  for (; i < count; ++i) found |= values[i] == std::numeric_limits<std::int16_t>::min();
+  return found;
+}
+
+// A symbol as one word: the symbol, its value bit count and its value bits
+// (at most 15) from the low byte up.
+std::uint32_t PackSymbol(const JbpAcSymbol& symbol) {
+  return static_cast<std::uint32_t>(symbol.symbol) | static_cast<std::uint32_t>(symbol.valueBitCount) << 8 |
+         symbol.valueBits << 16;
+}
+
 // Fills the workspace's lists and counts them.
 bool CollectPictureSymbols(const std::int16_t* blocks, std::size_t blockCount, JbpRecordWorkspace& lists,
                            SymbolCounts& symbols) {
   lists.dcDifferences.resize(blockCount);
-  lists.acEntries.clear();
+  lists.acSymbolCount = 0;
   JbpAcEntry blockEntries[kJbpMaxAcEntriesPerBlock];
+  if (HoldsUncodedValue(blocks, 64 * blockCount)) return false;
   int previousDc = 0;
+  int largestDc = 0;
   for (std::size_t b = 0; b < blockCount; ++b) {
     const std::int16_t* block = blocks + 64 * b;
-    for (int i = 0; i < 64; ++i) {
-      if (block[i] < -kJbpMaxMagnitude) return false;
-    }
+    largestDc = std::max(largestDc, std::abs(int{block[0]}));
     const int difference = block[0] - previousDc;
     if (difference < -kJbpMaxMagnitude || difference > kJbpMaxMagnitude) return false;
     previousDc = block[0];
     lists.dcDifferences[b] = difference;
     ++symbols.dcCounts[MagnitudeCategory(difference)];
+    // The symbols are stored in place; the room grows as pictures need it
+    // and is kept, so it is cleared only when it grows.
+    if (lists.acSymbols.size() - lists.acSymbolCount < kJbpMaxAcEntriesPerBlock) {
+      lists.acSymbols.resize(std::max(2 * lists.acSymbols.size(), lists.acSymbolCount + kJbpMaxAcEntriesPerBlock));
+    }
     const std::size_t count = CollectAcRuns(block, blockEntries);
-    lists.acEntries.insert(lists.acEntries.end(), blockEntries, blockEntries + count);
+    std::uint32_t* stored = lists.acSymbols.data() + lists.acSymbolCount;
+    std::size_t storedCount = 0;
+    JbpAcCursor cursor;
+    while (cursor.position < count) {
+      const JbpAcSymbol symbol = NextAcSymbol(blockEntries, cursor);
+      ++symbols.acCounts[symbol.symbol];
+      stored[storedCount++] = PackSymbol(symbol);
+    }
+    lists.acSymbolCount += storedCount;
   }
-  JbpAcCursor cursor;
-  while (cursor.position < lists.acEntries.size()) ++symbols.acCounts[NextAcSymbol(lists.acEntries.data(), cursor).symbol];
+  lists.acCoefficients = 0;
+  lists.largestCategory = MagnitudeCategory(largestDc);
+  for (int symbol = 1; symbol < kJbpFirstRunSymbol; ++symbol) {
+    if (symbols.acCounts[symbol] == 0) continue;
+    lists.acCoefficients += symbols.acCounts[symbol];
+    lists.largestCategory = std::max(lists.largestCategory, symbol & 15);
+  }
   return true;
 }
 
@@ -154,16 +216,14 @@ bool WriteJbpRecord(const JbpPictureSource& source, std::vector<std::uint8_t>& r
   dcWriter.Init(record.data() + dcStart, dcBytes);
   for (const std::int32_t difference : lists.dcDifferences) {
     const JbpCodedValue coded = SplitCoefficient(difference);
-    dcCodes.Put(coded.category, dcTree, dcWriter);
-    dcWriter.PutBits(coded.category, coded.bits);
+    dcCodes.PutWithValue(coded.category, dcTree, coded.category, coded.bits, dcWriter);
   }
   JbpBitWriter acWriter;
   acWriter.Init(record.data() + acStart, acBytes);
-  JbpAcCursor cursor;
-  while (cursor.position < lists.acEntries.size()) {
-    const JbpAcSymbol symbol = NextAcSymbol(lists.acEntries.data(), cursor);
-    acCodes.Put(symbol.symbol, acTree, acWriter);
-    acWriter.PutBits(symbol.valueBitCount, symbol.valueBits);
+  for (std::size_t i = 0; i < lists.acSymbolCount; ++i) {
+    const std::uint32_t packed = lists.acSymbols[i];
+    acCodes.PutWithValue(static_cast<int>(packed & 0xFF), acTree, static_cast<int>(packed >> 8 & 0xFF), packed >> 16,
+                         acWriter);
   }
   acWriter.Flush();
   dcWriter.Flush();

@@ -33,7 +33,12 @@ void PutHuffmanCode(int symbol, const JbpHuffmanTree& tree, JbpBitWriter& writer
 // pictures keeps one so their memory is reused.
 struct JbpRecordWorkspace {
   std::vector<std::int32_t> dcDifferences;
-  std::vector<JbpAcEntry> acEntries;
+  std::vector<std::uint32_t> acSymbols;  // packed; the first acSymbolCount in use
+  std::size_t acSymbolCount = 0;
+  // Of the last picture coded: its non-zero AC coefficients, and the largest
+  // category of an AC value or a DC value (not a DC difference).
+  std::size_t acCoefficients = 0;
+  int largestCategory = 0;
 };
 
 // Replaces record with the coded picture. False (record left empty) when the

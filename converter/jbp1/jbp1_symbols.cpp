@@ -2,59 +2,74 @@
 
 #include <bit>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/jbp1_format.h"
 
 namespace reelpack {
 
-int MagnitudeCategory(int value) {
-  const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-  return magnitude >= 16384 ? 15 : static_cast<int>(std::bit_width(magnitude));
+namespace {
+
+// For each row of a block and each set of its non-zero columns (bit c for
+// column c), those coefficients as bits of their zigzag positions.
+struct ZigzagRowMasks {
+  std::uint64_t bits[8][256] = {};
+
+  ZigzagRowMasks() {
+    for (int k = 0; k < 64; ++k) {
+      const int row = kZigzagToNatural[k] / 8;
+      const int column = kZigzagToNatural[k] % 8;
+      for (int columns = 0; columns < 256; ++columns) {
+        if ((columns >> column & 1) != 0) bits[row][columns] |= std::uint64_t{1} << k;
+      }
+    }
+  }
+};
+
+const ZigzagRowMasks kZigzagRowMasks;
+
+// The non-zero coefficients of a block as bits of their zigzag positions.
+std::uint64_t NonZeroZigzag(const std::int16_t block[64]) {
+  std::uint64_t nonZero = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (int row = 0; row < 8; row += 2) {
+    const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row));
+    const __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row + 8));
+    const __m128i zeros = _mm_packs_epi16(_mm_cmpeq_epi16(upper, zero), _mm_cmpeq_epi16(lower, zero));
+    const unsigned columns = ~static_cast<unsigned>(_mm_movemask_epi8(zeros));
+    nonZero |= kZigzagRowMasks.bits[row][columns & 0xFF] | kZigzagRowMasks.bits[row + 1][columns >> 8 & 0xFF];
+  }
+#else
+  for (int row = 0; row < 8; ++row) {
+    unsigned columns = 0;
+    for (int column = 0; column < 8; ++column) columns |= unsigned{block[8 * row + column] != 0} << column;
+    nonZero |= kZigzagRowMasks.bits[row][columns];
+  }
+#endif
+  return nonZero;
 }
 
-JbpCodedValue SplitCoefficient(int value) {
-  JbpCodedValue coded;
-  coded.category = MagnitudeCategory(value);
-  const std::uint32_t mask = (1u << coded.category) - 1;
-  coded.bits = static_cast<std::uint32_t>(value > 0 ? value : value - 1) & mask;
-  return coded;
-}
+}  // namespace
 
 std::size_t CollectAcRuns(const std::int16_t block[64], JbpAcEntry* out) {
+  // Walks the non-zero coefficients only, from the lowest position: most
+  // blocks have few.
+  std::uint64_t nonZero = NonZeroZigzag(block) & ~std::uint64_t{1};
   std::size_t written = 0;
-  int zeros = 0;
-  for (int k = 1; k < 64; ++k) {
-    const int value = block[kZigzagToNatural[k]];
-    if (value == 0) {
-      ++zeros;
-      continue;
-    }
-    if (zeros > 0) out[written++] = {kJbpRunEntry, zeros};
-    const JbpCodedValue coded = SplitCoefficient(value);
+  int next = 1;  // first position after the previous coefficient
+  while (nonZero != 0) {
+    const int k = std::countr_zero(nonZero);
+    nonZero &= nonZero - 1;
+    if (k > next) out[written++] = {kJbpRunEntry, k - next};
+    const JbpCodedValue coded = SplitCoefficient(block[kZigzagToNatural[k]]);
     out[written++] = {coded.category, static_cast<std::int32_t>(coded.bits)};
-    zeros = 0;
+    next = k + 1;
   }
-  if (zeros > 0) out[written++] = {kJbpEndEntry, 0};
+  if (next < 64) out[written++] = {kJbpEndEntry, 0};
   return written;
-}
-
-JbpAcSymbol NextAcSymbol(const JbpAcEntry* entries, JbpAcCursor& cursor) {
-  if (cursor.pendingRun == 0) {
-    const JbpAcEntry& entry = entries[cursor.position++];
-    if (entry.kind == kJbpEndEntry) return {};
-    if (entry.kind != kJbpRunEntry) {
-      return {entry.kind, entry.kind, static_cast<std::uint32_t>(entry.value)};
-    }
-    cursor.pendingRun = entry.value;
-  }
-  const int run = cursor.pendingRun;
-  if (run > 30) {
-    cursor.pendingRun = run - 30;
-    return {0xFF, 0, 0};
-  }
-  cursor.pendingRun = 0;
-  if (run >= 15) return {0xF0 + run - 15, 0, 0};
-  const JbpAcEntry& coefficient = entries[cursor.position++];
-  return {run << 4 | coefficient.kind, coefficient.kind, static_cast<std::uint32_t>(coefficient.value)};
 }
 
 }  // namespace reelpack

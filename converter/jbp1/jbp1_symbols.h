@@ -11,6 +11,7 @@
 // both passes see the very same symbols.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -19,13 +20,22 @@ namespace reelpack {
 // Largest |value| the category scheme can carry: category 15 has 15 bits.
 inline constexpr int kJbpMaxMagnitude = 32767;
 
-int MagnitudeCategory(int value);
+inline int MagnitudeCategory(int value) {
+  const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  return magnitude >= 16384 ? 15 : static_cast<int>(std::bit_width(magnitude));
+}
 
 struct JbpCodedValue {
   int category = 0;
   std::uint32_t bits = 0;
 };
-JbpCodedValue SplitCoefficient(int value);
+inline JbpCodedValue SplitCoefficient(int value) {
+  JbpCodedValue coded;
+  coded.category = MagnitudeCategory(value);
+  const std::uint32_t mask = (1u << coded.category) - 1;
+  coded.bits = static_cast<std::uint32_t>(value > 0 ? value : value - 1) & mask;
+  return coded;
+}
 
 // An entry is a coefficient (kind = its category 0..15, value = its value
 // bits), a run of zeros before a coefficient (kJbpRunEntry, run length) or
@@ -58,6 +68,24 @@ struct JbpAcCursor {
 // The next symbol of an entry list: runs up to 14 join the coefficient after
 // them, runs of 15..30 are one 0xF0..0xFF symbol, longer runs give 0xFF for
 // 30 zeros and go on with the rest.
-JbpAcSymbol NextAcSymbol(const JbpAcEntry* entries, JbpAcCursor& cursor);
+inline JbpAcSymbol NextAcSymbol(const JbpAcEntry* entries, JbpAcCursor& cursor) {
+  if (cursor.pendingRun == 0) {
+    const JbpAcEntry& entry = entries[cursor.position++];
+    if (entry.kind == kJbpEndEntry) return {};
+    if (entry.kind != kJbpRunEntry) {
+      return {entry.kind, entry.kind, static_cast<std::uint32_t>(entry.value)};
+    }
+    cursor.pendingRun = entry.value;
+  }
+  const int run = cursor.pendingRun;
+  if (run > 30) {
+    cursor.pendingRun = run - 30;
+    return {0xFF, 0, 0};
+  }
+  cursor.pendingRun = 0;
+  if (run >= 15) return {0xF0 + run - 15, 0, 0};
+  const JbpAcEntry& coefficient = entries[cursor.position++];
+  return {run << 4 | coefficient.kind, coefficient.kind, static_cast<std::uint32_t>(coefficient.value)};
+}
 
 }  // namespace reelpack

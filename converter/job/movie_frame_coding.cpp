@@ -22,7 +22,7 @@ void PlaceOnBlack(const BmpImage& picture, const MovieFrameGeometry& frame, BmpI
 }  // namespace
 
 void BmpFromDecodedRows(const std::uint8_t* rows, std::uint32_t stride, int width, int height, BmpImage& image) {
-  ResetBmpImage(image, width, height);
+  ShapeBmpImage(image, width, height);
   const std::size_t rowBytes = BmpRowBytes(width);
   for (int y = 0; y < height; ++y) {
     std::memcpy(BmpRow(image, height - 1 - y, rowBytes), rows + static_cast<std::size_t>(y) * stride,

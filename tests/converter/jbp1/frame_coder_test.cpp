@@ -209,4 +209,56 @@ TEST(FrameCoder, OneCoderCodesFramesOfChangingSizes) {
   }
 }
 
+TEST(FrameCoder, TakenPictureGivesTheRecordsOfItsJpegReadBack) {
+  // A picture taken once and coded at falling qualities, as the rate control
+  // codes a frame, gives at each quality the result and bytes of the JPEG
+  // the library writes, read back: natural frames, noise, odd sizes, and
+  // strips whose JPEG may or may not fit its buffer.
+  std::vector<std::pair<std::string, BmpImage>> pictures;
+  for (const char* source : kFrameSources) {
+    pictures.emplace_back(source, StoredFrame(SourceFrame(source, 640, 480), 320, 240));
+  }
+  pictures.emplace_back("testsrc2 480x640", StoredFrame(SourceFrame("testsrc2", 640, 480), 640, 480));
+  pictures.emplace_back("smptebars 224x320", StoredFrame(SourceFrame("smptebars", 640, 448), 320, 224));
+  pictures.emplace_back("extreme noise", MakeNoiseImage(64, 48, 8, true));
+  pictures.emplace_back("odd", MakeNoiseImage(17, 33, 2));
+  pictures.emplace_back("pixel", MakeNoiseImage(1, 1, 6));
+  pictures.emplace_back("strip", MakeNoiseImage(1, 4000, 3, true));
+  pictures.emplace_back("wide strip", MakeNoiseImage(2, 900, 4, true));
+  pictures.emplace_back("noise strip", MakeNoiseImage(3, 500, 5));
+  const int qualities[] = {100, 99, 95, 90, 76, 75, 51, 50, 49, 25, 10, 9, 5, 2, 1};
+  CFrameCoder taken;
+  CFrameCoder throughJpeg;
+  std::vector<std::uint8_t> record;
+  std::vector<std::uint8_t> expected;
+  int kinds[3] = {};
+  for (const auto& [name, picture] : pictures) {
+    ASSERT_EQ(taken.TakePicture(picture), FrameCodeStatus::kCoded) << name;
+    for (const int quality : qualities) {
+      const FrameCodeStatus status = taken.CodeTakenPicture(quality, record);
+      EXPECT_EQ(status, throughJpeg.BuildPictureRecordFromJpeg(picture, quality, expected))
+          << name << " quality " << quality;
+      EXPECT_EQ(record, expected) << name << " quality " << quality;
+      ++kinds[static_cast<int>(status)];
+    }
+  }
+  // Both outcomes are met.
+  EXPECT_GT(kinds[static_cast<int>(FrameCodeStatus::kCoded)], 0);
+  EXPECT_GT(kinds[static_cast<int>(FrameCodeStatus::kNoJpeg)], 0);
+}
+
+TEST(FrameCoder, NothingTakenCodesNothing) {
+  CFrameCoder coder;
+  std::vector<std::uint8_t> record = {1};
+  EXPECT_EQ(coder.CodeTakenPicture(75, record), FrameCodeStatus::kFailed);
+  EXPECT_TRUE(record.empty());
+  const BmpImage broken = MakeNoiseImage(8, 8, 1);
+  EXPECT_EQ(coder.TakePicture(std::span(broken).first(20)), FrameCodeStatus::kFailed);
+  EXPECT_EQ(coder.CodeTakenPicture(75, record), FrameCodeStatus::kFailed);
+  ASSERT_EQ(coder.TakePicture(broken), FrameCodeStatus::kCoded);
+  EXPECT_EQ(coder.CodeTakenPicture(0, record), FrameCodeStatus::kFailed);
+  EXPECT_EQ(coder.CodeTakenPicture(101, record), FrameCodeStatus::kFailed);
+  EXPECT_EQ(coder.CodeTakenPicture(75, record), FrameCodeStatus::kCoded);
+}
+
 }  // namespace

@@ -265,6 +265,36 @@ TEST(RotateBmpImage, StoredRowsArePictureColumnsFromTheRight) {
   }
 }
 
+TEST(RotateBmpImage, EveryPixelLandsForWidthsAroundItsBands) {
+  for (const int width : {1, 7, 8, 9, 13, 16, 17}) {
+    for (const int height : {1, 5}) {
+      const BmpImage source =
+          MakeImage(width, height, [](int x, int y) { return std::tuple{x, y, (7 * x + 3 * y) % 256}; });
+      const auto turned = RotateBmpImage(BmpImage(source));
+      ASSERT_TRUE(turned);
+      for (int i = 0; i < width; ++i) {
+        for (int j = 0; j < height; ++j) {
+          for (int c = 0; c < 3; ++c) {
+            ASSERT_EQ(PixelAt(*turned, j, i, c), PixelAt(source, width - 1 - i, j, c))
+                << width << "x" << height << " at " << i << "," << j;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(RotateBmpImage, ReusedImageKeepsNothingOfItsPast) {
+  // Turned rows of 5 pixels carry a byte of padding; the reused image held
+  // other bytes everywhere, and a larger picture before.
+  const BmpImage source = MakeNoiseImage(9, 5, 4);
+  const auto fresh = RotateBmpImage(BmpImage(source));
+  ASSERT_TRUE(fresh);
+  BmpImage reused(4096, 0xAB);
+  ASSERT_TRUE(reelpack::RotateBmpImageInto(source, reused));
+  EXPECT_EQ(reused, *fresh);
+}
+
 TEST(RotateBmpImage, ScaledFrameTurnsToPortrait) {
   auto scaled = ScaleFrame(SourceFrame("testsrc2", 640, 480), 320, 240);
   ASSERT_TRUE(scaled);
