@@ -79,26 +79,21 @@ profiles=$build/fuzz/profiles
 mkdir -p "$profiles"
 # Sums the lines of the parser's files from llvm-cov's export (the files are
 # named as each compile saw them, "build/dir/../../engine/...", so they are
-# matched once resolved); prints one row per file, then the total, and with
-# --names the recorded names of those files only.
+# matched once resolved); prints one row per file, then the total.
 cover_files() {
   python3 -c '
 import json, os, sys
-root, names_only, wanted = sys.argv[1], sys.argv[2] == "1", set(sys.argv[3:])
+root, wanted = sys.argv[1], set(sys.argv[2:])
 lines = covered = 0
 for entry in json.load(sys.stdin)["data"][0]["files"]:
     name = os.path.relpath(os.path.realpath(entry["filename"]), root)
     if name not in wanted:
         continue
-    if names_only:
-        print(entry["filename"])
-        continue
     summary = entry["summary"]["lines"]
     lines += summary["count"]
     covered += summary["covered"]
     print("  %-50s %6d lines %6.2f%%" % (name, summary["count"], summary["percent"]))
-if not names_only:
-    print("TOTAL %d %d %.2f%%" % (lines, lines - covered, 100.0 * covered / lines if lines else 0.0))
+print("TOTAL %d %d %.2f%%" % (lines, lines - covered, 100.0 * covered / lines if lines else 0.0))
 ' "$root" "$@"
 }
 
@@ -112,13 +107,14 @@ for target in "${targets[@]}"; do
   llvm-cov export -summary-only "$program" -instr-profile="$profiles/$target.profdata" \
     >"$profiles/$target.json"
   echo "== $target"
-  report=$(cover_files 0 ${parsers[$target]} <"$profiles/$target.json")
+  report=$(cover_files ${parsers[$target]} <"$profiles/$target.json")
   echo "$report" | grep -v '^TOTAL'
   if [ "${COVERAGE_LINES:-0}" = 1 ]; then
-    mapfile -t recorded < <(cover_files 1 ${parsers[$target]} <"$profiles/$target.json")
-    llvm-cov show "$program" -instr-profile="$profiles/$target.profdata" "${recorded[@]}" | awk '
-      /^\// { print; next }
-      /^ *[0-9]+\| *0\|/ { print }'
+    llvm-cov show "$program" -instr-profile="$profiles/$target.profdata" | awk -v root="$root/" \
+      -v wanted=" ${parsers[$target]//$'\n'/ } " '
+        /^\/.*:$/ { name = substr($0, length(root) + 1, length($0) - length(root) - 1)
+                    shown = index(wanted, " " name " ") > 0; if (shown) print name; next }
+        shown && /^ *[0-9]+\| *0\|/ { print }'
   fi
   summary+=("$(printf '%-16s %s' "$target" "$(echo "$report" | awk '/^TOTAL/ {print $2, $3, $4}')")")
 done
