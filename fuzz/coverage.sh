@@ -14,16 +14,16 @@ shift $(( $# > 0 ? 1 : 0 ))
 # The parser's own files of each target: what the corpus is there to run.
 declare -A parsers=(
   [archive_reader]="engine/archive/archive_reader.cpp engine/archive/archive_lzss.cpp"
-  [audio_decoder]="converter/audio/audio_decoder.cpp converter/audio/audio_stream.cpp
-                   converter/audio/wave_chunks.cpp converter/audio/wave_image_buffer.cpp"
+  [audio_decoder]="converter/audio/audio_decoder.cpp converter/audio/audio_stream.cpp"
   [conversion_job]="converter/job/movie_video_pass.cpp converter/job/movie_frame_plan.cpp
                     converter/job/movie_frame_coding.cpp converter/job/movie_file_writer.cpp
                     converter/mpeg/mpeg_video.cpp"
-  [jpeg_read]="jpeglib/jpeg_read.cpp jpeglib/jpeg_markers.cpp jpeglib/jpeg_segment_parsers.cpp
-               jpeglib/jpeg_input_segments.cpp jpeglib/jpeg_header.cpp jpeglib/jpeg_scan_decode.cpp
+  [jpeg_read]="jpeglib/jpeg_read.cpp jpeglib/jpeg_segment_parsers.cpp
+               jpeglib/jpeg_input_segments.cpp jpeglib/jpeg_scan_decode.cpp
                jpeglib/jpeg_huffman_decode.cpp jpeglib/jpeg_bit_reader.cpp jpeglib/jpeg_row_resume.cpp
                jpeglib/jpeg_smooth_output.cpp jpeglib/simd/huffman_block_decode.cpp"
-  [jpeg_write]="jpeglib/jpeg_encoder.cpp jpeglib/jpeg_scan_encode.cpp jpeglib/jpeg_huffman_encode.cpp
+  [jpeg_write]="jpeglib/jpeg_encoder.cpp jpeglib/jpeg_markers.cpp jpeglib/jpeg_header.cpp
+                jpeglib/jpeg_scan_encode.cpp jpeglib/jpeg_huffman_encode.cpp
                 jpeglib/jpeg_huffman_optimize.cpp jpeglib/jpeg_progressive_encoder.cpp
                 jpeglib/jpeg_progressive_gather.cpp jpeglib/jpeg_progressive_scan.cpp
                 jpeglib/jpeg_progressive_script.cpp jpeglib/jpeg_validate.cpp jpeglib/jpeg_quantize.cpp"
