@@ -29,6 +29,8 @@ fi
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi
+# Leaks inside outside libraries that no caller can free are not findings.
+export LSAN_OPTIONS="suppressions=$root/fuzz/lsan_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 work=$build/fuzz/work/$target
 findings=$build/fuzz/findings/$target
 mkdir -p "$work" "$findings"

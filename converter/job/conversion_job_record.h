@@ -59,6 +59,7 @@ class CMpegFileConv : public CWinThreadMaster {
   std::int32_t m_threads = 0;        // coding threads: 0 the machine's hardware threads, 1 all on the job thread
   std::atomic<double> m_sourceFps{0.0};  // numerator / denominator of the video
   std::uint32_t m_maxRateSetting = 0;  // maximum video bit rate in tenths of Mbit/s, 20 to 70
+  std::uint32_t m_frameCap = 0;        // 0 every frame; else the movie ends after this many (quick tries)
   std::atomic<double> m_outputFps{0.0};         // frame rate of the written movie
   std::atomic<std::uint64_t> m_totalBits{0};    // bits of all frame records so far
   std::atomic<std::int32_t>* m_avgKbpsOut = nullptr;  // the dialog's average bit-rate figure

@@ -73,7 +73,7 @@ void CMpegFileConv::WriteMovieFile() {
   m_sourceFps = static_cast<double>(numerator) / static_cast<double>(denominator);
   const std::uint32_t step = FrameStep(m_frameRateMode, m_sourceFps);
   if (frames < step) return finish(VideoPassStatus::Refused, "the video is shorter than one movie frame");
-  const std::uint32_t movieFrames = frames / step;
+  const std::uint32_t movieFrames = m_frameCap != 0 ? std::min(frames / step, m_frameCap) : frames / step;
   if (Rzm2IndexBlockBytes(movieFrames) > UINT32_MAX) {
     return finish(VideoPassStatus::Refused, "the video has more frames than a movie file can index");
   }

@@ -1,6 +1,7 @@
-// A conversion job's video pass over an MPEG file: the source opened, its
-// kept frames decoded and coded at the small size, and the movie written
-// into a scratch folder, then removed.
+// A conversion job's video pass over an MPEG file: the source opened and
+// indexed, its first few kept frames decoded and coded at the small size (the
+// rest would only repeat the same work), and the movie written into a
+// scratch folder, then removed.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,13 @@
 
 using namespace reelpack;
 
+namespace {
+
+// Enough frames for the decoder to pass an I, a P and B pictures of a group.
+constexpr std::uint32_t kFramesCoded = 4;
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   LimitAllocationsAsTheDevice();
   const std::string input = WriteFuzzFile(data, size, ".mpg");
@@ -24,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   job.m_baseQuality = BaseJpegQuality(job.m_quality);
   job.m_maxRateSetting = 45;
   job.m_threadCount = 1;
+  job.m_frameCap = kFramesCoded;
   job.WriteMovieFile();
   if (!job.m_moviePath.empty()) DeleteFileW(WidePath(TemporaryOutputPath(job.m_moviePath).c_str()).c_str());
   return 0;

@@ -39,8 +39,10 @@ void DecodeStill(const std::uint8_t* data, std::size_t size) {
 void DecodeMovieFrames(const std::uint8_t* data, std::size_t size) {
   auto decoder = std::make_unique<CPictureDecoder>();
   decoder->InitForMovie();
-  // The movie player's frame buffer: the largest frame it plays.
-  std::vector<std::uint16_t> frame(kMovieFrameMaxMacroblocks * 16 * 16);
+  // The movie player's frame buffer: the largest frame it plays. Kept
+  // across inputs as the player keeps it across frames (a fresh one per
+  // input was half the run).
+  static std::vector<std::uint16_t> frame(kMovieFrameMaxMacroblocks * 16 * 16);
   for (int n = 0; n < 2; ++n) {
     decoder->SetInput(data, size);
     if (!decoder->ParseHeader()) return;

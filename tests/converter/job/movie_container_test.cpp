@@ -87,6 +87,30 @@ TEST_F(MovieContainer, KeepsTheLastFrameOfEachGroupAndFetchesOnlyIt) {
   }
 }
 
+TEST_F(MovieContainer, AFrameCapEndsTheMovieEarlyAndFetchesNoMore) {
+  struct Case {
+    std::uint32_t cap;
+    std::uint32_t frames;
+  } cases[] = {{0, 150}, {4, 4}, {150, 150}, {500, 150}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "cap " << c.cap);
+    Stub() = StubVideo{};
+    Stub().frameCount = 300;
+    auto job = Job(dir_.HostPath("clip.mpg"));
+    job->m_frameCap = c.cap;
+    job->Run();
+    ASSERT_EQ(job->m_video.status, VideoPassStatus::Written) << job->m_video.text;
+    const std::vector<std::uint8_t> movie = OutBytes("clip.rzm2");
+    EXPECT_EQ(Word(movie, 0x08), c.frames);
+    EXPECT_EQ(job->m_framesTotal, static_cast<std::int32_t>(c.frames));
+    EXPECT_EQ(Stub().fetched.size(), c.frames);
+    // The last record holds the last frame kept before the cap.
+    const DecodedFrame last = DecodeRecord(MovieRecord(movie, c.frames - 1));
+    ASSERT_FALSE(last.pixels.empty());
+    EXPECT_EQ(StubFrameOfColour(last.At(last.width / 2, last.height / 2)), static_cast<int>(c.frames * 2 - 1) % 256);
+  }
+}
+
 TEST_F(MovieContainer, StoredSizesOfWideAndTallSources) {
   struct Case {
     int index, width, height;
