@@ -104,6 +104,37 @@ TEST_F(DemoArt, DrawsEveryEngineNamedPictureAtLeastItsMinimumInBothSets) {
   }
 }
 
+// Pixels at the edges of pieces on sheets with alpha: a position and a size
+// truncate each on its own, so neighbouring pieces may leave a one-pixel gap
+// that rounding, or converting the far edge, would fill.
+struct EdgeProbe {
+  const char* picture;  // under the drawing folder
+  std::uint32_t x, y;
+  bool covered;
+};
+constexpr EdgeProbe kEdgeProbes[] = {
+    // Bar highlights 96 design units apart: at 640, cell 1 ends at 151 and
+    // cell 2 starts at 153; at 320, cell 2 ends at 113 and cell 3 starts at 115.
+    {"640x480/WIN_PARTS", 151, 10, true},  {"640x480/WIN_PARTS", 152, 10, false},
+    {"640x480/WIN_PARTS", 153, 10, true},  {"320x240/WIN_PARTS", 113, 5, true},
+    {"320x240/WIN_PARTS", 114, 5, false},  {"320x240/WIN_PARTS", 115, 5, true},
+    // Page tabs and their highlights, 50 design units apart down the sheet.
+    {"640x480/data_parts", 5, 184, true},  {"640x480/data_parts", 5, 185, false},
+    {"640x480/data_parts", 5, 186, true},  {"320x240/data_parts", 5, 91, true},
+    {"320x240/data_parts", 5, 92, false},  {"320x240/data_parts", 5, 93, true},
+};
+
+TEST_F(DemoArt, PiecesLieAtTheRectanglesTheEngineCuts) {
+  ASSERT_EQ(Draw("art"), 0) << LogOf("art");
+  for (const EdgeProbe& probe : kEdgeProbes) {
+    SourcePicture picture;
+    std::string error;
+    ASSERT_TRUE(ReadPngPicture(dir_.HostPath(std::string("art/") + probe.picture + ".png"), picture, error)) << error;
+    const std::uint8_t alpha = picture.rgba[4 * (std::size_t{probe.y} * picture.width + probe.x) + 3];
+    EXPECT_EQ(alpha != 0, probe.covered) << probe.picture << " " << probe.x << "," << probe.y;
+  }
+}
+
 TEST_F(DemoArt, TwoRunsGiveTheSameBytes) {
   ASSERT_EQ(Draw("first"), 0) << LogOf("first");
   ASSERT_EQ(Draw("second"), 0) << LogOf("second");
