@@ -88,6 +88,18 @@ PIECE_STYLES = {
     "portrait": (0.7, 1.0, False),
     "thumbnail": (0.6, 1.0, True),
     "background": (0.35, 1.0, False),
+    "current": (1.0, 1.0, True),
+    "greyed": (0.25, 0.6, True),
+    "title": (0.5, 0.0, False),
+    "logo": (0.8, 1.0, True),
+    "caption": (0.5, 0.0, False),
+    "label": (0.45, 0.8, True),
+    "row": (0.3, 0.7, True),
+    "box": (0.15, 1.0, True),
+    "track": (0.2, 0.9, True),
+    "bar": (0.3, 0.8, True),
+    "cell": (0.25, 0.7, True),
+    "scene": (0.6, 1.0, False),
 }
 DEFAULT_STYLE = (0.6, 0.9, True)
 
@@ -105,16 +117,18 @@ def draw_label(context, label, left, top, width, height):
             break
         size -= 1
     line_height = height / len(lines)
-    # White letters edged in black read on any fill and on transparent parts.
-    context.set_line_width(max(1.0, size / 8))
+    # White letters edged in black read on any fill and on transparent parts;
+    # small letters go unedged, which would fill them in.
+    context.set_line_width(size / 8)
     for i, line in enumerate(lines):
         extents = context.text_extents(line)
         x = left + (width - extents.x_advance) / 2
         y = top + line_height * i + (line_height + extents.height) / 2
         context.move_to(x, y)
         context.text_path(line)
-        context.set_source_rgba(0, 0, 0, 1)
-        context.stroke_preserve()
+        if size >= 10:
+            context.set_source_rgba(0, 0, 0, 1)
+            context.stroke_preserve()
         context.set_source_rgba(1, 1, 1, 1)
         context.fill()
 
@@ -154,7 +168,7 @@ def draw_piece(context, piece, scale, name):
         context.set_source_rgba(*colour, opacity)
         context.paint()
     if outline:
-        line = max(1, min(width, height) // 12)
+        line = max(1, min(2, min(width, height) // 16))
         context.set_line_width(line)
         context.set_source_rgba(1, 1, 1, 1)
         context.rectangle(left + line / 2, top + line / 2, width - line, height - line)
