@@ -1,9 +1,10 @@
 // rbp_make: writes a ".rbp" picture from a PNG file.
 //
-//   rbp_make [-k kind] [-s WxH | -d WxH] input.png output.rbp
+//   rbp_make [-k kind] [-q quality] [-s WxH | -d WxH] input.png output.rbp
 //
 // -k picks the kind: 13 RGB565 (default), 1 RGB565 with alpha, 80 palette
-// (at most 256 colours), 90 grey. The design size the engine expects is the
+// (at most 256 colours), 90 grey, 30 JBP1 and 32 JBP1 with alpha; -q sets
+// the JPEG quality of kinds 30 and 32 (1..100, default 85). The design size the engine expects is the
 // picture's size scaled from the screen it is made for (-s, default 640x480)
 // to the 800 x 600 design space, or given outright with -d. It is printed.
 #include <cstdio>
@@ -18,7 +19,7 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: rbp_make [-k 13|1|80|90] [-s WxH | -d WxH] input.png output.rbp\n");
+  std::fprintf(stderr, "usage: rbp_make [-k 13|1|80|90|30|32] [-q 1..100] [-s WxH | -d WxH] input.png output.rbp\n");
   return 2;
 }
 
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
     if (arg == "-k" && hasValue) {
       char* end = nullptr;
       options.kind = static_cast<std::uint32_t>(std::strtoul(argv[++i], &end, 10));
+      if (*end != '\0') return Usage();
+    } else if (arg == "-q" && hasValue) {
+      char* end = nullptr;
+      options.quality = static_cast<int>(std::strtol(argv[++i], &end, 10));
       if (*end != '\0') return Usage();
     } else if (arg == "-s" && hasValue) {
       if (!ParseSize(argv[++i], screenWidth, screenHeight)) return Usage();

@@ -5,6 +5,7 @@
 
 #include "engine/pictures/picture_rgb565.h"
 #include "engine/pictures/rbp_format.h"
+#include "tools/rbp_make/jbp_picture.h"
 #include "tools/mlz_pack/lzss_compress.h"
 
 namespace {
@@ -119,8 +120,14 @@ std::vector<std::uint8_t> BuildRbpFile(const SourcePicture& picture, const RbpMa
       return file;
     }
     case kRbpKindJbp:
-    case kRbpKindJbpAlpha:
-      throw std::invalid_argument("kinds 30 and 32 need a JBP1 frame coder");
+      return BuildJbpRbpFile(CodeJbpPictureRecord(picture, options.quality), picture.width, picture.height, nullptr,
+                             options.designWidth, options.designHeight);
+    case kRbpKindJbpAlpha: {
+      std::vector<std::uint8_t> alpha(count);
+      for (std::size_t i = 0; i < count; ++i) alpha[i] = picture.rgba[4 * i + 3];
+      return BuildJbpRbpFile(CodeJbpPictureRecord(picture, options.quality), picture.width, picture.height,
+                             alpha.data(), options.designWidth, options.designHeight);
+    }
     default:
       throw std::invalid_argument("unknown picture kind");
   }

@@ -1,6 +1,6 @@
 // Builds ".rbp" picture files from 8-bit pictures: RGB565 (kind 13), RGB565
-// with alpha (kind 1), palette (kind 80) and grey (kind 90); and files of
-// kinds 30 and 32 around a "JBP1" record coded elsewhere.
+// with alpha (kind 1), palette (kind 80), grey (kind 90), and "JBP1" colour
+// (kind 30) with LZSS-packed alpha (kind 32).
 #pragma once
 
 #include <array>
@@ -20,6 +20,7 @@ struct RbpMakeOptions {
   std::uint32_t kind = 13;
   std::int16_t designWidth = 0;
   std::int16_t designHeight = 0;
+  int quality = 85;  // JPEG quality of kinds 30 and 32
 };
 
 // The design size the engine expects of a picture made for a screen of
@@ -28,7 +29,8 @@ std::array<std::int16_t, 2> DesignSizeFor(std::uint32_t width, std::uint32_t hei
                                           std::uint32_t screenHeight);
 
 // Throws std::invalid_argument for an empty or oversized picture, an unknown
-// kind, a kind this maker cannot code, or (kind 80) more than 256 colours.
+// kind, a kind this maker cannot code, (kind 80) more than 256 colours, or
+// (kinds 30 and 32) a quality out of 1..100.
 std::vector<std::uint8_t> BuildRbpFile(const SourcePicture& picture, const RbpMakeOptions& options);
 
 // Kind 30, or kind 32 when alpha (w x h bytes of 0..255) is given, around a

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -86,6 +87,53 @@ TEST_F(RbpMake, WritesEveryKindItCodes) {
   }
 }
 
+// A smooth picture (JPEG keeps it close) whose rows and columns all differ,
+// with an alpha ramp; its size is no multiple of 16.
+SourcePicture MakeSmoothPicture(std::uint32_t width, std::uint32_t height) {
+  SourcePicture picture;
+  picture.width = width;
+  picture.height = height;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      picture.rgba.push_back(static_cast<std::uint8_t>(x * 255 / (width - 1)));
+      picture.rgba.push_back(static_cast<std::uint8_t>(y * 255 / (height - 1)));
+      picture.rgba.push_back(static_cast<std::uint8_t>(64 + (x + y) * 128 / (width + height)));
+      picture.rgba.push_back(static_cast<std::uint8_t>((x * 7 + y * 3) % 256));
+    }
+  }
+  return picture;
+}
+
+TEST_F(RbpMake, CodesJbpKindsTheEngineReadsBack) {
+  const SourcePicture picture = MakeSmoothPicture(70, 37);
+  WritePng("in.png", picture);
+  std::string output;
+  ASSERT_EQ(Make("-k 30 -q 90 -d 87x46 " + In("in.png") + " " + In("k30.rbp"), &output), 0) << output;
+  ASSERT_EQ(Make("-k 32 " + In("in.png") + " " + In("k32.rbp"), &output), 0) << output;
+  ASSERT_EQ(Make("-k 30 -q 20 " + In("in.png") + " " + In("low.rbp"), &output), 0) << output;
+
+  CImage k30, k32;
+  LoadMade("k30", k30);
+  LoadMade("k32", k32);
+  EXPECT_EQ(k30.pixelKind, kPixelKindRgb565);
+  EXPECT_EQ(k32.pixelKind, kPixelKindRgb565Alpha);
+  EXPECT_EQ(k30.designWidth, 87);
+  EXPECT_EQ(k30.designHeight, 46);
+  for (const CImage* image : {&k30, &k32}) {
+    ASSERT_EQ(image->width, 70u);
+    ASSERT_EQ(image->height, 37u);
+    for (std::size_t i = 0; i < 70 * 37; ++i) {
+      const std::uint8_t* p = &picture.rgba[4 * i];
+      const std::uint16_t got = image->GetPixels()[i];
+      const int errors[3] = {int(Red8(got)) - p[0], int(Green8(got)) - p[1], int(Blue8(got)) - p[2]};
+      for (const int error : errors) ASSERT_LE(std::abs(error), 20) << i;
+    }
+  }
+  for (std::size_t i = 0; i < 70 * 37; ++i) ASSERT_EQ(k32.GetAlphaPlane()[i], picture.rgba[4 * i + 3] >> 2) << i;
+  // The quality reaches the coder: a low one makes a smaller record.
+  EXPECT_LT(std::filesystem::file_size(In("low.rbp")), std::filesystem::file_size(In("k30.rbp")));
+}
+
 TEST_F(RbpMake, NamesTheDesignSizeForTheScreen) {
   WritePng("in.png", MakeGradientPicture(320, 240));
   std::string output;
@@ -135,7 +183,9 @@ TEST_F(RbpMake, RefusesWhatItCannotMake) {
   std::string output;
   EXPECT_EQ(Make("-k 80 " + In("many.png") + " " + In("out.rbp"), &output), 1);
   EXPECT_NE(output.find("256"), std::string::npos) << output;
-  EXPECT_EQ(Make("-k 30 " + In("many.png") + " " + In("out.rbp")), 1);
+  EXPECT_EQ(Make("-k 30 -q 0 " + In("many.png") + " " + In("out.rbp")), 1);
+  EXPECT_EQ(Make("-k 32 -q 101 " + In("many.png") + " " + In("out.rbp")), 1);
+  EXPECT_EQ(Make("-k 30 -q 9x " + In("many.png") + " " + In("out.rbp")), 2);
   EXPECT_EQ(Make("-k 7 " + In("many.png") + " " + In("out.rbp")), 1);
   EXPECT_EQ(Make(In("bad.png") + " " + In("out.rbp")), 1);
   EXPECT_EQ(Make(In("absent.png") + " " + In("out.rbp")), 1);
