@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,18 @@ std::string storePath() {
   if (const char* path = std::getenv("NOVEL_REGISTRY_FILE")) return path;
   WCHAR self[4096];
   if (GetModuleFileNameW(nullptr, self, 4096) == 0) return {};
-  const std::string path = HostPathFromWide(self);
-  return path.substr(0, path.rfind('/') + 1) + "registry.reg";
+  // Finding the program's folder on disk walks its path: done again only
+  // when the program is named elsewhere.
+  static std::mutex lock;
+  static std::u16string lastProgram;
+  static std::string lastStore;
+  std::lock_guard hold(lock);
+  if (lastStore.empty() || lastProgram != self) {
+    const std::string path = HostPathFromWide(self);
+    lastProgram = self;
+    lastStore = path.substr(0, path.rfind('/') + 1) + "registry.reg";
+  }
+  return lastStore;
 }
 
 bool sameText(const std::string& a, const std::string& b) {
