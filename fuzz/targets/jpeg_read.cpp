@@ -1,13 +1,14 @@
 // A JPEG stream read by jpegRead. The first ten bytes choose the read: mode
 // (parameters, or an image at one of the four scales), picture colour and
-// channels, picture size (up to 512 x 512, often smaller than the image),
-// a region, interruption after every MCU, processor class 0 or 6, smooth
+// channels, picture size (up to 512 x 512, often smaller than the image;
+// cut to the scaled frame and a margin, as no read writes past it), a region, interruption after every MCU, processor class 0 or 6, smooth
 // chroma up-sampling, and a second read of the region moved down (which
 // starts from the rows the first read remembered). The picture sits
 // between guard bytes that must stay untouched. Frames over 4 megapixels are
 // read for their parameters only: an image read of one zeroes and walks a
 // coefficient store as large as the header claims (up to the library's
 // 256 MiB), seconds under the sanitizers for a few input bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -39,21 +40,32 @@ constexpr int kModes[] = {JPEG_READ_IMAGE_BUFFER,     JPEG_READ_HALF_BUFFER, JPE
 constexpr std::size_t kGuard = 32;
 constexpr std::size_t kSettings = 10;
 constexpr std::int64_t kLargestImageReadArea = 4 << 20;
+constexpr int kSpareMargin = 17;
 
 bool IsImageRead(int mode) {
   return mode == JPEG_READ_IMAGE_BUFFER || mode == JPEG_READ_HALF_BUFFER || mode == JPEG_READ_QUARTER_BUFFER ||
          mode == JPEG_READ_EIGHTH_BUFFER;
 }
 
-bool FrameLargerThanImageReads(std::vector<std::uint8_t>& stream) {
+int ScaleOf(int mode) {
+  return mode == JPEG_READ_HALF_BUFFER ? 2 : mode == JPEG_READ_QUARTER_BUFFER ? 4 : mode == JPEG_READ_EIGHTH_BUFFER ? 8 : 1;
+}
+
+// The frame's size as a parameter read finds it; 0 x 0 when none is found.
+struct FrameSize {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+};
+
+FrameSize FrameOf(std::vector<std::uint8_t>& stream) {
   JPEG_PROPERTIES info{};
-  if (jpegInit(&info) != JPEG_SUCCESS) return false;
+  if (jpegInit(&info) != JPEG_SUCCESS) return {};
   info.jpegBuffer = stream.data();
   info.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
-  const bool large = jpegRead(&info, JPEG_READ_INFO_BUFFER) == JPEG_SUCCESS &&
-                     std::int64_t{info.jpegWidth} * info.jpegHeight > kLargestImageReadArea;
+  FrameSize frame;
+  if (jpegRead(&info, JPEG_READ_INFO_BUFFER) == JPEG_SUCCESS) frame = {info.jpegWidth, info.jpegHeight};
   jpegFree(&info);
-  return large;
+  return frame;
 }
 
 }  // namespace
@@ -68,12 +80,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool smooth = (data[0] & 64) != 0;
   const int reads = (data[0] & 128) != 0 ? 2 : 1;
   const Layout& layout = kLayouts[data[1] & 7];
-  const int width = 1 + ((data[2] | (data[3] & 1) << 8) & 511);
-  const int height = 1 + ((data[4] | (data[5] & 1) << 8) & 511);
+  int width = 1 + ((data[2] | (data[3] & 1) << 8) & 511);
+  int height = 1 + ((data[4] | (data[5] & 1) << 8) & 511);
   const int region[4] = {data[6] * 4, data[7] * 4, data[6] * 4 + data[8] * 4, data[7] * 4 + data[9] * 4};
   std::vector<std::uint8_t> stream(data + kSettings, data + size);
   if (stream.empty()) return 0;
-  if (IsImageRead(mode) && FrameLargerThanImageReads(stream)) mode = JPEG_READ_INFO_BUFFER;
+  if (IsImageRead(mode)) {
+    const FrameSize frame = FrameOf(stream);
+    if (frame.width * frame.height > kLargestImageReadArea) mode = JPEG_READ_INFO_BUFFER;
+    // Picture area past the scaled frame and a spare margin is never
+    // written; filling and guarding it only costs time.
+    const int scale = ScaleOf(mode);
+    if (frame.width > 0) {
+      width = static_cast<int>(std::min<std::int64_t>(width, (frame.width + scale - 1) / scale + kSpareMargin));
+      height = static_cast<int>(std::min<std::int64_t>(height, (frame.height + scale - 1) / scale + kSpareMargin));
+    }
+  }
+  // Information and table reads leave the picture alone.
+  if (!IsImageRead(mode) && mode != JPEG_READ_THUMBNAIL_BUFFER) width = height = 1;
 
   std::vector<std::uint8_t> memory(2 * kGuard + static_cast<std::size_t>(width) * height * layout.channels, 0x5A);
   JPEG_PROPERTIES props{};

@@ -2,21 +2,17 @@
 
 #include "host/files/file_api.h"
 #include "host/module/module_api.h"
+#include "host/registry/registry_store.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct RegistryValue {
-  std::string name;
-  DWORD type;
-  std::string data;  // REG_SZ text (without terminator) or 4 little-endian bytes
-};
 
 struct OpenKey {
   std::vector<RegistryValue> values;
@@ -26,8 +22,18 @@ std::string storePath() {
   if (const char* path = std::getenv("NOVEL_REGISTRY_FILE")) return path;
   WCHAR self[4096];
   if (GetModuleFileNameW(nullptr, self, 4096) == 0) return {};
-  const std::string path = HostPathFromWide(self);
-  return path.substr(0, path.rfind('/') + 1) + "registry.reg";
+  // Finding the program's folder on disk walks its path: done again only
+  // when the program is named elsewhere.
+  static std::mutex lock;
+  static std::u16string lastProgram;
+  static std::string lastStore;
+  std::lock_guard hold(lock);
+  if (lastStore.empty() || lastProgram != self) {
+    const std::string path = HostPathFromWide(self);
+    lastProgram = self;
+    lastStore = path.substr(0, path.rfind('/') + 1) + "registry.reg";
+  }
+  return lastStore;
 }
 
 bool sameText(const std::string& a, const std::string& b) {
@@ -46,30 +52,6 @@ const char* rootName(HKEY root) {
   return nullptr;
 }
 
-// Parses one `"name"=dword:hex` or `"name"="text"` line.
-bool parseValue(const std::string& line, RegistryValue& value) {
-  if (line.size() < 4 || line[0] != '"') return false;
-  const std::size_t nameEnd = line.find('"', 1);
-  if (nameEnd == std::string::npos || nameEnd + 1 >= line.size() || line[nameEnd + 1] != '=') return false;
-  value.name = line.substr(1, nameEnd - 1);
-  const std::string data = line.substr(nameEnd + 2);
-  if (data.rfind("dword:", 0) == 0) {
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(data.c_str() + 6, &end, 16);
-    if (end == data.c_str() + 6) return false;
-    value.type = REG_DWORD;
-    value.data.assign(4, '\0');
-    for (int i = 0; i < 4; ++i) value.data[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
-    return true;
-  }
-  if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
-    value.type = REG_SZ;
-    value.data = data.substr(1, data.size() - 2);
-    return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD, REGSAM, HKEY* result) {
@@ -77,23 +59,16 @@ LONG RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD, REGSAM, HKEY* result) {
   *result = nullptr;
   const char* rootText = rootName(root);
   if (rootText == nullptr || subKey == nullptr) return ERROR_INVALID_HANDLE;
-  std::ifstream store(storePath());
-  if (!store) return ERROR_FILE_NOT_FOUND;
+  const std::shared_ptr<const RegistryKeys> keys = RegistryStoreKeys(storePath());
+  if (keys == nullptr) return ERROR_FILE_NOT_FOUND;
 
   const std::string wanted = std::string("[") + rootText + "\\" + subKey + "]";
-  bool found = false;
-  bool inKey = false;
   auto* key = new OpenKey;
-  std::string line;
-  while (std::getline(store, line)) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    if (!line.empty() && line[0] == '[') {
-      inKey = sameText(line, wanted);
-      found = found || inKey;
-      continue;
-    }
-    RegistryValue value;
-    if (inKey && parseValue(line, value)) key->values.push_back(value);
+  bool found = false;
+  for (const RegistryKey& stored : *keys) {
+    if (!sameText(stored.header, wanted)) continue;
+    found = true;
+    key->values.insert(key->values.end(), stored.values.begin(), stored.values.end());
   }
   if (!found) {
     delete key;
