@@ -4,10 +4,12 @@ voices from demo/voices/, written as 16-bit PCM WAV and encoded by oggenc
 (with a fixed stream serial) or lame, so two runs give the same bytes.
 
     tools/demo_sound/demo_sound.py --out FOLDER [--jobs N] [NAME ...]
+    tools/demo_sound/demo_sound.py --list [NAME ...]
 
 writes FOLDER/bgm/<music>, FOLDER/se/<effect>, FOLDER/voice/<voice> (".ogg"
 or ".mp3") and the WAVs they came from under FOLDER/wav/. Names select what
-to make (all by default). A score named "se_..." is an effect, any other is
+to make (all by default). --list checks every source and prints what would be
+made, one "<file> <rate> <channels> <encoding>" line each. A score named "se_..." is an effect, any other is
 music. Exit status 1 with a message on any bad source.
 """
 import argparse
@@ -75,33 +77,34 @@ def read_lines(path, speakers):
     return lines
 
 
-def make_score(job):
-    name, scores, out = job
-    score = score_notation.read_score(scores, name)
-    kind = "se" if name.startswith("se_") else "bgm"
-    wav = os.path.join(out, "wav", kind, name + ".wav")
-    sound_files.write_wav(wav, synth.render_score(score), score.rate)
-    extension = "ogg" if score.encode == "ogg" else "mp3"
-    sound_files.encode(wav, os.path.join(out, kind, name + "." + extension), name, score.encode, score.rate,
-                       score.channels, score.title)
+class Job:
+    """One sound: where it goes and how it is made and encoded."""
+
+    def __init__(self, name, kind, rate, channels, encoding, make):
+        self.name, self.kind, self.rate, self.channels, self.encoding = name, kind, rate, channels, encoding
+        self.make = make  # a Score, or the voice's (text, pitch, pace, formant scale)
+
+    def file(self):
+        return "%s/%s.%s" % (self.kind, self.name, "ogg" if self.encoding == "ogg" else "mp3")
 
 
-def make_voice(job):
-    name, (speaker, text), (pitch, pace, formants), out = job
-    wav = os.path.join(out, "wav", "voice", name + ".wav")
-    sound_files.write_wav(wav, [speech.speak(text, pitch, pace, formants, VOICE_RATE, name)], VOICE_RATE)
-    sound_files.encode(wav, os.path.join(out, "voice", name + ".ogg"), name, "ogg", VOICE_RATE, 1)
-
-
-def run_job(job):
+def run_job(job_and_out):
+    job, out = job_and_out
     try:
-        (make_voice if len(job) == 4 else make_score)(job)
+        wav = os.path.join(out, "wav", job.kind, job.name + ".wav")
+        if job.kind == "voice":
+            samples = [speech.speak(*job.make, rate=job.rate, seed_name=job.name)]
+        else:
+            samples = synth.render_score(job.make)
+        sound_files.write_wav(wav, samples, job.rate)
+        title = job.make.title if job.kind != "voice" else ""
+        sound_files.encode(wav, os.path.join(out, job.file()), job.name, job.encoding, job.rate, job.channels, title)
         return None
-    except (score_notation.ScoreError, RuntimeError, OSError) as error:
-        return "%s: %s" % (job[0], error)
+    except (RuntimeError, OSError) as error:
+        return "%s: %s" % (job.name, error)
 
 
-def plan_jobs(demo, out, wanted):
+def plan_jobs(demo, wanted):
     scores = os.path.join(demo, "scores")
     score_names = sorted(f[:-4] for f in os.listdir(scores) if f.endswith(".txt"))
     for name in score_names:
@@ -112,28 +115,42 @@ def plan_jobs(demo, out, wanted):
     unknown = [name for name in wanted if name not in lines and name not in score_names]
     if unknown:
         raise SourceError("no score or voice line named %s" % ", ".join(unknown))
-    jobs = [(name, scores, out) for name in score_names if not wanted or name in wanted]
-    jobs += [(name, lines[name], speakers[lines[name][0]], out) for name in lines if not wanted or name in wanted]
+    jobs = []
+    for name in score_names:
+        score = score_notation.read_score(scores, name)
+        if not wanted or name in wanted:
+            kind = "se" if name.startswith("se_") else "bgm"
+            jobs.append(Job(name, kind, score.rate, score.channels, score.encode, score))
+    for name, (speaker, text) in lines.items():
+        if not wanted or name in wanted:
+            jobs.append(Job(name, "voice", VOICE_RATE, 1, "ogg", (text,) + speakers[speaker]))
     return jobs
 
 
 def main():
     parser = argparse.ArgumentParser(description="Makes the demo game's music, effects and voices.")
-    parser.add_argument("--out", required=True, help="output folder")
+    parser.add_argument("--out", help="output folder")
+    parser.add_argument("--list", action="store_true", help="check the sources and list what would be made")
     parser.add_argument("--demo", default=DEMO, help="the demo source folder (holds scores/ and voices/)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="processes to use")
     parser.add_argument("names", nargs="*", help="sounds to make (all by default)")
     args = parser.parse_args()
+    if not args.list and not args.out:
+        parser.error("--out or --list is needed")
     try:
-        jobs = plan_jobs(args.demo, args.out, set(args.names))
-    except (SourceError, OSError) as error:
+        jobs = plan_jobs(args.demo, set(args.names))
+    except (SourceError, score_notation.ScoreError, OSError) as error:
         sys.exit("demo_sound: %s" % error)
+    if args.list:
+        for job in jobs:
+            print(job.file(), job.rate, job.channels, job.encoding)
+        return
     for folder in ("bgm", "se", "voice", "wav/bgm", "wav/se", "wav/voice"):
         os.makedirs(os.path.join(args.out, folder), exist_ok=True)
     # the longest jobs first, so the processes finish together
-    jobs.sort(key=lambda job: (len(job) == 4, job[0]))
+    jobs.sort(key=lambda job: (job.kind == "voice", -job.rate * job.channels, job.name))
     with multiprocessing.Pool(max(1, args.jobs)) as pool:
-        failures = [failure for failure in pool.imap_unordered(run_job, jobs) if failure]
+        failures = [failure for failure in pool.imap_unordered(run_job, [(job, args.out) for job in jobs]) if failure]
     if failures:
         sys.exit("demo_sound: " + "\ndemo_sound: ".join(sorted(failures)))
 

@@ -13,13 +13,13 @@ TABLE_SIZE = 1 << TABLE_BITS
 TABLE_MASK = TABLE_SIZE - 1
 
 
+SINE = [math.sin(2 * math.pi * i / TABLE_SIZE) for i in range(TABLE_SIZE)]
+
+
 def harmonic_table(weights):
     total = sum(weights)
-    return [sum(w * math.sin(2 * math.pi * (h + 1) * i / TABLE_SIZE) for h, w in enumerate(weights)) / total
-            for i in range(TABLE_SIZE)]
+    return [sum(w * SINE[(h + 1) * i & TABLE_MASK] for h, w in enumerate(weights)) / total for i in range(TABLE_SIZE)]
 
-
-SINE = harmonic_table([1.0])
 
 # harmonic weights; attack, release (s); sustain level and decay time constant (s)
 SHAPES = {
@@ -47,23 +47,33 @@ def envelope(instrument, held, rate):
     return out
 
 
+def phases(step, count):
+    """Table positions of an oscillator advancing `step` entries a sample."""
+    return itertools.accumulate(itertools.repeat(step, count - 1), initial=0.0)
+
+
+def lookup(table, positions):
+    return map(table.__getitem__, map(operator.and_, map(int, positions), itertools.repeat(TABLE_MASK)))
+
+
 def note_samples(instrument, midi, held, rate):
     frequency = 440.0 * 2 ** ((midi - 69) / 12.0)
     env = envelope(instrument, held, rate)
+    count = len(env)
     step = frequency * TABLE_SIZE / rate
-    if instrument == "bell":
-        count = len(env)
-        mod_step = step * BELL_RATIO
+    if instrument == "bell":  # FM: a sine modulating the carrier's phase with a falling index
+        index_start = BELL_INDEX_START * TABLE_SIZE / (2 * math.pi)
         fall = (BELL_INDEX_END / BELL_INDEX_START) ** (1.0 / count)
-        index = [BELL_INDEX_START * fall ** i * TABLE_SIZE / (2 * math.pi) for i in range(count)]
-        return [e * SINE[int(i * step + index[i] * SINE[int(i * mod_step) & TABLE_MASK]) & TABLE_MASK]
-                for i, e in enumerate(env)]
-    table = TABLES[instrument]
-    if instrument == "pad":  # two slightly detuned oscillators
-        detuned = step * 1.004
-        return [e * 0.5 * (table[int(i * step) & TABLE_MASK] + table[int(i * detuned) & TABLE_MASK])
-                for i, e in enumerate(env)]
-    return [e * table[int(i * step) & TABLE_MASK] for i, e in enumerate(env)]
+        index = itertools.accumulate(itertools.repeat(fall, count - 1), operator.mul, initial=index_start)
+        modulation = map(operator.mul, lookup(SINE, phases(step * BELL_RATIO, count)), index)
+        wave = lookup(SINE, map(operator.add, phases(step, count), modulation))
+    elif instrument == "pad":  # two slightly detuned oscillators
+        table = TABLES[instrument]
+        wave = map(operator.add, lookup(table, phases(step, count)), lookup(table, phases(step * 1.004, count)))
+        wave = map(operator.mul, wave, itertools.repeat(0.5))
+    else:
+        wave = lookup(TABLES[instrument], phases(step, count))
+    return list(map(operator.mul, env, wave))
 
 
 def render_voice(score, voice, total, cache):
@@ -82,8 +92,8 @@ def render_voice(score, voice, total, cache):
         for midi in midi_list:
             key = (voice.instrument, midi + score.transpose, held, voice.level)
             if key not in cache:
-                cache[key] = [voice.level * s for s in
-                              note_samples(voice.instrument, midi + score.transpose, held, score.rate)]
+                samples = note_samples(voice.instrument, midi + score.transpose, held, score.rate)
+                cache[key] = list(map(operator.mul, samples, itertools.repeat(voice.level)))
             add_wrapped(out, cache[key], start)
 
 
