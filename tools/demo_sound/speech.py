@@ -41,7 +41,7 @@ def to_hiragana(text):
 
 
 def syllables(text):
-    """(consonant, vowel or "N" or "" for silence, length in kana, pause flag) units of a kana text."""
+    """[consonant, vowel ("N" a nasal, "" silence), length in kana] for each unit of a kana text."""
     units = []
     for c in to_hiragana(text):
         if c in KANA:

@@ -85,7 +85,7 @@ struct Made {
 };
 constexpr Made kMade[] = {
     {"05", "bgm/05.mp3", 22050, 1, 20},        {"12", "bgm/12.mp3", 22050, 2, 20},
-    {"se_chime", "se/se_chime.ogg", 22050, 1, 2}, {"se_loop", "se/se_loop.ogg", 44100, 1, 4},
+    {"se_chime", "se/se_chime.ogg", 44100, 2, 2}, {"se_loop", "se/se_loop.ogg", 44100, 1, 4},
     {"va_0001", "voice/va_0001.ogg", 22050, 1, 0}, {"vb_0001", "voice/vb_0001.ogg", 22050, 1, 0},
 };
 
