@@ -27,6 +27,8 @@ COMMANDS = [
 COMMAND_BY_KEY = {name.lower(): name for name in COMMANDS}
 TRANSITIONS = {"normal", "cross", "imagecross", "zoom", "zoomr", "scroll"}
 EFFECTS = {"shake"}
+CHARACTER_COMMANDS = {"ChrSetXY", "ChrSet", "ChrMove", "ChrDel", "ChrSetPry", "ChrSetARGB"}
+CHARACTER_SLOTS = 5
 
 TOKEN_BYTES = 255
 TAG_NAME_BYTES = 31
@@ -112,6 +114,8 @@ class ScriptChecker:
             if len(arg) > ARGUMENT_BYTES:
                 self.fail(token.line, f"argument {show(arg)} of {command} longer than {ARGUMENT_BYTES} bytes")
         args = [show(arg) for arg in token.args]
+        if command in CHARACTER_COMMANDS:
+            self._character_slot(token.line, command, args)
         handler = getattr(self, "_command_" + command.lstrip("/"), None)
         if handler is not None:
             handler(token.line, args)
@@ -152,6 +156,12 @@ class ScriptChecker:
             self.fail(line, f"{what} name {stem} longer than {limit} bytes")
         if stem not in self.names:
             self.fail(line, f"{what} {stem} is not in the data's names list")
+
+    def _character_slot(self, line, command, args):
+        if command == "ChrDel" and args == ["ALL"]:
+            return
+        if not args or args[0] not in [str(slot) for slot in range(CHARACTER_SLOTS)]:
+            self.fail(line, f"{command} needs a character slot 0 to {CHARACTER_SLOTS - 1} first")
 
     def _command_IF(self, line, args):
         if len(args) < 2 or len(args) % 2 != 0:
