@@ -16,6 +16,7 @@ PACKAGES=(
   ffmpeg twolame mpg123 lame vorbis-tools sox
   libavcodec-dev mjpegtools
   xvfb xdotool
+  python3
   python3-cairo
 )
 
