@@ -14,6 +14,7 @@
 #include "host/display/display_api.h"
 #include "host/display/gapi.h"
 #include "host/time/time_api.h"
+#include "host/window/window_api.h"
 #include "host/window/window_backend.h"
 
 class ShellTest : public ::testing::Test {
@@ -40,6 +41,18 @@ class ShellTest : public ::testing::Test {
     HostCallLogEnable(false);
     HostClearFailures();
     HostWindowSystemReset();
+  }
+
+  // A window of the engine's class and title, as a first running copy
+  // leaves it, with the log emptied after it.
+  static HWND OpenFirstInstance() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpszClassName = u"MYSYSTEM";
+    RegisterClassW(&windowClass);
+    HWND first = CreateWindowExW(0, u"MYSYSTEM", u"ペルモちゃん", 0, 0, 0, 480, 640, nullptr, nullptr, nullptr, nullptr);
+    HostCallLogTake();
+    return first;
   }
 
   // The log entries of the named calls only, in order.

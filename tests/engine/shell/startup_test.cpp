@@ -63,13 +63,8 @@ TEST_F(StartupTest, NormalRunBringsUpRunsAndShutsDownInOrder) {
 }
 
 TEST_F(StartupTest, SecondInstanceBringsTheFirstForwardAndTouchesNothing) {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.lpszClassName = u"MYSYSTEM";
-  RegisterClassW(&windowClass);
-  HWND first = CreateWindowExW(0, u"MYSYSTEM", u"ペルモちゃん", 0, 0, 0, 480, 640, nullptr, nullptr, nullptr, nullptr);
+  HWND first = OpenFirstInstance();
   ASSERT_NE(first, nullptr);
-  HostCallLogTake();
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(Sequence(), (std::vector<std::string>{"FindWindowW", "SetForegroundWindow", "engine destroyed"}));
   EXPECT_EQ(GetForegroundWindow(), first);
