@@ -134,6 +134,15 @@ class CommandRun {
     return snapshot;
   }
 
+  // One line for each working phase entered since the last shown; the job
+  // enters them in order, so every phase up to the one reached was passed.
+  void ShowPhasesUpTo(JobPhase reached, JobPhase* shown) {
+    while (*shown < reached) {
+      *shown = static_cast<JobPhase>(static_cast<std::int32_t>(*shown) + 1);
+      std::fprintf(err_, "reelpack: %s: %s\n", line_.input.c_str(), PhaseText(*shown).c_str());
+    }
+  }
+
   // Shows progress until the job's thread ends, asking it to stop once a
   // signal came.
   void Follow(CMpegFileConv& job, CThreadCtrl& control) {
@@ -152,11 +161,12 @@ class CommandRun {
         std::fprintf(err_, "\r\x1b[K%s", ProgressBarLine(snapshot).c_str());
         std::fflush(err_);
         drawn = true;
-      } else if (snapshot.phase != shownPhase && snapshot.phase != JobPhase::Finished) {
-        shownPhase = snapshot.phase;
-        std::fprintf(err_, "reelpack: %s: %s\n", line_.input.c_str(), PhaseText(snapshot.phase).c_str());
+      } else {
+        ShowPhasesUpTo(job.m_phaseReached, &shownPhase);
       }
     }
+    // A phase shorter than the polling interval still gets its line.
+    if (!line_.quiet && !terminal_) ShowPhasesUpTo(job.m_phaseReached, &shownPhase);
     if (drawn) {
       std::fprintf(err_, "\r\x1b[K%s\n", ProgressBarLine(Snapshot(job, started)).c_str());
     }

@@ -42,6 +42,9 @@ class CMpegFileConv : public CWinThreadMaster {
   std::atomic<std::int32_t> m_framesWritten{0};  // frames coded and written so far
   std::atomic<std::int32_t> m_framesTotal{0};    // frames the movie will hold
   std::atomic<JobPhase> m_phase{JobPhase::Waiting};
+  // The last working phase entered; it stays when the job finishes, so a
+  // follower polling too slowly to see a short phase still learns it passed.
+  std::atomic<JobPhase> m_phaseReached{JobPhase::Waiting};
   std::atomic<std::int32_t> m_failedFetches{0};    // kept frames the decoder could not give
   std::atomic<std::int32_t> m_repeatedRecords{0};  // frames stored as the previous record
   std::atomic<std::int32_t> m_threadCount{0};      // coding threads of the run

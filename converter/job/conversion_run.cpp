@@ -113,6 +113,11 @@ void CommitOutputs(CMpegFileConv& job) {
   earlier.Remove();
 }
 
+void EnterPhase(CMpegFileConv& job, JobPhase phase) {
+  job.m_phase = phase;
+  job.m_phaseReached = phase;
+}
+
 void ConvertAndCommit(CMpegFileConv& job, int threads) {
   std::atomic<bool> giveUp{false};
   const StopCheck audioStop = [&job, &giveUp] {
@@ -124,13 +129,13 @@ void ConvertAndCommit(CMpegFileConv& job, int threads) {
     }
     return false;
   };
-  job.m_phase = JobPhase::Video;
+  EnterPhase(job, JobPhase::Video);
   {
     std::optional<CAudioBeside> audio;
     if (threads > 1) audio.emplace(job, audioStop, giveUp);
     job.WriteMovieFile();
     if (job.m_video.status != VideoPassStatus::Written) return;
-    job.m_phase = JobPhase::Sound;
+    EnterPhase(job, JobPhase::Sound);
     if (audio) {
       audio->Keep();
       audio->Join();
@@ -139,7 +144,7 @@ void ConvertAndCommit(CMpegFileConv& job, int threads) {
   job.CheckKill();
   if (threads <= 1) job.ExportAudioTrack(audioStop, TrackCommit::LeaveTemporary);
   job.CheckKill();
-  job.m_phase = JobPhase::Committing;
+  EnterPhase(job, JobPhase::Committing);
   CommitOutputs(job);
 }
 
@@ -155,6 +160,7 @@ std::int32_t CMpegFileConv::Run() {
   m_threadCount = threads;
   m_video = {};
   m_audioExport = {};
+  m_phaseReached = JobPhase::Waiting;
   m_moviePath.clear();
   try {
     ConvertAndCommit(*this, threads);
