@@ -11,6 +11,7 @@
 #include "engine/raster/compositor.h"
 #include "engine/raster/compositor_transform.h"
 #include "engine/raster/node_angle.h"
+#include "engine/raster/raster_pixel.h"
 #include "engine/raster/raster_primitives.h"
 #include "raster_fixtures.h"
 
@@ -100,6 +101,35 @@ TEST_F(CompositorTest, SourceIsClippedToThePicture) {
   EXPECT_EQ(At(6, 5), Distinct(0, 0));
   EXPECT_EQ(At(7, 5), Distinct(1, 0));
   ExpectBackgroundOutside(6, 5, 8, 6);
+}
+
+// A sheet smaller than the rectangle cut from it, in every picture kind and
+// every member: only the sheet's own pixels reach the screen, none from past
+// its edges.
+TEST_F(CompositorTest, EveryKindIsCutToASheetSmallerThanItsRectangle) {
+  constexpr std::uint16_t kSrc = 0x4A69;
+  const auto distinctIndex = [](int x, int y) { return static_cast<std::uint8_t>(2 * y + x); };
+  const auto opaque = [](int, int) { return static_cast<std::uint8_t>(kAlphaOpaque); };
+  slots_[8] = MakePalettePicture(2, 2, distinctIndex, {0xFF8040, 0x40FF80, 0x8040FF, 0xFFFFFF});
+  slots_[16] = MakeRgb565Picture(2, 2, [](int, int) { return kSrc; });
+  slots_[24] = MakeAlphaPicture(2, 2, [](int, int) { return kSrc; }, opaque);
+  slots_[25] = MakeAlphaPicture(2, 2, [](int, int) { return kSrc; }, opaque);
+  AddMaskPlane(*slots_[25], kSize, kSize, [](int, int) { return std::uint8_t{255}; });
+  for (int slot : {8, 16, 24, 25}) {
+    for (int opacity : {256, 128}) {
+      for (int drawMode : {kDrawNormal, kDrawAdditive}) {
+        SCOPED_TRACE(testing::Message() << "slot " << slot << " opacity " << opacity << " draw mode " << drawMode);
+        Reset();
+        LayerNode node = PictureNode(slot, 6, 5, 5, 5);
+        node.opacity = static_cast<std::int16_t>(opacity);
+        node.drawMode = static_cast<std::int16_t>(drawMode);
+        compositor_.DrawLayerNode(node, nullptr);
+        for (int y = 5; y < 7; ++y)
+          for (int x = 5; x < 7; ++x) EXPECT_NE(At(x, y), kBackground) << x << "," << y;
+        ExpectBackgroundOutside(5, 5, 7, 7);
+      }
+    }
+  }
 }
 
 TEST_F(CompositorTest, NodesWithNothingToDrawChangeNothing) {

@@ -280,4 +280,17 @@ TEST_F(MixerTest, BadSlotsNamesAndFormatsAreRefused) {
   EXPECT_EQ(Play(1, "ok"), 1);
 }
 
+// Only the sound's own name takes the extension: a dot in the folders above it
+// is part of the path.
+TEST_F(MixerTest, ALooseSoundIsFoundInAFolderWithADotInItsPath) {
+  FakeSound sound;
+  sound.frames = 1000;
+  AddSound("data.d/bgm/00.ogg", sound);
+  mixer->Open(22050, 0);
+  const std::string folder = dir.EnginePath("data.d/bgm/");
+  EXPECT_EQ(mixer->Play(0, "00", folder, nullptr, 100, 0, 0, 1, 1), 1);
+  EXPECT_EQ(mixer->Play(1, "00.mp3", folder, nullptr, 100, 0, 0, 1, 1), 1);
+  EXPECT_EQ(mixer->Play(2, "01", folder, nullptr, 100, 0, 0, 1, 1), 0);
+}
+
 }  // namespace

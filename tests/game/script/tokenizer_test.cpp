@@ -64,6 +64,36 @@ TEST(ParseCommandTag, SplitsNamesAndArguments) {
   }
 }
 
+// Names and arguments longer than their fields keep what fits (a double-byte
+// character whole or not at all); arguments past the last slot are read over.
+TEST(ParseCommandTag, OverlongNamesArgumentsAndExtraArgumentsStayInTheirFields) {
+  const std::string longName(40, 'N');
+  const std::string longArg(40, 'a');
+  const std::string wideArg = std::string(kCommandArgSize - 2, 'w') + "\x82\xa0";
+  std::string manyArgs = "<Mov ";
+  for (int k = 0; k < 20; ++k) manyArgs += std::to_string(k) + ",";
+  manyArgs += "last>";
+  const std::string nameTag = "<" + longName + " x>";
+  const std::string argTag = "<Mov " + longArg + ",1>";
+  const std::string wideTag = "<Mov " + wideArg + ">";
+  const TagCase cases[] = {
+      {nameTag.c_str(), nullptr, {"x"}},
+      {argTag.c_str(), "Mov", {longArg.substr(0, kCommandArgSize - 1), "1"}},
+      {wideTag.c_str(), "Mov", {wideArg.substr(0, kCommandArgSize - 2)}},
+  };
+  for (const TagCase& c : cases) {
+    ParsedCommand command;
+    ASSERT_EQ(ParseCommandTag(c.tag, command), 1) << c.tag;
+    EXPECT_EQ(std::string(command.name), c.name ? c.name : longName.substr(0, kCommandNameSize - 1));
+    ASSERT_EQ(command.count, c.args.size()) << c.tag;
+    for (std::size_t i = 0; i < c.args.size(); ++i) EXPECT_EQ(command.args[i], c.args[i]) << c.tag;
+  }
+  ParsedCommand command;
+  ASSERT_EQ(ParseCommandTag(manyArgs.c_str(), command), 1);
+  EXPECT_EQ(command.count, kCommandArgSlots);
+  EXPECT_STREQ(command.args[kCommandArgSlots - 1], "15");
+}
+
 TEST(ParseCommandTag, TextThatIsNotATagGivesNothing) {
   ParsedCommand command;
   ParseCommandTag("<A x,y>", command);
