@@ -60,7 +60,7 @@ class StarField:
 
     def __init__(self):
         rng = random.Random(20240601)
-        self.stars = [(rng.uniform(-1, 1), rng.uniform(-1, 1), rng.uniform(0.05, 1.0)) for _ in range(300)]
+        self.stars = [(rng.uniform(-1, 1), rng.uniform(-1, 1), rng.uniform(0.05, 1.0)) for _ in range(500)]
 
     def __call__(self, context, index, count, width, height):
         context.set_source_rgb(0, 0, 0.05)
@@ -68,9 +68,9 @@ class StarField:
         for x, y, depth in self.stars:
             z = (depth - index / 60.0) % 1.0 + 0.02
             screen_x, screen_y = width / 2 + x * width * 0.25 / z, height / 2 + y * height * 0.25 / z
-            brightness = min(1.0, 0.15 / z)
+            brightness = min(1.0, 0.3 / z)
             context.set_source_rgb(brightness, brightness, min(1.0, brightness * 1.1 + 0.1))
-            context.arc(screen_x, screen_y, max(0.6, 1.5 / (z * 4)), 0, 2 * math.pi)
+            context.arc(screen_x, screen_y, min(5.0, max(0.8, 0.8 / z)), 0, 2 * math.pi)
             context.fill()
 
 
