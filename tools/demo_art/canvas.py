@@ -32,10 +32,10 @@ class Scale:
         return self.x(x), self.y(y), self.x(w), self.y(h)
 
 
-def new_picture(kind, design_size, scale):
-    """A picture of the device size the engine cuts for design_size: black
-    where the kind is opaque, transparent where it keeps alpha."""
-    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, scale.x(design_size[0]), scale.y(design_size[1]))
+def new_picture(width, height, kind=30):
+    """A picture of width x height pixels for a ".rbp" kind: black when the
+    kind is opaque, transparent when it keeps alpha."""
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, width, height)
     context = cairo.Context(surface)
     if kind not in KINDS_WITH_ALPHA:
         context.set_source_rgb(0, 0, 0)

@@ -8,7 +8,7 @@ import random
 
 import cairo
 
-from canvas import draw_label, new_picture, Scale
+from canvas import draw_label, new_picture
 
 FRAMES_PER_SECOND = 30
 
@@ -76,22 +76,18 @@ class StarField:
 
 # name: (width, height, seconds, painter)
 MOVIES = {
-    "sorabel_OP": (320, 240, 4, lambda: draw_opening),
-    "star_movie": (640, 480, 2, StarField),
+    "sorabel_OP": (320, 240, 4, draw_opening),
+    "star_movie": (640, 480, 2, StarField()),
 }
 
 
 def write_movie_frames(name, folder):
     """Writes folder/0001.png, 0002.png, ...; the number of frames."""
-    width, height, seconds, make_painter = MOVIES[name]
-    painter = make_painter()
+    width, height, seconds, painter = MOVIES[name]
     count = seconds * FRAMES_PER_SECOND
     os.makedirs(folder, exist_ok=True)
-    # The frames are whole screens of their own size: the design space is
-    # scaled to them one to one.
-    scale = Scale(800, 600)
     for index in range(count):
-        surface, context = new_picture(30, (width, height), scale)
+        surface, context = new_picture(width, height)
         painter(context, index, count, width, height)
         draw_frame_number(context, index + 1, width, height)
         surface.flush()

@@ -196,9 +196,9 @@ class ScenePainter:
         self.looks = {picture["name"]: picture for picture in pictures if picture["draws"] == "character"}
 
     def draw(self, picture, scale):
-        surface, context = new_picture(picture["kind"], picture["design"], scale)
-        context.scale(scale.width / DESIGN_WIDTH, scale.height / DESIGN_HEIGHT)
         width, height = picture["design"]
+        surface, context = new_picture(scale.x(width), scale.y(height), picture["kind"])
+        context.scale(scale.width / DESIGN_WIDTH, scale.height / DESIGN_HEIGHT)
         rng = seeded(picture["name"])
         draws = picture["draws"]
         if draws == "rule":

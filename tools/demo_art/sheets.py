@@ -116,7 +116,7 @@ def draw_piece(context, piece, scale, name):
 
 
 def draw_sheet(sheet, name, scale, fill_label):
-    surface, context = new_picture(sheet["kind"], sheet["design"], scale)
+    surface, context = new_picture(scale.x(sheet["design"][0]), scale.y(sheet["design"][1]), sheet["kind"])
     for piece in expand_pieces(sheet, name, fill_label):
         draw_piece(context, piece, scale, name)
     surface.flush()
