@@ -89,7 +89,7 @@ def draw_corner_name(context, name, surface):
     """The picture's name, small in the lower right corner, so a screenshot
     says which picture it shows."""
     width, height = surface.get_width(), surface.get_height()
-    box_height = max(10, height // 24)
+    box_height = max(14, height // 24)
     box_width = min(width, box_height * max(4, len(name)) * 0.6)
     context.save()
     context.identity_matrix()

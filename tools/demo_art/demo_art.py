@@ -22,6 +22,8 @@ import multiprocessing
 import os
 import sys
 
+# The data build runs this from the source tree, which it must leave clean.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from canvas import PICTURE_SETS, Scale  # noqa: E402
 from movies import MOVIES, write_movie_frames  # noqa: E402

@@ -323,7 +323,7 @@ TEST_F(DemoArt, ThumbnailCellsNameWhatTheGameShowsThere) {
       {"extra_sum3-1", 0, "3-01-01"},   {"extra_sum3-1", 6, ""},         {"scene_sum1-1", 14, "EDB002"},
       {"scene_sum2-1", 0, "EVR019"},    {"scene_sum6-1", 0, "EDB001"},   {"scene_sum1-1", 3, ""},
   };
-  std::string script = "import sys\nsys.path.insert(0, '" + kSourceDir +
+  std::string script = "import sys\nsys.dont_write_bytecode = True\nsys.path.insert(0, '" + kSourceDir +
                        "/tools/demo_art')\nfrom table_labels import ThumbnailLabels\nlabels = ThumbnailLabels()\n";
   for (const Cell& cell : kCells)
     script += "print(labels.label('" + std::string(cell.sheet) + "', " + std::to_string(cell.cell) +
