@@ -64,7 +64,7 @@ def main():
         "-threads", "1", "-bitexact", "-flags", "+bitexact", "-fflags", "+bitexact", "-f", "mpeg", stream])
 
     os.makedirs(args.out, exist_ok=True)
-    command = [args.reelpack, "--quiet", "--threads", "1", "--size", args.size, "--frame-rate", "standard",
+    command = [args.reelpack, "--quiet", "--threads", "1", "--size", args.size, "--frame-rate", "standard", "--quality", "85",
                "--encoder", args.encoder, "--sample-rate", "22050", "-o", args.out, stream]
     if args.mono:
         command.append("--mono")
