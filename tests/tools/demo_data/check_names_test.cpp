@@ -26,7 +26,7 @@ Check RunCheck(const ScopedTempDir& dir, const std::string& names) {
   dir.WriteFile("sounds/bgm/01.ogg", "");
   dir.WriteFile("sounds/se/se_chime.mp3", "");
   dir.WriteFile("sounds/voice/va_0001.ogg", "");
-  const std::string command = "/usr/bin/python3 '" + kChecker + "' --names '" + dir.HostPath("names.txt") +
+  const std::string command = "/usr/bin/python3 -B '" + kChecker + "' --names '" + dir.HostPath("names.txt") +
                               "' --pictures '" + dir.HostPath("big/pictures.txt") + "' '" +
                               dir.HostPath("small/pictures.txt") + "' --sounds '" + dir.HostPath("sounds") +
                               "' --movie opening --stamp '" + dir.HostPath("stamp") + "' 2>'" +
