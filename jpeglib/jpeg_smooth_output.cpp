@@ -33,9 +33,17 @@ void transformComponent(JpegWorkingState& work, int c, ComponentSamples& samples
   samples.width = std::max(1, (image.outputWidth + layout.repeatX - 1) / layout.repeatX);
   samples.height = std::max(1, (image.outputHeight + layout.repeatY - 1) / layout.repeatY);
   samples.values.assign(static_cast<std::size_t>(samples.stride) * layout.storeHigh * side, 0);
+  if (image.clip[2] <= image.clip[0] || image.clip[3] <= image.clip[1]) return;
+  // Only the blocks holding samples the written pixels read: those under
+  // them and one more on each side for the smoothing. A small picture of a
+  // large image transforms a few blocks, not the whole image.
+  const int firstX = std::max(0, image.clip[0] / layout.repeatX - 1) / side;
+  const int firstY = std::max(0, image.clip[1] / layout.repeatY - 1) / side;
+  const int lastX = std::min(layout.storeWide - 1, ((image.clip[2] - 1) / layout.repeatX + 1) / side);
+  const int lastY = std::min(layout.storeHigh - 1, ((image.clip[3] - 1) / layout.repeatY + 1) / side);
   alignas(16) std::int16_t block[64];
-  for (int by = 0; by < layout.storeHigh; ++by) {
-    for (int bx = 0; bx < layout.storeWide; ++bx) {
+  for (int by = firstY; by <= lastY; ++by) {
+    for (int bx = firstX; bx <= lastX; ++bx) {
       const std::int16_t* stored = image.store[c].data() + (static_cast<std::size_t>(by) * layout.storeWide + bx) * 64;
       std::memcpy(block, stored, sizeof block);
       jpegInverseTransform(work, c, block);

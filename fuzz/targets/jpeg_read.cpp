@@ -57,11 +57,16 @@ struct FrameSize {
   std::int64_t height = 0;
 };
 
-FrameSize FrameOf(std::vector<std::uint8_t>& stream) {
+FrameSize FrameOf(const std::vector<std::uint8_t>& stream) {
+  // An image read takes a stream without a start-of-image marker, a
+  // parameter read refuses it: asked with one in front, the parameter read
+  // finds every frame the image read would decode.
+  std::vector<std::uint8_t> marked{0xFF, 0xD8};
+  marked.insert(marked.end(), stream.begin(), stream.end());
   JPEG_PROPERTIES info{};
   if (jpegInit(&info) != JPEG_SUCCESS) return {};
-  info.jpegBuffer = stream.data();
-  info.jpegBufferSize = static_cast<std::uint32_t>(stream.size());
+  info.jpegBuffer = marked.data();
+  info.jpegBufferSize = static_cast<std::uint32_t>(marked.size());
   FrameSize frame;
   if (jpegRead(&info, JPEG_READ_INFO_BUFFER) == JPEG_SUCCESS) frame = {info.jpegWidth, info.jpegHeight};
   jpegFree(&info);

@@ -91,7 +91,50 @@ TEST(JpegImageReadBehaviour, SmoothRegionReadEqualsTheCropOfTheSmoothWholeRead) 
     ASSERT_EQ(read(0, 0, 0, 0, whole), JPEG_SUCCESS);
     ASSERT_EQ(read(33, 17, 150, 101, region), JPEG_SUCCESS);
     EXPECT_EQ(region.pixels, Crop(whole, 33, 17, 117, 84).pixels) << sampling;
+    Picture corner;
+    ASSERT_EQ(read(0, 0, 8, 8, corner), JPEG_SUCCESS);
+    EXPECT_EQ(corner.pixels, Crop(whole, 0, 0, 8, 8).pixels) << sampling;
   }
+}
+
+// Counts the blocks a read transforms, through the dequantisers every
+// transform starts with.
+int gDequantizedBlocks = 0;
+JpegDequantizer gDequantizers[2] = {};
+void CountingDequantizeFast(std::int16_t block[64], const std::int32_t table[80]) {
+  ++gDequantizedBlocks;
+  gDequantizers[0](block, table);
+}
+void CountingDequantizeAccurate(std::int16_t block[64], const std::int32_t table[80]) {
+  ++gDequantizedBlocks;
+  gDequantizers[1](block, table);
+}
+
+TEST(JpegImageReadBehaviour, ASmoothReadOfASmallRegionTransformsOnlyTheBlocksItReads) {
+  // A tall image, as a few bytes of a damaged stream can claim, read into a
+  // corner: the transform work follows the corner, not the image.
+  Bytes stream = EncodeOurs(64, 4000, JPEG_SAMPLING_420, false);
+  const auto countBlocks = [&](int right, int bottom) {
+    ImageReader reader;
+    EXPECT_EQ(reader.Parameters(stream), JPEG_SUCCESS);
+    reader.props.work->upsamplingMode = 1;
+    gDequantizers[0] = reader.props.work->table.dequantizeFast;
+    gDequantizers[1] = reader.props.work->table.dequantizeAccurate;
+    reader.props.work->table.dequantizeFast = CountingDequantizeFast;
+    reader.props.work->table.dequantizeAccurate = CountingDequantizeAccurate;
+    const int region[4] = {0, 0, right, bottom};
+    std::copy_n(region, 4, reader.props.work->regionOfInterest);
+    Picture picture;
+    picture.width = right;
+    picture.height = bottom;
+    gDequantizedBlocks = 0;
+    EXPECT_EQ(reader.Read(stream, JPEG_READ_IMAGE_BUFFER, picture, JPEG_COLOR_BGR, 3), JPEG_SUCCESS);
+    return gDequantizedBlocks;
+  };
+  // 8 x 8 pixels read: 2 x 2 luma blocks and 1 x 2 of each chroma at most.
+  EXPECT_LE(countBlocks(8, 8), 8);
+  // The whole image: 8 x 500 luma blocks and 4 x 250 of each chroma.
+  EXPECT_EQ(countBlocks(64, 4000), 6000);
 }
 
 // Damages the first part of the scan's entropy-coded data, leaving markers
