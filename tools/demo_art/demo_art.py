@@ -89,7 +89,7 @@ def draw_pictures(layout_path, scenes_path, out):
     JOBS = PictureJobs(layout, scenes, out)
     for set_name in PICTURE_SETS:
         os.makedirs(os.path.join(out, set_name), exist_ok=True)
-    with multiprocessing.get_context("fork").Pool(min(4, os.cpu_count() or 1)) as pool:
+    with multiprocessing.get_context("fork").Pool(min(4, len(os.sched_getaffinity(0)))) as pool:
         pool.map(run_job, JOBS.jobs(), chunksize=8)
     JOBS.write_listings()
 

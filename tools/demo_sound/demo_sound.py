@@ -132,7 +132,8 @@ def main():
     parser.add_argument("--out", help="output folder")
     parser.add_argument("--list", action="store_true", help="check the sources and list what would be made")
     parser.add_argument("--demo", default=DEMO, help="the demo source folder (holds scores/ and voices/)")
-    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1, help="processes to use")
+    parser.add_argument("--jobs", type=int, default=len(os.sched_getaffinity(0)),
+                        help="processes to use (default: the CPUs this process may run on)")
     parser.add_argument("names", nargs="*", help="sounds to make (all by default)")
     args = parser.parse_args()
     if not args.list and not args.out:
