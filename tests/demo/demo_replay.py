@@ -106,7 +106,7 @@ def make_program_folder(bin_dir, program, data_dir):
     shutil.copy2(os.path.join(bin_dir, program), folder)
     for plug_in in PLUG_INS:
         shutil.copy2(os.path.join(bin_dir, plug_in), folder)
-    shutil.copytree(data_dir, os.path.join(folder, "data"), ignore=shutil.ignore_patterns("save", "pelmo.cfg"))
+    shutil.copytree(data_dir, os.path.join(folder, "data"), ignore=shutil.ignore_patterns("save"))
     os.makedirs(os.path.join(folder, "data", "save"))
     return folder
 
@@ -325,8 +325,9 @@ def main():
     costs = frame_costs(cost_files)
     if costs:
         p99 = costs[min(len(costs) - 1, int(len(costs) * 0.99))]
-        print("frame cost over %d frames: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms (period %d ms)"
-              % (len(costs), statistics.median(costs), p99, costs[-1], FRAME_PERIOD_MS))
+        print("frame cost over %d frames: median %.3f ms, mean %.3f ms, 99th percentile %.2f ms, worst %.2f ms"
+              " (period %d ms)" % (len(costs), statistics.median(costs), statistics.mean(costs), p99, costs[-1],
+                                   FRAME_PERIOD_MS))
     for failure in failures:
         print("FAIL " + failure)
     if args.rewrite:
