@@ -6,10 +6,13 @@ into the engine's ".rzm2" and its sound track.
 
     make_movie.py --art "PYTHON demo_art.py" --reelpack PATH --name NAME
                   --size 320x240|640x480 --encoder ogg|mp3 [--mono] --music WAV
+                  [--music-rate HZ]
                   --work DIR --out DIR
 
 The sound is cut to the frames' length, so the track (the movie's clock)
-ends with the last frame. Every step is pinned for the same bytes on every
+ends with the last frame, give or take the rounding up to whole MP2 and
+track frames: --music-rate picks the MP2 rate (48,000, 44,100 or 32,000 Hz)
+whose rounding ends nearest. Every step is pinned for the same bytes on every
 run: ffmpeg bit-exact on one thread, reelpack on one thread (the JPEG
 library's processor class comes from the registry file the caller names in
 NOVEL_REGISTRY_FILE).
@@ -23,7 +26,6 @@ import subprocess
 import sys
 
 FRAMES_PER_SECOND = 30
-MUSIC_RATE = 44100  # MP2 at a rate reelpack's decoder takes
 
 
 def run(step, command):
@@ -41,6 +43,7 @@ def main():
     parser.add_argument("--encoder", required=True, choices=["ogg", "mp3"])
     parser.add_argument("--mono", action="store_true")
     parser.add_argument("--music", required=True, help="a WAV file; its start becomes the track")
+    parser.add_argument("--music-rate", type=int, default=48000, choices=[48000, 44100, 32000])
     parser.add_argument("--work", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
@@ -60,7 +63,7 @@ def main():
         "-framerate", str(FRAMES_PER_SECOND), "-pattern_type", "glob", "-i", os.path.join(frames_dir, "*.png"),
         "-i", args.music, "-map", "0:v", "-map", "1:a", "-t", seconds,
         "-c:v", "mpeg1video", "-q:v", "2", "-pix_fmt", "yuv420p", "-s", args.size,
-        "-c:a", "mp2", "-b:a", "192k", "-ar", str(MUSIC_RATE), "-ac", "2",
+        "-c:a", "mp2", "-b:a", "192k", "-ar", str(args.music_rate), "-ac", "2",
         "-threads", "1", "-bitexact", "-flags", "+bitexact", "-fflags", "+bitexact", "-f", "mpeg", stream])
 
     os.makedirs(args.out, exist_ok=True)
