@@ -65,6 +65,8 @@ bool Apply(const std::string& name, const std::string& value, HostOptions* optio
     options->scale = static_cast<int>(scale);
   } else if (name == "audio-capture") {
     options->audioCapture = value;
+  } else if (name == "frame-costs") {
+    options->frameCosts = value;
   } else if (name == "instance-scope") {
     options->scopeGiven = true;
     options->instanceScope = value;
@@ -75,7 +77,8 @@ bool Apply(const std::string& name, const std::string& value, HostOptions* optio
 }
 
 constexpr const char* kNames[] = {"backend", "panel",      "clock", "input",         "input-file",
-                                  "screenshot", "quit-after", "scale", "instance-scope", "audio-capture"};
+                                  "screenshot", "quit-after", "scale", "instance-scope", "audio-capture",
+                                  "frame-costs"};
 
 std::string EnvironmentName(const std::string& name) {
   std::string upper = "NOVEL_";
@@ -128,5 +131,7 @@ const char* HostOptionsHelp() {
          "  --scale=N                     window size factor (default: 640 pixels wide or more)\n"
          "  --instance-scope=NAME         where a second start finds the first\n"
          "                                (default: the user's desktop; none when headless)\n"
-         "  --audio-capture=PATH          WAV of all sound played (headless sound device)\n";
+         "  --audio-capture=PATH          WAV of all sound played (headless sound device)\n"
+         "  --frame-costs=PATH            virtual clock: the real time worked at each virtual\n"
+         "                                millisecond, as \"VIRTUAL_MS MICROSECONDS\" lines\n";
 }

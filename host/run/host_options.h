@@ -23,6 +23,7 @@ struct HostOptions {
   bool scopeGiven = false;
   std::string instanceScope;
   std::string audioCapture;  // WAV of everything the manual sound device plays
+  std::string frameCosts;    // virtual clock: the real work at each instant
   bool help = false;
 };
 

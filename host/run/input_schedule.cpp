@@ -7,6 +7,7 @@
 #include "host/window/host_input.h"
 #include "host/display/landscape_view.h"
 #include "host/run/screenshot.h"
+#include "host/time/frame_costs.h"
 #include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 #include "host/base/diagnostics.h"
@@ -129,11 +130,13 @@ void InputSchedule::RunDue() {
       case Kind::Blur: HostInjectFocus(false); break;
       case Kind::Focus: HostInjectFocus(true); break;
       case Kind::Close: HostInjectClose(); break;
-      case Kind::Screenshot:
-        if (!HostWriteScreenshot(action.path)) {
-          DiagnosticLine("screenshot: cannot write %s", action.path.c_str());
-        }
+      case Kind::Screenshot: {
+        HostFrameCostsBeginHostWork();
+        const bool written = HostWriteScreenshot(action.path);
+        HostFrameCostsEndHostWork();
+        if (!written) DiagnosticLine("screenshot: cannot write %s", action.path.c_str());
         break;
+      }
     }
   }
 }

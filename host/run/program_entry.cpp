@@ -12,6 +12,7 @@
 #include "host/files/file_api.h"
 #include "host/run/host_options.h"
 #include "host/run/instance_registry.h"
+#include "host/time/frame_costs.h"
 #include "host/window/window_backend.h"
 #include "host/base/diagnostics.h"
 
@@ -87,7 +88,9 @@ int HostRunProgram(int argc, char** argv, WinMainFunction winMain, const HostPan
   for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
   std::u16string wideCommandLine = HostWideFromUtf8(commandLine);
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x10000});
+  HostFrameCostsStart(options.frameCosts);
   const int result = winMain(instance, nullptr, wideCommandLine.data(), SW_SHOWNORMAL);
+  HostFrameCostsFinish();
   HostSetWindowBackend(nullptr);
   return result;
 }

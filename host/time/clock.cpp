@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "host/time/frame_costs.h"
 #include "host/time/host_clock.h"
 #include "host/time/time_api.h"
 
@@ -82,10 +83,12 @@ DWORD GetTickCount() { return HostClockMs(); }
 
 void Sleep(DWORD milliseconds) {
   if (CurrentMode() == HostClockMode::Virtual) {
+    HostFrameCostsNoteSleep(virtualNow.load());
     if (void (*settle)() = beforeVirtualSleep.load(); settle != nullptr && milliseconds > 0) settle();
     virtualNow.fetch_add(milliseconds);
     // Let threads that poll in Sleep loops see each other's progress.
     std::this_thread::yield();
+    HostFrameCostsNoteWake();
     return;
   }
   if (milliseconds == 0) {

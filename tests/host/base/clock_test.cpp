@@ -2,9 +2,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <thread>
 
+#include "host/time/frame_costs.h"
 #include "host/time/time_api.h"
+#include "support/scoped_temp_dir.h"
 
 namespace {
 
@@ -39,6 +43,55 @@ TEST_F(VirtualClock, MovesOnlyThroughSleepAndAdvance) {
   HostClockSetVirtualNow(0xFFFFFFF0u);
   Sleep(0x20);
   EXPECT_EQ(timeGetTime(), 0x10u);  // wraps like the 32-bit counter
+}
+
+void WorkFor(std::chrono::milliseconds span) {
+  const auto until = std::chrono::steady_clock::now() + span;
+  while (std::chrono::steady_clock::now() < until) {
+  }
+}
+
+// The recording thread's work between sleeps lands at the virtual instant it
+// happened at; other threads' sleeps and the sleeps themselves are no work.
+TEST_F(VirtualClock, FrameCostsNoteTheRecordingThreadsWorkPerInstant) {
+  ScopedTempDir folder("frame_costs");
+  const std::string path = folder.HostPath("costs.txt");
+  HostFrameCostsStart(path);
+  WorkFor(std::chrono::milliseconds(30));
+  Sleep(16);  // at 1000
+  std::thread other([] {
+    WorkFor(std::chrono::milliseconds(60));
+    Sleep(1);  // at 1016, another thread's: not noted
+  });
+  other.join();
+  WorkFor(std::chrono::milliseconds(5));
+  Sleep(1);  // at 1017
+  HostFrameCostsBeginHostWork();  // a screenshot, say: not the program's work
+  WorkFor(std::chrono::milliseconds(50));
+  HostFrameCostsEndHostWork();
+  WorkFor(std::chrono::milliseconds(5));
+  Sleep(1);  // at 1018
+  ASSERT_TRUE(HostFrameCostsFinish());
+  Sleep(1);  // after the end: not noted
+
+  std::map<unsigned, long long> costs;
+  std::ifstream file(path);
+  unsigned at = 0;
+  long long microseconds = 0;
+  while (file >> at >> microseconds) costs[at] = microseconds;
+  ASSERT_EQ(costs.size(), 3u);
+  EXPECT_GE(costs[1000], 30000);
+  EXPECT_LT(costs[1000], 60000);
+  // This thread waited in join through the other's 60 ms, then worked 5.
+  EXPECT_GE(costs[1017], 65000);
+  // The host's 50 ms are left out.
+  EXPECT_GE(costs[1018], 5000);
+  EXPECT_LT(costs[1018], 50000);
+}
+
+TEST(FrameCosts, UnwritableFileIsReported) {
+  HostFrameCostsStart("/nonexistent-folder/costs.txt");
+  EXPECT_FALSE(HostFrameCostsFinish());
 }
 
 TEST_F(VirtualClock, LocalTimeIsSetAndRunsWithVirtualTime) {

@@ -39,7 +39,8 @@ TEST(InputScript, ParsesEveryActionAndRejectsBadEntries) {
 TEST(HostOptions, CommandLineOverEnvironmentAndTheRestPassedOn) {
   std::map<std::string, std::string> environment = {{"NOVEL_BACKEND", "sdl"}, {"NOVEL_PANEL", "240x320"}};
   std::vector<std::string> args = {"--backend=headless", "game-arg", "--screenshot=10:/a.png;20:/b.png",
-                                   "--quit-after=500", "--clock=virtual", "--input=5 press z", "--unknown=1"};
+                                   "--quit-after=500", "--clock=virtual", "--input=5 press z", "--unknown=1",
+                                   "--frame-costs=/tmp/costs.txt"};
   HostOptions options;
   std::string error;
   ASSERT_TRUE(ParseHostOptions(&args,
@@ -52,6 +53,7 @@ TEST(HostOptions, CommandLineOverEnvironmentAndTheRestPassedOn) {
   EXPECT_EQ(options.backend, HostOptions::Backend::Headless);
   EXPECT_EQ(options.panel.width, 240);
   EXPECT_EQ(options.quitAfterMs, 500);
+  EXPECT_EQ(options.frameCosts, "/tmp/costs.txt");
   EXPECT_TRUE(options.clockGiven);
   EXPECT_EQ(options.actions.size(), 4u);  // two shots, key down and up
   EXPECT_EQ(args, (std::vector<std::string>{"game-arg", "--unknown=1"}));
