@@ -2,22 +2,32 @@
 """Turns one picture set of the art program into one picture archive.
 
     pack_pictures.py --rbp-make PATH --mlz-pack PATH --set DIR --archive pict|pict2
-                     --magic 2|3 --quality Q --work DIR --jobs N OUT.mlz
+                     --magic 2|3 --quality Q --work DIR --jobs N [--script-names NAMES] OUT.mlz
 
 DIR/pictures.txt lists "name kind design-width design-height [archive]"
 (archive "pict" when missing); each listed PNG of the wanted archive becomes
 an ".rbp" of its kind through rbp_make, several at a time. Kinds 13 and 1
 (raw pixels, which pack well) are LZSS-packed in the archive, the JPEG-coded
-kinds stored. Exit status 1 with a message when a picture fails.
+kinds stored. The scripts name their pictures as files ("BgSet bg_room.bmp")
+and the engine looks up the name as written plus ".rbp", while the screens
+(the CG gallery's viewer) look up the bare name: every picture NAMES lists is
+in the archive under both entries, "bg_room.rbp" and "bg_room.bmp.rbp".
+Exit status 1 with a message when a picture fails.
 """
 import argparse
 import concurrent.futures
 import os
+import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "demo_script"))
+from demo_script import read_names  # noqa: E402
+
 PACKED_KINDS = {13, 1}
 JPEG_KINDS = {30, 32}
+# The extension the scripts write on picture names.
+SCRIPT_EXTENSION = ".bmp"
 
 
 class ListError(Exception):
@@ -64,6 +74,7 @@ def main():
     parser.add_argument("--quality", type=int, default=85)
     parser.add_argument("--work", required=True, help="folder for the .rbp files")
     parser.add_argument("--jobs", type=int, default=len(os.sched_getaffinity(0)))
+    parser.add_argument("--script-names", help="the scripts' name list: these pictures get a second entry")
     parser.add_argument("out")
     args = parser.parse_args()
     try:
@@ -78,9 +89,16 @@ def main():
                                         pictures) if f]
     if failures:
         sys.exit("pack_pictures: " + "\npack_pictures: ".join(failures))
-    rbp = lambda picture: os.path.join(args.work, picture[0] + ".rbp")  # noqa: E731
-    packed = [rbp(p) for p in pictures if p[1] in PACKED_KINDS]
-    stored = [rbp(p) for p in pictures if p[1] not in PACKED_KINDS]
+    script_names = read_names(args.script_names) if args.script_names else set()
+    entries = []
+    for name, kind, _, _ in pictures:
+        entries.append((os.path.join(args.work, name + ".rbp"), kind))
+        if name in script_names:
+            alias = os.path.join(args.work, name + SCRIPT_EXTENSION + ".rbp")
+            shutil.copyfile(entries[-1][0], alias)
+            entries.append((alias, kind))
+    packed = [path for path, kind in entries if kind in PACKED_KINDS]
+    stored = [path for path, kind in entries if kind not in PACKED_KINDS]
     command = [args.mlz_pack, "-" + args.magic, args.out]
     if packed:
         command += ["-z"] + packed

@@ -97,6 +97,26 @@ TEST_F(DemoDataTest, PictureArchivesHoldEveryEngineNamedPicture) {
   }
 }
 
+// The scripts name pictures as files ("BgSet bg_room.bmp") and the scene
+// loads the name as written plus ".rbp"; the gallery's viewer loads a CG by
+// its bare name. Both must find the picture, in both screen sizes.
+TEST_F(DemoDataTest, ScenePicturesAreFoundUnderTheNamesTheScriptsWrite) {
+  constexpr const char* kBackgrounds[] = {"bg_room", "bg_wide", "bg_observatory", "EVC002b", "EVY002-1",
+                                          "EVY002-2", "EDY-1", "EDR-1", "CG160-1"};
+  constexpr const char* kCharacters[] = {"chr_a", "chr_b", "chr_c", "chr_d", "chr_e"};
+  for (int set = 0; set < 2; ++set) {
+    const std::set<std::string> pictures = EntryNames(Index(kPictureArchives[set].file));
+    const std::set<std::string> characters = EntryNames(Index(kCharacterArchives[set].file));
+    for (const char* name : kBackgrounds) {
+      EXPECT_TRUE(pictures.count(std::string(name) + ".bmp.rbp")) << kPictureArchives[set].file << " " << name;
+      EXPECT_TRUE(pictures.count(std::string(name) + ".rbp")) << kPictureArchives[set].file << " " << name;
+    }
+    for (const char* name : kCharacters) {
+      EXPECT_TRUE(characters.count(std::string(name) + ".bmp.rbp")) << kCharacterArchives[set].file << " " << name;
+    }
+  }
+}
+
 // Raw pixels (kinds 13 and 1) pack well and are LZSS-packed; JPEG-coded
 // pictures gain nothing and are stored. Every kind the loaders take occurs.
 TEST_F(DemoDataTest, OnlyRawPicturesArePacked) {
