@@ -266,3 +266,10 @@ seeds = {
 for name, data in seeds.items():
     open(os.path.join(sys.argv[1], name + ".bmp"), "wb").write(data)
 PY
+
+# The demo game's own files, when the build's demo_data target has made them:
+# archives, scripts, pictures, sounds, the opening movie, a save and
+# "system.dat" (the demo_* inputs).
+if [ -d "$build/bin/data" ]; then
+  python3 "$root/fuzz/demo_seeds.py" "$build" "$corpus"
+fi
