@@ -19,10 +19,10 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "demo"))
 sys.dont_write_bytecode = True
+from program_folder import SCREENS, make_program_folder  # noqa: E402
 from replay_script import read_replay, screen_input  # noqa: E402
 
 SEED_LIMIT = 65536
-PLUG_INS = ("Kestrine.ovl", "Tamberwick.ovl")
 # The replay's first run has saved into the first slot by then.
 SAVED_BY_MS = 32000
 # The opening movie keeps this many frames.
@@ -88,25 +88,24 @@ def first_frames(movie, frames):
 def headless_save(bin_dir, work):
     """The save file and "system.dat" of the replay's first run, cut short
     once it has saved, in a copy of the program folder."""
-    folder = os.path.join(work, "program")
-    os.makedirs(folder)
-    for name in ("novel_ce5",) + PLUG_INS:
-        shutil.copy2(os.path.join(bin_dir, name), folder)
-    shutil.copytree(os.path.join(bin_dir, "data"), os.path.join(folder, "data"), ignore=shutil.ignore_patterns("save"))
-    save_folder = os.path.join(folder, "data", "save")
-    os.makedirs(save_folder)
-    run = read_replay(os.path.join(HERE, "..", "tests", "demo", "replay.txt"))[0]
-    run.inputs = [entry for entry in run.inputs if entry[0] < SAVED_BY_MS]
-    script = os.path.join(work, "save.input")
-    with open(script, "w", encoding="ascii") as out:
-        out.write(screen_input(run, 640, 480))
-    subprocess.run([os.path.join(folder, "novel_ce5"), "--backend=headless", "--clock=virtual",
-                    "--input-file=" + script, "--quit-after=%d" % SAVED_BY_MS], cwd=folder, check=True,
-                   stdout=subprocess.DEVNULL)
-    saves = sorted(name for name in os.listdir(save_folder) if name != "system.dat")
-    if not saves or not os.path.exists(os.path.join(save_folder, "system.dat")):
-        sys.exit("demo_seeds: the headless run left %s in its save folder" % (os.listdir(save_folder) or "nothing"))
-    return read(os.path.join(save_folder, saves[0])), read(os.path.join(save_folder, "system.dat"))
+    program = "novel_ce5"
+    folder = make_program_folder(bin_dir, program, os.path.join(bin_dir, "data"))
+    try:
+        run = read_replay(os.path.join(HERE, "..", "tests", "demo", "replay.txt"))[0]
+        run.inputs = [entry for entry in run.inputs if entry[0] < SAVED_BY_MS]
+        script = os.path.join(work, "save.input")
+        with open(script, "w", encoding="ascii") as out:
+            out.write(screen_input(run, *SCREENS[program]))
+        subprocess.run([os.path.join(folder, program), "--backend=headless", "--clock=virtual",
+                        "--input-file=" + script, "--quit-after=%d" % SAVED_BY_MS], cwd=folder, check=True,
+                       stdout=subprocess.DEVNULL)
+        save_folder = os.path.join(folder, "data", "save")
+        saves = sorted(name for name in os.listdir(save_folder) if name != "system.dat")
+        if not saves or not os.path.exists(os.path.join(save_folder, "system.dat")):
+            sys.exit("demo_seeds: the headless run left %s in its save folder" % (os.listdir(save_folder) or "nothing"))
+        return read(os.path.join(save_folder, saves[0])), read(os.path.join(save_folder, "system.dat"))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def main():

@@ -21,31 +21,16 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 
 # The modules beside this one leave no byte code in the source tree.
 sys.dont_write_bytecode = True
 from frame_cost_figures import FRAME_PERIOD_MS, frame_costs, virtual_length  # noqa: E402
 from picture_check import compare_picture, load_pixels, write_difference  # noqa: E402
+from program_folder import SCREENS, make_program_folder  # noqa: E402
 from replay_script import EXIT_GRACE_MS, read_replay, screen_input  # noqa: E402
 from sound_check import LENGTH_TOLERANCE_MS, LOUD_DB, compare_levels, level_profile, read_levels, write_levels  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-# The screen each program draws (the landscape view of display memory).
-SCREENS = {"novel_ce5": (640, 480), "novel_ce4": (640, 480), "novel_ce3": (320, 240)}
-PLUG_INS = ("Kestrine.ovl", "Tamberwick.ovl")
-
-
-def make_program_folder(bin_dir, program, data_dir):
-    # The host takes the data from the real program's folder, so everything
-    # is copied; the '.' in the path is one the engine must keep.
-    folder = tempfile.mkdtemp(prefix="demo.replay.")
-    shutil.copy2(os.path.join(bin_dir, program), folder)
-    for plug_in in PLUG_INS:
-        shutil.copy2(os.path.join(bin_dir, plug_in), folder)
-    shutil.copytree(data_dir, os.path.join(folder, "data"), ignore=shutil.ignore_patterns("save"))
-    os.makedirs(os.path.join(folder, "data", "save"))
-    return folder
 
 
 def run_program(folder, program, run, width, height, work):
