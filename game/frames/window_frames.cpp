@@ -84,7 +84,8 @@ void CWindowFrames::ResetWindowParts() {
 }
 
 void CWindowFrames::SetWindowSpritesVisible(int on) {
-  for (int index : {kFrameSprite, kNamePlateSprite, kSpeakerNameSprite, kPageEndIconSprite, kExtraWindowSprite, kButtonSprite}) {
+  for (int index :
+       {kFrameSprite, kNamePlateSprite, kSpeakerNameSprite, kPageEndIconSprite, kExtraWindowSprite, kButtonSprite}) {
     if (CSpritePart* part = engine_.sprites[static_cast<std::size_t>(index)].get()) part->SetVisible(on);
   }
 }
@@ -120,8 +121,8 @@ void CWindowFrames::ShowNamePlate(const char* name) {
                                            static_cast<std::int32_t>(TextAntiAliasLevel(engine_.options)) + 1,
                                            static_cast<std::int32_t>(engine_.options[MESSAGE_SADOW]));
   const std::int32_t top = novel ? 0 : kStripTop;
-  if (CSpritePart* shown = CreateImageSprite(engine_, kSpeakerNameSprite, kSpeakerNameSlot, 0, 0, -1, -1,
-                                             kNameOffsetX, top + kNameOffsetY, 0, 0, kPartPriority)) {
+  if (CSpritePart* shown = CreateImageSprite(engine_, kSpeakerNameSprite, kSpeakerNameSlot, 0, 0, -1, -1, kNameOffsetX,
+                                             top + kNameOffsetY, 0, 0, kPartPriority)) {
     shown->SetVisible(static_cast<int>(plate->visible));
   }
 }

@@ -9,10 +9,10 @@
 #include "engine/shell/scene_state.h"
 #include "game/frames/window_frames.h"
 #include "game/input_actions.h"
+#include "tests/game/messages/message_fixture.h"
 #include "tests/support/flat_rbp.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tools/mlz_pack/mlz_writer.h"
-#include "tests/game/messages/message_fixture.h"
 
 namespace {
 
