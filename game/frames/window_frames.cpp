@@ -29,6 +29,15 @@ constexpr std::uint32_t kWaitFactor = 24;
 constexpr std::int32_t kCharsPerLine = 48;
 constexpr std::int32_t kLines = 3;
 
+// The speaker's name: where it sits from the window's origin and the
+// picture it is rendered into, wide enough for the longest name read.
+constexpr std::int32_t kNameOffsetX = 76;
+constexpr std::int32_t kNameOffsetY = 3;
+constexpr std::int32_t kNameFontSize = 24;
+constexpr std::uint32_t kNameColour = 0x00FFFFFF;
+constexpr std::int32_t kNamePictureWidth = 16 * kNameFontSize;
+constexpr std::int32_t kNamePictureHeight = 32;
+
 }  // namespace
 
 void CWindowFrames::BuildWindowFrame(int novelLayout) {
@@ -75,7 +84,8 @@ void CWindowFrames::ResetWindowParts() {
 }
 
 void CWindowFrames::SetWindowSpritesVisible(int on) {
-  for (int index : {kFrameSprite, kNamePlateSprite, kPageEndIconSprite, kExtraWindowSprite, kButtonSprite}) {
+  for (int index :
+       {kFrameSprite, kNamePlateSprite, kSpeakerNameSprite, kPageEndIconSprite, kExtraWindowSprite, kButtonSprite}) {
     if (CSpritePart* part = engine_.sprites[static_cast<std::size_t>(index)].get()) part->SetVisible(on);
   }
 }
@@ -99,13 +109,33 @@ void CWindowFrames::DestroyMessageWindow() {
   pageOpen = 0;
 }
 
-void CWindowFrames::ShowNamePlate(const char* /*name*/) {
-  CreateImageSprite(engine_, kNamePlateSprite, kNamePlateSlot, 0, 0, 368, 49, 0, 420, 0, 0, kFramePriority);
+void CWindowFrames::ShowNamePlate(const char* name) {
+  RemoveSpeakerName();
+  CSpritePart* plate =
+      CreateImageSprite(engine_, kNamePlateSprite, kNamePlateSlot, 0, 0, 368, 49, 0, 420, 0, 0, kFramePriority);
+  if (plate == nullptr || name == nullptr || !engine_.messageWindow) return;
+  engine_.pictureSlots.CreateBlankPictureSlot(kSpeakerNameSlot, kNamePictureWidth, kNamePictureHeight);
+  CImage* picture = engine_.pictureSlots.Get(kSpeakerNameSlot);
+  if (picture == nullptr) return;
+  engine_.messageWindow->RenderTextToImage(*picture, name, kNameFontSize, 0, kNameColour, 0, 0,
+                                           static_cast<std::int32_t>(TextAntiAliasLevel(engine_.options)) + 1,
+                                           static_cast<std::int32_t>(engine_.options[MESSAGE_SADOW]));
+  const std::int32_t top = novel ? 0 : kStripTop;
+  if (CSpritePart* shown = CreateImageSprite(engine_, kSpeakerNameSprite, kSpeakerNameSlot, 0, 0, -1, -1, kNameOffsetX,
+                                             top + kNameOffsetY, 0, 0, kPartPriority)) {
+    shown->SetVisible(static_cast<int>(plate->visible));
+  }
 }
 
 void CWindowFrames::RemoveNamePlate() {
   if (CSpritePart* plate = engine_.sprites[kNamePlateSprite].get()) plate->SetVisible(0);
   FreePartSlot(engine_, kNamePlateSprite, 1);
+  RemoveSpeakerName();
+}
+
+void CWindowFrames::RemoveSpeakerName() {
+  FreePartSlot(engine_, kSpeakerNameSprite, 1);
+  engine_.pictureSlots.FreePictureSlot(kSpeakerNameSlot);
 }
 
 void CWindowFrames::PageEndIcon(int show) {

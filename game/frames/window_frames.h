@@ -1,7 +1,9 @@
 // The message window's frame, name plate, page-end icon and button
 // highlight as part sprites over the window pictures, and the window object
 // for the two layouts: NOVEL (full screen) and WINDOW (a strip at the
-// bottom, frame type 0, 1 or 2). They are shown and hidden together.
+// bottom, frame type 0, 1 or 2). They are shown and hidden together. The
+// speaker's name is rendered once into its own picture and shown as a part
+// just above the plate, so the page's glyph cells never hold it.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +14,11 @@ class CEngineBase;
 inline constexpr int kFrameSlot = 240;
 inline constexpr int kWindowPartsSlot = 241;
 inline constexpr int kNamePlateSlot = 242;
+inline constexpr int kSpeakerNameSlot = 243;
 inline constexpr int kFrameSprite = 480;
 inline constexpr int kExtraWindowSprite = 481;
 inline constexpr int kButtonSprite = 482;
+inline constexpr int kSpeakerNameSprite = 497;
 inline constexpr int kNamePlateSprite = 498;
 inline constexpr int kPageEndIconSprite = 499;
 
@@ -35,7 +39,8 @@ class CWindowFrames {
   // Always 1. Clears the window's hidden-by-user mark in every case.
   int ShowMessageWindow(int show);
   void DestroyMessageWindow();
-  // The plate sprite; the window object cannot draw the name on it yet.
+  // The plate sprite with the name on it, white at the window's origin
+  // + (76, 3), visible as the plate is; both go on the next call or remove.
   void ShowNamePlate(const char* name);
   void RemoveNamePlate();
   void PageEndIcon(int show);
@@ -57,6 +62,7 @@ class CWindowFrames {
 
  private:
   void SetWindowSpritesVisible(int on);
+  void RemoveSpeakerName();
 
   CEngineBase& engine_;
 };

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "engine/pictures/picture_design_space.h"
 #include "engine/pictures/rbp_format.h"
 #include "engine/shell/game_engine.h"
 #include "engine/text/message_font.h"
@@ -125,9 +127,12 @@ TEST_F(WindowFramesTest, ShowingAndHidingMovesEveryWindowSpriteTogether) {
   frames.ShowNamePlate("name");
   frames.PageEndIcon(1);
   frames.SelectWindowButton(0);
-  const int parts[] = {kFrameSprite, kNamePlateSprite, kPageEndIconSprite, kButtonSprite};
+  const int parts[] = {kFrameSprite, kNamePlateSprite, kSpeakerNameSprite, kPageEndIconSprite, kButtonSprite};
   frames.ShowMessageWindow(1);
-  for (int part : parts) EXPECT_EQ(Sprite(part)->visible, 1u) << part;
+  for (int part : parts) {
+    ASSERT_NE(Sprite(part), nullptr) << part;
+    EXPECT_EQ(Sprite(part)->visible, 1u) << part;
+  }
   EXPECT_EQ(engine.messageWindow->shown, 1u);
 
   frames.ShowMessageWindow(0);
@@ -208,6 +213,89 @@ TEST_F(WindowFramesTest, PageEndIconCyclesSevenFramesEvery700Ms) {
   frames.PageEndIcon(0);
   EXPECT_EQ(Sprite(kPageEndIconSprite), nullptr);
   EXPECT_EQ(frames.iconShown, 0u);
+}
+
+// The white pixels of one frame drawn as the frame tick draws it: their
+// count and bounding box (left, top, right, bottom), in screen pixels.
+struct WhiteArea {
+  int count = 0;
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+};
+
+WhiteArea DrawAndFindWhite(CGameEngine& engine) {
+  engine.ClearDrawLists();
+  engine.BuildDrawLists();
+  engine.RemoveFinishedSprites();
+  engine.InvalidateMovedSprites();
+  engine.backgroundClear = 1;
+  const auto width = static_cast<int>(engine.backBuffer->GetWidth());
+  const auto height = static_cast<int>(engine.backBuffer->GetHeight());
+  RECT screen{0, 0, width, height};
+  engine.dirtyList->Add(&screen, 1);
+  engine.RenderFrame(engine.LayerListHead());
+  engine.dirtyList->Clear();
+  WhiteArea area;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (engine.backBuffer->GetPixels()[static_cast<std::size_t>(y) * width + x] != 0xFFFF) continue;
+      ++area.count;
+      area.left = std::min(area.left, x);
+      area.top = std::min(area.top, y);
+      area.right = std::max(area.right, x);
+      area.bottom = std::max(area.bottom, y);
+    }
+  }
+  return area;
+}
+
+// The speaker's name drawn white on the plate at the window's origin +
+// (76, 3), in both screen sizes and both layouts; it hides and shows with
+// the window and goes with the plate.
+TEST_F(WindowFramesTest, TheSpeakersNameIsDrawnOnThePlateAndGoesWithIt) {
+  const std::string tobaru = "\x83\x67\x83\x6F\x83\x8B";  // three full-width glyphs
+  const struct {
+    std::int32_t screenW, screenH;
+    const char* layout;
+    std::int32_t designTop;
+  } cases[] = {{640, 480, "WINDOW", 432}, {320, 240, "WINDOW", 432}, {640, 480, "NOVEL", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.screenW) + " " + c.layout);
+    SetScreenWidth(c.screenW);
+    SetScreenHeight(c.screenH);
+    CGameEngine shown;
+    shown.dirtyList->SetSize(c.screenW, c.screenH);
+    shown.pictureSlots.SetArchivePaths(dir.EnginePath("pict.mlz").c_str(), dir.EnginePath("pict.mlz").c_str());
+    CWindowFrames window(shown);
+    window.ResetWindowParts();
+    window.SetWindowType(c.layout);
+    window.ShowMessageWindow(1);
+    EXPECT_EQ(DrawAndFindWhite(shown).count, 0);
+
+    window.ShowNamePlate(tobaru.c_str());
+    const std::int32_t glyph = shown.messageWindow->glyphScale * 24 / 100;
+    const WhiteArea name = DrawAndFindWhite(shown);
+    EXPECT_EQ(name.left, DesignXToScreen(76));
+    EXPECT_EQ(name.top, DesignYToScreen(c.designTop));
+    EXPECT_EQ(name.right, DesignXToScreen(76) + 3 * DesignXToScreen(glyph) - 1);
+    EXPECT_EQ(name.bottom, DesignYToScreen(c.designTop) + DesignXToScreen(glyph) - 1);
+    EXPECT_GT(name.count, 0);
+    // Redrawn frames keep it.
+    EXPECT_EQ(DrawAndFindWhite(shown).count, name.count);
+
+    window.ShowMessageWindow(0);
+    EXPECT_EQ(DrawAndFindWhite(shown).count, 0);
+    window.ShowMessageWindow(1);
+    EXPECT_EQ(DrawAndFindWhite(shown).count, name.count);
+
+    // A page without a speaker removes the plate and the name with it.
+    window.RemoveNamePlate();
+    EXPECT_EQ(DrawAndFindWhite(shown).count, 0);
+    EXPECT_EQ(shown.sprites[kSpeakerNameSprite], nullptr);
+    EXPECT_EQ(shown.pictureSlots.Get(kSpeakerNameSlot), nullptr);
+    shown.messageWindow.reset();
+  }
+  SetScreenWidth(640);
+  SetScreenHeight(480);
 }
 
 }  // namespace

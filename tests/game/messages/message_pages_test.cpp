@@ -7,8 +7,12 @@
 #include "engine/pictures/picture_design_space.h"
 #include "engine/shell/dirty_rect_list.h"
 #include "engine/shell/scene_state.h"
+#include "game/frames/window_frames.h"
 #include "game/input_actions.h"
 #include "tests/game/messages/message_fixture.h"
+#include "tests/support/flat_rbp.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tools/mlz_pack/mlz_writer.h"
 
 namespace {
 
@@ -107,6 +111,48 @@ TEST_F(MessagePagesTest, APageStartsAtTheLayoutsOriginWithTheStyleOfTheTags) {
     EXPECT_EQ(Window().cells[0].color, 0xFFFFFFu);
     EXPECT_EQ(Window().cells[0].top, (novel ? 260 : 481) * 640 / 800);
   }
+}
+
+// The white opaque pixels of a picture with an alpha plane.
+int WhitePixels(const CImage& picture) {
+  int count = 0;
+  for (std::size_t i = 0; i < std::size_t{picture.width} * picture.height; ++i) {
+    count += picture.GetPixels()[i] == 0xFFFF && picture.GetAlphaPlane()[i] != 0;
+  }
+  return count;
+}
+
+// The plate of a speaker's page carries the name in its own picture: the
+// page's text and glyph cells stay as they were; a page without a speaker
+// takes both away.
+TEST_F(MessagePagesTest, ASpeakersPageShowsTheNameOnThePlateUntilTheNextPage) {
+  ScopedTempDir dir{"novel_plate_"};
+  dir.WriteFile("pict.mlz", BuildMlzArchive({{"M_frame_name.rbp", FlatRbp(294, 39, 0x80, 0x80, 0x80), true}}, '3'));
+  engine.pictureSlots.SetArchivePaths(dir.EnginePath("pict.mlz").c_str(), dir.EnginePath("pict.mlz").c_str());
+  engine.pictureSlots.LoadPictureSlot(kNamePlateSlot, "M_frame_name", 1, nullptr, nullptr);
+
+  ShowText((kOpen + kTobaru + kClose + kHello).c_str());
+  const CSpritePart* name = engine.sprites[kSpeakerNameSprite].get();
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->designX1000, 76 * 1000);
+  EXPECT_EQ(name->designY1000, 432 * 1000);
+  EXPECT_EQ(name->visible, 1u);
+  const CImage* picture = engine.pictureSlots.Get(kSpeakerNameSlot);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_GT(WhitePixels(*picture), 0);
+  EXPECT_EQ(std::string(Window().text), kHello);
+  EXPECT_EQ(Window().cellCount, 2u);
+
+  frames.ShowMessageWindow(0);
+  EXPECT_EQ(engine.sprites[kSpeakerNameSprite]->visible, 0u);
+  frames.ShowMessageWindow(1);
+  EXPECT_EQ(engine.sprites[kSpeakerNameSprite]->visible, 1u);
+
+  pages.ClearMessagePage();
+  ShowText(kHello.c_str());
+  EXPECT_EQ(engine.sprites[kNamePlateSprite], nullptr);
+  EXPECT_EQ(engine.sprites[kSpeakerNameSprite], nullptr);
+  EXPECT_EQ(engine.pictureSlots.Get(kSpeakerNameSlot), nullptr);
 }
 
 TEST_F(MessagePagesTest, AnOverfullPageKeepsWhatFits) {
