@@ -49,6 +49,12 @@ std::string RuleFileName(const char* name) {
 // Shake offsets of the XY axis by phase.
 constexpr std::int32_t kDiagonalShake[4][2] = {{-24, -24}, {24, 24}, {24, -24}, {-24, 24}};
 
+// A zoom factor of the script (1024 = full size) in thousandths, wrapping in
+// 32 bits as the device's arithmetic does: scripts may hold any value.
+std::int32_t ZoomThousandths(const char* text) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(ParseArgValue(text)) * 1000u) / 1024;
+}
+
 }  // namespace
 
 bool CSceneCommands::StepsCutShort() const {
@@ -105,8 +111,8 @@ int CSceneCommands::UpdateStep(const ParsedCommand& command, std::uint32_t stepF
       case TRANSITION_IMAGE_CROSS:
         return StartCross(command, true);
       case TRANSITION_ZOOM:
-        zoomFrom_ = ParseArgValue(command.args[1]) * 1000 / 1024;
-        zoomTo_ = ParseArgValue(command.args[2]) * 1000 / 1024;
+        zoomFrom_ = ZoomThousandths(command.args[1]);
+        zoomTo_ = ZoomThousandths(command.args[2]);
         duration_ = static_cast<std::uint32_t>(ParseArgValue(command.args[3]));
         BuildZoomFrame();
         ShowSceneSprites(0);

@@ -110,6 +110,15 @@ TEST_F(SceneStepsTest, ZoomScalesTheFrameAboutTheCentre) {
   }
 }
 
+// Factors past 2^31 / 1000 wrap as the device's 32-bit arithmetic does
+// (the sanitizer build stops on an overflow here).
+TEST_F(SceneStepsTest, ZoomFactorsOfAnySizeWrapIn32Bits) {
+  const auto step = Update("<UpDate Zoom,1262187520,-2147483648,100>");
+  EXPECT_EQ(step(0), 0);
+  ASSERT_NE(Sprite(kZoomFrameSlot), nullptr);
+  EXPECT_EQ(Sprite(kZoomFrameSlot)->scaleX, static_cast<std::int32_t>(1262187520u * 1000u) / 1024);
+}
+
 TEST_F(SceneStepsTest, ScrollMovesTheBackgroundOnlyDuringTheStep) {
   game->TagBgSetXY(Tag("<BgSetXY 5,5>"));
   const auto step = Update("<UpDate Scroll,0,0,160,-40,400>");
