@@ -8,19 +8,11 @@
 
 #include "game/extras/cg_gallery_table.h"
 #include "support/scoped_temp_dir.h"
+#include "support/shell_command.h"
 
 namespace {
 
 const std::string kSourceDir = std::string(NOVEL_TEST_DATA_DIR) + "/../..";
-
-// Runs a shell command; its exit status, with what it printed in output.
-int RunShell(const std::string& command, std::string& output) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return -1;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  return pclose(pipe);
-}
 
 // What the table holds, one "identifier name" line a record.
 std::string TableLines() {

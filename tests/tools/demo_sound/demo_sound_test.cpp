@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -19,20 +18,12 @@
 #include "host/module/module_api.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/shell_command.h"
 
 namespace {
 
 const std::string kSourceDir = std::string(NOVEL_TEST_DATA_DIR) + "/../..";
 const std::string kTool = "python3 " + kSourceDir + "/tools/demo_sound/demo_sound.py";
-
-// Runs a shell command; its exit status, with what it printed in output.
-int RunShell(const std::string& command, std::string& output) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return -1;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  return pclose(pipe);
-}
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
