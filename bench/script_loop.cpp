@@ -1,7 +1,9 @@
 // One frame of the game screen over a 64 KiB script whose author forgot a
 // waiting tag in a loop: the frame must stay far under the 16 ms a frame
 // has. The loop jumps to a label at the end of the script, once within the
-// script and once through a jump to the script that is already loaded.
+// script, once through a jump to the script that is already loaded and once
+// through a call into it. The last loop calls another 64 KiB script: each
+// call and return reads a script, and the frame ends after the first read.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -47,8 +49,16 @@ void RunLoop(benchmark::State& state, const std::string& loop) {
 
 void BM_LoopingJumpFrame(benchmark::State& state) { RunLoop(state, "<Jump loop>"); }
 void BM_LoopingIfsToTheSameScriptFrame(benchmark::State& state) { RunLoop(state, "<Mov a,1><Ifs main.txt,loop,a==1>"); }
+void BM_LoopingCallIntoTheSameScriptFrame(benchmark::State& state) {
+  RunLoop(state, "<JumpR sub,main.txt><Jump loop>\r\n[sub]\r\n<Return>");
+}
+void BM_LoopingCallToAnotherScriptFrame(benchmark::State& state) {
+  RunLoop(state, "<JumpR sub,other.txt><Jump loop>\r\n[sub]\r\n<Return>");
+}
 
 }  // namespace
 
 BENCHMARK(BM_LoopingJumpFrame);
 BENCHMARK(BM_LoopingIfsToTheSameScriptFrame);
+BENCHMARK(BM_LoopingCallIntoTheSameScriptFrame);
+BENCHMARK(BM_LoopingCallToAnotherScriptFrame);

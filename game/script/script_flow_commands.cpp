@@ -46,7 +46,7 @@ bool CScriptInterpreter::RunJump(std::uint32_t next) {
 bool CScriptInterpreter::RunJumpR(std::uint32_t next) {
   StrCopy(return_.name, scriptName_);
   return_.position = next;
-  JumpToScript(command_.args[1], command_.args[0]);
+  JumpFromScript(command_.args[1], command_.args[0]);
   return true;
 }
 
@@ -56,7 +56,7 @@ bool CScriptInterpreter::RunReturn() {
     StrCopy(name, return_.name);
     const std::uint32_t position = return_.position;
     return_.name[0] = '\0';
-    if (JumpToScript(name, "")) position_ = position;
+    if (JumpFromScript(name, "")) position_ = position;
     return true;
   }
   if (GetVariable(kRecollectionVariable) != 0) {

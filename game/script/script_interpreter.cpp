@@ -15,6 +15,10 @@ namespace {
 // A script that jumps in a circle without waiting would otherwise never give
 // the frame back; past this many tokens the run resumes next frame.
 constexpr int kTokensPerFrame = 4096;
+// Each script read costs a pass over its bytes (and one more to index its
+// labels), so a circle of calls between scripts also ends the frame once
+// this much has been read; the run resumes next frame.
+constexpr std::size_t kScriptBytesPerFrame = 16 * 1024;
 
 // Tags that finish at once and let the run go on; a null handler has no effect.
 struct InstantTag {
@@ -53,7 +57,9 @@ constexpr InstantTag kInstantTags[] = {
 
 int CScriptInterpreter::RunScriptFrame() {
   char token[kTextTokenCapacity];
-  for (int budget = kTokensPerFrame; budget > 0 && hasScript_; --budget) {
+  bytesReadThisFrame_ = 0;
+  for (int budget = kTokensPerFrame; budget > 0 && hasScript_ && bytesReadThisFrame_ < kScriptBytesPerFrame;
+       --budget) {
     const std::uint32_t start = position_;
     jumped_ = false;
     bool goOn = false;
@@ -198,6 +204,7 @@ int CScriptInterpreter::JumpToScript(const char* name, const char* label) {
     text_.clear();
     return 0;
   }
+  bytesReadThisFrame_ += text_.size();
   hasScript_ = true;
   if (label[0] != '\0') SeekLabel(label);
   return 1;

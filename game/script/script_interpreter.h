@@ -83,8 +83,8 @@ class CScriptInterpreter {
   // Notes on standard error why the run stays on a token (first frame only).
   void ReportStall(const char* why) const;
 
-  // JumpToScript for the script's own jumps: the script already loaded is
-  // restarted without being read again.
+  // JumpToScript for the script's own jumps, calls and returns: the script
+  // already loaded is restarted without being read again.
   int JumpFromScript(const char* name, const char* label);
   void Advance(std::uint32_t next) { position_ = next; }
   // Frees the script and clears everything that belongs to it.
@@ -103,6 +103,8 @@ class CScriptInterpreter {
   // Set by every jump and load, so the next token starts its count at 0 even
   // when it sits where the previous one did.
   bool jumped_ = false;
+  // Script bytes read by jumps since the frame began.
+  std::size_t bytesReadThisFrame_ = 0;
   ParsedCommand command_;
   CallReturn return_;
   std::uint32_t waitStart_ = 0;

@@ -270,8 +270,9 @@ TEST_F(InterpreterTest, JumpAndIfsChangeScripts) {
 
 // A loop the author left without a waiting tag keeps looping, a bounded
 // number of tokens a frame, and never reads its own script again.
-TEST_F(InterpreterTest, JumpsToTheLoadedScriptRestartItWithoutReadingIt) {
-  Start("<BgSet top>[a]<Mov x,1><Jump b,main.txt><BgSet no>[b]<Ifs main.txt,a,x==1>");
+TEST_F(InterpreterTest, JumpsCallsAndReturnsWithinTheLoadedScriptDoNotReadIt) {
+  Start("<BgSet top>[a]<Mov x,1><Jump b,main.txt><BgSet no>[b]<JumpR c,main.txt><Ifs main.txt,a,x==1>"
+        "[c]<Return>");
   const int reads = services.scriptReads;
   services.scripts["main.txt"] = Crlf("<BgSet changed><TW 9999>[a][b]");
   const Log first = Frame();
@@ -288,6 +289,22 @@ TEST_F(InterpreterTest, JumpsToTheLoadedScriptRestartItWithoutReadingIt) {
   services.scripts["other.txt"] = Crlf("<BgSet other><TW 9999>");
   Start("<Jump top,other.txt>");
   EXPECT_EQ(Frame(), (Log{"MarkScriptSeen other.txt", "BgSet other"})) << "another script is read";
+}
+
+// A circle of calls between two scripts reads one of them at every step;
+// the frame ends once its reads add up to 16 KiB, and the next goes on.
+TEST_F(InterpreterTest, ACircleOfCallsBetweenScriptsReadsABoundedAmountAFrame) {
+  std::string padding;
+  while (padding.size() < 4096) padding += "[pad" + std::to_string(padding.size()) + "]";
+  services.scripts["sub.txt"] = Crlf("[s]<Return>" + padding);
+  Start("[a]<JumpR s,sub.txt><Jump a>" + padding);
+  for (int frame = 0; frame < 3; ++frame) {
+    const int reads = services.scriptReads;
+    const Log log = Frame();
+    EXPECT_GE(services.scriptReads - reads, 2) << "frame " << frame;
+    EXPECT_LE(services.scriptReads - reads, 5) << "frame " << frame;
+    EXPECT_EQ(std::ssize(log), services.scriptReads - reads) << "every read marks its script seen";
+  }
 }
 
 TEST_F(InterpreterTest, JumpRAndReturnUseOneSlot) {
