@@ -34,7 +34,10 @@ export LSAN_OPTIONS="suppressions=$root/fuzz/lsan_suppressions.txt${LSAN_OPTIONS
 work=$build/fuzz/work/$target
 findings=$build/fuzz/findings/$target
 mkdir -p "$work" "$findings"
-args=(-malloc_limit_mb=256 -rss_limit_mb=2048 -timeout=10 -max_total_time=$((minutes * 60))
+# The targets' own diagnostic lines are dropped (-close_fd_mask=2; sanitizer
+# reports still come): a looping input can write millions, and with jobs the
+# parent reads each job's whole log into memory.
+args=(-malloc_limit_mb=256 -rss_limit_mb=2048 -timeout=10 -max_total_time=$((minutes * 60)) -close_fd_mask=2
       -print_final_stats=1 -artifact_prefix="$findings/")
 if [ "$jobs" -gt 1 ]; then
   args+=(-fork="$jobs" -ignore_crashes=0)

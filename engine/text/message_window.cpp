@@ -1,5 +1,7 @@
 #include "engine/text/message_window.h"
 
+#include <algorithm>
+
 #include "common/sjis_string.h"
 #include "engine/pictures/picture_design_space.h"
 #include "engine/runtime/engine_clock.h"
@@ -176,6 +178,10 @@ void CMessageWindow::MarkDirtyGlyphs(const CDirtyRectList& dirtyList) {
       cell.state = 1;
     }
   }
+}
+
+void CMessageWindow::SetFontSize(std::int64_t size) {
+  fontSize = static_cast<std::int32_t>(std::clamp<std::int64_t>(size, 0, kMaxFontSize));
 }
 
 void CMessageWindow::SetSpacing(std::int32_t dx, std::int32_t dy) {

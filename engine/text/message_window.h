@@ -39,6 +39,8 @@ struct GlyphCell {
 };
 
 inline constexpr std::uint32_t kPageCells = 160;
+// The largest font size in design units: a glyph wider than any screen.
+inline constexpr std::int32_t kMaxFontSize = 1000;
 inline constexpr std::size_t kPageTextBytes = 512;
 inline constexpr int kTextBitmapSide = 256;
 // Backlog cells drawn in this colour, except those on this screen row.
@@ -72,7 +74,9 @@ class CMessageWindow {
   // Returns 1.
   int Draw(CBackBuffer& backBuffer, std::uint32_t antiAliasLevel, std::uint32_t shadow);
 
-  void SetFontSize(std::int32_t size) { fontSize = size; }
+  // A size a script or a save got wrong is held to 0..kMaxFontSize (0 places
+  // characters without drawing them), so the glyph arithmetic cannot overflow.
+  void SetFontSize(std::int64_t size);
   void SetSpacing(std::int32_t dx, std::int32_t dy);
   void SetTextOrigin(std::int32_t dx, std::int32_t dy);
   void SetWaitFactor(std::uint32_t value) { waitFactor = value; }

@@ -142,7 +142,7 @@ void CMessagePages::StartPage(const char* token) {
   StrAppend(typing_, token);
   window.SetTextOrigin(kTextOriginX, frames_.novel ? kNovelTextOriginY : kWindowTextOriginY);
   ResetTyping(window);
-  window.SetFontSize(state.fontSizeOffset + kBaseFontSize);
+  window.SetFontSize(std::int64_t{state.fontSizeOffset} + kBaseFontSize);
   frames_.pageOpen = 1;
 }
 

@@ -232,7 +232,11 @@ int CScriptInterpreter::SeekLabel(const char* label) {
   if (!labels_) labels_.emplace(Script());
   const std::optional<std::uint32_t> found = labels_->Find(label);
   if (!found) {
-    DiagnosticLine("script: \"%s\" has no label [%s]", scriptName_, label);
+    // Once per label and load: a loop that keeps missing it would otherwise
+    // write a line at every pass, thousands a frame.
+    if (missingLabelsReported_.emplace(label).second) {
+      DiagnosticLine("script: \"%s\" has no label [%s]", scriptName_, label);
+    }
     return 0;
   }
   position_ = *found;
@@ -250,6 +254,7 @@ void CScriptInterpreter::ReportStall(const char* why) const {
 void CScriptInterpreter::DropScript() {
   std::vector<char>().swap(text_);
   labels_.reset();
+  missingLabelsReported_.clear();
   tags_.Clear();
   hasScript_ = false;
   position_ = 0;

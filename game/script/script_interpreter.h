@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "game/script/script_command.h"
@@ -95,6 +97,7 @@ class CScriptInterpreter {
   // Built at the first label seek after a load, so a looping jump costs a
   // lookup, not a scan of the script.
   std::optional<ScriptLabelIndex> labels_;
+  std::set<std::string> missingLabelsReported_;
   ScriptTagCache tags_;
   bool hasScript_ = false;
   char scriptName_[kScriptNameSize] = {};

@@ -79,6 +79,25 @@ TEST_F(MessagePagesTest, TextsAcrossAWaitContinueOnePageWithOneSavePoint) {
   EXPECT_TRUE(seen.HasReadMark("main.txt", 10));
 }
 
+// A script's or a save's offset of any size gives a font of 0..1000 design
+// units, the page's glyphs sized from it.
+TEST_F(MessagePagesTest, FontSizeOffsetsOfAnySizeAreHeldToTheFontRange) {
+  const struct {
+    std::int32_t offset;
+    std::int32_t size;
+  } cases[] = {{-4, 20}, {976, 1000}, {977, 1000}, {INT32_MAX, 1000}, {-24, 0}, {-25, 0}, {INT32_MIN, 0}};
+  frames.BuildWindowFrame(0);
+  frames.ShowMessageWindow(1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.offset);
+    pages.ClearMessagePage();
+    pages.SetFontSizeOffset(c.offset);
+    ShowText("x");
+    EXPECT_EQ(Window().fontSize, c.size);
+    EXPECT_EQ(Window().cells[0].cellSize, DesignXToScreen(c.size));
+  }
+}
+
 TEST_F(MessagePagesTest, APageStartsAtTheLayoutsOriginWithTheStyleOfTheTags) {
   for (const int novel : {0, 1}) {
     SCOPED_TRACE(novel);

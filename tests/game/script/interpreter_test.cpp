@@ -403,6 +403,19 @@ TEST_F(InterpreterTest, AScriptThatCannotBeLoadedStopsTheInterpreter) {
   EXPECT_EQ(Frame(), Log{}) << "a name of 24 bytes is refused before anything is read";
 }
 
+TEST_F(InterpreterTest, AMissingLabelIsReportedOncePerLoad) {
+  const std::string line = "script: \"main.txt\" has no label [nowhere]\n";
+  const std::string other = "script: \"main.txt\" has no label [gone]\n";
+  for (int load = 0; load < 2; ++load) {
+    SCOPED_TRACE(load);
+    testing::internal::CaptureStderr();
+    Start("[a]<Jump nowhere><Jump gone><Jump a>");
+    Frame();
+    Frame();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), line + other) << "two loops' frames, each label once";
+  }
+}
+
 TEST_F(InterpreterTest, SeekLabelLeavesThePositionOnAMissingLabel) {
   Start("<BgSet a>[x]<TW 9999>");
   Frame();
